@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace orvinta {
+
+/// Splits a byte stream into telemetry lines. A line ends at LF, a CR just before the
+/// LF is dropped, and a last line without LF counts. Decoding looks only at the end of
+/// a line, so each line keeps just its last bytes: memory stays constant however long
+/// a line is.
+class LineReader {
+public:
+    /// How many bytes of each line's end are kept; well above what decoding reads.
+    static constexpr std::size_t kKeptBytes = 256;
+
+    /// Feeds the next bytes; calls onLine(tail, lineNumber) for every complete line.
+    template <typename OnLine> void feed(std::string_view bytes, OnLine&& onLine);
+
+    /// Ends the stream: a last line without LF is passed on here.
+    template <typename OnLine> void finish(OnLine&& onLine);
+
+private:
+    void appendToLine(std::string_view bytes);
+    std::string_view completedLine(bool endedByLineFeed);
+
+    std::string tail_;
+    bool lineOpen_ = false;
+    long long lineNumber_ = 0;
+};
+
+template <typename OnLine> void LineReader::feed(std::string_view bytes, OnLine&& onLine) {
+    while (!bytes.empty()) {
+        const std::size_t end = bytes.find('\n');
+        if (end == std::string_view::npos) {
+            appendToLine(bytes);
+            return;
+        }
+        appendToLine(bytes.substr(0, end));
+        const std::string_view line = completedLine(true);
+        onLine(line, lineNumber_);
+        bytes.remove_prefix(end + 1);
+    }
+}
+
+template <typename OnLine> void LineReader::finish(OnLine&& onLine) {
+    if (lineOpen_) {
+        const std::string_view line = completedLine(false);
+        onLine(line, lineNumber_);
+    }
+}
+
+} // namespace orvinta

@@ -1,0 +1,202 @@
+#include "cli/decodecli.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+namespace orvinta {
+namespace {
+
+constexpr const char* kSample = "E LUSAT HI HI 6O AVT ABA AU4 AD4 AA4 ABT TTU AEE";
+constexpr const char* kSampleRow =
+    "6;OK; 4.892308; 10.944; 3.7878; 947.282044887781; 7.832; 119; .3; 8.68";
+constexpr const char* kHeaderUtf8 =
+    "E PROM Block;Status;+5 V reguliet (V);+10 V Batterie (V);CW-TX-Temperatur (°C);"
+    "CW-TX-Power-Out (mW);Temperatur Box 4 (°C);+10 V Strom (mA);+Z-Solarpanel (V);"
+    "+8,5 V reguliert (V)";
+
+std::string fileContent(const QString& path) {
+    std::ifstream file(QFile::encodeName(path).toStdString(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+std::string testData(const char* name) {
+    return fileContent(QString::fromUtf8(ORVINTA_TEST_DATA) + "/" + name);
+}
+
+void put(const QString& path, const std::string& content) {
+    std::ofstream file(QFile::encodeName(path).toStdString(), std::ios::binary);
+    file << content;
+}
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+CliRun run(QStringList arguments, const std::string& input = {}) {
+    arguments.prepend(QStringLiteral("orvinta-decode"));
+    std::istringstream in(input);
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = runDecodeCli(arguments, in, out, err);
+    return {status, out.str(), err.str()};
+}
+
+class DecodeCliTest : public testing::Test {
+protected:
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QTemporaryDir dir;
+};
+
+TEST_F(DecodeCliTest, StandardInputToTableRows) {
+    const CliRun r = run({}, std::string(kSample) + "\n6X AXT ABA AU4 AD4 AA4 ABT TTU AEE");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, std::string(kSampleRow) +
+                         "\n6;FALSE;FEHLER; 10.944; 3.7878; 947.282044887781; 7.832; 119; .3; "
+                         "8.68\n");
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(DecodeCliTest, CrLfInputDecodesLikeLf) {
+    const CliRun r = run({"--header"}, std::string(kSample) + "\r\n" + kSample + "\r\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, std::string(kHeaderUtf8) + "\n" + kSampleRow + "\n" + kSampleRow + "\n");
+}
+
+TEST_F(DecodeCliTest, EmptyLinesAreReportedAndSkipped) {
+    put(path("log.txt"), std::string(kSample) + "\n\n" + kSample + "\n\r\n");
+    const QString log = path("log.txt");
+    const CliRun r = run({log});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, std::string(kSampleRow) + "\n" + kSampleRow + "\n");
+    EXPECT_EQ(r.err, log.toStdString() + ":2: Fehler 1: Eingabe fehlt\n" + log.toStdString() +
+                         ":4: Fehler 1: Eingabe fehlt\n");
+}
+
+TEST_F(DecodeCliTest, FilesInTurnAndDashForStandardInput) {
+    put(path("a.tlm"), "6O AVT ABA AU4 AD4 AA4 ABT TTU AEE");
+    put(path("b.tlm"), "3O AVT ABA AU4 AD4 AA4 ABT TTU AEE\n");
+    const CliRun r = run({path("a.tlm"), "-", path("b.tlm")}, "\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "-:1: Fehler 1: Eingabe fehlt\n");
+    EXPECT_EQ(r.out, std::string(kSampleRow) + "\n3" + std::string(kSampleRow).substr(1) + "\n");
+}
+
+TEST_F(DecodeCliTest, MissingFileIsReportedAndTheOthersDecoded) {
+    put(path("a.tlm"), kSample);
+    const CliRun r = run({path("missing.tlm"), path("a.tlm")});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "orvinta-decode: " + path("missing.tlm").toStdString() +
+                         ": No such file or directory\n");
+    EXPECT_EQ(r.out, std::string(kSampleRow) + "\n");
+}
+
+TEST_F(DecodeCliTest, DirectoryIsReported) {
+    const CliRun r = run({dir.path()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "orvinta-decode: " + dir.path().toStdString() + ": Is a directory\n");
+}
+
+TEST_F(DecodeCliTest, TextFramesSeparatedByAnEmptyLine) {
+    const CliRun r = run({"--text"}, std::string(kSample) + "\n" + kSample + "\n");
+    EXPECT_EQ(r.status, 0);
+    std::string expected = testData("sample-result.txt");
+    std::string utf8;
+    for (char c : expected) {
+        if (c == '\r') {
+            continue;
+        }
+        if (c == '\xB0') {
+            utf8 += "°";
+        } else {
+            utf8 += c;
+        }
+    }
+    EXPECT_EQ(r.out, utf8 + "\n" + utf8);
+}
+
+TEST_F(DecodeCliTest, OutputFileIsByteForByteTheDesktopFormat) {
+    const CliRun table = run({"--header", "-o", path("t.txt")}, std::string(kSample) + "\n");
+    EXPECT_EQ(table.status, 0);
+    EXPECT_EQ(table.out, "");
+    EXPECT_EQ(fileContent(path("t.txt")), testData("sample-table.txt"));
+
+    const CliRun text = run({"--text", "-o", path("r.txt")}, kSample);
+    EXPECT_EQ(text.status, 0);
+    EXPECT_EQ(fileContent(path("r.txt")), testData("sample-result.txt"));
+}
+
+TEST_F(DecodeCliTest, AppendWritesTheHeaderOnlyIntoANewOrEmptyFile) {
+    const QStringList args{"--header", "--append", "-o", path("t.txt")};
+    ASSERT_EQ(run(args, kSample).status, 0);
+    EXPECT_EQ(fileContent(path("t.txt")), testData("sample-table.txt"));
+    ASSERT_EQ(run(args, kSample).status, 0);
+    EXPECT_EQ(fileContent(path("t.txt")), testData("sample-table.txt") + kSampleRow + "\r\n");
+
+    put(path("empty.txt"), "");
+    ASSERT_EQ(run({"--header", "--append", "-o", path("empty.txt")}, kSample).status, 0);
+    EXPECT_EQ(fileContent(path("empty.txt")), testData("sample-table.txt"));
+}
+
+TEST_F(DecodeCliTest, ReplacingOutputFileKeepsOldContentWhenItCannotBeWritten) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("t.txt"));
+    const CliRun r = run({"-o", path("t.txt")}, kSample);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find(path("t.txt").toStdString()), std::string::npos) << r.err;
+
+    const CliRun missing = run({"-o", path("no/such/folder.txt")}, kSample);
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("no/such/folder.txt"), std::string::npos) << missing.err;
+}
+
+TEST_F(DecodeCliTest, UsageErrors) {
+    for (const QStringList& args : {QStringList{"--bogus"}, QStringList{"--append"},
+                                    QStringList{"--text", "--header"}, QStringList{"-o"}}) {
+        const CliRun r = run(args, kSample);
+        EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("--help"), std::string::npos);
+    }
+}
+
+TEST_F(DecodeCliTest, HelpAndVersion) {
+    const CliRun help = run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--append"), std::string::npos);
+    EXPECT_NE(help.out.find("--text"), std::string::npos);
+
+    const CliRun version = run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "orvinta-decode 6.1.0\n");
+}
+
+TEST(DecodeCliBinary, DecodesThroughAPipe) {
+    QTemporaryDir dir;
+    const std::string errors = dir.filePath("stderr").toStdString();
+    const std::string command = std::string("printf '%s\\r\\n\\n' '") + kSample + "' | '" +
+                                ORVINTA_DECODE_BINARY + "' --header 2>'" + errors + "'";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string out;
+    char buffer[512];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        out.append(buffer, n);
+    }
+    const int status = pclose(pipe);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(out, std::string(kHeaderUtf8) + "\n" + kSampleRow + "\n");
+    EXPECT_EQ(fileContent(QString::fromStdString(errors)), "-:2: Fehler 1: Eingabe fehlt\n");
+}
+
+} // namespace
+} // namespace orvinta
