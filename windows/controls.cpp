@@ -1,0 +1,46 @@
+#include "controls.h"
+
+#include "twips.h"
+
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+
+namespace orvinta {
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& twips,
+                  const QFont& font) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    label->setFont(font);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
+                        const QRect& twips, const QFont& font) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    button->setFont(font);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+void fixClientSize(QWidget* window, int widthTwips, int heightTwips) {
+    window->setFixedSize(twipsSize(widthTwips, heightTwips));
+}
+
+Qt::WindowFlags fixedDialogFlags() {
+    return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+           Qt::WindowCloseButtonHint;
+}
+
+void setProgramIcon(QWidget* window) {
+    window->setWindowIcon(QIcon(QStringLiteral(":/resources/orvinta-32.png")));
+}
+
+} // namespace orvinta

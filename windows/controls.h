@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+class QLabel;
+class QPushButton;
+class QWidget;
+
+namespace orvinta {
+
+/// A label placed at `twips` (left, top, width, height in twips) of `parent`.
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& twips,
+                  const QFont& font);
+
+/// A push button that Enter and Esc never press: no button of the program is a default
+/// or cancel button.
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
+                        const QRect& twips, const QFont& font);
+
+/// Gives `window` the client size `widthTwips` x `heightTwips` and keeps it there.
+void fixClientSize(QWidget* window, int widthTwips, int heightTwips);
+
+/// Window flags of the dialogs and information windows: a title bar with a close box,
+/// no minimise or maximise button, not sizable.
+Qt::WindowFlags fixedDialogFlags();
+
+/// Sets the program icon on `window`.
+void setProgramIcon(QWidget* window);
+
+} // namespace orvinta

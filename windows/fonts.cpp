@@ -1,0 +1,24 @@
+#include "fonts.h"
+
+namespace orvinta {
+
+// Debian's fonts-liberation2 package brings both families; the style hints pick a
+// close relative when they are missing.
+QFont sansFont(double points, FontStyle style) {
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setBold(style != FontStyle::Regular);
+    font.setUnderline(style == FontStyle::BoldUnderlined);
+    return font;
+}
+
+QFont fixedFont(double points) {
+    QFont font(QStringLiteral("Liberation Mono"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPointSizeF(points);
+    return font;
+}
+
+} // namespace orvinta

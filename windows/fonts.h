@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QFont>
+
+namespace orvinta {
+
+enum class FontStyle { Regular, Bold, BoldUnderlined };
+
+/// The program's proportional font at the given point size.
+QFont sansFont(double points, FontStyle style = FontStyle::Regular);
+
+/// A fixed-pitch font, for text that must line up in columns.
+QFont fixedFont(double points);
+
+} // namespace orvinta

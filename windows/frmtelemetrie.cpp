@@ -1,0 +1,275 @@
+#include "frmtelemetrie.h"
+
+#include "controls.h"
+#include "decoder/decoder.h"
+#include "dialogs/frmabout.h"
+#include "dialogs/frminfo.h"
+#include "dialogs/frmintro.h"
+#include "dialogs/frmlo19.h"
+#include "files/windows1252.h"
+#include "fonts.h"
+#include "frmausgabe.h"
+#include "modal.h"
+#include "platformservices.h"
+#include "twips.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+
+#include <limits>
+
+namespace orvinta {
+
+namespace {
+
+const QString kInputPreset = QStringLiteral("E LUSAT HI HI ");
+const QString kShown = QStringLiteral("an");
+const QString kHidden = QStringLiteral("aus");
+constexpr double kPoints = 9.6;
+
+} // namespace
+
+frmTelemetrie::frmTelemetrie(int introIntervalMs, QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowCloseButtonHint)
+    , m_ausgabe([] { return new frmAusgabe; })
+    , m_intro([introIntervalMs] { return new frmIntro(introIntervalMs); })
+    , m_info([] { return new frmInfo; })
+    , m_lo19([] { return new frmlo19; })
+    , m_about([] { return new frmAbout; }) {
+    setObjectName(QStringLiteral("frmTelemetrie"));
+    setWindowTitle(QStringLiteral("LUSAT OSCAR 19 Orvinta"));
+    setProgramIcon(this);
+    createControls();
+    createMenus();
+    // The designed client area lies below the menu bar; the window keeps this size.
+    const QSize client = twipsSize(6156, 3648);
+    setFixedSize(client.width(), client.height() + menuBar()->sizeHint().height());
+}
+
+frmTelemetrie::~frmTelemetrie() = default;
+
+frmAusgabe* frmTelemetrie::ausgabe()
+{
+    return m_ausgabe.get();
+}
+
+frmAusgabe* frmTelemetrie::existingAusgabe() const
+{
+    return m_ausgabe.existing();
+}
+
+frmIntro* frmTelemetrie::intro()
+{
+    return m_intro.get();
+}
+
+frmInfo* frmTelemetrie::info()
+{
+    return m_info.get();
+}
+
+frmlo19* frmTelemetrie::lo19()
+{
+    return m_lo19.get();
+}
+
+frmAbout* frmTelemetrie::about()
+{
+    return m_about.get();
+}
+
+void frmTelemetrie::createControls() {
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+
+    lblText4 = makeLabel(client, "lblText4", QStringLiteral("LUSAT OSCAR 19"),
+                         {1200, 240, 3612, 492}, sansFont(18, FontStyle::Bold));
+    lblText2 = makeLabel(client, "lblText2", QStringLiteral("Orvinta"), {1440, 720, 3012, 492},
+                         sansFont(13.8, FontStyle::Bold));
+    lblVersion = makeLabel(client, "lblVersion", QStringLiteral("CW Download 437.125 MHz"),
+                           {1560, 1200, 2652, 252}, sansFont(kPoints));
+    lbltext1 = makeLabel(client, "lbltext1", QStringLiteral("Eingabe:"), {240, 2040, 3492, 252},
+                         sansFont(kPoints, FontStyle::BoldUnderlined));
+
+    txtEingabe = new QLineEdit(kInputPreset, client);
+    txtEingabe->setObjectName(QStringLiteral("txtEingabe"));
+    txtEingabe->setGeometry(twipsRect(240, 2520, 5652, 348));
+    txtEingabe->setFont(sansFont(kPoints));
+    txtEingabe->setMaxLength(std::numeric_limits<int>::max());
+
+    const QFont bold = sansFont(kPoints, FontStyle::Bold);
+    cmdAusgabe = makeButton(client, "cmdAusgabe", QStringLiteral("&Ausgabe aus"),
+                            {240, 3120, 1452, 372}, bold);
+    cmdOK =
+        makeButton(client, "cmdOK", QStringLiteral("&Berechnen"), {2280, 3120, 1572, 372}, bold);
+    cmdEnd =
+        makeButton(client, "cmdEnd", QStringLiteral("B&eenden"), {4440, 3120, 1452, 372}, bold);
+
+    setTabOrder(txtEingabe, cmdOK);
+    setTabOrder(cmdOK, cmdAusgabe);
+    setTabOrder(cmdAusgabe, cmdEnd);
+    txtEingabe->setFocus();
+
+    connect(cmdOK, &QPushButton::clicked, this, &frmTelemetrie::cmdOK_Click);
+    connect(cmdAusgabe, &QPushButton::clicked, this, &frmTelemetrie::cmdAusgabe_Click);
+    connect(cmdEnd, &QPushButton::clicked, this, &frmTelemetrie::cmdEnd_Click);
+}
+
+void frmTelemetrie::createMenus() {
+    const auto addItem = [this](QMenu* menu, const char* name, const QString& caption,
+                                void (frmTelemetrie::*handler)()) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    const auto addMenu = [this](const char* name, const QString& caption) {
+        QMenu* menu = menuBar()->addMenu(caption);
+        menu->setObjectName(QString::fromLatin1(name));
+        return menu;
+    };
+
+    mnuDatei = addMenu("mnuDatei", QStringLiteral("&Datei"));
+    mnuOpen =
+        addItem(mnuDatei, "mnuOpen", QStringLiteral("&Öffnen"), &frmTelemetrie::mnuOpen_Click);
+    mnuSpeichern = addItem(mnuDatei, "mnuSpeichern", QStringLiteral("Ausgabe &Speichern (Text)"),
+                           &frmTelemetrie::mnuSpeichern_Click);
+    mnuSpeichernText =
+        addItem(mnuDatei, "mnuSpeichernText", QStringLiteral("Ausgabe Speichern (&Tabbelle)"),
+                &frmTelemetrie::mnuSpeichernText_Click);
+    mnuEingabeSpeichern =
+        addItem(mnuDatei, "mnuEingabeSpeichern", QStringLiteral("E&ingabe Speichern"),
+                &frmTelemetrie::mnuEingabeSpeichern_Click);
+    mnuDatei->addSeparator()->setObjectName(QStringLiteral("mnuSeperate"));
+    mnuBeenden = addItem(mnuDatei, "mnuBeenden", QStringLiteral("&Beenden"),
+                         &frmTelemetrie::mnuBeenden_Click);
+
+    mnuBearbeiten = addMenu("mnuBearbeiten", QStringLiteral("&Bearbeiten"));
+    mnuEingabe = addItem(mnuBearbeiten, "mnuEingabe", QStringLiteral("&Eingabe leeren"),
+                         &frmTelemetrie::mnuEingabe_Click);
+    mnuNeu = addItem(mnuBearbeiten, "mnuNeu", QStringLiteral("&Ausgabe leeren"),
+                     &frmTelemetrie::mnuNeu_Click);
+    mnubEingabe = addItem(mnuBearbeiten, "mnubEingabe", QStringLiteral("&Eingabe"),
+                          &frmTelemetrie::mnubEingabe_Click);
+
+    mnuHilfe = addMenu("mnuHilfe", QStringLiteral("&Hilfe"));
+    mnuAbout =
+        addItem(mnuHilfe, "mnuAbout", QStringLiteral("&Über"), &frmTelemetrie::mnuAbout_Click);
+    mnuInfo = addItem(mnuHilfe, "mnuInfo", QStringLiteral("&Info"), &frmTelemetrie::mnuInfo_Click);
+    mnuIntro = addItem(mnuHilfe, "mnuIntro", QStringLiteral("Intro &zeigen"),
+                       &frmTelemetrie::mnuIntro_Click);
+    mnulo19 = addItem(mnuHilfe, "mnulo19", QStringLiteral("LO-19"), &frmTelemetrie::mnulo19_Click);
+}
+
+void frmTelemetrie::Form_Load() {
+    ausgabe()->show();
+    show();
+    showModal(intro());
+    if (m_ending)
+        return;
+    frameRecord().reset();
+    AusgabeStatus = kShown;
+}
+
+void frmTelemetrie::cmdOK_Click() {
+    const QByteArray line = toWindows1252(txtEingabe->text());
+    const std::optional<DecodedFrame> frame = decode(
+        std::string_view(line.constData(), static_cast<std::size_t>(line.size())), frameRecord());
+    if (!frame) {
+        showMessage(this, QString::fromLatin1(kEmptyInputMessage));
+        txtEingabe->setFocus();
+        return;
+    }
+    ausgabe()->showFrame(*frame);
+    txtEingabe->setFocus();
+}
+
+void frmTelemetrie::cmdAusgabe_Click() {
+    // The caption names what the next press does.
+    if (AusgabeStatus == kShown) {
+        ausgabe()->hide();
+        cmdAusgabe->setText(QStringLiteral("Ausgabe an"));
+        AusgabeStatus = kHidden;
+    } else if (AusgabeStatus == kHidden) {
+        ausgabe()->show();
+        cmdAusgabe->setText(QStringLiteral("Ausgabe aus"));
+        AusgabeStatus = kShown;
+    }
+}
+
+void frmTelemetrie::mnuEingabe_Click() {
+    txtEingabe->setText(kInputPreset);
+    txtEingabe->setFocus();
+}
+
+void frmTelemetrie::mnuNeu_Click() {
+    ausgabe()->clearValues();
+}
+
+void frmTelemetrie::cmdEnd_Click() {
+    endProgram();
+}
+
+void frmTelemetrie::mnuBeenden_Click() {
+    endProgram();
+}
+
+void frmTelemetrie::mnuOpen_Click() {
+}
+
+void frmTelemetrie::mnuSpeichern_Click() {
+}
+
+void frmTelemetrie::mnuSpeichernText_Click() {
+}
+
+void frmTelemetrie::mnuEingabeSpeichern_Click() {
+}
+
+void frmTelemetrie::mnubEingabe_Click() {
+}
+
+void frmTelemetrie::mnuAbout_Click() {
+    showModal(about());
+}
+
+void frmTelemetrie::mnuInfo_Click() {
+    showModal(info());
+}
+
+void frmTelemetrie::mnuIntro_Click() {
+    showModal(intro());
+}
+
+void frmTelemetrie::mnulo19_Click() {
+    showModal(lo19());
+}
+
+void frmTelemetrie::closeEvent(QCloseEvent* event) {
+    // Closing the main window through its frame ends the program like "Beenden": the
+    // program must not go on with no window left that can end it.
+    event->accept();
+    endProgram();
+}
+
+void frmTelemetrie::endProgram() {
+    // Every window goes at once; nothing is asked and nothing is saved.
+    m_ending = true;
+    for (QWidget* window : std::initializer_list<QWidget*>{m_ausgabe.existing(), m_intro.existing(),
+                                                           m_info.existing(), m_lo19.existing(),
+                                                           m_about.existing()}) {
+        if (window != nullptr)
+            window->hide();
+    }
+    hide();
+    QCoreApplication::quit();
+}
+
+} // namespace orvinta

@@ -1,0 +1,15 @@
+#include "frmtelemetrie.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Orvinta"));
+    // The program ends through its exit commands or by closing the main window, not when
+    // the last other window closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    orvinta::frmTelemetrie window;
+    window.Form_Load();
+    return QApplication::exec();
+}

@@ -1,0 +1,43 @@
+#include "platformservices.h"
+
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace orvinta {
+
+namespace {
+
+class QtPlatformServices final : public PlatformServices {
+public:
+    void showMessage(QWidget* parent, const QString& text, const QString& title) override {
+        QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+        box.exec();
+    }
+
+    QString askText(QWidget* parent, const QString& prompt, const QString& title,
+                    const QString& preset) override {
+        bool ok = false;
+        const QString text =
+            QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, preset, &ok);
+        return ok ? text : QString();
+    }
+};
+
+QtPlatformServices& realServices() {
+    static QtPlatformServices services;
+    return services;
+}
+
+PlatformServices* installedServices = nullptr;
+
+} // namespace
+
+PlatformServices& platform() {
+    return installedServices != nullptr ? *installedServices : realServices();
+}
+
+void setPlatformServices(PlatformServices* services) {
+    installedServices = services;
+}
+
+} // namespace orvinta

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace orvinta {
+
+/// Title of the program's message boxes unless a command names another.
+inline const QString kApplicationTitle = QStringLiteral("Orvinta");
+
+/// The platform's standard dialogs. Windows reach them only through platform(), so
+/// tests can install their own answers instead of running modal loops.
+class PlatformServices {
+public:
+    virtual ~PlatformServices() = default;
+
+    /// A modal message box with one OK button and no icon.
+    virtual void showMessage(QWidget* parent, const QString& text, const QString& title) = 0;
+
+    /// A modal text input box with OK and Cancel; Cancel gives an empty text.
+    virtual QString askText(QWidget* parent, const QString& prompt, const QString& title,
+                            const QString& preset) = 0;
+};
+
+/// The services in use: the real dialogs unless a test installed others.
+PlatformServices& platform();
+
+/// Installs `services` (not owned) in place of the real dialogs; nullptr restores them.
+void setPlatformServices(PlatformServices* services);
+
+/// Shows a message box titled "Orvinta" unless `title` says otherwise.
+inline void showMessage(QWidget* parent, const QString& text,
+                        const QString& title = kApplicationTitle) {
+    platform().showMessage(parent, text, title);
+}
+
+} // namespace orvinta
