@@ -42,8 +42,7 @@ constexpr std::array<Paragraph, 7> kParagraphs{{
     {"Label6", 3480, 492,
      "Die einzelnen Werte (X) müssen noch nach den folgenden Gleichungen umgerechnet werden:"},
     {"Label7", 6360, 252,
-     "Quelle: Zusammenstellung des Orvinta-Projekts; es sind die Formeln, mit denen Orvinta "
-     "rechnet."},
+     "Quelle: eigene Zusammenstellung des Orvinta-Projekts"},
 }};
 
 // Label8 holds line -1- and Label15 line -8-; the blanks line the columns up in a

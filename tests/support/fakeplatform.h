@@ -1,0 +1,48 @@
+#pragma once
+
+#include "qtprinters.h"
+#include "windows/platformservices.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+
+namespace orvinta::test {
+
+/// Stands in for the platform's message box and input box while it lives: records every
+/// message and answers input boxes from a queue (empty text, as Cancel, when it runs out).
+class FakePlatform : public PlatformServices {
+public:
+    struct Message {
+        QString text;
+        QString title;
+    };
+
+    FakePlatform() { setPlatformServices(this); }
+    ~FakePlatform() override { setPlatformServices(nullptr); }
+    FakePlatform(const FakePlatform&) = delete;
+    FakePlatform& operator=(const FakePlatform&) = delete;
+
+    void showMessage(QWidget*, const QString& text, const QString& title) override {
+        messages.push_back({text, title});
+    }
+
+    QString askText(QWidget*, const QString& prompt, const QString& title,
+                    const QString& preset) override {
+        prompts.push_back({prompt, title});
+        presets.push_back(preset);
+        if (answers.empty())
+            return {};
+        QString answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+    std::vector<Message> messages;
+    std::vector<Message> prompts;
+    QStringList presets;
+    std::deque<QString> answers;
+};
+
+} // namespace orvinta::test

@@ -1,0 +1,293 @@
+#include "windows/frmtelemetrie.h"
+
+#include "decoder/varmodul.h"
+#include "dialogs/frmabout.h"
+#include "dialogs/frminfo.h"
+#include "dialogs/frmintro.h"
+#include "dialogs/frmlo19.h"
+#include "support/fakeplatform.h"
+#include "windows/frmausgabe.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace orvinta {
+namespace {
+
+constexpr int kShortIntroMs = 20;
+const QString kSampleFrame = QStringLiteral("E LUSAT HI HI 6O AVT ABA AU4 AD4 AA4 ABT TTU AEE");
+
+/// A started program: main window, output window, the splash gone.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = std::make_unique<frmTelemetrie>(kShortIntroMs);
+        window->Form_Load();
+    }
+
+    void typeAndDecode(const QString& line) {
+        window->txtEingabe->clear();
+        QTest::keyClicks(window->txtEingabe, line);
+        QTest::mouseClick(window->cmdOK, Qt::LeftButton);
+    }
+
+    QStringList values() {
+        frmAusgabe* out = window->ausgabe();
+        QStringList texts{out->lblO1->text(), out->lblStatus->text()};
+        for (QLabel* box : out->channelBoxes)
+            texts << box->text();
+        return texts;
+    }
+
+    test::FakePlatform platform;
+    std::unique_ptr<frmTelemetrie> window;
+};
+
+TEST_F(MainWindowTest, StartUpShowsBothWindowsAndResetsTheRecordAfterTheSplash) {
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->ausgabe()->isVisible());
+    EXPECT_FALSE(window->intro()->isVisible());
+    EXPECT_EQ(window->AusgabeStatus, QStringLiteral("an"));
+    EXPECT_EQ(window->cmdAusgabe->text(), QStringLiteral("&Ausgabe aus"));
+    EXPECT_EQ(window->txtEingabe->text(), QStringLiteral("E LUSAT HI HI "));
+    EXPECT_EQ(window->focusWidget(), window->txtEingabe);
+    EXPECT_EQ(values(), QStringList(10, QString()));
+}
+
+TEST(MainWindowStartUp, ResetsFlagsValuesAndGroupsOnlyOnceTheSplashHasGone) {
+    VarModul& record = frameRecord();
+    record.Wert(0) = 6;
+    record.Wert(3) = 42;
+    record.FehlerFlag(2) = 1;
+    record.Gruppe(8) = "1?3";
+    record.Ergebnis(1) = " 1";
+
+    frmTelemetrie window(kShortIntroMs);
+    bool resetBeforeSplashEnded = true;
+    QTimer::singleShot(0, [&] {
+        resetBeforeSplashEnded = record.Wert(3) == 0;
+        EXPECT_TRUE(window.intro()->isVisible());
+        EXPECT_TRUE(window.isVisible());
+    });
+    window.Form_Load();
+
+    EXPECT_FALSE(resetBeforeSplashEnded);
+    EXPECT_EQ(record.Wert(3), 0.0f);
+    EXPECT_EQ(record.FehlerFlag(2), 0);
+    EXPECT_EQ(record.Gruppe(8), "");
+    EXPECT_EQ(record.Wert(0), 6.0f) << "the block number is not part of the reset";
+    EXPECT_EQ(record.Ergebnis(1), " 1") << "the result texts are not part of the reset";
+}
+
+TEST_F(MainWindowTest, DecodesTheSampleFrameIntoTheOutputWindow) {
+    // The operator types the frame behind the preset prefix.
+    window->txtEingabe->end(false);
+    QTest::keyClicks(window->txtEingabe, kSampleFrame.mid(14));
+    QTest::mouseClick(window->cmdOK, Qt::LeftButton);
+    EXPECT_EQ(window->txtEingabe->text(), kSampleFrame);
+    EXPECT_EQ(values(), (QStringList{"6", "OK", " 4.892308", " 10.944", " 3.7878",
+                                     " 947.282044887781", " 7.832", " 119", " .3", " 8.68"}));
+    EXPECT_EQ(window->ausgabe()->lblStatus->palette().color(QPalette::WindowText),
+              QColor(0, 192, 0));
+    EXPECT_EQ(window->focusWidget(), window->txtEingabe);
+    EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(MainWindowTest, ShowsFalseInRedAndFehlerForMalformedGroups) {
+    typeAndDecode(QStringLiteral("e lusat hi hi 6x avt aba au4 ad4 aa4 abt ttu aeX"));
+    const QStringList texts = values();
+    EXPECT_EQ(texts[1], QStringLiteral("FALSE"));
+    EXPECT_EQ(texts[9], QStringLiteral("FEHLER"));
+    EXPECT_EQ(window->ausgabe()->lblStatus->palette().color(QPalette::WindowText),
+              QColor(192, 0, 0));
+}
+
+TEST_F(MainWindowTest, EmptyInputReportsFehler1AndLeavesTheOutputAsItWas) {
+    typeAndDecode(kSampleFrame);
+    const QStringList before = values();
+
+    window->txtEingabe->clear();
+    window->cmdOK_Click();
+
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, QStringLiteral("Fehler 1: Eingabe fehlt"));
+    EXPECT_EQ(platform.messages[0].title, QStringLiteral("Orvinta"));
+    EXPECT_EQ(values(), before);
+    EXPECT_EQ(window->focusWidget(), window->txtEingabe);
+}
+
+TEST_F(MainWindowTest, BlanksOnlyAreDecodedNotReportedAsEmpty) {
+    window->txtEingabe->setText(QStringLiteral("   "));
+    window->cmdOK_Click();
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(values()[1], QStringLiteral("FALSE"));
+}
+
+TEST_F(MainWindowTest, ToggleHidesAndShowsTheOutputWindowUnchanged) {
+    typeAndDecode(kSampleFrame);
+    const QStringList decoded = values();
+
+    window->cmdAusgabe->click();
+    EXPECT_FALSE(window->ausgabe()->isVisible());
+    EXPECT_EQ(window->cmdAusgabe->text(), QStringLiteral("Ausgabe an"));
+    EXPECT_EQ(window->AusgabeStatus, QStringLiteral("aus"));
+
+    window->cmdAusgabe->click();
+    EXPECT_TRUE(window->ausgabe()->isVisible());
+    EXPECT_EQ(window->cmdAusgabe->text(), QStringLiteral("Ausgabe aus"));
+    EXPECT_EQ(window->AusgabeStatus, QStringLiteral("an"));
+    EXPECT_EQ(values(), decoded);
+}
+
+TEST_F(MainWindowTest, DecodingAfterTheOutputWindowWasClosedFillsANewHiddenOne) {
+    typeAndDecode(kSampleFrame);
+    QPointer<frmAusgabe> first = window->ausgabe();
+    first->close();
+    QTRY_VERIFY(first.isNull());
+    EXPECT_EQ(window->existingAusgabe(), nullptr);
+
+    typeAndDecode(kSampleFrame);
+    frmAusgabe* second = window->existingAusgabe();
+    ASSERT_NE(second, nullptr);
+    EXPECT_FALSE(second->isVisible());
+    EXPECT_EQ(second->lblO1->text(), QStringLiteral("6"));
+
+    // The main window was not told: the next press only turns the caption.
+    window->cmdAusgabe->click();
+    EXPECT_FALSE(second->isVisible());
+    EXPECT_EQ(window->cmdAusgabe->text(), QStringLiteral("Ausgabe an"));
+    window->cmdAusgabe->click();
+    EXPECT_TRUE(second->isVisible());
+    EXPECT_EQ(second->lblO1->text(), QStringLiteral("6"));
+}
+
+TEST_F(MainWindowTest, TogglingAClosedOutputWindowCreatesAnEmptyOne) {
+    typeAndDecode(kSampleFrame);
+    QPointer<frmAusgabe> first = window->ausgabe();
+    first->close();
+    QTRY_VERIFY(first.isNull());
+
+    window->cmdAusgabe->click(); // "an" -> hides a newly created window
+    window->cmdAusgabe->click(); // shows it, empty
+    ASSERT_NE(window->existingAusgabe(), nullptr);
+    EXPECT_TRUE(window->existingAusgabe()->isVisible());
+    EXPECT_EQ(values(), QStringList(10, QString()));
+}
+
+TEST_F(MainWindowTest, EingabeLeerenRestoresThePrefixAndTakesTheFocus) {
+    for (const QString& content : {QString(), kSampleFrame, QStringLiteral("xyz")}) {
+        window->txtEingabe->setText(content);
+        window->cmdOK->setFocus();
+        window->mnuEingabe->trigger();
+        EXPECT_EQ(window->txtEingabe->text(), QStringLiteral("E LUSAT HI HI "));
+        EXPECT_EQ(window->focusWidget(), window->txtEingabe);
+    }
+}
+
+TEST_F(MainWindowTest, AusgabeLeerenEmptiesTheValuesButKeepsColourAndVisibility) {
+    typeAndDecode(kSampleFrame);
+    window->mnuNeu->trigger();
+    EXPECT_EQ(values(), QStringList(10, QString()));
+    EXPECT_TRUE(window->ausgabe()->isVisible());
+    EXPECT_EQ(window->ausgabe()->lblStatus->palette().color(QPalette::WindowText),
+              QColor(0, 192, 0));
+}
+
+TEST_F(MainWindowTest, AusgabeLeerenOnAHiddenWindowKeepsItHidden) {
+    typeAndDecode(kSampleFrame);
+    window->cmdAusgabe->click();
+    window->mnuNeu->trigger();
+    EXPECT_FALSE(window->ausgabe()->isVisible());
+    EXPECT_EQ(window->AusgabeStatus, QStringLiteral("aus"));
+    window->cmdAusgabe->click();
+    EXPECT_TRUE(window->ausgabe()->isVisible());
+    EXPECT_EQ(values(), QStringList(10, QString()));
+}
+
+TEST_F(MainWindowTest, EnterAndEscapePressNoButton) {
+    window->txtEingabe->setText(kSampleFrame);
+    for (QWidget* target :
+         {static_cast<QWidget*>(window->txtEingabe), static_cast<QWidget*>(window->cmdOK)}) {
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_Return);
+        QTest::keyClick(target, Qt::Key_Enter);
+        QTest::keyClick(target, Qt::Key_Escape);
+    }
+    EXPECT_EQ(values(), QStringList(10, QString()));
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(MainWindowTest, TabVisitsInputComputeToggleEnd) {
+    window->txtEingabe->setFocus();
+    QStringList visited;
+    QWidget* current = window->txtEingabe;
+    for (int i = 0; i < 4; ++i) {
+        visited << current->objectName();
+        current = current->nextInFocusChain();
+        while (current->focusPolicy() == Qt::NoFocus || !current->isVisible())
+            current = current->nextInFocusChain();
+    }
+    EXPECT_EQ(visited, (QStringList{"txtEingabe", "cmdOK", "cmdAusgabe", "cmdEnd"}));
+}
+
+TEST_F(MainWindowTest, BothWindowsKeepAFixedSize) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(window.get()), static_cast<QWidget*>(window->ausgabe())}) {
+        EXPECT_EQ(w->minimumSize(), w->maximumSize()) << w->objectName().toStdString();
+        const QSize before = w->size();
+        w->resize(before * 2);
+        EXPECT_EQ(w->size(), before);
+    }
+}
+
+TEST_F(MainWindowTest, BeendenHidesEveryWindowWithoutAQuestion) {
+    typeAndDecode(kSampleFrame);
+    window->info();
+    window->cmdEnd->click();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->ausgabe()->isVisible());
+    EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(MainWindowTest, HelpMenuItemsShowTheirWindowModalUntilHidden) {
+    struct Case {
+        QAction* item;
+        std::function<QWidget*()> window;
+    };
+    const std::vector<Case> cases{
+        {window->mnuAbout, [this] { return static_cast<QWidget*>(window->about()); }},
+        {window->mnuInfo, [this] { return static_cast<QWidget*>(window->info()); }},
+        {window->mnulo19, [this] { return static_cast<QWidget*>(window->lo19()); }},
+    };
+    for (const Case& c : cases) {
+        bool wasModal = false;
+        QTimer::singleShot(0, [&] {
+            QWidget* shown = c.window();
+            wasModal = shown->isVisible() && QApplication::activeModalWidget() == shown;
+            shown->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+        });
+        c.item->trigger();
+        EXPECT_TRUE(wasModal) << c.item->objectName().toStdString();
+        EXPECT_FALSE(c.window()->isVisible());
+    }
+}
+
+TEST_F(MainWindowTest, IntroZeigenShowsTheSplashAgainUntilItsTimerHidesIt) {
+    bool shown = false;
+    QTimer::singleShot(0, [&] { shown = window->intro()->isVisible(); });
+    window->mnuIntro->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(window->intro()->isVisible());
+    EXPECT_FALSE(window->intro()->tmrclose->isActive());
+}
+
+} // namespace
+} // namespace orvinta

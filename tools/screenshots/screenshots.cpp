@@ -1,0 +1,58 @@
+// Saves a picture of each window of the program into a folder, for the documentation.
+// Run it through scripts/screenshots, which starts it on a virtual X display.
+
+#include "dialogs/frmabout.h"
+#include "dialogs/frminfo.h"
+#include "dialogs/frmintro.h"
+#include "dialogs/frmlo19.h"
+#include "windows/frmausgabe.h"
+#include "windows/frmtelemetrie.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextStream>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+bool save(QWidget* window, const QDir& folder, const QString& name) {
+    window->show();
+    QApplication::processEvents();
+    const QString path = folder.filePath(name + QStringLiteral(".png"));
+    const bool ok = window->grab().save(path);
+    QTextStream(stderr) << (ok ? "saved " : "cannot save ") << path << '\n';
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() != 2) {
+        QTextStream(stderr) << "usage: orvinta-screenshots FOLDER\n";
+        return 2;
+    }
+    const QDir folder(arguments[1]);
+
+    using orvinta::frmTelemetrie;
+    frmTelemetrie main(500);
+    bool ok = true;
+    QTimer::singleShot(100,
+                       [&] { ok = save(main.intro(), folder, QStringLiteral("intro")) && ok; });
+    main.Form_Load();
+
+    main.txtEingabe->setText(QStringLiteral("E LUSAT HI HI 6O AVT ABA AU4 AD4 AA4 ABT TTU AEE"));
+    main.cmdOK->click();
+    ok = save(&main, folder, QStringLiteral("main-window")) && ok;
+    ok = save(main.ausgabe(), folder, QStringLiteral("output-window")) && ok;
+    ok = save(main.info(), folder, QStringLiteral("info")) && ok;
+    ok = save(main.lo19(), folder, QStringLiteral("lo19")) && ok;
+    ok = save(main.about(), folder, QStringLiteral("about")) && ok;
+    return ok ? 0 : 1;
+}
