@@ -1,5 +1,7 @@
 #include "fonts.h"
 
+#include <QApplication>
+
 namespace orvinta {
 
 // Debian's fonts-liberation2 package brings both families; the style hints pick a
@@ -11,6 +13,12 @@ QFont sansFont(double points, FontStyle style) {
     font.setBold(style != FontStyle::Regular);
     font.setUnderline(style == FontStyle::BoldUnderlined);
     return font;
+}
+
+void useProgramFont()
+{
+    constexpr double kDialogPoints = 8.25;
+    QApplication::setFont(sansFont(kDialogPoints));
 }
 
 QFont fixedFont(double points) {

@@ -9,6 +9,10 @@ enum class FontStyle { Regular, Bold, BoldUnderlined };
 /// The program's proportional font at the given point size.
 QFont sansFont(double points, FontStyle style = FontStyle::Regular);
 
+/// Makes the program's proportional font the default of every window, so that menus and
+/// dialogs use it too.
+void useProgramFont();
+
 /// A fixed-pitch font, for text that must line up in columns.
 QFont fixedFont(double points);
 

@@ -171,6 +171,8 @@ void frmTelemetrie::createMenus() {
 void frmTelemetrie::Form_Load() {
     ausgabe()->show();
     show();
+    // Let both windows paint before the splash is built, so they appear at once.
+    QCoreApplication::processEvents();
     showModal(intro());
     if (m_ending)
         return;

@@ -1,3 +1,4 @@
+#include "fonts.h"
 #include "frmtelemetrie.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@ int main(int argc, char* argv[]) {
     // The program ends through its exit commands or by closing the main window, not when
     // the last other window closes.
     QApplication::setQuitOnLastWindowClosed(false);
+    orvinta::useProgramFont();
 
     orvinta::frmTelemetrie window;
     window.Form_Load();

@@ -1,0 +1,16 @@
+// The desktop program's start-up up to the first paint of its main window.
+#include "probe.h"
+#include "windows/fonts.h"
+#include "windows/frmtelemetrie.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    orvinta::useProgramFont();
+    orvinta::frmTelemetrie window;
+    orvinta::bench::reportFirstPaint(&window);
+    window.Form_Load();
+    return QApplication::exec();
+}
