@@ -72,13 +72,15 @@ TEST(MainWindowStartUp, ResetsFlagsValuesAndGroupsOnlyOnceTheSplashHasGone) {
 
     frmTelemetrie window(kShortIntroMs);
     bool resetBeforeSplashEnded = true;
-    QTimer::singleShot(0, [&] {
+    bool bothWindowsShownUnderTheSplash = false;
+    // Runs at the splash's timer tick, right after the splash has hidden itself.
+    QObject::connect(window.intro()->tmrclose, &QTimer::timeout, [&] {
         resetBeforeSplashEnded = record.Wert(3) == 0;
-        EXPECT_TRUE(window.intro()->isVisible());
-        EXPECT_TRUE(window.isVisible());
+        bothWindowsShownUnderTheSplash = window.isVisible() && window.ausgabe()->isVisible();
     });
     window.Form_Load();
 
+    EXPECT_TRUE(bothWindowsShownUnderTheSplash);
     EXPECT_FALSE(resetBeforeSplashEnded);
     EXPECT_EQ(record.Wert(3), 0.0f);
     EXPECT_EQ(record.FehlerFlag(2), 0);
