@@ -3,9 +3,13 @@
 #include "controls.h"
 #include "decoder/decoder.h"
 #include "dialogs/frmabout.h"
+#include "dialogs/frmboxeingabe.h"
 #include "dialogs/frminfo.h"
 #include "dialogs/frmintro.h"
 #include "dialogs/frmlo19.h"
+#include "files/frmopen.h"
+#include "files/frmspeichern.h"
+#include "files/savecommands.h"
 #include "files/windows1252.h"
 #include "fonts.h"
 #include "frmausgabe.h"
@@ -41,7 +45,10 @@ frmTelemetrie::frmTelemetrie(int introIntervalMs, QWidget* parent)
     , m_intro([introIntervalMs] { return new frmIntro(introIntervalMs); })
     , m_info([] { return new frmInfo; })
     , m_lo19([] { return new frmlo19; })
-    , m_about([] { return new frmAbout; }) {
+    , m_about([] { return new frmAbout; })
+    , m_open([this] { return new frmOpen(txtEingabe); })
+    , m_speichern([this] { return new frmSpeichern([this] { return ausgabe()->valueTexts(); }); })
+    , m_boxEingabe([this] { return new frmBoxEingabe(txtEingabe); }) {
     setObjectName(QStringLiteral("frmTelemetrie"));
     setWindowTitle(QStringLiteral("LUSAT OSCAR 19 Orvinta"));
     setProgramIcon(this);
@@ -82,6 +89,18 @@ frmlo19* frmTelemetrie::lo19()
 frmAbout* frmTelemetrie::about()
 {
     return m_about.get();
+}
+
+frmOpen* frmTelemetrie::openDialog() {
+    return m_open.get();
+}
+
+frmSpeichern* frmTelemetrie::speichern() {
+    return m_speichern.get();
+}
+
+frmBoxEingabe* frmTelemetrie::boxEingabe() {
+    return m_boxEingabe.get();
 }
 
 void frmTelemetrie::createControls() {
@@ -224,18 +243,23 @@ void frmTelemetrie::mnuBeenden_Click() {
 }
 
 void frmTelemetrie::mnuOpen_Click() {
+    showModal(openDialog());
 }
 
 void frmTelemetrie::mnuSpeichern_Click() {
+    saveResultCommand(this, [this] { return ausgabe()->valueTexts(); });
 }
 
 void frmTelemetrie::mnuSpeichernText_Click() {
+    showModal(speichern());
 }
 
 void frmTelemetrie::mnuEingabeSpeichern_Click() {
+    saveInputCommand(this, txtEingabe);
 }
 
 void frmTelemetrie::mnubEingabe_Click() {
+    showModal(boxEingabe());
 }
 
 void frmTelemetrie::mnuAbout_Click() {

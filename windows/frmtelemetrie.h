@@ -14,9 +14,12 @@ namespace orvinta {
 
 class frmAbout;
 class frmAusgabe;
+class frmBoxEingabe;
 class frmInfo;
 class frmIntro;
 class frmlo19;
+class frmOpen;
+class frmSpeichern;
 
 /// The main window: the input line, the commands and the menu bar. It owns the one
 /// instance of every other window of the program.
@@ -38,6 +41,9 @@ public:
     frmInfo* info();
     frmlo19* lo19();
     frmAbout* about();
+    frmOpen* openDialog();
+    frmSpeichern* speichern();
+    frmBoxEingabe* boxEingabe();
     /// The output window if it exists, without creating it.
     frmAusgabe* existingAusgabe() const;
 
@@ -100,6 +106,9 @@ private:
     WindowSlot<frmInfo> m_info;
     WindowSlot<frmlo19> m_lo19;
     WindowSlot<frmAbout> m_about;
+    WindowSlot<frmOpen> m_open;
+    WindowSlot<frmSpeichern> m_speichern;
+    WindowSlot<frmBoxEingabe> m_boxEingabe;
     bool m_ending = false;
 };
 

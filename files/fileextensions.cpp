@@ -1,0 +1,41 @@
+#include "fileextensions.h"
+
+namespace orvinta {
+
+namespace {
+
+constexpr qsizetype kEndingLength = 4;
+
+QLatin1StringView latin1(std::string_view text) {
+    return QLatin1StringView(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString completed(const QString& name, std::span<const std::string_view> endings,
+                  std::string_view extension) {
+    return endsWithOneOf(name, endings) ? name : name + latin1(extension);
+}
+
+} // namespace
+
+bool endsWithOneOf(const QString& name, std::span<const std::string_view> endings) {
+    const QStringView lastFour = QStringView(name).right(kEndingLength);
+    for (const std::string_view ending : endings) {
+        if (lastFour == latin1(ending))
+            return true;
+    }
+    return false;
+}
+
+bool isLoadableName(const QString& path) {
+    return endsWithOneOf(path, kLoadEndings);
+}
+
+QString completeInputFileName(const QString& name) {
+    return completed(name, kInputFileEndings, kInputFileExtension);
+}
+
+QString completeTextFileName(const QString& name) {
+    return completed(name, kTextFileEndings, kTextFileExtension);
+}
+
+} // namespace orvinta

@@ -1,0 +1,54 @@
+#pragma once
+
+// What the save commands write, without any window: complete the name's extension, build
+// the content and write it so that a failure never destroys data. Each function returns
+// whether the file was saved, the name it was saved under and, on failure, the message
+// that names the file and gives the system's reason.
+
+#include "resultformats.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace orvinta {
+
+struct SaveResult {
+    bool saved = false;
+    /// The name as used: the entered name with its extension completed.
+    QString fileName;
+    /// Why nothing was saved; empty when saved.
+    QString message;
+};
+
+/// Whether the output window shows a decoded frame: an empty block number means there is
+/// nothing to save.
+bool hasResults(const DisplayTexts& texts);
+
+/// The input file: the input line followed by CR LF.
+QByteArray inputFileContent(const QString& input);
+/// The ten-line result text file.
+QByteArray resultFileContent(const DisplayTexts& texts);
+/// One table row followed by CR LF, preceded by the header line for a new table.
+QByteArray tableContent(const DisplayTexts& texts, bool withHeader);
+
+/// "E&ingabe Speichern": writes `input` under `enteredName`, ".tlm" completed, replacing
+/// an existing file only when the new one is complete.
+SaveResult saveInputFile(const QString& enteredName, const QString& input);
+
+/// "Ausgabe &Speichern (Text)": writes the result text file under `enteredName`, ".txt"
+/// completed, replacing an existing file only when the new one is complete.
+SaveResult saveResultFile(const QString& enteredName, const DisplayTexts& texts);
+
+enum class TableMode {
+    /// Header and row replace whatever the file held.
+    NewTable,
+    /// The row is appended, creating the file without header when it is missing.
+    ExtendTable,
+};
+
+/// The table export: writes one row under `enteredName`, ".txt" completed. Extending
+/// is a single append whatever the table's size; when it fails, the table is cut back to
+/// its former length so its earlier rows stay intact.
+SaveResult exportTableRow(const QString& enteredName, TableMode mode, const DisplayTexts& texts);
+
+} // namespace orvinta

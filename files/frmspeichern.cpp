@@ -1,0 +1,92 @@
+#include "frmspeichern.h"
+
+#include "filemessages.h"
+#include "filesaving.h"
+#include "windows/controls.h"
+#include "windows/platformservices.h"
+#include "windows/twips.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <limits>
+#include <utility>
+
+namespace orvinta {
+
+frmSpeichern::frmSpeichern(ValueSource values, QWidget* parent)
+    : QWidget(parent, fixedDialogFlags())
+    , m_values(std::move(values)) {
+    setObjectName(QStringLiteral("frmSpeichern"));
+    setWindowTitle(QStringLiteral("Speichern"));
+    fixClientSize(this, 5892, 2784);
+
+    const QFont font = this->font();
+    lblText1 = makeLabel(this, "lblText1", QStringLiteral("Bitte geben sie einen Dateinamen ein:"),
+                         {120, 120, 3732, 252}, font);
+
+    txtDateiname = new QLineEdit(kFileNamePreset, this);
+    txtDateiname->setObjectName(QStringLiteral("txtDateiname"));
+    txtDateiname->setGeometry(twipsRect(120, 480, 4812, 288));
+    txtDateiname->setMaxLength(std::numeric_limits<int>::max());
+
+    lblText2 = makeLabel(
+        this, "lblText2",
+        QStringLiteral("Möchten Sie eine neue Tabelle beginnen, oder eine vorhandene verlängern?"),
+        {120, 960, 5652, 252}, font);
+
+    // Both option buttons have this window as parent, so they form one group.
+    optNeueTabelle = new QRadioButton(QStringLiteral("Eine neue Tabelle beginnen"), this);
+    optNeueTabelle->setObjectName(QStringLiteral("optNeueTabelle"));
+    optNeueTabelle->setGeometry(twipsRect(120, 1320, 2532, 252));
+    optNeueTabelle->setChecked(true);
+    optalteTabelle = new QRadioButton(QStringLiteral("eine vorhandene Tabelle verlängern"), this);
+    optalteTabelle->setObjectName(QStringLiteral("optalteTabelle"));
+    optalteTabelle->setGeometry(twipsRect(120, 1680, 3132, 252));
+
+    cmdSpeichern = makeButton(this, "cmdSpeichern", QStringLiteral("&Speichern"),
+                              {1680, 2160, 972, 372}, font);
+    cmdAbbruch =
+        makeButton(this, "cmdAbbruch", QStringLiteral("&Abbrechen"), {2760, 2160, 972, 372}, font);
+
+    setTabOrder(optalteTabelle, optNeueTabelle);
+    setTabOrder(optNeueTabelle, txtDateiname);
+    setTabOrder(txtDateiname, cmdSpeichern);
+    setTabOrder(cmdSpeichern, cmdAbbruch);
+    optalteTabelle->setFocus();
+
+    connect(cmdSpeichern, &QPushButton::clicked, this, &frmSpeichern::cmdSpeichern_Click);
+    connect(cmdAbbruch, &QPushButton::clicked, this, &frmSpeichern::cmdAbbruch_Click);
+}
+
+void frmSpeichern::cmdSpeichern_Click() {
+    const DisplayTexts texts = m_values();
+    if (!hasResults(texts)) {
+        showMessage(this, kNothingToSaveMessage);
+        return;
+    }
+    // The box keeps the name as typed; the extension is completed only for saving.
+    const QString name = txtDateiname->text();
+    if (name.isEmpty()) {
+        showMessage(this, kNoFileNameMessage);
+        hide();
+        return;
+    }
+    const TableMode mode =
+        optNeueTabelle->isChecked() ? TableMode::NewTable : TableMode::ExtendTable;
+    const SaveResult result = exportTableRow(name, mode, texts);
+    if (!result.saved) {
+        // The dialog stays open so that the name can be corrected.
+        showMessage(this, result.message);
+        return;
+    }
+    hide();
+}
+
+void frmSpeichern::cmdAbbruch_Click() {
+    hide();
+}
+
+} // namespace orvinta

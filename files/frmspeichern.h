@@ -1,0 +1,39 @@
+#pragma once
+
+#include "savecommands.h"
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace orvinta {
+
+/// The table export: the operator names the table and starts a new one or extends an
+/// existing one by the row of the values the output window shows.
+class frmSpeichern : public QWidget {
+    Q_OBJECT
+
+public:
+    /// `values` gives the output window's ten texts at the moment of saving.
+    explicit frmSpeichern(ValueSource values, QWidget* parent = nullptr);
+
+    QLabel* lblText1;
+    QLineEdit* txtDateiname;
+    QLabel* lblText2;
+    QRadioButton* optNeueTabelle;
+    QRadioButton* optalteTabelle;
+    QPushButton* cmdSpeichern;
+    QPushButton* cmdAbbruch;
+
+public slots:
+    void cmdSpeichern_Click();
+    void cmdAbbruch_Click();
+
+private:
+    ValueSource m_values;
+};
+
+} // namespace orvinta

@@ -1,0 +1,25 @@
+#pragma once
+
+// The two save commands of the main window's "&Datei" menu. Each checks that there is
+// something to save, asks for a file name with the platform's text input box and writes
+// the file; every refusal and failure is told in a message box.
+
+#include "resultformats.h"
+
+#include <functional>
+
+class QLineEdit;
+class QWidget;
+
+namespace orvinta {
+
+/// Gives the ten texts the output window shows at this moment.
+using ValueSource = std::function<DisplayTexts()>;
+
+/// "E&ingabe Speichern": saves the text of `txtEingabe` as an input file.
+void saveInputCommand(QWidget* parent, const QLineEdit* txtEingabe);
+
+/// "Ausgabe &Speichern (Text)": saves the shown results as a ten-line text file.
+void saveResultCommand(QWidget* parent, const ValueSource& values);
+
+} // namespace orvinta
