@@ -16,13 +16,34 @@ QByteArray textFileContent(const QStringList& lines) {
     return content;
 }
 
+namespace {
+
+/// Writes all of `content` to a file opened unbuffered. A write that stops short is
+/// continued, so the failing write is the one that carries the system's reason (a file
+/// system reports a full disk only on the write after the last one that fitted).
+bool writeAll(QFileDevice& file, QByteArrayView content) {
+    qint64 written = 0;
+    while (written < content.size()) {
+        const qint64 count = file.write(content.data() + written, content.size() - written);
+        if (count <= 0)
+            return false;
+        written += count;
+    }
+    return true;
+}
+
+} // namespace
+
 bool writeFileAtomically(const QString& path, QByteArrayView content, QString* errorString) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: every write reaches the temporary file at once and its failure is seen
+    // here. A buffered write would fail only while commit() closes the file, and commit()
+    // would then move the cut-off file over the target all the same.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         *errorString = file.errorString();
         return false;
     }
-    if (file.write(content.data(), content.size()) != content.size()) {
+    if (!writeAll(file, content)) {
         *errorString = file.errorString();
         file.cancelWriting();
         return false;
@@ -36,16 +57,21 @@ bool writeFileAtomically(const QString& path, QByteArrayView content, QString* e
 
 bool appendToFile(const QString& path, QByteArrayView content, QString* errorString) {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    // Unbuffered, so that nothing of a failed write is left in a buffer that would keep
+    // the file from being cut back.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
         *errorString = file.errorString();
         return false;
     }
     const qint64 formerSize = file.size();
-    if (file.write(content.data(), content.size()) == content.size() && file.flush()) {
+    if (writeAll(file, content))
         return true;
-    }
     *errorString = file.errorString();
-    file.resize(formerSize);
+    if (file.size() != formerSize && !file.resize(formerSize)) {
+        *errorString += QStringLiteral("; die Datei konnte nicht auf ihre frühere Länge von %1 "
+                                       "Bytes gekürzt werden")
+                            .arg(formerSize);
+    }
     return false;
 }
 

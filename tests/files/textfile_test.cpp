@@ -1,5 +1,7 @@
 #include "files/textfile.h"
 
+#include "filetestsupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -68,6 +70,24 @@ TEST_F(TextFileTest, AppendExtendsOrCreates) {
 
     EXPECT_FALSE(appendToFile(path("missing/table.txt"), "row\r\n", &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+// A write that runs out of room must fail, not leave a cut-off file in place of the old.
+TEST_F(TextFileTest, WritesThatRunOutOfRoomFailAndKeepTheFormerContent) {
+    put(path("t.txt"), "former\r\n");
+    put(path("table.txt"), "header\r\nrow1\r\n");
+    {
+        const test::FileSizeLimit limit(20);
+        EXPECT_FALSE(writeFileAtomically(path("t.txt"), QByteArray(100, 'x'), &error));
+        EXPECT_FALSE(error.isEmpty());
+        error.clear();
+        EXPECT_FALSE(appendToFile(path("table.txt"), "a row that does not fit\r\n", &error));
+        EXPECT_FALSE(error.isEmpty());
+    }
+    EXPECT_EQ(contentOf(path("t.txt")), "former\r\n");
+    EXPECT_EQ(contentOf(path("table.txt")), "header\r\nrow1\r\n")
+        << "cut back to its former length";
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"t.txt", "table.txt"}));
 }
 
 TEST_F(TextFileTest, ReadTakesTheWholeFileUpToALimit) {
