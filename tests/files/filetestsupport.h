@@ -69,13 +69,16 @@ protected:
         ASSERT_TRUE(scratch.isValid());
         formerWorkingDirectory = QDir::currentPath();
         ASSERT_TRUE(QDir::setCurrent(scratch.path()));
+        folder = QDir::currentPath();
     }
     void TearDown() override { QDir::setCurrent(formerWorkingDirectory); }
 
-    QString path(const QString& name) const { return scratch.filePath(name); }
-    QStringList entries() const { return entriesOf(scratch.path()); }
+    /// `name` in the scratch folder, as the working directory names it.
+    QString path(const QString& name) const { return QDir(folder).filePath(name); }
+    QStringList entries() const { return entriesOf(folder); }
 
     QTemporaryDir scratch;
+    QString folder;
     QString formerWorkingDirectory;
 };
 

@@ -1,0 +1,202 @@
+#include "files/frmspeichern.h"
+
+#include "decoder/decoder.h"
+#include "filetestsupport.h"
+#include "support/fakeplatform.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace orvinta {
+namespace {
+
+using test::contentOf;
+using test::expectedFile;
+using test::put;
+
+DisplayTexts decoded(std::string_view line) {
+    VarModul record;
+    return displayTexts(*decode(line, record));
+}
+
+const QByteArray kSampleRow =
+    "6;OK; 4.892308; 10.944; 3.7878; 947.282044887781; 7.832; 119; .3; 8.68\r\n";
+
+class TableExport : public test::ScratchFolderTest {
+protected:
+    void SetUp() override {
+        ScratchFolderTest::SetUp();
+        shown = decoded("E LUSAT HI HI 6O AVT ABA AU4 AD4 AA4 ABT TTU AEE");
+        dialog = std::make_unique<frmSpeichern>([this] { return shown; });
+        dialog->show();
+    }
+
+    QStringList messages() const {
+        QStringList texts;
+        for (const auto& message : platform.messages) {
+            EXPECT_EQ(message.title, QStringLiteral("Orvinta"));
+            texts << message.text;
+        }
+        return texts;
+    }
+
+    /// Shows the dialog again, as the menu command does, and presses "&Speichern".
+    void save() {
+        dialog->show();
+        QTest::mouseClick(dialog->cmdSpeichern, Qt::LeftButton);
+    }
+
+    test::FakePlatform platform;
+    DisplayTexts shown;
+    std::unique_ptr<frmSpeichern> dialog;
+};
+
+TEST_F(TableExport, HasItsTextsPresetsAndTabOrder) {
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Speichern"));
+    EXPECT_EQ(dialog->lblText1->text(), QStringLiteral("Bitte geben sie einen Dateinamen ein:"));
+    EXPECT_EQ(
+        dialog->lblText2->text(),
+        QStringLiteral("Möchten Sie eine neue Tabelle beginnen, oder eine vorhandene verlängern?"));
+    EXPECT_EQ(dialog->txtDateiname->text(), QStringLiteral("Telemetrie00"));
+    EXPECT_EQ(dialog->optNeueTabelle->text(), QStringLiteral("Eine neue Tabelle beginnen"));
+    EXPECT_EQ(dialog->optalteTabelle->text(), QStringLiteral("eine vorhandene Tabelle verlängern"));
+    EXPECT_TRUE(dialog->optNeueTabelle->isChecked());
+    EXPECT_FALSE(dialog->optalteTabelle->isChecked());
+    EXPECT_EQ(dialog->cmdSpeichern->text(), QStringLiteral("&Speichern"));
+    EXPECT_EQ(dialog->cmdAbbruch->text(), QStringLiteral("&Abbrechen"));
+    EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
+
+    QStringList visited;
+    QWidget* current = dialog->optalteTabelle;
+    for (int i = 0; i < 5; ++i) {
+        visited << current->objectName();
+        current = current->nextInFocusChain();
+        while (current->focusPolicy() == Qt::NoFocus || !current->isVisible())
+            current = current->nextInFocusChain();
+    }
+    EXPECT_EQ(visited, (QStringList{"optalteTabelle", "optNeueTabelle", "txtDateiname",
+                                    "cmdSpeichern", "cmdAbbruch"}));
+
+    // Choosing one option clears the other.
+    dialog->optalteTabelle->click();
+    EXPECT_FALSE(dialog->optNeueTabelle->isChecked());
+}
+
+TEST_F(TableExport, TheFirstExportStartsATableAndTheNextExtendsIt) {
+    save();
+    EXPECT_EQ(contentOf(path("Telemetrie00.txt")), expectedFile("sample-table.txt"));
+    EXPECT_FALSE(dialog->isVisible());
+
+    shown = decoded("E LUSAT HI HI 6X AVT AXA AU4 AD4 AA4 ABT TTU AEE");
+    dialog->optalteTabelle->click();
+    save();
+    EXPECT_EQ(contentOf(path("Telemetrie00.txt")), expectedFile("sample-table-extended.txt"));
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(messages(), QStringList());
+}
+
+TEST_F(TableExport, ANewTableReplacesAnOldOneEvenTheSecondTime) {
+    put(path("Telemetrie00.txt"), expectedFile("sample-table-extended.txt"));
+    save();
+    save();
+    EXPECT_EQ(contentOf(path("Telemetrie00.txt")), expectedFile("sample-table.txt"));
+}
+
+TEST_F(TableExport, ExtendingAMissingTableWritesTheRowAlone) {
+    dialog->optalteTabelle->click();
+    save();
+    EXPECT_EQ(contentOf(path("Telemetrie00.txt")), kSampleRow);
+}
+
+TEST_F(TableExport, TheExtensionIsCompletedButTheBoxKeepsTheName) {
+    struct Case {
+        QString typed;
+        QString file;
+    };
+    const Case cases[] = {
+        {"a.txt", "a.txt"}, {"b.TXT", "b.TXT"}, {"c.Txt", "c.Txt.txt"}, {"d", "d.txt"}};
+    for (const Case& c : cases) {
+        dialog->txtDateiname->setText(c.typed);
+        save();
+        EXPECT_EQ(contentOf(path(c.file)), expectedFile("sample-table.txt"))
+            << c.file.toStdString();
+        EXPECT_EQ(dialog->txtDateiname->text(), c.typed);
+    }
+    EXPECT_EQ(entries().size(), 4);
+}
+
+TEST_F(TableExport, NothingDecodedIsReportedAndTheDialogStaysOpen) {
+    shown = DisplayTexts{};
+    save();
+    EXPECT_EQ(messages(), QStringList{"Fehler 4: Nichts zum Speichern vorhandem"});
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(entries(), QStringList());
+
+    QTest::mouseClick(dialog->cmdAbbruch, Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(TableExport, AnEmptyNameIsReportedAndClosesTheDialog) {
+    dialog->txtDateiname->clear();
+    save();
+    EXPECT_EQ(messages(), QStringList{"Fehler 3: Kein Dateiname"});
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(entries(), QStringList());
+}
+
+TEST_F(TableExport, AFailedWriteIsReportedAndTheDialogStaysOpenForAnotherName) {
+    ASSERT_TRUE(QDir(folder).mkdir(QStringLiteral("folder.txt")));
+    put(path("plain.txt"), expectedFile("sample-table.txt"));
+    const struct {
+        QString name;
+        bool extend;
+    } cases[] = {
+        {"folder", false}, {"folder", true}, {"plain.txt/t", false}, {"plain.txt/t", true}};
+    for (const auto& c : cases) {
+        (c.extend ? dialog->optalteTabelle : dialog->optNeueTabelle)->click();
+        dialog->txtDateiname->setText(c.name);
+        save();
+        ASSERT_FALSE(platform.messages.empty());
+        EXPECT_TRUE(platform.messages.back().text.startsWith(
+            QStringLiteral("Die Datei %1.txt kann nicht gespeichert werden:\n").arg(c.name)))
+            << platform.messages.back().text.toStdString();
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(dialog->txtDateiname->text(), c.name);
+    }
+    EXPECT_EQ(platform.messages.size(), 4U);
+    EXPECT_EQ(entries(), (QStringList{"folder.txt", "plain.txt"}));
+    EXPECT_EQ(contentOf(path("plain.txt")), expectedFile("sample-table.txt"));
+}
+
+TEST_F(TableExport, EnterAndEscapePressNoButton) {
+    for (QWidget* target :
+         {static_cast<QWidget*>(dialog->txtDateiname), static_cast<QWidget*>(dialog->cmdSpeichern),
+          static_cast<QWidget*>(dialog->cmdAbbruch)}) {
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_Return);
+        QTest::keyClick(target, Qt::Key_Enter);
+        QTest::keyClick(target, Qt::Key_Escape);
+    }
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(entries(), QStringList());
+}
+
+TEST_F(TableExport, TheNextShowingKeepsNameAndOption) {
+    dialog->txtDateiname->setText(QStringLiteral("Messreihe"));
+    dialog->optalteTabelle->click();
+    QTest::mouseClick(dialog->cmdAbbruch, Qt::LeftButton);
+    dialog->show();
+    EXPECT_EQ(dialog->txtDateiname->text(), QStringLiteral("Messreihe"));
+    EXPECT_TRUE(dialog->optalteTabelle->isChecked());
+    EXPECT_EQ(entries(), QStringList());
+}
+
+} // namespace
+} // namespace orvinta
