@@ -1,5 +1,6 @@
 #include "frmabout.h"
 
+#include "resources/pictures.h"
 #include "windows/controls.h"
 #include "windows/fonts.h"
 
@@ -37,7 +38,7 @@ frmAbout::frmAbout(QWidget* parent)
     lblVersion = centredLine(this, "lblVersion", QStringLiteral("Version: 6.1"), 1200, 252, small);
 
     imgLogo = makeLabel(this, "imgLogo", QString(), {1320, 1680, 1332, 564}, small);
-    imgLogo->setPixmap(QPixmap(QStringLiteral(":/resources/logo.gif")));
+    imgLogo->setPixmap(QPixmap(pictures::logo()));
     imgLogo->setScaledContents(true);
 
     lbltext4 = centredLine(this, "lbltext4", QStringLiteral("Das Orvinta-Team"), 2280, 252, small);

@@ -41,8 +41,7 @@ constexpr std::array<Paragraph, 7> kParagraphs{{
      "E=5 - 6=6 - B=7 - D=8 - N=9 - T=0"},
     {"Label6", 3480, 492,
      "Die einzelnen Werte (X) müssen noch nach den folgenden Gleichungen umgerechnet werden:"},
-    {"Label7", 6360, 252,
-     "Quelle: eigene Zusammenstellung des Orvinta-Projekts"},
+    {"Label7", 6360, 252, "Quelle: eigene Zusammenstellung des Orvinta-Projekts"},
 }};
 
 // Label8 holds line -1- and Label15 line -8-; the blanks line the columns up in a

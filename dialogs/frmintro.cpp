@@ -1,5 +1,6 @@
 #include "frmintro.h"
 
+#include "resources/pictures.h"
 #include "windows/controls.h"
 #include "windows/fonts.h"
 #include "windows/twips.h"
@@ -34,7 +35,7 @@ frmIntro::frmIntro(int closeIntervalMs, QWidget* parent)
     // The picture fills its box at the design DPI; scaling it with the box keeps the
     // proportions of the window at any other DPI.
     imgao19 = makeLabel(this, "imgao19", QString(), {480, 1080, 2664, 3768}, font());
-    imgao19->setPixmap(QPixmap(QStringLiteral(":/resources/satellite.gif")));
+    imgao19->setPixmap(QPixmap(pictures::satellite()));
     imgao19->setScaledContents(true);
 
     tmrclose = new QTimer(this);

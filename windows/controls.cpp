@@ -1,5 +1,6 @@
 #include "controls.h"
 
+#include "resources/pictures.h"
 #include "twips.h"
 
 #include <QIcon>
@@ -40,7 +41,7 @@ Qt::WindowFlags fixedDialogFlags() {
 }
 
 void setProgramIcon(QWidget* window) {
-    window->setWindowIcon(QIcon(QStringLiteral(":/resources/orvinta-32.png")));
+    window->setWindowIcon(QIcon(pictures::programIcon()));
 }
 
 } // namespace orvinta

@@ -7,10 +7,12 @@
 #include "dialogs/frmlo19.h"
 #include "support/fakeplatform.h"
 #include "windows/frmausgabe.h"
+#include "windows/twips.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -289,6 +291,77 @@ TEST_F(MainWindowTest, IntroZeigenShowsTheSplashAgainUntilItsTimerHidesIt) {
     EXPECT_TRUE(shown);
     EXPECT_FALSE(window->intro()->isVisible());
     EXPECT_FALSE(window->intro()->tmrclose->isActive());
+}
+
+} // namespace
+} // namespace orvinta
+
+namespace orvinta {
+namespace {
+
+struct ControlRow {
+    const char* name;
+    const char* text;
+    QRect twips;
+    double points;
+    bool bold;
+    bool underline;
+};
+
+TEST(MainWindowLayout, ControlsHaveTheirCaptionsPlacesAndFonts) {
+    const ControlRow rows[] = {
+        {"lblText4", "LUSAT OSCAR 19", {1200, 240, 3612, 492}, 18, true, false},
+        {"lblText2", "Orvinta", {1440, 720, 3012, 492}, 13.8, true, false},
+        {"lblVersion", "CW Download 437.125 MHz", {1560, 1200, 2652, 252}, 9.6, false, false},
+        {"lbltext1", "Eingabe:", {240, 2040, 3492, 252}, 9.6, true, true},
+        {"txtEingabe", "E LUSAT HI HI ", {240, 2520, 5652, 348}, 9.6, false, false},
+        {"cmdAusgabe", "&Ausgabe aus", {240, 3120, 1452, 372}, 9.6, true, false},
+        {"cmdOK", "&Berechnen", {2280, 3120, 1572, 372}, 9.6, true, false},
+        {"cmdEnd", "B&eenden", {4440, 3120, 1452, 372}, 9.6, true, false},
+    };
+    frmTelemetrie window(kShortIntroMs);
+    for (const ControlRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto* control = window.findChild<QWidget*>(QString::fromLatin1(row.name));
+        ASSERT_NE(control, nullptr);
+        const QString text = control->property("text").toString();
+        EXPECT_EQ(text, QString::fromUtf8(row.text));
+        EXPECT_EQ(control->geometry(),
+                  twipsRect(row.twips.x(), row.twips.y(), row.twips.width(), row.twips.height()));
+        EXPECT_DOUBLE_EQ(control->font().pointSizeF(), row.points);
+        EXPECT_EQ(control->font().bold(), row.bold);
+        EXPECT_EQ(control->font().underline(), row.underline);
+    }
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("LUSAT OSCAR 19 Orvinta"));
+}
+
+TEST(MainWindowLayout, MenusHoldTheirItemsInOrder) {
+    frmTelemetrie window(kShortIntroMs);
+    const auto captions = [](QMenu* menu) {
+        QStringList texts;
+        for (QAction* action : menu->actions())
+            texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        return texts;
+    };
+    EXPECT_EQ(captions(window.mnuDatei),
+              (QStringList{"&Öffnen", "Ausgabe &Speichern (Text)", "Ausgabe Speichern (&Tabbelle)",
+                           "E&ingabe Speichern", "-", "&Beenden"}));
+    EXPECT_EQ(captions(window.mnuBearbeiten),
+              (QStringList{"&Eingabe leeren", "&Ausgabe leeren", "&Eingabe"}));
+    EXPECT_EQ(captions(window.mnuHilfe), (QStringList{"&Über", "&Info", "Intro &zeigen", "LO-19"}));
+    for (QAction* action : window.findChildren<QAction*>())
+        EXPECT_TRUE(action->shortcut().isEmpty()) << action->text().toStdString();
+}
+
+TEST(MainWindowLayout, MinimisingAndRestoringKeepsTheSizeWithoutAMessage) {
+    test::FakePlatform platform;
+    frmTelemetrie window(kShortIntroMs);
+    window.show();
+    const QSize size = window.size();
+    window.showMinimized();
+    window.showNormal();
+    EXPECT_EQ(window.size(), size);
+    EXPECT_TRUE(platform.messages.empty());
 }
 
 } // namespace
