@@ -2,9 +2,13 @@
 // Run it through scripts/screenshots, which starts it on a virtual X display.
 
 #include "dialogs/frmabout.h"
+#include "dialogs/frmboxeingabe.h"
 #include "dialogs/frminfo.h"
 #include "dialogs/frmintro.h"
 #include "dialogs/frmlo19.h"
+#include "files/frmopen.h"
+#include "files/frmspeichern.h"
+#include "windows/fonts.h"
 #include "windows/frmausgabe.h"
 #include "windows/frmtelemetrie.h"
 
@@ -33,6 +37,8 @@ bool save(QWidget* window, const QDir& folder, const QString& name) {
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    // The program's own dialog font, as the desktop program sets it.
+    orvinta::useProgramFont();
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() != 2) {
         QTextStream(stderr) << "usage: orvinta-screenshots FOLDER\n";
@@ -54,5 +60,12 @@ int main(int argc, char* argv[]) {
     ok = save(main.info(), folder, QStringLiteral("info")) && ok;
     ok = save(main.lo19(), folder, QStringLiteral("lo19")) && ok;
     ok = save(main.about(), folder, QStringLiteral("about")) && ok;
+    ok = save(main.openDialog(), folder, QStringLiteral("open")) && ok;
+    ok = save(main.speichern(), folder, QStringLiteral("speichern")) && ok;
+    // A frame half typed into the group boxes.
+    main.boxEingabe()->txt1->setText(QStringLiteral("6O"));
+    main.boxEingabe()->txt2->setText(QStringLiteral("AVT"));
+    main.boxEingabe()->txt3->setText(QStringLiteral("ABA"));
+    ok = save(main.boxEingabe(), folder, QStringLiteral("boxeingabe")) && ok;
     return ok ? 0 : 1;
 }
