@@ -15,8 +15,7 @@ QFont sansFont(double points, FontStyle style) {
     return font;
 }
 
-void useProgramFont()
-{
+void useProgramFont() {
     constexpr double kDialogPoints = 8.25;
     QApplication::setFont(sansFont(kDialogPoints));
 }

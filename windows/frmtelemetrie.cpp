@@ -61,33 +61,27 @@ frmTelemetrie::frmTelemetrie(int introIntervalMs, QWidget* parent)
 
 frmTelemetrie::~frmTelemetrie() = default;
 
-frmAusgabe* frmTelemetrie::ausgabe()
-{
+frmAusgabe* frmTelemetrie::ausgabe() {
     return m_ausgabe.get();
 }
 
-frmAusgabe* frmTelemetrie::existingAusgabe() const
-{
+frmAusgabe* frmTelemetrie::existingAusgabe() const {
     return m_ausgabe.existing();
 }
 
-frmIntro* frmTelemetrie::intro()
-{
+frmIntro* frmTelemetrie::intro() {
     return m_intro.get();
 }
 
-frmInfo* frmTelemetrie::info()
-{
+frmInfo* frmTelemetrie::info() {
     return m_info.get();
 }
 
-frmlo19* frmTelemetrie::lo19()
-{
+frmlo19* frmTelemetrie::lo19() {
     return m_lo19.get();
 }
 
-frmAbout* frmTelemetrie::about()
-{
+frmAbout* frmTelemetrie::about() {
     return m_about.get();
 }
 
