@@ -55,7 +55,7 @@ std::string computeChannelText(int channel, float rawValue) {
 const std::string& tableEntry(int channel, int rawValue) {
     static const std::vector<std::string> table = [] {
         std::vector<std::string> texts;
-        texts.reserve(kChannelCount * kRawValues);
+        texts.reserve(static_cast<std::size_t>(kChannelCount) * kRawValues);
         for (int k = 1; k <= kChannelCount; ++k) {
             for (int x = 0; x < kRawValues; ++x) {
                 texts.push_back(computeChannelText(k, static_cast<float>(x)));
@@ -63,7 +63,8 @@ const std::string& tableEntry(int channel, int rawValue) {
         }
         return texts;
     }();
-    return table[static_cast<std::size_t>((channel - 1) * kRawValues + rawValue)];
+    const auto row = static_cast<std::size_t>(channel - 1);
+    return table[row * static_cast<std::size_t>(kRawValues) + static_cast<std::size_t>(rawValue)];
 }
 
 } // namespace

@@ -7,9 +7,9 @@ namespace orvinta {
 constexpr char toUpperWindows1252(char c) {
     const auto byte = static_cast<unsigned char>(c);
     unsigned char upper = byte;
-    if (byte >= 'a' && byte <= 'z') {
-        upper = static_cast<unsigned char>(byte - 0x20);
-    } else if (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7) { // à..þ, except the sign ÷
+    const bool ascii = byte >= 'a' && byte <= 'z';
+    const bool latin1 = byte >= 0xE0 && byte <= 0xFE && byte != 0xF7; // à..þ, except the sign ÷
+    if (ascii || latin1) {
         upper = static_cast<unsigned char>(byte - 0x20);
     } else if (byte == 0x9A || byte == 0x9C || byte == 0x9E) { // š œ ž
         upper = static_cast<unsigned char>(byte - 0x10);
