@@ -3,6 +3,9 @@
 
 #include "decoder/decoder.h"
 #include "dialogs/frminfo.h"
+#include "files/frmspeichern.h"
+#include "files/resultformats.h"
+#include "files/telemetryload.h"
 #include "files/windows1252.h"
 #include "support/fakeplatform.h"
 #include "windows/frmausgabe.h"
@@ -14,9 +17,12 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 
 namespace orvinta {
@@ -52,6 +58,18 @@ QString randomLine(std::mt19937& random) {
     return line;
 }
 
+QByteArray crLfLines(const std::vector<std::string>& lines) {
+    QByteArray bytes;
+    for (const std::string& line : lines)
+        bytes += QByteArray::fromStdString(line) + "\r\n";
+    return bytes;
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
 QStringList shownTexts(frmAusgabe* out) {
     QStringList texts{out->lblO1->text(), out->lblStatus->text()};
     for (QLabel* box : out->channelBoxes)
@@ -61,6 +79,8 @@ QStringList shownTexts(frmAusgabe* out) {
 
 TEST(Soak, TenThousandMixedCommandsLoseNothingAndDoNotGrow) {
     test::FakePlatform platform;
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
     frmTelemetrie window(1);
     window.Form_Load();
 
@@ -69,9 +89,16 @@ TEST(Soak, TenThousandMixedCommandsLoseNothingAndDoNotGrow) {
     constexpr int kWarmUp = 1000;
     long residentAfterWarmUp = 0;
     QString lastDecoded;
+    // What each file the session saved must hold, byte for byte.
+    std::map<QString, QByteArray> expectedFiles;
+    const auto fileName = [&](const char* stem, const char* extension) {
+        return folder.filePath(QString::fromLatin1(stem) + QString::number(random() % 8) +
+                               QString::fromLatin1(extension));
+    };
+    const auto nothingShown = [&] { return window.ausgabe()->lblO1->text().isEmpty(); };
 
     for (int command = 0; command < kCommands; ++command) {
-        switch (random() % 8) {
+        switch (random() % 12) {
         case 0:
         case 1:
         case 2:
@@ -100,6 +127,50 @@ TEST(Soak, TenThousandMixedCommandsLoseNothingAndDoNotGrow) {
             window.info()->show();
             window.info()->close();
             break;
+        case 8: {
+            const QString path = fileName("eingabe", ".tlm");
+            platform.answers.push_back(path);
+            window.mnuEingabeSpeichern->trigger();
+            expectedFiles[path] = toWindows1252(window.txtEingabe->text()) + "\r\n";
+            break;
+        }
+        case 9: {
+            if (nothingShown())
+                break;
+            const QString path = fileName("ergebnis", ".txt");
+            platform.answers.push_back(path);
+            window.mnuSpeichern->trigger();
+            const auto lines = resultTextLines(window.ausgabe()->valueTexts());
+            expectedFiles[path] = crLfLines({lines.begin(), lines.end()});
+            break;
+        }
+        case 10: {
+            if (nothingShown())
+                break;
+            const QString path = fileName("tabelle", ".txt");
+            frmSpeichern* dialog = window.speichern();
+            dialog->txtDateiname->setText(path);
+            const bool extend = expectedFiles.count(path) != 0 && random() % 4 != 0;
+            (extend ? dialog->optalteTabelle : dialog->optNeueTabelle)->setChecked(true);
+            dialog->cmdSpeichern_Click();
+            const std::string row = tableRow(window.ausgabe()->valueTexts());
+            if (extend)
+                expectedFiles[path] += crLfLines({row});
+            else
+                expectedFiles[path] = crLfLines({std::string(tableHeader()), row});
+            break;
+        }
+        case 11: {
+            // Reload a saved input file: it comes back as exactly the saved line.
+            const QString path = fileName("eingabe", ".tlm");
+            if (expectedFiles.count(path) == 0)
+                break;
+            const LoadResult loaded = loadTelemetryFile(path);
+            ASSERT_TRUE(loaded.loaded) << loaded.message.toStdString();
+            EXPECT_EQ(toWindows1252(loaded.text) + "\r\n", expectedFiles[path]);
+            window.txtEingabe->setText(loaded.text);
+            break;
+        }
         }
         QApplication::processEvents();
         if (command + 1 == kWarmUp)
@@ -117,7 +188,11 @@ TEST(Soak, TenThousandMixedCommandsLoseNothingAndDoNotGrow) {
         EXPECT_EQ(out->lblO1->text(), QString::fromStdString(expected.block));
         EXPECT_EQ(out->channelBoxes[7]->text(), fromWindows1252(expected.channels[7]));
     }
-    EXPECT_TRUE(platform.messages.empty());
+    for (const auto& [path, content] : expectedFiles)
+        EXPECT_EQ(readAll(path), content) << path.toStdString();
+    EXPECT_EQ(expectedFiles.size(), 24u) << "every file name was used";
+    for (const auto& message : platform.messages)
+        ADD_FAILURE() << "unexpected message: " << message.text.toStdString();
 
     const long growth = residentKilobytes() - residentAfterWarmUp;
     std::printf("resident memory growth after the first %d commands: %ld kB\n", kWarmUp, growth);
