@@ -1,5 +1,7 @@
 #include "probe.h"
 
+#include "tools/procstatus/residentmemory.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
@@ -26,17 +28,6 @@ double millisecondsSinceProcessStart() {
     return (static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9 -
             startTicks / ticksPerSecond) *
            1000.0;
-}
-
-long residentKilobytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
 }
 
 class FirstPaintWatcher : public QObject {

@@ -38,15 +38,6 @@ protected:
         dialog->show();
     }
 
-    QStringList messages() const {
-        QStringList texts;
-        for (const auto& message : platform.messages) {
-            EXPECT_EQ(message.title, QStringLiteral("Orvinta"));
-            texts << message.text;
-        }
-        return texts;
-    }
-
     /// Shows the dialog again, as the menu command does, and presses "&Speichern".
     void save() {
         dialog->show();
@@ -99,7 +90,7 @@ TEST_F(TableExport, TheFirstExportStartsATableAndTheNextExtendsIt) {
     save();
     EXPECT_EQ(contentOf(path("Telemetrie00.txt")), expectedFile("sample-table-extended.txt"));
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(messages(), QStringList());
+    EXPECT_EQ(platform.messageTexts(), QStringList());
 }
 
 TEST_F(TableExport, ANewTableReplacesAnOldOneEvenTheSecondTime) {
@@ -135,7 +126,7 @@ TEST_F(TableExport, TheExtensionIsCompletedButTheBoxKeepsTheName) {
 TEST_F(TableExport, NothingDecodedIsReportedAndTheDialogStaysOpen) {
     shown = DisplayTexts{};
     save();
-    EXPECT_EQ(messages(), QStringList{"Fehler 4: Nichts zum Speichern vorhandem"});
+    EXPECT_EQ(platform.messageTexts(), QStringList{"Fehler 4: Nichts zum Speichern vorhandem"});
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(entries(), QStringList());
 
@@ -146,7 +137,7 @@ TEST_F(TableExport, NothingDecodedIsReportedAndTheDialogStaysOpen) {
 TEST_F(TableExport, AnEmptyNameIsReportedAndClosesTheDialog) {
     dialog->txtDateiname->clear();
     save();
-    EXPECT_EQ(messages(), QStringList{"Fehler 3: Kein Dateiname"});
+    EXPECT_EQ(platform.messageTexts(), QStringList{"Fehler 3: Kein Dateiname"});
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(entries(), QStringList());
 }

@@ -6,6 +6,7 @@
 #include "files/frmspeichern.h"
 #include "filetestsupport.h"
 #include "support/fakeplatform.h"
+#include "support/outputvalues.h"
 #include "windows/frmausgabe.h"
 #include "windows/frmtelemetrie.h"
 
@@ -42,13 +43,7 @@ protected:
         window->Form_Load();
     }
 
-    QStringList values() {
-        frmAusgabe* out = window->ausgabe();
-        QStringList texts{out->lblO1->text(), out->lblStatus->text()};
-        for (QLabel* box : out->channelBoxes)
-            texts << box->text();
-        return texts;
-    }
+    QStringList values() { return test::shownValues(window->ausgabe()); }
 
     /// Chooses `item` and runs `act` inside the modal window that `dialog` gives. True when
     /// that window was shown as the application's modal window.

@@ -24,15 +24,6 @@ DisplayTexts sampleTexts() {
 
 class SaveCommands : public test::ScratchFolderTest {
 protected:
-    QStringList messages() const {
-        QStringList texts;
-        for (const auto& message : platform.messages) {
-            EXPECT_EQ(message.title, QStringLiteral("Orvinta"));
-            texts << message.text;
-        }
-        return texts;
-    }
-
     void expectThePrompt() const {
         ASSERT_EQ(platform.prompts.size(), 1U);
         EXPECT_EQ(platform.prompts[0].text, QStringLiteral("Bitte geben sie einen Dateinamen ein"));
@@ -57,7 +48,7 @@ TEST_F(SaveCommands, InputWithThePresetNameIsSavedAsTelemetrie00Tlm) {
     platform.answers = {QStringLiteral("Telemetrie00")};
     saveInput(kSampleFrame);
     expectThePrompt();
-    EXPECT_EQ(messages(), QStringList());
+    EXPECT_EQ(platform.messageTexts(), QStringList());
     EXPECT_EQ(contentOf(path("Telemetrie00.tlm")), expectedFile("sample-input.tlm"));
     EXPECT_EQ(entries(), QStringList{"Telemetrie00.tlm"});
 }
@@ -66,7 +57,7 @@ TEST_F(SaveCommands, InputOfBlanksIsSomethingToSave) {
     platform.answers = {QStringLiteral("blank"), QStringLiteral("preset.TlM")};
     saveInput(QStringLiteral(" "));
     saveInput(QStringLiteral("E LUSAT HI HI "));
-    EXPECT_EQ(messages(), QStringList());
+    EXPECT_EQ(platform.messageTexts(), QStringList());
     EXPECT_EQ(contentOf(path("blank.tlm")), " \r\n");
     EXPECT_EQ(contentOf(path("preset.TlM.tlm")), "E LUSAT HI HI \r\n");
 }
@@ -74,7 +65,7 @@ TEST_F(SaveCommands, InputOfBlanksIsSomethingToSave) {
 TEST_F(SaveCommands, EmptyInputIsNothingToSaveAndNoNameIsAsked) {
     platform.answers = {QStringLiteral("never")};
     saveInput(QString());
-    EXPECT_EQ(messages(), QStringList{"Fehler 4: Nichts zum Speichern vorhandem"});
+    EXPECT_EQ(platform.messageTexts(), QStringList{"Fehler 4: Nichts zum Speichern vorhandem"});
     EXPECT_TRUE(platform.prompts.empty());
     EXPECT_EQ(entries(), QStringList());
 }
@@ -82,7 +73,8 @@ TEST_F(SaveCommands, EmptyInputIsNothingToSaveAndNoNameIsAsked) {
 TEST_F(SaveCommands, ACancelledPromptIsNoFileName) {
     saveInput(kSampleFrame);
     saveResults(sampleTexts());
-    EXPECT_EQ(messages(), (QStringList{"Fehler 3: Kein Dateiname", "Fehler 3: Kein Dateiname"}));
+    EXPECT_EQ(platform.messageTexts(),
+              (QStringList{"Fehler 3: Kein Dateiname", "Fehler 3: Kein Dateiname"}));
     EXPECT_EQ(platform.prompts.size(), 2U);
     EXPECT_EQ(entries(), QStringList());
 }
@@ -92,7 +84,7 @@ TEST_F(SaveCommands, ResultsAreSavedAsTheTenLineText) {
     platform.answers = {QStringLiteral("Telemetrie00")};
     saveResults(sampleTexts());
     expectThePrompt();
-    EXPECT_EQ(messages(), QStringList());
+    EXPECT_EQ(platform.messageTexts(), QStringList());
     EXPECT_EQ(contentOf(path("Telemetrie00.txt")), expectedFile("sample-result.txt"));
 }
 
@@ -103,8 +95,8 @@ TEST_F(SaveCommands, ResultsWithoutABlockNumberAreNothingToSave) {
     DisplayTexts onlyChannels = sampleTexts();
     onlyChannels[0].clear();
     saveResults(onlyChannels);
-    EXPECT_EQ(messages(), (QStringList{"Fehler 4: Nichts zum Speichern vorhandem",
-                                       "Fehler 4: Nichts zum Speichern vorhandem"}));
+    EXPECT_EQ(platform.messageTexts(), (QStringList{"Fehler 4: Nichts zum Speichern vorhandem",
+                                                    "Fehler 4: Nichts zum Speichern vorhandem"}));
     EXPECT_TRUE(platform.prompts.empty());
     EXPECT_EQ(entries(), QStringList());
 }
@@ -116,7 +108,7 @@ TEST_F(SaveCommands, AFailedWriteIsReportedWithTheNameAndNothingIsLeft) {
     saveInput(kSampleFrame);
     saveResults(sampleTexts());
 
-    const QStringList texts = messages();
+    const QStringList texts = platform.messageTexts();
     ASSERT_EQ(texts.size(), 2);
     EXPECT_TRUE(texts[0].startsWith(
         QStringLiteral("Die Datei plain.txt/frame.tlm kann nicht gespeichert werden:\n")))

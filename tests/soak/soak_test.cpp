@@ -8,6 +8,8 @@
 #include "files/telemetryload.h"
 #include "files/windows1252.h"
 #include "support/fakeplatform.h"
+#include "support/outputvalues.h"
+#include "tools/procstatus/residentmemory.h"
 #include "windows/frmausgabe.h"
 #include "windows/frmtelemetrie.h"
 
@@ -27,17 +29,6 @@
 
 namespace orvinta {
 namespace {
-
-long residentKilobytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
 
 /// A random telemetry line: mostly well-formed frames, some with typing slips.
 QString randomLine(std::mt19937& random) {
@@ -68,13 +59,6 @@ QByteArray crLfLines(const std::vector<std::string>& lines) {
 QByteArray readAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-QStringList shownTexts(frmAusgabe* out) {
-    QStringList texts{out->lblO1->text(), out->lblStatus->text()};
-    for (QLabel* box : out->channelBoxes)
-        texts << box->text();
-    return texts;
 }
 
 TEST(Soak, TenThousandMixedCommandsLoseNothingAndDoNotGrow) {
@@ -180,7 +164,7 @@ TEST(Soak, TenThousandMixedCommandsLoseNothingAndDoNotGrow) {
     // The output window shows the last decoding (or nothing, if cleared or closed since).
     frmAusgabe* out = window.ausgabe();
     if (lastDecoded.isEmpty()) {
-        EXPECT_EQ(shownTexts(out), QStringList(10, QString()));
+        EXPECT_EQ(test::shownValues(out), QStringList(10, QString()));
     } else {
         VarModul record;
         const QByteArray bytes = toWindows1252(lastDecoded);

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
 #include <deque>
 
 namespace orvinta::test {
@@ -37,6 +39,16 @@ public:
         QString answer = answers.front();
         answers.pop_front();
         return answer;
+    }
+
+    /// The texts of the messages shown so far; each must carry the title `title`.
+    QStringList messageTexts(const QString& title = kApplicationTitle) const {
+        QStringList texts;
+        for (const Message& message : messages) {
+            EXPECT_EQ(message.title, title) << message.text.toStdString();
+            texts << message.text;
+        }
+        return texts;
     }
 
     std::vector<Message> messages;

@@ -6,6 +6,7 @@
 #include "dialogs/frmintro.h"
 #include "dialogs/frmlo19.h"
 #include "support/fakeplatform.h"
+#include "support/outputvalues.h"
 #include "windows/frmausgabe.h"
 #include "windows/twips.h"
 
@@ -41,13 +42,7 @@ protected:
         QTest::mouseClick(window->cmdOK, Qt::LeftButton);
     }
 
-    QStringList values() {
-        frmAusgabe* out = window->ausgabe();
-        QStringList texts{out->lblO1->text(), out->lblStatus->text()};
-        for (QLabel* box : out->channelBoxes)
-            texts << box->text();
-        return texts;
-    }
+    QStringList values() { return test::shownValues(window->ausgabe()); }
 
     test::FakePlatform platform;
     std::unique_ptr<frmTelemetrie> window;
