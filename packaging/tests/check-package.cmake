@@ -70,7 +70,8 @@ foreach(path IN LISTS paths)
     endif()
 endforeach()
 
-set(expected usr/bin/orvinta-decode usr/share/man/man1/orvinta-decode.1.gz)
+set(expected usr/bin/orvinta-decode usr/share/man/man1/orvinta-decode.1.gz
+    usr/share/doc/orvinta/README.md)
 set(desktop_files usr/bin/orvinta usr/share/man/man1/orvinta.1.gz
     usr/share/applications/orvinta.desktop usr/share/metainfo/${APPSTREAM_ID}.metainfo.xml)
 set(icon usr/share/icons/hicolor/32x32/apps/orvinta.png)
