@@ -1,5 +1,7 @@
 #include "fileextensions.h"
 
+#include <algorithm>
+
 namespace orvinta {
 
 namespace {
@@ -19,11 +21,8 @@ QString completed(const QString& name, std::span<const std::string_view> endings
 
 bool endsWithOneOf(const QString& name, std::span<const std::string_view> endings) {
     const QStringView lastFour = QStringView(name).right(kEndingLength);
-    for (const std::string_view ending : endings) {
-        if (lastFour == latin1(ending))
-            return true;
-    }
-    return false;
+    return std::ranges::any_of(endings,
+                               [&](std::string_view ending) { return lastFour == latin1(ending); });
 }
 
 bool isLoadableName(const QString& path) {

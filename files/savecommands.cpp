@@ -12,8 +12,7 @@ namespace {
 
 /// The name the operator enters, or empty after telling that none was given.
 QString askFileName(QWidget* parent) {
-    const QString name =
-        platform().askText(parent, kFileNamePrompt, kFileNameTitle, kFileNamePreset);
+    QString name = platform().askText(parent, kFileNamePrompt, kFileNameTitle, kFileNamePreset);
     if (name.isEmpty())
         showMessage(parent, kNoFileNameMessage);
     return name;

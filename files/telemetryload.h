@@ -8,7 +8,7 @@
 namespace orvinta {
 
 /// No telemetry file is this large; a larger file is refused rather than read.
-inline constexpr qint64 kMaxTelemetryFileSize = 64 * 1024;
+inline constexpr qint64 kMaxTelemetryFileSize = qint64{64} * 1024;
 
 /// The outcome of loading: the new text of the input line, or the message that says why
 /// the input line stays as it is.
