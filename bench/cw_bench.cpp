@@ -1,0 +1,241 @@
+// Figures for orvinta-cw: character error rate against signal-to-noise ratio on generated
+// recordings, and the decoding speed on a 48 kHz recording. Prints a table; takes minutes.
+#include "cw/audiofile.h"
+#include "cw/cwdecoder.h"
+#include "tests/cw/keyedsignal.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using namespace orvinta::cw;
+using namespace orvinta::cw::testing;
+
+constexpr std::size_t kPrefixLength = std::string_view(kFramePrefix).size();
+
+struct Settings {
+    int framesPerPoint = 120;
+    int framesPerRecording = 4;
+    double fadeDb = 20.0;
+    double fadePeriodSeconds = 600.0;
+    double fromDb = 10.0;
+    double toDb = -18.0;
+    double minimumMargin = DecoderSettings{}.minimumMargin;
+    double minimumContrast = DecoderSettings{}.minimumContrast;
+    bool speed = true;
+    bool curve = true;
+};
+
+struct Tally {
+    long long characters = 0;
+    long long wrong = 0;       ///< unreadable or wrong characters, missed frames counted whole
+    long long misread = 0;     ///< wrong characters that look valid
+    long long unreadable = 0;
+    long long frames = 0;
+    long long framesRight = 0;
+    long long framesMissed = 0;
+    long long falseFrames = 0;
+};
+
+void compare(const std::string& truth, const HeardFrame* heard, Tally& tally) {
+    ++tally.frames;
+    bool right = heard != nullptr;
+    for (std::size_t i = kPrefixLength; i < truth.size(); ++i) {
+        if (truth[i] == ' ') {
+            continue;
+        }
+        ++tally.characters;
+        const char got = heard != nullptr && i < heard->text.size() ? heard->text[i] : '?';
+        if (got != truth[i]) {
+            ++tally.wrong;
+            right = false;
+            if (heard != nullptr) {
+                ++(got == '?' ? tally.unreadable : tally.misread);
+            }
+        }
+    }
+    tally.framesRight += right ? 1 : 0;
+    tally.framesMissed += heard == nullptr ? 1 : 0;
+}
+
+/// Decodes one generated recording fed in blocks, as the program does.
+std::vector<HeardFrame> decode(const std::vector<float>& samples, int rate,
+                               const DecoderSettings& settings) {
+    CwDecoder decoder(rate, settings);
+    std::vector<HeardFrame> frames;
+    constexpr std::size_t kBlock = 1 << 14;
+    for (std::size_t at = 0; at < samples.size(); at += kBlock) {
+        decoder.push(samples.data() + at, std::min(kBlock, samples.size() - at));
+        for (HeardFrame& f : decoder.takeFrames()) {
+            frames.push_back(std::move(f));
+        }
+    }
+    decoder.finish();
+    for (HeardFrame& f : decoder.takeFrames()) {
+        frames.push_back(std::move(f));
+    }
+    return frames;
+}
+
+Tally measure(double snrDb, const Settings& settings, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> wpm(12.0, 25.0);
+    std::uniform_real_distribution<double> tone(600.0, 2400.0);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    DecoderSettings decoderSettings;
+    decoderSettings.minimumMargin = settings.minimumMargin;
+    decoderSettings.minimumContrast = settings.minimumContrast;
+    Tally tally;
+    for (int done = 0; done < settings.framesPerPoint; done += settings.framesPerRecording) {
+        std::vector<std::string> frames;
+        for (int f = 0; f < settings.framesPerRecording; ++f) {
+            frames.push_back(randomFrame(random));
+        }
+        SignalOptions options;
+        options.sampleRate = 8000;
+        options.wordsPerMinute = wpm(random);
+        options.toneHz = tone(random);
+        options.snrDb = snrDb;
+        options.driftHz = unit(random) < 0.5 ? 300.0 : -300.0;
+        options.driftRateHz = 5.0;
+        options.fadeDb = settings.fadeDb;
+        options.fadePeriodSeconds = settings.fadePeriodSeconds;
+        options.fadePhase = 2.0 * 3.14159265358979 * unit(random);
+        options.gapSeconds = 2.0 + 4.0 * unit(random);
+        options.seed = static_cast<unsigned>(random());
+        // The drift curve needs a negative sign as its own direction.
+        if (options.driftHz < 0.0) {
+            options.driftHz = -options.driftHz;
+            options.toneHz = 3000.0 - options.toneHz + 200.0;
+        }
+        const KeyedRecording recording = keyFrames(frames, options);
+        const std::vector<HeardFrame> heard =
+            decode(recording.samples, options.sampleRate, decoderSettings);
+        std::vector<bool> used(heard.size(), false);
+        for (std::size_t f = 0; f < frames.size(); ++f) {
+            const HeardFrame* match = nullptr;
+            for (std::size_t h = 0; h < heard.size(); ++h) {
+                if (!used[h] && std::abs(heard[h].seconds - recording.frameSeconds[f]) < 1.5) {
+                    used[h] = true;
+                    match = &heard[h];
+                    break;
+                }
+            }
+            compare(frames[f], match, tally);
+        }
+        for (const bool u : used) {
+            tally.falseFrames += u ? 0 : 1;
+        }
+    }
+    return tally;
+}
+
+void speed() {
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / "orvinta-cw-bench-48k.wav";
+    std::mt19937 random(99);
+    std::vector<std::string> frames;
+    for (int f = 0; f < 16; ++f) {
+        frames.push_back(randomFrame(random));
+    }
+    SignalOptions options;
+    options.sampleRate = 48000;
+    options.wordsPerMinute = 18.0;
+    options.toneHz = 1200.0;
+    options.snrDb = -6.0;
+    options.driftHz = 300.0;
+    options.fadeDb = 10.0;
+    const KeyedRecording recording = keyFrames(frames, options);
+    writeAudio(path.string(), recording.samples, options.sampleRate, AudioFormat::Wav16);
+    const double seconds = static_cast<double>(recording.samples.size()) / options.sampleRate;
+
+    double best = 1e30;
+    std::size_t found = 0;
+    for (int run = 0; run < 3; ++run) {
+        const auto begin = std::chrono::steady_clock::now();
+        std::string reason;
+        const auto file = AudioFile::open(path.string(), &reason);
+        CwDecoder decoder(file->sampleRate());
+        std::vector<float> block;
+        found = 0;
+        while (file->read(1 << 14, block)) {
+            decoder.push(block.data(), block.size());
+            found += decoder.takeFrames().size();
+        }
+        decoder.finish();
+        found += decoder.takeFrames().size();
+        const double took =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        best = std::min(best, took);
+    }
+    std::filesystem::remove(path);
+    std::printf("speed: %.0f s of 48 kHz 16-bit WAV (%zu frames keyed, %zu found) decoded in "
+                "%.3f s: %.0f times real time\n",
+                seconds, frames.size(), found, best, seconds / best);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    Settings settings;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const auto value = [&] { return i + 1 < argc ? std::atof(argv[++i]) : 0.0; };
+        if (arg == "--frames") {
+            settings.framesPerPoint = static_cast<int>(value());
+        } else if (arg == "--fade") {
+            settings.fadeDb = value();
+        } else if (arg == "--fade-period") {
+            settings.fadePeriodSeconds = value();
+        } else if (arg == "--from") {
+            settings.fromDb = value();
+        } else if (arg == "--to") {
+            settings.toDb = value();
+        } else if (arg == "--margin") {
+            settings.minimumMargin = value();
+        } else if (arg == "--contrast") {
+            settings.minimumContrast = value();
+        } else if (arg == "--no-speed") {
+            settings.speed = false;
+        } else if (arg == "--speed-only") {
+            settings.curve = false;
+        } else {
+            std::fprintf(stderr,
+                         "usage: orvinta-cw-bench [--frames N] [--fade DB] [--fade-period S] "
+                         "[--from DB] [--to DB] [--margin NATS] [--contrast RATIO] "
+                         "[--no-speed | --speed-only]\n");
+            return 2;
+        }
+    }
+    if (settings.curve) {
+        std::printf("# %d frames per point, 12-25 WpM, tone 600-2400 Hz drifting 300 Hz at up "
+                    "to 5 Hz/s, fading %.0f dB over %.0f s, 8 kHz\n",
+                    settings.framesPerPoint, settings.fadeDb, settings.fadePeriodSeconds);
+        std::printf("# snr_db cer_percent frames_right_percent misread_percent "
+                    "unreadable_percent missed_frames false_frames\n");
+        unsigned seed = 1;
+        for (double snr = settings.fromDb; snr >= settings.toDb - 1e-9; snr -= 1.0) {
+            const Tally t = measure(snr, settings, seed++);
+            const auto pct = [](long long a, long long b) {
+                return b > 0 ? 100.0 * static_cast<double>(a) / static_cast<double>(b) : 0.0;
+            };
+            std::printf("%6.1f %7.3f %7.2f %7.3f %7.3f %4lld %4lld\n", snr,
+                        pct(t.wrong, t.characters), pct(t.framesRight, t.frames),
+                        pct(t.misread, t.characters), pct(t.unreadable, t.characters),
+                        t.framesMissed, t.falseFrames);
+            std::fflush(stdout);
+        }
+    }
+    if (settings.speed) {
+        speed();
+    }
+    return 0;
+}

@@ -1,0 +1,216 @@
+#include "cwdecoder.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orvinta::cw {
+namespace {
+
+/// A unit lasts 1.2 s divided by the speed in words per minute.
+constexpr double kUnitSecondsAtOneWpm = 1.2;
+constexpr double kSearchWindowSeconds = 8.0;
+/// Ratio between neighbouring speeds tried while the speed is unknown.
+constexpr double kUnitStep = 1.008;
+/// Speeds tried around the speed of the last good frame.
+constexpr double kLockedSpread = 0.02;
+/// Unreadable characters a frame may have and still fix the speed.
+constexpr std::size_t kLockingUnreadable = 6;
+
+struct Candidate {
+    double start = 0.0;
+    double unit = 0.0;
+    double contrast = 0.0;
+};
+
+/// Prefix contrast at an integer start for unit boundaries `bounds`.
+class PrefixProbe {
+public:
+    PrefixProbe(const CumulativeBaseband& sums, double unit)
+        : sums_(sums) {
+        const auto& prefix = FrameLayout::instance().prefixUnits();
+        for (std::size_t u = 0; u <= prefix.size(); ++u) {
+            bounds_.push_back(static_cast<std::size_t>(std::lround(static_cast<double>(u) * unit)));
+        }
+        for (std::size_t u = 0; u < prefix.size(); ++u) {
+            (prefix[u] ? on_ : off_).push_back(u);
+        }
+    }
+
+    std::size_t span() const { return bounds_.back(); }
+
+    double contrast(std::size_t start) const {
+        const auto energy = [&](std::size_t u) {
+            return std::norm(sums_[start + bounds_[u + 1]] - sums_[start + bounds_[u]]);
+        };
+        double on = 0.0;
+        for (const std::size_t u : on_) {
+            on += energy(u);
+        }
+        double off = 0.0;
+        for (const std::size_t u : off_) {
+            off += energy(u);
+        }
+        if (off <= 0.0) {
+            return 0.0;
+        }
+        return (on * static_cast<double>(off_.size())) / (off * static_cast<double>(on_.size()));
+    }
+
+private:
+    const CumulativeBaseband& sums_;
+    std::vector<std::size_t> bounds_;
+    std::vector<std::size_t> on_;
+    std::vector<std::size_t> off_;
+};
+
+} // namespace
+
+CwDecoder::CwDecoder(int sampleRate, DecoderSettings settings)
+    : settings_(settings)
+    , baseband_(sampleRate)
+    , shortestUnit_(kUnitSecondsAtOneWpm / settings.fastestWpm * baseband_.rate())
+    , longestUnit_(kUnitSecondsAtOneWpm / settings.slowestWpm * baseband_.rate())
+    , windowSamples_(std::round(kSearchWindowSeconds * baseband_.rate())) {}
+
+void CwDecoder::push(const float* audio, std::size_t count) {
+    baseband_.push(audio, count, samples_, tones_);
+    search(false);
+}
+
+void CwDecoder::finish() {
+    baseband_.finish(samples_, tones_);
+    search(true);
+}
+
+std::vector<HeardFrame> CwDecoder::takeFrames() {
+    std::vector<HeardFrame> frames;
+    frames.swap(frames_);
+    return frames;
+}
+
+std::vector<double> CwDecoder::unitGrid() const {
+    double from = shortestUnit_;
+    double to = longestUnit_;
+    if (lockedUnit_ > 0.0) {
+        from = lockedUnit_ * (1.0 - kLockedSpread);
+        to = lockedUnit_ * (1.0 + kLockedSpread);
+    }
+    std::vector<double> grid;
+    for (double unit = from; unit <= to * 1.0001; unit *= kUnitStep) {
+        grid.push_back(unit);
+    }
+    return grid;
+}
+
+void CwDecoder::search(bool final) {
+    while (step(final)) {
+    }
+    trim();
+}
+
+bool CwDecoder::step(bool final) {
+    const FrameLayout& layout = FrameLayout::instance();
+    const double end = static_cast<double>(base_ + samples_.size());
+    const double from = static_cast<double>(searchFrom_);
+    const double prefixSpan = static_cast<double>(layout.payloadStart()) * longestUnit_;
+    const double frameSpan = static_cast<double>(layout.longestFrame() + 8) * longestUnit_;
+    if (!final && end < from + windowSamples_ + 32.0 * longestUnit_ + frameSpan) {
+        return false;
+    }
+    if (final && end < from + static_cast<double>(layout.payloadStart()) * shortestUnit_) {
+        return false;
+    }
+
+    // Running sums over everything held, indexed relative to base_.
+    sums_.assign(samples_.size() + 1, {});
+    for (std::size_t n = 0; n < samples_.size(); ++n) {
+        sums_[n + 1] = sums_[n] + std::complex<double>(samples_[n]);
+    }
+    const std::size_t held = samples_.size();
+    const std::size_t first = searchFrom_ - base_;
+    const std::size_t windowEnd =
+        std::min(first + static_cast<std::size_t>(windowSamples_), held);
+
+    Candidate best;
+    for (const double unit : unitGrid()) {
+        const PrefixProbe probe(sums_, unit);
+        const std::size_t stride = std::max<std::size_t>(1, static_cast<std::size_t>(unit / 4.0));
+        for (std::size_t t = first; t < windowEnd && t + probe.span() <= held; t += stride) {
+            const double c = probe.contrast(t);
+            if (c > best.contrast) {
+                best = {static_cast<double>(t), unit, c};
+            }
+        }
+    }
+    (void)prefixSpan;
+    const auto advance = [&] {
+        searchFrom_ = base_ + windowEnd;
+        return windowEnd < held;
+    };
+    if (best.contrast < 0.8 * settings_.minimumContrast) {
+        return advance();
+    }
+
+    // Around the best start: the strongest start within some units either way (the
+    // prefix may continue past the window), then start and speed finely.
+    const auto refine = [&](double unit, double from0, double to0, std::size_t stride,
+                            Candidate& into) {
+        const PrefixProbe probe(sums_, unit);
+        const auto lo = static_cast<std::size_t>(std::max(0.0, from0));
+        for (std::size_t t = lo; static_cast<double>(t) <= to0 && t + probe.span() <= held;
+             t += stride) {
+            const double c = probe.contrast(t);
+            if (c > into.contrast) {
+                into = {static_cast<double>(t), unit, c};
+            }
+        }
+    };
+    Candidate coarse = best;
+    refine(best.unit, best.start - 30.0 * best.unit, best.start + 30.0 * best.unit,
+           std::max<std::size_t>(1, static_cast<std::size_t>(best.unit / 4.0)), coarse);
+    Candidate fine = coarse;
+    for (int i = -10; i <= 10; ++i) {
+        refine(coarse.unit * (1.0 + 0.0015 * i), coarse.start - coarse.unit / 2.0,
+               coarse.start + coarse.unit / 2.0, 1, fine);
+    }
+    if (fine.contrast < settings_.minimumContrast) {
+        return advance();
+    }
+
+    const FrameReading reading =
+        readFrame(sums_, baseband_.rate(), fine.start, fine.unit, settings_.minimumMargin);
+    HeardFrame frame;
+    frame.seconds = baseband_.timeOf(static_cast<double>(base_) + reading.firstUnitSample);
+    frame.text = reading.text;
+    frame.unreadable = reading.unreadable;
+    const auto toneAt = static_cast<std::size_t>(
+        std::clamp(reading.firstUnitSample, 0.0, static_cast<double>(held - 1)));
+    frame.toneHz = tones_[toneAt];
+    frame.wordsPerMinute = kUnitSecondsAtOneWpm * baseband_.rate() / reading.unitSamples;
+    frame.snrDb = reading.snrDb;
+    frames_.push_back(frame);
+
+    if (reading.unreadable <= kLockingUnreadable) {
+        lockedUnit_ = reading.unitSamples;
+        lockedUntil_ = static_cast<double>(base_) + reading.endSample + 3.0 * frameSpan;
+    }
+    searchFrom_ = base_ + static_cast<std::size_t>(std::max(
+                              static_cast<double>(first + 1), std::round(reading.endSample)));
+    return searchFrom_ < base_ + held;
+}
+
+void CwDecoder::trim() {
+    if (lockedUnit_ > 0.0 && static_cast<double>(searchFrom_) > lockedUntil_) {
+        lockedUnit_ = 0.0;
+    }
+    const auto keep = static_cast<std::size_t>(40.0 * longestUnit_);
+    if (searchFrom_ < base_ + keep) {
+        return;
+    }
+    const std::size_t drop = std::min(searchFrom_ - keep - base_, samples_.size());
+    samples_.erase(samples_.begin(), samples_.begin() + static_cast<std::ptrdiff_t>(drop));
+    tones_.erase(tones_.begin(), tones_.begin() + static_cast<std::ptrdiff_t>(drop));
+    base_ += drop;
+}
+
+} // namespace orvinta::cw

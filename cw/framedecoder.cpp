@@ -1,0 +1,430 @@
+#include "framedecoder.h"
+
+#include "morse.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+namespace orvinta::cw {
+namespace {
+
+constexpr double kNone = -std::numeric_limits<double>::infinity();
+constexpr int kPayloadSlots = 26;
+/// Units around a unit over which the signal and noise levels are averaged.
+constexpr int kLevelReach = 40;
+/// Fewest key-down or gap units a local level estimate rests on.
+constexpr double kFewestUnits = 8.0;
+
+/// What a payload slot may hold and the gap after it.
+struct Slot {
+    std::vector<CharacterKeying> characters;
+    int gapAfter = 0;
+};
+
+std::vector<CharacterKeying> keyings(std::string_view characters) {
+    std::vector<CharacterKeying> result;
+    for (const char c : characters) {
+        result.push_back(characterKeying(c));
+    }
+    return result;
+}
+
+/// Block digit, status letter, then eight groups of three channel characters (cut
+/// numbers or plain digits; "4" and "6" are keyed as digits either way).
+const std::array<Slot, kPayloadSlots>& slots() {
+    static const std::array<Slot, kPayloadSlots> table = [] {
+        std::array<Slot, kPayloadSlots> s{};
+        s[0] = {keyings("0123456789"), kCharacterGapUnits};
+        s[1] = {keyings("ABCDEFGHIJKLMNOPQRSTUVWXYZ"), kWordGapUnits};
+        const std::vector<CharacterKeying> channel = keyings("AUVEBDNT0123456789");
+        for (int k = 2; k < kPayloadSlots; ++k) {
+            const bool lastOfGroup = (k - 2) % 3 == 2;
+            s[static_cast<std::size_t>(k)] = {
+                channel, k == kPayloadSlots - 1 ? 0
+                         : lastOfGroup          ? kWordGapUnits
+                                                : kCharacterGapUnits};
+        }
+        return s;
+    }();
+    return table;
+}
+
+/// Unit energies of a frame: energy[u] of unit u, valid[u] false past the data.
+struct UnitEnergies {
+    std::vector<double> energy;
+    std::vector<bool> valid;
+};
+
+UnitEnergies unitEnergies(const CumulativeBaseband& sums, double start, double unitSamples,
+                          int units) {
+    UnitEnergies result;
+    result.energy.assign(static_cast<std::size_t>(units), 0.0);
+    result.valid.assign(static_cast<std::size_t>(units), false);
+    const double last = static_cast<double>(sums.size() - 1);
+    for (int u = 0; u < units; ++u) {
+        const double a = std::round(start + u * unitSamples);
+        const double b = std::round(start + (u + 1) * unitSamples);
+        if (a < 0.0 || b > last) {
+            continue;
+        }
+        const auto i = static_cast<std::size_t>(u);
+        result.energy[i] = std::norm(sums[static_cast<std::size_t>(b)] -
+                                     sums[static_cast<std::size_t>(a)]);
+        result.valid[i] = true;
+    }
+    return result;
+}
+
+/// Signal and noise energy per unit, for each unit.
+struct Levels {
+    std::vector<double> signal;
+    std::vector<double> noise;
+};
+
+/// Levels averaged over key-down and gap units near each unit; `state` gives the key
+/// state taken for each unit (1 down, 0 up, -1 unknown).
+Levels localLevels(const UnitEnergies& units, const std::vector<int>& state) {
+    const std::size_t n = units.energy.size();
+    std::vector<double> onSum(n + 1, 0.0), onCount(n + 1, 0.0), offSum(n + 1, 0.0),
+        offCount(n + 1, 0.0);
+    for (std::size_t u = 0; u < n; ++u) {
+        const bool use = units.valid[u];
+        onSum[u + 1] = onSum[u] + (use && state[u] == 1 ? units.energy[u] : 0.0);
+        onCount[u + 1] = onCount[u] + (use && state[u] == 1 ? 1.0 : 0.0);
+        offSum[u + 1] = offSum[u] + (use && state[u] == 0 ? units.energy[u] : 0.0);
+        offCount[u + 1] = offCount[u] + (use && state[u] == 0 ? 1.0 : 0.0);
+    }
+    const double globalNoise = offCount[n] > 0.0 ? offSum[n] / offCount[n] : 1.0;
+    const double globalOn = onCount[n] > 0.0 ? onSum[n] / onCount[n] : 2.0 * globalNoise;
+    Levels levels;
+    levels.signal.resize(n);
+    levels.noise.resize(n);
+    for (std::size_t u = 0; u < n; ++u) {
+        // Widen the window until it holds enough units of each kind.
+        double noise = globalNoise;
+        double on = globalOn;
+        for (std::size_t reach = kLevelReach; reach <= 4 * kLevelReach; reach *= 2) {
+            const std::size_t a = u > reach ? u - reach : 0;
+            const std::size_t b = std::min(n, u + reach + 1);
+            if (offCount[b] - offCount[a] >= kFewestUnits &&
+                onCount[b] - onCount[a] >= kFewestUnits) {
+                noise = (offSum[b] - offSum[a]) / (offCount[b] - offCount[a]);
+                on = (onSum[b] - onSum[a]) / (onCount[b] - onCount[a]);
+                break;
+            }
+        }
+        noise = std::max(noise, 1e-30);
+        levels.noise[u] = noise;
+        levels.signal[u] = std::max(on - noise, 0.05 * noise);
+    }
+    return levels;
+}
+
+/// Log-likelihood ratio key down against key up for each unit.
+std::vector<double> unitLikelihoods(const UnitEnergies& units, const Levels& levels) {
+    std::vector<double> ratio(units.energy.size(), 0.0);
+    for (std::size_t u = 0; u < ratio.size(); ++u) {
+        if (!units.valid[u]) {
+            continue;
+        }
+        const double s = levels.signal[u];
+        const double n = levels.noise[u];
+        ratio[u] = logBesselI0(2.0 * std::sqrt(units.energy[u] * s) / n) - s / n;
+    }
+    return ratio;
+}
+
+/// The most likely payload and each character's margin over its best alternative.
+struct PayloadPath {
+    std::string characters;
+    std::vector<double> margins;
+    std::vector<int> keyState; ///< per unit from the payload's start
+    int end = 0;               ///< unit after the last key-down unit, from the payload's start
+};
+
+PayloadPath bestPayload(const std::vector<double>& ratio, int payloadStart, int units) {
+    const auto& table = slots();
+    const int span = units - payloadStart;
+    const auto width = static_cast<std::size_t>(span + 1);
+    // Summed likelihood ratios of every character at every start, looked up by the
+    // character's place in its slot; the channel slots share one table.
+    std::vector<std::vector<std::vector<double>>> metrics(kPayloadSlots);
+    for (std::size_t k = 0; k < kPayloadSlots; ++k) {
+        if (k > 2 && table[k].characters.size() == table[2].characters.size()) {
+            continue;
+        }
+        auto& perCharacter = metrics[k];
+        for (const CharacterKeying& c : table[k].characters) {
+            std::vector<double> row(width, 0.0);
+            for (int p = 0; p + c.length <= span; ++p) {
+                double sum = 0.0;
+                for (const int u : c.onUnits) {
+                    sum += ratio[static_cast<std::size_t>(payloadStart + p + u)];
+                }
+                row[static_cast<std::size_t>(p)] = sum;
+            }
+            perCharacter.push_back(std::move(row));
+        }
+    }
+    const auto tableOf = [&](std::size_t k) -> const std::vector<std::vector<double>>& {
+        return metrics[k].empty() ? metrics[2] : metrics[k];
+    };
+    std::size_t slot = 0;
+    std::size_t characterIndex = 0;
+    const auto metric = [&](const CharacterKeying& c, int p) {
+        const auto& rows = tableOf(slot);
+        characterIndex = static_cast<std::size_t>(&c - table[slot].characters.data());
+        return rows[characterIndex][static_cast<std::size_t>(p)];
+    };
+
+    std::vector<std::vector<double>> forward(kPayloadSlots + 1, std::vector<double>(width, kNone));
+    std::vector<std::vector<double>> backward(kPayloadSlots + 1, std::vector<double>(width, kNone));
+    forward[0][0] = 0.0;
+    for (std::size_t k = 0; k < kPayloadSlots; ++k) {
+        slot = k;
+        for (int p = 0; p <= span; ++p) {
+            const double here = forward[k][static_cast<std::size_t>(p)];
+            if (here == kNone) {
+                continue;
+            }
+            for (const CharacterKeying& c : table[k].characters) {
+                const int q = p + c.length + table[k].gapAfter;
+                if (q > span) {
+                    continue;
+                }
+                double& next = forward[k + 1][static_cast<std::size_t>(q)];
+                next = std::max(next, here + metric(c, p));
+            }
+        }
+    }
+    std::fill(backward[kPayloadSlots].begin(), backward[kPayloadSlots].end(), 0.0);
+    for (std::size_t k = kPayloadSlots; k-- > 0;) {
+        slot = k;
+        for (int p = 0; p <= span; ++p) {
+            double best = kNone;
+            for (const CharacterKeying& c : table[k].characters) {
+                const int q = p + c.length + table[k].gapAfter;
+                if (q > span || backward[k + 1][static_cast<std::size_t>(q)] == kNone) {
+                    continue;
+                }
+                best = std::max(best, metric(c, p) + backward[k + 1][static_cast<std::size_t>(q)]);
+            }
+            backward[k][static_cast<std::size_t>(p)] = best;
+        }
+    }
+
+    // Per slot: the best complete path through each character; the path's character
+    // is the best of these, its margin the distance to the runner-up.
+    PayloadPath path;
+    int p = 0;
+    for (std::size_t k = 0; k < kPayloadSlots; ++k) {
+        slot = k;
+        double best = kNone;
+        double second = kNone;
+        char chosen = '?';
+        for (const CharacterKeying& c : table[k].characters) {
+            double through = kNone;
+            for (int s = 0; s <= span; ++s) {
+                const double f = forward[k][static_cast<std::size_t>(s)];
+                const int q = s + c.length + table[k].gapAfter;
+                if (f == kNone || q > span || backward[k + 1][static_cast<std::size_t>(q)] == kNone) {
+                    continue;
+                }
+                through = std::max(through, f + metric(c, s) + backward[k + 1][static_cast<std::size_t>(q)]);
+            }
+            if (through > best) {
+                second = best;
+                best = through;
+                chosen = c.character;
+            } else if (through > second) {
+                second = through;
+            }
+        }
+        path.characters.push_back(chosen);
+        path.margins.push_back(best - second);
+        (void)p;
+    }
+
+    // Trace the best path itself for the key states.
+    path.keyState.assign(static_cast<std::size_t>(span), 0);
+    p = 0;
+    for (std::size_t k = 0; k < kPayloadSlots; ++k) {
+        slot = k;
+        const double target = backward[k][static_cast<std::size_t>(p)];
+        for (const CharacterKeying& c : table[k].characters) {
+            const int q = p + c.length + table[k].gapAfter;
+            if (q > span || backward[k + 1][static_cast<std::size_t>(q)] == kNone) {
+                continue;
+            }
+            if (metric(c, p) + backward[k + 1][static_cast<std::size_t>(q)] >= target - 1e-9) {
+                for (const int u : c.onUnits) {
+                    path.keyState[static_cast<std::size_t>(p + u)] = 1;
+                }
+                path.end = p + c.length;
+                p = q;
+                break;
+            }
+        }
+    }
+    return path;
+}
+
+/// Key states of the whole frame from a payload path: prefix as keyed, payload as read,
+/// silence for one word gap after it, unknown beyond.
+std::vector<int> frameKeyState(const PayloadPath& path, int units) {
+    const FrameLayout& layout = FrameLayout::instance();
+    std::vector<int> state(static_cast<std::size_t>(units), -1);
+    const auto& prefix = layout.prefixUnits();
+    for (std::size_t u = 0; u < prefix.size(); ++u) {
+        state[u] = prefix[u] ? 1 : 0;
+    }
+    const int quietEnd = std::min(units, layout.payloadStart() + path.end + kWordGapUnits);
+    for (int u = layout.payloadStart(); u < quietEnd; ++u) {
+        const int p = u - layout.payloadStart();
+        state[static_cast<std::size_t>(u)] =
+            p < static_cast<int>(path.keyState.size()) ? path.keyState[static_cast<std::size_t>(p)]
+                                                       : 0;
+    }
+    return state;
+}
+
+/// Contrast of key-down against key-up units for given key states.
+double contrast(const UnitEnergies& units, const std::vector<int>& state) {
+    double on = 0.0, onCount = 0.0, off = 0.0, offCount = 0.0;
+    for (std::size_t u = 0; u < state.size(); ++u) {
+        if (!units.valid[u] || state[u] < 0) {
+            continue;
+        }
+        (state[u] == 1 ? on : off) += units.energy[u];
+        (state[u] == 1 ? onCount : offCount) += 1.0;
+    }
+    if (onCount == 0.0 || offCount == 0.0 || off <= 0.0) {
+        return 0.0;
+    }
+    return (on / onCount) / (off / offCount);
+}
+
+} // namespace
+
+const FrameLayout& FrameLayout::instance() {
+    static const FrameLayout layout;
+    return layout;
+}
+
+FrameLayout::FrameLayout() {
+    prefixUnits_.assign(kWordGapUnits, false);
+    const std::vector<bool> prefix = keyUnits(kFramePrefix);
+    prefixUnits_.insert(prefixUnits_.end(), prefix.begin(), prefix.end());
+    prefixUnits_.insert(prefixUnits_.end(), kWordGapUnits, false);
+    for (const Slot& slot : slots()) {
+        int longest = 0;
+        for (const CharacterKeying& c : slot.characters) {
+            longest = std::max(longest, c.length);
+        }
+        longestPayload_ += longest + slot.gapAfter;
+    }
+}
+
+double logBesselI0(double x) {
+    x = std::abs(x);
+    if (x < 15.0) {
+        // Power series: sum of ((x/2)^k / k!)^2.
+        const double q = 0.25 * x * x;
+        double term = 1.0;
+        double sum = 1.0;
+        for (int k = 1; k < 60; ++k) {
+            term *= q / (static_cast<double>(k) * static_cast<double>(k));
+            sum += term;
+            if (term < 1e-16 * sum) {
+                break;
+            }
+        }
+        return std::log(sum);
+    }
+    // Asymptotic expansion for large arguments.
+    const double r = 1.0 / (8.0 * x);
+    const double series = 1.0 + r * (1.0 + r * (4.5 + r * 37.5));
+    return x - 0.5 * std::log(2.0 * 3.14159265358979323846 * x) + std::log(series);
+}
+
+double prefixContrast(const CumulativeBaseband& sums, double start, double unitSamples) {
+    const auto& prefix = FrameLayout::instance().prefixUnits();
+    const UnitEnergies units =
+        unitEnergies(sums, start, unitSamples, static_cast<int>(prefix.size()));
+    std::vector<int> state(prefix.size());
+    for (std::size_t u = 0; u < prefix.size(); ++u) {
+        state[u] = prefix[u] ? 1 : 0;
+    }
+    return contrast(units, state);
+}
+
+FrameReading readFrame(const CumulativeBaseband& sums, double rate, double start,
+                       double unitSamples, double minimumMargin) {
+    const FrameLayout& layout = FrameLayout::instance();
+    const int units = layout.longestFrame() + kWordGapUnits;
+    const int payloadStart = layout.payloadStart();
+
+    // First reading with levels learnt on the prefix alone.
+    std::vector<int> state(static_cast<std::size_t>(units), -1);
+    for (std::size_t u = 0; u < layout.prefixUnits().size(); ++u) {
+        state[u] = layout.prefixUnits()[u] ? 1 : 0;
+    }
+    UnitEnergies energies = unitEnergies(sums, start, unitSamples, units);
+    PayloadPath path =
+        bestPayload(unitLikelihoods(energies, localLevels(energies, state)), payloadStart, units);
+
+    // Fine timing over the whole frame read so far.
+    state = frameKeyState(path, units);
+    double bestContrast = contrast(energies, state);
+    double bestStart = start;
+    double bestUnit = unitSamples;
+    for (int i = -8; i <= 8; ++i) {
+        const double unit = unitSamples * (1.0 + 0.0005 * i);
+        for (int shift = -2; shift <= 2; ++shift) {
+            const double s = start + shift;
+            const double c = contrast(unitEnergies(sums, s, unit, units), state);
+            if (c > bestContrast) {
+                bestContrast = c;
+                bestStart = s;
+                bestUnit = unit;
+            }
+        }
+    }
+
+    // Second reading with levels followed through the frame along the first reading.
+    energies = unitEnergies(sums, bestStart, bestUnit, units);
+    const Levels levels = localLevels(energies, state);
+    path = bestPayload(unitLikelihoods(energies, levels), payloadStart, units);
+    state = frameKeyState(path, units);
+    const Levels finalLevels = localLevels(energies, state);
+
+    FrameReading reading;
+    reading.text = kFramePrefix;
+    for (std::size_t k = 0; k < path.characters.size(); ++k) {
+        const char c = path.margins[k] >= minimumMargin ? path.characters[k] : '?';
+        reading.unreadable += c == '?' ? 1U : 0U;
+        reading.text += c;
+        if (k == 1 || (k >= 4 && (k - 2) % 3 == 2 && k + 1 < path.characters.size())) {
+            reading.text += ' ';
+        }
+    }
+    reading.unitSamples = bestUnit;
+    reading.firstUnitSample = bestStart + kWordGapUnits * bestUnit;
+    reading.endSample = bestStart + (payloadStart + path.end) * bestUnit;
+
+    double signal = 0.0;
+    double noise = 0.0;
+    for (std::size_t u = 0; u < state.size(); ++u) {
+        if (state[u] == 1 && energies.valid[u]) {
+            signal += finalLevels.signal[u];
+            noise += finalLevels.noise[u];
+        }
+    }
+    const double seconds = bestUnit / rate;
+    reading.snrDb = noise > 0.0 ? 10.0 * std::log10(signal / noise / (3000.0 * seconds)) : 0.0;
+    return reading;
+}
+
+} // namespace orvinta::cw
