@@ -29,7 +29,8 @@ struct Settings {
     double fromDb = 10.0;
     double toDb = -18.0;
     double minimumMargin = DecoderSettings{}.minimumMargin;
-    double minimumContrast = DecoderSettings{}.minimumContrast;
+    double minimumMatch = DecoderSettings{}.minimumMatch;
+    bool detail = false;
     bool speed = true;
     bool curve = true;
 };
@@ -92,7 +93,7 @@ Tally measure(double snrDb, const Settings& settings, unsigned seed) {
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     DecoderSettings decoderSettings;
     decoderSettings.minimumMargin = settings.minimumMargin;
-    decoderSettings.minimumContrast = settings.minimumContrast;
+    decoderSettings.minimumMatch = settings.minimumMatch;
     Tally tally;
     for (int done = 0; done < settings.framesPerPoint; done += settings.framesPerRecording) {
         std::vector<std::string> frames;
@@ -119,6 +120,17 @@ Tally measure(double snrDb, const Settings& settings, unsigned seed) {
         const KeyedRecording recording = keyFrames(frames, options);
         const std::vector<HeardFrame> heard =
             decode(recording.samples, options.sampleRate, decoderSettings);
+        if (settings.detail) {
+            std::printf("recording: %.1f WpM, tone %.0f Hz, drift %.0f Hz\n",
+                        options.wordsPerMinute, options.toneHz, options.driftHz);
+            for (std::size_t f = 0; f < frames.size(); ++f) {
+                std::printf("  keyed %8.2f %s\n", recording.frameSeconds[f], frames[f].c_str());
+            }
+            for (const HeardFrame& h : heard) {
+                std::printf("  heard %8.2f %s  %.1f Hz %.2f WpM %.1f dB\n", h.seconds,
+                            h.text.c_str(), h.toneHz, h.wordsPerMinute, h.snrDb);
+            }
+        }
         std::vector<bool> used(heard.size(), false);
         for (std::size_t f = 0; f < frames.size(); ++f) {
             const HeardFrame* match = nullptr;
@@ -201,8 +213,10 @@ int main(int argc, char* argv[]) {
             settings.toDb = value();
         } else if (arg == "--margin") {
             settings.minimumMargin = value();
-        } else if (arg == "--contrast") {
-            settings.minimumContrast = value();
+        } else if (arg == "--match") {
+            settings.minimumMatch = value();
+        } else if (arg == "--detail") {
+            settings.detail = true;
         } else if (arg == "--no-speed") {
             settings.speed = false;
         } else if (arg == "--speed-only") {
@@ -210,7 +224,7 @@ int main(int argc, char* argv[]) {
         } else {
             std::fprintf(stderr,
                          "usage: orvinta-cw-bench [--frames N] [--fade DB] [--fade-period S] "
-                         "[--from DB] [--to DB] [--margin NATS] [--contrast RATIO] "
+                         "[--from DB] [--to DB] [--margin NATS] [--match R] "
                          "[--no-speed | --speed-only]\n");
             return 2;
         }

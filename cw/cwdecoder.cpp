@@ -1,7 +1,11 @@
 #include "cwdecoder.h"
 
+#include "morse.h"
+
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace orvinta::cw {
 namespace {
@@ -11,18 +15,22 @@ constexpr double kUnitSecondsAtOneWpm = 1.2;
 constexpr double kSearchWindowSeconds = 8.0;
 /// Ratio between neighbouring speeds tried while the speed is unknown.
 constexpr double kUnitStep = 1.008;
-/// Speeds tried around the speed of the last good frame.
-constexpr double kLockedSpread = 0.02;
+/// How far the unit length learnt on a prefix alone, or on earlier frames, may be off.
+constexpr double kPrefixUnitTolerance = 0.01;
+constexpr double kLockedUnitTolerance = 0.002;
+/// Weight of a new good frame's unit length in the one followed.
+constexpr double kUnitLearning = 0.3;
 /// Unreadable characters a frame may have and still fix the speed.
 constexpr std::size_t kLockingUnreadable = 6;
 
 struct Candidate {
     double start = 0.0;
     double unit = 0.0;
-    double contrast = 0.0;
+    double match = -1.0;
 };
 
-/// Prefix contrast at an integer start for unit boundaries `bounds`.
+/// How well the unit energies match the keyed prefix at a start: their correlation with
+/// the key states. About 0 for noise, near 1 for a clean prefix.
 class PrefixProbe {
 public:
     PrefixProbe(const CumulativeBaseband& sums, double unit)
@@ -38,22 +46,38 @@ public:
 
     std::size_t span() const { return bounds_.back(); }
 
-    double contrast(std::size_t start) const {
+    /// Pearson correlation of the energies with the key states (1 down, 0 up) from the
+    /// sums of the key-down energies, the key-up energies and all squared energies.
+    double correlation(double on, double off, double squares) const {
+        const double n = static_cast<double>(on_.size() + off_.size());
+        const double p = static_cast<double>(on_.size()) / n;
+        const double mean = (on + off) / n;
+        const double variance = squares / n - mean * mean;
+        if (variance <= 0.0) {
+            return 0.0;
+        }
+        const double covariance = on / n - p * mean;
+        return covariance / std::sqrt(variance * p * (1.0 - p));
+    }
+
+    double match(std::size_t start) const {
         const auto energy = [&](std::size_t u) {
             return std::norm(sums_[start + bounds_[u + 1]] - sums_[start + bounds_[u]]);
         };
         double on = 0.0;
+        double squares = 0.0;
         for (const std::size_t u : on_) {
-            on += energy(u);
+            const double e = energy(u);
+            on += e;
+            squares += e * e;
         }
         double off = 0.0;
         for (const std::size_t u : off_) {
-            off += energy(u);
+            const double e = energy(u);
+            off += e;
+            squares += e * e;
         }
-        if (off <= 0.0) {
-            return 0.0;
-        }
-        return (on * static_cast<double>(off_.size())) / (off * static_cast<double>(on_.size()));
+        return correlation(on, off, squares);
     }
 
 private:
@@ -92,8 +116,7 @@ std::vector<double> CwDecoder::unitGrid() const {
     double from = shortestUnit_;
     double to = longestUnit_;
     if (lockedUnit_ > 0.0) {
-        from = lockedUnit_ * (1.0 - kLockedSpread);
-        to = lockedUnit_ * (1.0 + kLockedSpread);
+        return {lockedUnit_};
     }
     std::vector<double> grid;
     for (double unit = from; unit <= to * 1.0001; unit *= kUnitStep) {
@@ -136,8 +159,8 @@ bool CwDecoder::step(bool final) {
         const PrefixProbe probe(sums_, unit);
         const std::size_t stride = std::max<std::size_t>(1, static_cast<std::size_t>(unit / 4.0));
         for (std::size_t t = first; t < windowEnd && t + probe.span() <= held; t += stride) {
-            const double c = probe.contrast(t);
-            if (c > best.contrast) {
+            const double c = probe.match(t);
+            if (c > best.match) {
                 best = {static_cast<double>(t), unit, c};
             }
         }
@@ -147,7 +170,7 @@ bool CwDecoder::step(bool final) {
         searchFrom_ = base_ + windowEnd;
         return windowEnd < held;
     };
-    if (best.contrast < 0.8 * settings_.minimumContrast) {
+    if (best.match < 0.9 * settings_.minimumMatch) {
         return advance();
     }
 
@@ -159,8 +182,8 @@ bool CwDecoder::step(bool final) {
         const auto lo = static_cast<std::size_t>(std::max(0.0, from0));
         for (std::size_t t = lo; static_cast<double>(t) <= to0 && t + probe.span() <= held;
              t += stride) {
-            const double c = probe.contrast(t);
-            if (c > into.contrast) {
+            const double c = probe.match(t);
+            if (c > into.match) {
                 into = {static_cast<double>(t), unit, c};
             }
         }
@@ -169,16 +192,37 @@ bool CwDecoder::step(bool final) {
     refine(best.unit, best.start - 30.0 * best.unit, best.start + 30.0 * best.unit,
            std::max<std::size_t>(1, static_cast<std::size_t>(best.unit / 4.0)), coarse);
     Candidate fine = coarse;
-    for (int i = -10; i <= 10; ++i) {
+    const int unitSteps = lockedUnit_ > 0.0 ? 0 : 10;
+    for (int i = -unitSteps; i <= unitSteps; ++i) {
         refine(coarse.unit * (1.0 + 0.0015 * i), coarse.start - coarse.unit / 2.0,
                coarse.start + coarse.unit / 2.0, 1, fine);
     }
-    if (fine.contrast < settings_.minimumContrast) {
+    if (fine.match < settings_.minimumMatch) {
         return advance();
     }
 
+    // A frame ends before the next one begins: look for the next prefix, so that the
+    // reading does not stretch characters into it.
+    Candidate next;
+    const PrefixProbe nextProbe(sums_, fine.unit);
+    const double nextFrom =
+        fine.start + (layout.payloadStart() + layout.shortestPayload()) * fine.unit;
+    const double nextTo = fine.start + (layout.longestFrame() + kWordGapUnits) * fine.unit;
+    for (auto t = static_cast<std::size_t>(nextFrom);
+         static_cast<double>(t) <= nextTo && t + nextProbe.span() <= held; ++t) {
+        const double c = nextProbe.match(t);
+        if (c > next.match) {
+            next = {static_cast<double>(t), fine.unit, c};
+        }
+    }
+    const int units = static_cast<int>(
+        ((next.match >= settings_.minimumMatch ? next.start : nextTo) - fine.start) /
+        fine.unit);
+    if (std::getenv("CWDEBUG")) std::fprintf(stderr, "cand start %.1f unit %.4f match %.3f coarse %.4f\n", fine.start, fine.unit, fine.match, coarse.unit);
     const FrameReading reading =
-        readFrame(sums_, baseband_.rate(), fine.start, fine.unit, settings_.minimumMargin);
+        readFrame(sums_, baseband_.rate(), fine.start, fine.unit, units,
+                  lockedUnit_ > 0.0 ? kLockedUnitTolerance : kPrefixUnitTolerance,
+                  settings_.minimumMargin);
     HeardFrame frame;
     frame.seconds = baseband_.timeOf(static_cast<double>(base_) + reading.firstUnitSample);
     frame.text = reading.text;
@@ -191,7 +235,9 @@ bool CwDecoder::step(bool final) {
     frames_.push_back(frame);
 
     if (reading.unreadable <= kLockingUnreadable) {
-        lockedUnit_ = reading.unitSamples;
+        lockedUnit_ = lockedUnit_ > 0.0 ? (1.0 - kUnitLearning) * lockedUnit_ +
+                                              kUnitLearning * reading.unitSamples
+                                        : reading.unitSamples;
         lockedUntil_ = static_cast<double>(base_) + reading.endSample + 3.0 * frameSpan;
     }
     searchFrom_ = base_ + static_cast<std::size_t>(std::max(

@@ -22,8 +22,8 @@ struct HeardFrame {
 
 /// Tuning of the frame search and reading.
 struct DecoderSettings {
-    /// Prefix contrast (key-down over key-up unit energy) a frame must reach.
-    double minimumContrast = 2.4;
+    /// Correlation of unit energies with the keyed prefix that a frame must reach.
+    double minimumMatch = 0.5;
     /// Likelihood margin (natural log) below which a character is given as "?".
     double minimumMargin = 2.0;
     double slowestWpm = 8.0;

@@ -14,6 +14,10 @@ constexpr double kNone = -std::numeric_limits<double>::infinity();
 constexpr int kPayloadSlots = 26;
 /// Units around a unit over which the signal and noise levels are averaged.
 constexpr int kLevelReach = 40;
+/// Relative steps of the unit length tried when timing a whole frame, and the range
+/// tried the second time.
+constexpr double kUnitTimingStep = 0.0005;
+constexpr double kFinalUnitTolerance = 0.002;
 /// Fewest key-down or gap units a local level estimate rests on.
 constexpr double kFewestUnits = 8.0;
 
@@ -290,20 +294,29 @@ std::vector<int> frameKeyState(const PayloadPath& path, int units) {
     return state;
 }
 
-/// Contrast of key-down against key-up units for given key states.
-double contrast(const UnitEnergies& units, const std::vector<int>& state) {
-    double on = 0.0, onCount = 0.0, off = 0.0, offCount = 0.0;
+/// Correlation of unit energies with given key states (units of unknown state left out).
+double keyCorrelation(const UnitEnergies& units, const std::vector<int>& state) {
+    double n = 0.0, on = 0.0, onCount = 0.0, sum = 0.0, squares = 0.0;
     for (std::size_t u = 0; u < state.size(); ++u) {
         if (!units.valid[u] || state[u] < 0) {
             continue;
         }
-        (state[u] == 1 ? on : off) += units.energy[u];
-        (state[u] == 1 ? onCount : offCount) += 1.0;
+        const double e = units.energy[u];
+        n += 1.0;
+        sum += e;
+        squares += e * e;
+        if (state[u] == 1) {
+            on += e;
+            onCount += 1.0;
+        }
     }
-    if (onCount == 0.0 || offCount == 0.0 || off <= 0.0) {
+    if (n == 0.0 || onCount == 0.0 || onCount == n) {
         return 0.0;
     }
-    return (on / onCount) / (off / offCount);
+    const double p = onCount / n;
+    const double mean = sum / n;
+    const double variance = squares / n - mean * mean;
+    return variance > 0.0 ? (on / n - p * mean) / std::sqrt(variance * p * (1.0 - p)) : 0.0;
 }
 
 } // namespace
@@ -320,10 +333,13 @@ FrameLayout::FrameLayout() {
     prefixUnits_.insert(prefixUnits_.end(), kWordGapUnits, false);
     for (const Slot& slot : slots()) {
         int longest = 0;
+        int shortest = std::numeric_limits<int>::max();
         for (const CharacterKeying& c : slot.characters) {
             longest = std::max(longest, c.length);
+            shortest = std::min(shortest, c.length);
         }
         longestPayload_ += longest + slot.gapAfter;
+        shortestPayload_ += shortest + slot.gapAfter;
     }
 }
 
@@ -349,21 +365,12 @@ double logBesselI0(double x) {
     return x - 0.5 * std::log(2.0 * 3.14159265358979323846 * x) + std::log(series);
 }
 
-double prefixContrast(const CumulativeBaseband& sums, double start, double unitSamples) {
-    const auto& prefix = FrameLayout::instance().prefixUnits();
-    const UnitEnergies units =
-        unitEnergies(sums, start, unitSamples, static_cast<int>(prefix.size()));
-    std::vector<int> state(prefix.size());
-    for (std::size_t u = 0; u < prefix.size(); ++u) {
-        state[u] = prefix[u] ? 1 : 0;
-    }
-    return contrast(units, state);
-}
-
 FrameReading readFrame(const CumulativeBaseband& sums, double rate, double start,
-                       double unitSamples, double minimumMargin) {
+                       double unitSamples, int units, double unitTolerance,
+                       double minimumMargin) {
     const FrameLayout& layout = FrameLayout::instance();
-    const int units = layout.longestFrame() + kWordGapUnits;
+    units = std::clamp(units, layout.payloadStart() + layout.shortestPayload(),
+                       layout.longestFrame() + kWordGapUnits);
     const int payloadStart = layout.payloadStart();
 
     // First reading with levels learnt on the prefix alone.
@@ -375,28 +382,33 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, double start
     PayloadPath path =
         bestPayload(unitLikelihoods(energies, localLevels(energies, state)), payloadStart, units);
 
-    // Fine timing over the whole frame read so far.
-    state = frameKeyState(path, units);
-    double bestContrast = contrast(energies, state);
+    // Fine timing over the whole frame as read so far, then a new reading with levels
+    // followed through the frame along the previous one; twice, the second time
+    // around the first's timing only.
     double bestStart = start;
     double bestUnit = unitSamples;
-    for (int i = -8; i <= 8; ++i) {
-        const double unit = unitSamples * (1.0 + 0.0005 * i);
-        for (int shift = -2; shift <= 2; ++shift) {
-            const double s = start + shift;
-            const double c = contrast(unitEnergies(sums, s, unit, units), state);
-            if (c > bestContrast) {
-                bestContrast = c;
-                bestStart = s;
-                bestUnit = unit;
+    for (const double tolerance : {unitTolerance, kFinalUnitTolerance}) {
+        state = frameKeyState(path, units);
+        const double fromStart = bestStart;
+        const double fromUnit = bestUnit;
+        double bestMatch = keyCorrelation(energies, state);
+        const int steps = static_cast<int>(std::ceil(tolerance / kUnitTimingStep));
+        for (int i = -steps; i <= steps; ++i) {
+            const double unit = fromUnit * (1.0 + kUnitTimingStep * i);
+            for (int shift = -2; shift <= 2; ++shift) {
+                const double s = fromStart + shift;
+                const double c = keyCorrelation(unitEnergies(sums, s, unit, units), state);
+                if (c > bestMatch) {
+                    bestMatch = c;
+                    bestStart = s;
+                    bestUnit = unit;
+                }
             }
         }
+        energies = unitEnergies(sums, bestStart, bestUnit, units);
+        path = bestPayload(unitLikelihoods(energies, localLevels(energies, state)), payloadStart,
+                           units);
     }
-
-    // Second reading with levels followed through the frame along the first reading.
-    energies = unitEnergies(sums, bestStart, bestUnit, units);
-    const Levels levels = localLevels(energies, state);
-    path = bestPayload(unitLikelihoods(energies, levels), payloadStart, units);
     state = frameKeyState(path, units);
     const Levels finalLevels = localLevels(energies, state);
 

@@ -26,6 +26,8 @@ public:
     int payloadStart() const { return static_cast<int>(prefixUnits_.size()); }
     /// Units from the payload's start to the latest possible end of the payload.
     int longestPayload() const { return longestPayload_; }
+    /// Units from the payload's start to the earliest possible end of the payload.
+    int shortestPayload() const { return shortestPayload_; }
     /// Units of a whole frame at its longest, the leading gap included.
     int longestFrame() const { return payloadStart() + longestPayload_; }
 
@@ -33,6 +35,7 @@ private:
     FrameLayout();
     std::vector<bool> prefixUnits_;
     int longestPayload_ = 0;
+    int shortestPayload_ = 0;
 };
 
 /// A frame read from the baseband.
@@ -46,17 +49,16 @@ struct FrameReading {
 };
 
 /// Reads the payload of a frame whose leading gap starts at baseband index `start`
-/// with units `unitSamples` long: unit energies (coherent within a unit), likelihood
+/// with units `unitSamples` long and which ends at the latest `units` units after
+/// `start` (where the next frame begins, or the longest frame plus a word gap); the
+/// unit length is trusted to within the fraction `unitTolerance`: unit energies (coherent within a unit), likelihood
 /// ratios on/off from levels learnt on the prefix and then followed through the frame,
 /// and the most likely keyed sequence of allowed characters. A character whose best
 /// alternative comes within `minimumMargin` (natural log of the likelihood ratio) is
 /// given as "?".
 FrameReading readFrame(const CumulativeBaseband& sums, double rate, double start,
-                       double unitSamples, double minimumMargin);
-
-/// How strongly the prefix stands out at (start, unitSamples): mean unit energy of
-/// its key-down units over that of its gaps. About 1 for noise.
-double prefixContrast(const CumulativeBaseband& sums, double start, double unitSamples);
+                       double unitSamples, int units, double unitTolerance,
+                       double minimumMargin);
 
 /// Natural log of the modified Bessel function I0.
 double logBesselI0(double x);
