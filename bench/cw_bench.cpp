@@ -25,6 +25,7 @@ struct Settings {
     int framesPerPoint = 120;
     int framesPerRecording = 4;
     double fadeDb = 20.0;
+    double driftHz = 300.0;
     double fadePeriodSeconds = 600.0;
     double fromDb = 10.0;
     double toDb = -18.0;
@@ -105,7 +106,7 @@ Tally measure(double snrDb, const Settings& settings, unsigned seed) {
         options.wordsPerMinute = wpm(random);
         options.toneHz = tone(random);
         options.snrDb = snrDb;
-        options.driftHz = unit(random) < 0.5 ? 300.0 : -300.0;
+        options.driftHz = unit(random) < 0.5 ? settings.driftHz : -settings.driftHz;
         options.driftRateHz = 5.0;
         options.fadeDb = settings.fadeDb;
         options.fadePeriodSeconds = settings.fadePeriodSeconds;
@@ -113,7 +114,7 @@ Tally measure(double snrDb, const Settings& settings, unsigned seed) {
         options.gapSeconds = 2.0 + 4.0 * unit(random);
         options.seed = static_cast<unsigned>(random());
         // The drift curve needs a negative sign as its own direction.
-        if (options.driftHz < 0.0) {
+        if (options.driftHz < 0.0 || (options.driftHz == 0.0 && unit(random) < 0.5)) {
             options.driftHz = -options.driftHz;
             options.toneHz = 3000.0 - options.toneHz + 200.0;
         }
@@ -205,6 +206,8 @@ int main(int argc, char* argv[]) {
             settings.framesPerPoint = static_cast<int>(value());
         } else if (arg == "--fade") {
             settings.fadeDb = value();
+        } else if (arg == "--drift") {
+            settings.driftHz = value();
         } else if (arg == "--fade-period") {
             settings.fadePeriodSeconds = value();
         } else if (arg == "--from") {

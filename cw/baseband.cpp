@@ -15,9 +15,11 @@ constexpr double kHighestToneHz = 3000.0;
 constexpr double kBandEdgeHz = 3300.0;
 constexpr double kSpectrumSeconds = 0.25;
 constexpr double kTrackSeconds = 3.0;
+/// Raw estimates (one per half spectrum) a straight line is fitted to.
+constexpr std::size_t kSmoothedEstimates = 24;
 /// The tracker looks this far around the last tone for the line to follow.
 constexpr double kFollowHz = 40.0;
-constexpr double kBasebandRate = 200.0;
+constexpr double kBasebandRate = 400.0;
 constexpr double kBasebandPassHz = 50.0;
 constexpr double kBasebandStopHz = 150.0;
 
@@ -88,14 +90,50 @@ void ToneTracker::push(const float* samples, std::size_t count, std::vector<Esti
             plan_->in[n] = input_[start + n] * hann_[n];
         }
         fftwf_execute(plan_->plan);
-        analyse(estimates);
+        analyse();
+        if (raw_.size() == kSmoothedEstimates) {
+            emitSmoothed(kSmoothedEstimates / 2, estimates);
+            raw_.pop_front();
+            smoothing_ = true;
+        }
         start += hop_;
     }
     input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(start));
     consumed_ += start;
 }
 
-void ToneTracker::analyse(std::vector<Estimate>& estimates) {
+void ToneTracker::finish(std::vector<Estimate>& estimates) {
+    // Once the window has been full, the estimates up to its middle are out already.
+    const std::size_t from = smoothing_ ? kSmoothedEstimates / 2 : 0;
+    for (std::size_t middle = from; middle < raw_.size(); ++middle) {
+        emitSmoothed(middle, estimates);
+    }
+    raw_.clear();
+}
+
+void ToneTracker::emitSmoothed(std::size_t middle, std::vector<Estimate>& estimates) const {
+    const Estimate& centre = raw_[middle];
+    double w = 0.0, wt = 0.0, wf = 0.0, wtt = 0.0, wtf = 0.0;
+    for (const Estimate& e : raw_) {
+        const double weight = e.strength;
+        const double t = e.sample - centre.sample;
+        w += weight;
+        wt += weight * t;
+        wf += weight * e.frequencyHz;
+        wtt += weight * t * t;
+        wtf += weight * t * e.frequencyHz;
+    }
+    Estimate smoothed = centre;
+    const double determinant = w * wtt - wt * wt;
+    if (w > 0.0 && determinant > 1e-9 * w * wtt) {
+        smoothed.frequencyHz = (wtt * wf - wt * wtf) / determinant;
+    } else if (w > 0.0) {
+        smoothed.frequencyHz = wf / w;
+    }
+    estimates.push_back(smoothed);
+}
+
+void ToneTracker::analyse() {
     const std::size_t bins = sum_.size();
     std::vector<float> power(bins);
     for (std::size_t k = 0; k < bins; ++k) {
@@ -166,7 +204,7 @@ void ToneTracker::analyse(std::vector<Estimate>& estimates) {
     const double centre =
         0.5 * ((first + static_cast<double>(index)) * static_cast<double>(hop_) +
                static_cast<double>(size_));
-    estimates.push_back({centre, tone_, strength});
+    raw_.push_back({centre, tone_, strength});
 }
 
 Baseband::Baseband(int sampleRate)
@@ -199,6 +237,10 @@ void Baseband::push(const float* audio, std::size_t count, std::vector<std::comp
     pending_.insert(pending_.end(), audio_.begin(), audio_.end());
     estimates_.clear();
     tracker_.push(audio_.data(), audio_.size(), estimates_);
+    follow(out, toneHz);
+}
+
+void Baseband::follow(std::vector<std::complex<float>>& out, std::vector<float>& toneHz) {
     for (const ToneTracker::Estimate& estimate : estimates_) {
         if (!haveLast_) {
             last_ = estimate;
@@ -208,11 +250,11 @@ void Baseband::push(const float* audio, std::size_t count, std::vector<std::comp
         const ToneTracker::Estimate previous = last_;
         last_ = estimate;
         const double span = std::max(1.0, estimate.sample - previous.sample);
-        while (!pending_.empty() &&
-               static_cast<double>(pendingStart_) <= estimate.sample) {
+        while (!pending_.empty() && static_cast<double>(pendingStart_) <= estimate.sample) {
             const double w = std::clamp(
                 (static_cast<double>(pendingStart_) - previous.sample) / span, 0.0, 1.0);
-            const double f = previous.frequencyHz + w * (estimate.frequencyHz - previous.frequencyHz);
+            const double f =
+                previous.frequencyHz + w * (estimate.frequencyHz - previous.frequencyHz);
             mixed_.push_back(pending_.front() * rotation(phase_));
             phase_ += 2.0 * std::numbers::pi * f / audioRate_;
             if (phase_ > 2.0 * std::numbers::pi) {
@@ -233,6 +275,9 @@ void Baseband::mixUpTo(double frequencyHz, std::vector<std::complex<float>>& out
 }
 
 void Baseband::finish(std::vector<std::complex<float>>& out, std::vector<float>& toneHz) {
+    estimates_.clear();
+    tracker_.finish(estimates_);
+    follow(out, toneHz);
     const double f = haveLast_ ? last_.frequencyHz : 1000.0;
     while (!pending_.empty()) {
         mixed_.push_back(pending_.front() * rotation(phase_));

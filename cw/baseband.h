@@ -30,9 +30,14 @@ public:
 
     /// Takes new samples and appends the estimates that became due.
     void push(const float* samples, std::size_t count, std::vector<Estimate>& estimates);
+    /// Appends the estimates still held back at the end of the input.
+    void finish(std::vector<Estimate>& estimates);
 
 private:
-    void analyse(std::vector<Estimate>& estimates);
+    void analyse();
+    /// Emits the estimate for the middle of the held raw estimates, smoothed by a
+    /// straight line fitted to all of them (weighted by strength).
+    void emitSmoothed(std::size_t middle, std::vector<Estimate>& estimates) const;
 
     struct Plan;
     double sampleRate_;
@@ -46,6 +51,8 @@ private:
     std::size_t consumed_ = 0; ///< absolute index of input_[0]
     std::unique_ptr<Plan> plan_;
     std::deque<std::vector<float>> spectra_;
+    std::deque<Estimate> raw_;
+    bool smoothing_ = false;
     std::vector<double> sum_;
     std::vector<double> smooth_;
     std::vector<double> sorted_;
@@ -73,7 +80,8 @@ public:
     double timeOf(double index) const;
 
 private:
-    void mixUpTo(double sample, std::vector<std::complex<float>>& out,
+    void follow(std::vector<std::complex<float>>& out, std::vector<float>& toneHz);
+    void mixUpTo(double frequencyHz, std::vector<std::complex<float>>& out,
                  std::vector<float>& toneHz);
 
     int inputRate_;

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 namespace orvinta::cw {
 namespace {
@@ -218,7 +216,6 @@ bool CwDecoder::step(bool final) {
     const int units = static_cast<int>(
         ((next.match >= settings_.minimumMatch ? next.start : nextTo) - fine.start) /
         fine.unit);
-    if (std::getenv("CWDEBUG")) std::fprintf(stderr, "cand start %.1f unit %.4f match %.3f coarse %.4f\n", fine.start, fine.unit, fine.match, coarse.unit);
     const FrameReading reading =
         readFrame(sums_, baseband_.rate(), fine.start, fine.unit, units,
                   lockedUnit_ > 0.0 ? kLockedUnitTolerance : kPrefixUnitTolerance,

@@ -18,6 +18,9 @@ constexpr int kLevelReach = 40;
 /// tried the second time.
 constexpr double kUnitTimingStep = 0.0005;
 constexpr double kFinalUnitTolerance = 0.002;
+/// Log prior of a character the beacon seldom sends in its place: a status other than
+/// "O", a channel digit other than the cut numbers' "4" and "6".
+constexpr double kRarePrior = -3.0;
 /// Fewest key-down or gap units a local level estimate rests on.
 constexpr double kFewestUnits = 8.0;
 
@@ -25,7 +28,18 @@ constexpr double kFewestUnits = 8.0;
 struct Slot {
     std::vector<CharacterKeying> characters;
     int gapAfter = 0;
+    /// Log prior of each character: 0 for the usual ones, less for the rare ones.
+    std::vector<double> prior;
 };
+
+/// The log prior of each of `characters`: 0 for those in `usual`, kRarePrior for others.
+std::vector<double> priors(std::string_view characters, std::string_view usual) {
+    std::vector<double> result;
+    for (const char c : characters) {
+        result.push_back(usual.find(c) == std::string_view::npos ? kRarePrior : 0.0);
+    }
+    return result;
+}
 
 std::vector<CharacterKeying> keyings(std::string_view characters) {
     std::vector<CharacterKeying> result;
@@ -40,15 +54,21 @@ std::vector<CharacterKeying> keyings(std::string_view characters) {
 const std::array<Slot, kPayloadSlots>& slots() {
     static const std::array<Slot, kPayloadSlots> table = [] {
         std::array<Slot, kPayloadSlots> s{};
-        s[0] = {keyings("0123456789"), kCharacterGapUnits};
-        s[1] = {keyings("ABCDEFGHIJKLMNOPQRSTUVWXYZ"), kWordGapUnits};
-        const std::vector<CharacterKeying> channel = keyings("AUVEBDNT0123456789");
+        constexpr std::string_view kDigits = "0123456789";
+        constexpr std::string_view kLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+        constexpr std::string_view kChannel = "AUVEBDNT0123456789";
+        s[0] = {keyings(kDigits), kCharacterGapUnits, priors(kDigits, kDigits)};
+        s[1] = {keyings(kLetters), kWordGapUnits, priors(kLetters, "O")};
+        const std::vector<CharacterKeying> channel = keyings(kChannel);
+        const std::vector<double> channelPrior = priors(kChannel, "AUVEBDNT46");
         for (int k = 2; k < kPayloadSlots; ++k) {
             const bool lastOfGroup = (k - 2) % 3 == 2;
             s[static_cast<std::size_t>(k)] = {
-                channel, k == kPayloadSlots - 1 ? 0
-                         : lastOfGroup          ? kWordGapUnits
-                                                : kCharacterGapUnits};
+                channel,
+                k == kPayloadSlots - 1 ? 0
+                : lastOfGroup          ? kWordGapUnits
+                                       : kCharacterGapUnits,
+                channelPrior};
         }
         return s;
     }();
@@ -57,6 +77,7 @@ const std::array<Slot, kPayloadSlots>& slots() {
 
 /// Unit energies of a frame: energy[u] of unit u, valid[u] false past the data.
 struct UnitEnergies {
+    std::vector<std::complex<double>> sum;
     std::vector<double> energy;
     std::vector<bool> valid;
 };
@@ -64,6 +85,7 @@ struct UnitEnergies {
 UnitEnergies unitEnergies(const CumulativeBaseband& sums, double start, double unitSamples,
                           int units) {
     UnitEnergies result;
+    result.sum.assign(static_cast<std::size_t>(units), {});
     result.energy.assign(static_cast<std::size_t>(units), 0.0);
     result.valid.assign(static_cast<std::size_t>(units), false);
     const double last = static_cast<double>(sums.size() - 1);
@@ -74,8 +96,8 @@ UnitEnergies unitEnergies(const CumulativeBaseband& sums, double start, double u
             continue;
         }
         const auto i = static_cast<std::size_t>(u);
-        result.energy[i] = std::norm(sums[static_cast<std::size_t>(b)] -
-                                     sums[static_cast<std::size_t>(a)]);
+        result.sum[i] = sums[static_cast<std::size_t>(b)] - sums[static_cast<std::size_t>(a)];
+        result.energy[i] = std::norm(result.sum[i]);
         result.valid[i] = true;
     }
     return result;
@@ -126,18 +148,28 @@ Levels localLevels(const UnitEnergies& units, const std::vector<int>& state) {
     return levels;
 }
 
-/// Log-likelihood ratio key down against key up for each unit.
-std::vector<double> unitLikelihoods(const UnitEnergies& units, const Levels& levels) {
-    std::vector<double> ratio(units.energy.size(), 0.0);
-    for (std::size_t u = 0; u < ratio.size(); ++u) {
-        if (!units.valid[u]) {
-            continue;
+/// Log-likelihood ratios key down against key up of a dot (one unit) and of a dash
+/// (three units) starting at each unit. A unit's phase is taken as unknown: the carrier's
+/// phase drifts too much, with the tone's residual offset, to be relied on from unit to unit.
+struct Likelihoods {
+    std::vector<double> dot;
+    std::vector<double> dash;
+};
+
+Likelihoods likelihoods(const UnitEnergies& units, const Levels& levels) {
+    const std::size_t n = units.energy.size();
+    Likelihoods result{std::vector<double>(n, 0.0), std::vector<double>(n, 0.0)};
+    for (std::size_t u = 0; u < n; ++u) {
+        if (units.valid[u]) {
+            const double s = levels.signal[u];
+            const double noise = levels.noise[u];
+            result.dot[u] = logBesselI0(2.0 * std::sqrt(units.energy[u] * s) / noise) - s / noise;
         }
-        const double s = levels.signal[u];
-        const double n = levels.noise[u];
-        ratio[u] = logBesselI0(2.0 * std::sqrt(units.energy[u] * s) / n) - s / n;
     }
-    return ratio;
+    for (std::size_t u = 0; u + 2 < n; ++u) {
+        result.dash[u] = result.dot[u] + result.dot[u + 1] + result.dot[u + 2];
+    }
+    return result;
 }
 
 /// The most likely payload and each character's margin over its best alternative.
@@ -148,7 +180,7 @@ struct PayloadPath {
     int end = 0;               ///< unit after the last key-down unit, from the payload's start
 };
 
-PayloadPath bestPayload(const std::vector<double>& ratio, int payloadStart, int units) {
+PayloadPath bestPayload(const Likelihoods& ratio, int payloadStart, int units) {
     const auto& table = slots();
     const int span = units - payloadStart;
     const auto width = static_cast<std::size_t>(span + 1);
@@ -164,10 +196,14 @@ PayloadPath bestPayload(const std::vector<double>& ratio, int payloadStart, int 
             std::vector<double> row(width, 0.0);
             for (int p = 0; p + c.length <= span; ++p) {
                 double sum = 0.0;
-                for (const int u : c.onUnits) {
-                    sum += ratio[static_cast<std::size_t>(payloadStart + p + u)];
+                for (const int u : c.dots) {
+                    sum += ratio.dot[static_cast<std::size_t>(payloadStart + p + u)];
                 }
-                row[static_cast<std::size_t>(p)] = sum;
+                for (const int u : c.dashes) {
+                    sum += ratio.dash[static_cast<std::size_t>(payloadStart + p + u)];
+                }
+                row[static_cast<std::size_t>(p)] =
+                    sum + table[k].prior[static_cast<std::size_t>(&c - table[k].characters.data())];
             }
             perCharacter.push_back(std::move(row));
         }
@@ -380,7 +416,7 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, double start
     }
     UnitEnergies energies = unitEnergies(sums, start, unitSamples, units);
     PayloadPath path =
-        bestPayload(unitLikelihoods(energies, localLevels(energies, state)), payloadStart, units);
+        bestPayload(likelihoods(energies, localLevels(energies, state)), payloadStart, units);
 
     // Fine timing over the whole frame as read so far, then a new reading with levels
     // followed through the frame along the previous one; twice, the second time
@@ -406,8 +442,8 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, double start
             }
         }
         energies = unitEnergies(sums, bestStart, bestUnit, units);
-        path = bestPayload(unitLikelihoods(energies, localLevels(energies, state)), payloadStart,
-                           units);
+        path = bestPayload(likelihoods(energies, localLevels(energies, state)),
+                           payloadStart, units);
     }
     state = frameKeyState(path, units);
     const Levels finalLevels = localLevels(energies, state);

@@ -42,6 +42,7 @@ CharacterKeying characterKeying(char c) {
             at += kElementGapUnits;
         }
         const int units = element == '.' ? kDotUnits : kDashUnits;
+        (element == '.' ? keying.dots : keying.dashes).push_back(at);
         for (int u = 0; u < units; ++u) {
             keying.onUnits.push_back(at + u);
         }

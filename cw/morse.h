@@ -23,6 +23,8 @@ std::string_view morseCode(char c);
 struct CharacterKeying {
     char character = 0;
     std::vector<int> onUnits;
+    std::vector<int> dots;   ///< first units of the dots
+    std::vector<int> dashes; ///< first units of the dashes
     int length = 0;
 };
 
