@@ -13,13 +13,19 @@ constexpr double kUnitSecondsAtOneWpm = 1.2;
 constexpr double kSearchWindowSeconds = 8.0;
 /// Ratio between neighbouring speeds tried while the speed is unknown.
 constexpr double kUnitStep = 1.008;
-/// How far the unit length learnt on a prefix alone, or on earlier frames, may be off.
-constexpr double kPrefixUnitTolerance = 0.01;
+/// How far the unit length learnt on earlier frames may be off; unit lengths tried
+/// around the one learnt on a prefix alone (each trusted to half the step either way).
 constexpr double kLockedUnitTolerance = 0.002;
+constexpr int kUnitTries = 4;
+constexpr double kUnitTryStep = 0.0025;
 /// Weight of a new good frame's unit length in the one followed.
 constexpr double kUnitLearning = 0.3;
 /// Unreadable characters a frame may have and still fix the speed.
 constexpr std::size_t kLockingUnreadable = 6;
+
+/// The next frame's prefix must have gaps as quiet as this frame's, within this factor:
+/// inside a frame, a prefix matched by chance has key-down units in its gaps.
+constexpr double kQuietFactor = 2.0;
 
 struct Candidate {
     double start = 0.0;
@@ -58,7 +64,8 @@ public:
         return covariance / std::sqrt(variance * p * (1.0 - p));
     }
 
-    double match(std::size_t start) const {
+    /// The correlation at `start`; also the mean energy of the prefix's gaps, if asked.
+    double match(std::size_t start, double* gapEnergy = nullptr) const {
         const auto energy = [&](std::size_t u) {
             return std::norm(sums_[start + bounds_[u + 1]] - sums_[start + bounds_[u]]);
         };
@@ -74,6 +81,9 @@ public:
             const double e = energy(u);
             off += e;
             squares += e * e;
+        }
+        if (gapEnergy != nullptr) {
+            *gapEnergy = off / static_cast<double>(off_.size());
         }
         return correlation(on, off, squares);
     }
@@ -203,23 +213,36 @@ bool CwDecoder::step(bool final) {
     // reading does not stretch characters into it.
     Candidate next;
     const PrefixProbe nextProbe(sums_, fine.unit);
+    double quiet = 0.0;
+    nextProbe.match(static_cast<std::size_t>(fine.start), &quiet);
     const double nextFrom =
         fine.start + (layout.payloadStart() + layout.shortestPayload()) * fine.unit;
     const double nextTo = fine.start + (layout.longestFrame() + kWordGapUnits) * fine.unit;
     for (auto t = static_cast<std::size_t>(nextFrom);
          static_cast<double>(t) <= nextTo && t + nextProbe.span() <= held; ++t) {
-        const double c = nextProbe.match(t);
-        if (c > next.match) {
+        double gaps = 0.0;
+        const double c = nextProbe.match(t, &gaps);
+        if (c > next.match && gaps <= kQuietFactor * quiet) {
             next = {static_cast<double>(t), fine.unit, c};
         }
     }
     const int units = static_cast<int>(
         ((next.match >= settings_.minimumMatch ? next.start : nextTo) - fine.start) /
         fine.unit);
-    const FrameReading reading =
-        readFrame(sums_, baseband_.rate(), fine.start, fine.unit, units,
-                  lockedUnit_ > 0.0 ? kLockedUnitTolerance : kPrefixUnitTolerance,
-                  settings_.minimumMargin);
+    // With the speed known, one reading; else readings from several unit lengths
+    // around the prefix's (which may be off by a few tenths of a percent, too much
+    // for the last characters), keeping the one that matches its frame best.
+    FrameReading reading;
+    const int tries = lockedUnit_ > 0.0 ? 0 : kUnitTries;
+    for (int i = -tries; i <= tries; ++i) {
+        FrameReading r =
+            readFrame(sums_, baseband_.rate(), fine.start, fine.unit * (1.0 + kUnitTryStep * i),
+                      units, lockedUnit_ > 0.0 ? kLockedUnitTolerance : kUnitTryStep,
+                      settings_.minimumMargin);
+        if (i == -tries || r.match > reading.match) {
+            reading = std::move(r);
+        }
+    }
     HeardFrame frame;
     frame.seconds = baseband_.timeOf(static_cast<double>(base_) + reading.firstUnitSample);
     frame.text = reading.text;

@@ -459,6 +459,7 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, double start
         }
     }
     reading.unitSamples = bestUnit;
+    reading.match = keyCorrelation(energies, state);
     reading.firstUnitSample = bestStart + kWordGapUnits * bestUnit;
     reading.endSample = bestStart + (payloadStart + path.end) * bestUnit;
 

@@ -46,6 +46,7 @@ struct FrameReading {
     double endSample = 0.0;       ///< baseband index just after the last key-down unit
     double unitSamples = 0.0;
     double snrDb = 0.0; ///< signal-to-noise ratio in 3 kHz, estimated from the frame
+    double match = 0.0; ///< correlation of the unit energies with the frame as read
 };
 
 /// Reads the payload of a frame whose leading gap starts at baseband index `start`
