@@ -32,9 +32,13 @@ std::size_t nextPowerOfTwo(double value) {
 }
 
 /// The factor that mixes a sample down by `phase`.
-std::complex<float> rotation(double phase) {
-    return {static_cast<float>(std::cos(phase)), static_cast<float>(-std::sin(phase))};
+std::complex<double> rotation(double phase) {
+    return {std::cos(phase), -std::sin(phase)};
 }
+
+/// Samples between exact evaluations of the mixing oscillator; in between it turns by
+/// complex multiplication.
+constexpr int kOscillatorRefresh = 32;
 
 std::size_t audioFactor(int sampleRate) {
     return std::max<std::size_t>(1, static_cast<std::size_t>(sampleRate / 8000));
@@ -255,16 +259,29 @@ void Baseband::follow(std::vector<std::complex<float>>& out, std::vector<float>&
                 (static_cast<double>(pendingStart_) - previous.sample) / span, 0.0, 1.0);
             const double f =
                 previous.frequencyHz + w * (estimate.frequencyHz - previous.frequencyHz);
-            mixed_.push_back(pending_.front() * rotation(phase_));
-            phase_ += 2.0 * std::numbers::pi * f / audioRate_;
-            if (phase_ > 2.0 * std::numbers::pi) {
-                phase_ -= 2.0 * std::numbers::pi;
-            }
+            mixed_.push_back(pending_.front() * oscillator(f));
             pending_.pop_front();
             ++pendingStart_;
         }
         mixUpTo(estimate.frequencyHz, out, toneHz);
     }
+}
+
+std::complex<float> Baseband::oscillator(double frequencyHz) {
+    const double step = 2.0 * std::numbers::pi * frequencyHz / audioRate_;
+    if (oscillatorCountdown_ == 0) {
+        oscillator_ = rotation(phase_);
+        oscillatorStep_ = rotation(step);
+        oscillatorCountdown_ = kOscillatorRefresh;
+    }
+    --oscillatorCountdown_;
+    const std::complex<double> now = oscillator_;
+    oscillator_ *= oscillatorStep_;
+    phase_ += step;
+    if (phase_ > 2.0 * std::numbers::pi) {
+        phase_ -= 2.0 * std::numbers::pi;
+    }
+    return std::complex<float>(now);
 }
 
 void Baseband::mixUpTo(double frequencyHz, std::vector<std::complex<float>>& out,
@@ -280,11 +297,7 @@ void Baseband::finish(std::vector<std::complex<float>>& out, std::vector<float>&
     follow(out, toneHz);
     const double f = haveLast_ ? last_.frequencyHz : 1000.0;
     while (!pending_.empty()) {
-        mixed_.push_back(pending_.front() * rotation(phase_));
-        phase_ += 2.0 * std::numbers::pi * f / audioRate_;
-        if (phase_ > 2.0 * std::numbers::pi) {
-            phase_ -= 2.0 * std::numbers::pi;
-        }
+        mixed_.push_back(pending_.front() * oscillator(f));
         pending_.pop_front();
         ++pendingStart_;
     }

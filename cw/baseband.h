@@ -81,6 +81,8 @@ public:
 
 private:
     void follow(std::vector<std::complex<float>>& out, std::vector<float>& toneHz);
+    /// The next factor of the mixing oscillator running at `frequencyHz`.
+    std::complex<float> oscillator(double frequencyHz);
     void mixUpTo(double frequencyHz, std::vector<std::complex<float>>& out,
                  std::vector<float>& toneHz);
 
@@ -97,6 +99,9 @@ private:
     ToneTracker::Estimate last_{};
     bool haveLast_ = false;
     double phase_ = 0.0;
+    std::complex<double> oscillator_;
+    std::complex<double> oscillatorStep_;
+    int oscillatorCountdown_ = 0;
     std::vector<std::complex<float>> mixed_;
     std::vector<float> mixedTone_;
     std::size_t toneConsumed_ = 0;

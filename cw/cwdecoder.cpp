@@ -18,6 +18,8 @@ constexpr double kUnitStep = 1.008;
 constexpr double kLockedUnitTolerance = 0.002;
 constexpr int kUnitTries = 4;
 constexpr double kUnitTryStep = 0.0025;
+/// A first reading this far below the frame match needed is not worth trying harder.
+constexpr double kFrameMatchSlack = 0.15;
 /// Weight of a new good frame's unit length in the one followed.
 constexpr double kUnitLearning = 0.3;
 /// Unreadable characters a frame may have and still fix the speed.
@@ -32,6 +34,70 @@ struct Candidate {
     double unit = 0.0;
     double match = -1.0;
 };
+
+/// Pearson correlation of unit energies with key states (1 down, 0 up), from the sums
+/// of the key-down energies, of the key-up energies and of all squared energies.
+double keyCorrelation(double on, double off, double squares, std::size_t downCount,
+                      std::size_t upCount) {
+    const double n = static_cast<double>(downCount + upCount);
+    const double p = static_cast<double>(downCount) / n;
+    const double mean = (on + off) / n;
+    const double variance = squares / n - mean * mean;
+    if (variance <= 0.0) {
+        return 0.0;
+    }
+    return (on / n - p * mean) / std::sqrt(variance * p * (1.0 - p));
+}
+
+/// The coarse search for the prefix at one unit length: energies of stretches one
+/// (rounded) unit long from every sample on, looked up at each unit's start, at starts
+/// a quarter unit apart from `first` to `windowEnd`. Keeps the best in `best`.
+void scanPrefix(const CumulativeBaseband& sums, double unit, std::size_t first,
+                std::size_t windowEnd, Candidate& best) {
+    const auto& prefix = FrameLayout::instance().prefixUnits();
+    const std::size_t held = sums.size() - 1;
+    const auto length = static_cast<std::size_t>(std::max(1L, std::lround(unit)));
+    std::vector<std::size_t> down;
+    std::vector<std::size_t> up;
+    for (std::size_t u = 0; u < prefix.size(); ++u) {
+        const auto at = static_cast<std::size_t>(std::lround(static_cast<double>(u) * unit));
+        (prefix[u] ? down : up).push_back(at);
+    }
+    const std::size_t reach = std::max(down.back(), up.back()) + length;
+    if (held < reach || first + reach > held + 1) {
+        return;
+    }
+    const std::size_t starts = std::min(windowEnd, held - reach + 1);
+    if (starts <= first) {
+        return;
+    }
+    const std::size_t count = starts - first + reach;
+    std::vector<float> energy(count);
+    std::vector<float> square(count);
+    for (std::size_t i = 0; i + length <= count && first + i + length <= held; ++i) {
+        const auto e = static_cast<float>(std::norm(sums[first + i + length] - sums[first + i]));
+        energy[i] = e;
+        square[i] = e * e;
+    }
+    const std::size_t stride = std::max<std::size_t>(1, static_cast<std::size_t>(unit / 4.0));
+    for (std::size_t t = 0; first + t < starts; t += stride) {
+        float on = 0.0f;
+        float off = 0.0f;
+        float squares = 0.0f;
+        for (const std::size_t at : down) {
+            on += energy[t + at];
+            squares += square[t + at];
+        }
+        for (const std::size_t at : up) {
+            off += energy[t + at];
+            squares += square[t + at];
+        }
+        const double c = keyCorrelation(on, off, squares, down.size(), up.size());
+        if (c > best.match) {
+            best = {static_cast<double>(first + t), unit, c};
+        }
+    }
+}
 
 /// How well the unit energies match the keyed prefix at a start: their correlation with
 /// the key states. About 0 for noise, near 1 for a clean prefix.
@@ -49,20 +115,6 @@ public:
     }
 
     std::size_t span() const { return bounds_.back(); }
-
-    /// Pearson correlation of the energies with the key states (1 down, 0 up) from the
-    /// sums of the key-down energies, the key-up energies and all squared energies.
-    double correlation(double on, double off, double squares) const {
-        const double n = static_cast<double>(on_.size() + off_.size());
-        const double p = static_cast<double>(on_.size()) / n;
-        const double mean = (on + off) / n;
-        const double variance = squares / n - mean * mean;
-        if (variance <= 0.0) {
-            return 0.0;
-        }
-        const double covariance = on / n - p * mean;
-        return covariance / std::sqrt(variance * p * (1.0 - p));
-    }
 
     /// The correlation at `start`; also the mean energy of the prefix's gaps, if asked.
     double match(std::size_t start, double* gapEnergy = nullptr) const {
@@ -85,7 +137,7 @@ public:
         if (gapEnergy != nullptr) {
             *gapEnergy = off / static_cast<double>(off_.size());
         }
-        return correlation(on, off, squares);
+        return keyCorrelation(on, off, squares, on_.size(), off_.size());
     }
 
 private:
@@ -143,7 +195,6 @@ bool CwDecoder::step(bool final) {
     const FrameLayout& layout = FrameLayout::instance();
     const double end = static_cast<double>(base_ + samples_.size());
     const double from = static_cast<double>(searchFrom_);
-    const double prefixSpan = static_cast<double>(layout.payloadStart()) * longestUnit_;
     const double frameSpan = static_cast<double>(layout.longestFrame() + 8) * longestUnit_;
     if (!final && end < from + windowSamples_ + 32.0 * longestUnit_ + frameSpan) {
         return false;
@@ -164,16 +215,8 @@ bool CwDecoder::step(bool final) {
 
     Candidate best;
     for (const double unit : unitGrid()) {
-        const PrefixProbe probe(sums_, unit);
-        const std::size_t stride = std::max<std::size_t>(1, static_cast<std::size_t>(unit / 4.0));
-        for (std::size_t t = first; t < windowEnd && t + probe.span() <= held; t += stride) {
-            const double c = probe.match(t);
-            if (c > best.match) {
-                best = {static_cast<double>(t), unit, c};
-            }
-        }
+        scanPrefix(sums_, unit, first, windowEnd, best);
     }
-    (void)prefixSpan;
     const auto advance = [&] {
         searchFrom_ = base_ + windowEnd;
         return windowEnd < held;
@@ -232,16 +275,22 @@ bool CwDecoder::step(bool final) {
     // With the speed known, one reading; else readings from several unit lengths
     // around the prefix's (which may be off by a few tenths of a percent, too much
     // for the last characters), keeping the one that matches its frame best.
-    FrameReading reading;
-    const int tries = lockedUnit_ > 0.0 ? 0 : kUnitTries;
-    for (int i = -tries; i <= tries; ++i) {
-        FrameReading r =
-            readFrame(sums_, baseband_.rate(), fine.start, fine.unit * (1.0 + kUnitTryStep * i),
-                      units, lockedUnit_ > 0.0 ? kLockedUnitTolerance : kUnitTryStep,
-                      settings_.minimumMargin);
-        if (i == -tries || r.match > reading.match) {
-            reading = std::move(r);
+    const double tolerance = lockedUnit_ > 0.0 ? kLockedUnitTolerance : kUnitTryStep;
+    const double hopeless = settings_.minimumFrameMatch - kFrameMatchSlack;
+    FrameReading reading = readFrame(sums_, baseband_.rate(), fine.start, fine.unit, units,
+                                     tolerance, settings_.minimumMargin, hopeless);
+    if (lockedUnit_ <= 0.0 && reading.match >= hopeless) {
+        for (int i = -kUnitTries; i <= kUnitTries; ++i) {
+            FrameReading r =
+                readFrame(sums_, baseband_.rate(), fine.start, fine.unit * (1.0 + kUnitTryStep * i),
+                          units, tolerance, settings_.minimumMargin, hopeless);
+            if (r.match > reading.match) {
+                reading = std::move(r);
+            }
         }
+    }
+    if (reading.match < settings_.minimumFrameMatch) {
+        return advance();
     }
     HeardFrame frame;
     frame.seconds = baseband_.timeOf(static_cast<double>(base_) + reading.firstUnitSample);
@@ -252,6 +301,7 @@ bool CwDecoder::step(bool final) {
     frame.toneHz = tones_[toneAt];
     frame.wordsPerMinute = kUnitSecondsAtOneWpm * baseband_.rate() / reading.unitSamples;
     frame.snrDb = reading.snrDb;
+    frame.match = reading.match;
     frames_.push_back(frame);
 
     if (reading.unreadable <= kLockingUnreadable) {

@@ -18,14 +18,17 @@ struct HeardFrame {
     double toneHz = 0.0;
     double wordsPerMinute = 0.0;
     double snrDb = 0.0; ///< estimated in 3 kHz bandwidth
+    double match = 0.0; ///< correlation of the unit energies with the frame as read
 };
 
 /// Tuning of the frame search and reading.
 struct DecoderSettings {
     /// Correlation of unit energies with the keyed prefix that a frame must reach.
-    double minimumMatch = 0.5;
+    double minimumMatch = 0.45;
+    /// Correlation of unit energies with the whole frame as read that it must reach.
+    double minimumFrameMatch = 0.52;
     /// Likelihood margin (natural log) below which a character is given as "?".
-    double minimumMargin = 2.0;
+    double minimumMargin = 1.0;
     double slowestWpm = 8.0;
     double fastestWpm = 30.0;
 };

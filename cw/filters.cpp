@@ -1,5 +1,6 @@
 #include "filters.h"
 
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -44,11 +45,19 @@ void FirDecimator<Sample>::push(const Sample* in, std::size_t count, std::vector
     const float* h = taps_.data();
     while (next_ + length <= history_.size()) {
         const Sample* x = history_.data() + next_;
-        Sample acc{};
-        for (std::size_t k = 0; k < length; ++k) {
-            acc += h[k] * x[k];
+        // Four partial sums let the compiler keep several multiplications in flight.
+        std::array<Sample, 4> acc{};
+        std::size_t k = 0;
+        for (; k + 4 <= length; k += 4) {
+            acc[0] += h[k] * x[k];
+            acc[1] += h[k + 1] * x[k + 1];
+            acc[2] += h[k + 2] * x[k + 2];
+            acc[3] += h[k + 3] * x[k + 3];
         }
-        out.push_back(acc);
+        for (; k < length; ++k) {
+            acc[0] += h[k] * x[k];
+        }
+        out.push_back((acc[0] + acc[1]) + (acc[2] + acc[3]));
         next_ += factor_;
     }
     const std::size_t drop = std::min(next_, history_.size());

@@ -403,7 +403,7 @@ double logBesselI0(double x) {
 
 FrameReading readFrame(const CumulativeBaseband& sums, double rate, double start,
                        double unitSamples, int units, double unitTolerance,
-                       double minimumMargin) {
+                       double minimumMargin, double giveUpBelow) {
     const FrameLayout& layout = FrameLayout::instance();
     units = std::clamp(units, layout.payloadStart() + layout.shortestPayload(),
                        layout.longestFrame() + kWordGapUnits);
@@ -423,6 +423,11 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, double start
     // around the first's timing only.
     double bestStart = start;
     double bestUnit = unitSamples;
+    if (keyCorrelation(energies, frameKeyState(path, units)) < giveUpBelow) {
+        FrameReading hopeless;
+        hopeless.match = keyCorrelation(energies, frameKeyState(path, units));
+        return hopeless;
+    }
     for (const double tolerance : {unitTolerance, kFinalUnitTolerance}) {
         state = frameKeyState(path, units);
         const double fromStart = bestStart;

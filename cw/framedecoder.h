@@ -56,10 +56,11 @@ struct FrameReading {
 /// ratios on/off from levels learnt on the prefix and then followed through the frame,
 /// and the most likely keyed sequence of allowed characters. A character whose best
 /// alternative comes within `minimumMargin` (natural log of the likelihood ratio) is
-/// given as "?".
+/// given as "?". When the first reading matches its frame less than `giveUpBelow`, it is
+/// returned at once, with its match only.
 FrameReading readFrame(const CumulativeBaseband& sums, double rate, double start,
                        double unitSamples, int units, double unitTolerance,
-                       double minimumMargin);
+                       double minimumMargin, double giveUpBelow = 0.0);
 
 /// Natural log of the modified Bessel function I0.
 double logBesselI0(double x);
