@@ -238,9 +238,10 @@ int main(int argc, char* argv[]) {
                     settings.framesPerPoint, settings.fadeDb, settings.fadePeriodSeconds);
         std::printf("# snr_db cer_percent frames_right_percent misread_percent "
                     "unreadable_percent missed_frames false_frames\n");
-        unsigned seed = 1;
         for (double snr = settings.fromDb; snr >= settings.toDb - 1e-9; snr -= 1.0) {
-            const Tally t = measure(snr, settings, seed++);
+            // Each level has its own recordings, whatever range is run.
+            const auto seed = static_cast<unsigned>(1000 + std::lround(10.0 * snr));
+            const Tally t = measure(snr, settings, seed);
             const auto pct = [](long long a, long long b) {
                 return b > 0 ? 100.0 * static_cast<double>(a) / static_cast<double>(b) : 0.0;
             };

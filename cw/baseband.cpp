@@ -20,8 +20,8 @@ constexpr std::size_t kSmoothedEstimates = 24;
 /// The tracker looks this far around the last tone for the line to follow.
 constexpr double kFollowHz = 40.0;
 constexpr double kBasebandRate = 400.0;
-constexpr double kBasebandPassHz = 50.0;
-constexpr double kBasebandStopHz = 150.0;
+constexpr double kBasebandPassHz = 120.0;
+constexpr double kBasebandStopHz = 280.0;
 
 std::size_t nextPowerOfTwo(double value) {
     std::size_t n = 1;

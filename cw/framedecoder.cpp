@@ -21,6 +21,9 @@ constexpr double kFinalUnitTolerance = 0.002;
 /// Log prior of a character the beacon seldom sends in its place: a status other than
 /// "O", a channel digit other than the cut numbers' "4" and "6".
 constexpr double kRarePrior = -3.0;
+/// Log-likelihood ratio by which a character's key-down units must be up, or its gaps
+/// down, for it to count as not heard.
+constexpr double kUnheardEvidence = 3.0;
 /// Fewest key-down or gap units a local level estimate rests on.
 constexpr double kFewestUnits = 8.0;
 
@@ -176,6 +179,9 @@ Likelihoods likelihoods(const UnitEnergies& units, const Levels& levels) {
 struct PayloadPath {
     std::string characters;
     std::vector<double> margins;
+    /// Whether the signal shows each character as read: its key-down units not clearly
+    /// up, its gaps not clearly down (as where the signal drops out or a burst covers it).
+    std::vector<bool> heard;
     std::vector<int> keyState; ///< per unit from the payload's start
     int end = 0;               ///< unit after the last key-down unit, from the payload's start
 };
@@ -299,6 +305,16 @@ PayloadPath bestPayload(const Likelihoods& ratio, int payloadStart, int units) {
                 continue;
             }
             if (metric(c, p) + backward[k + 1][static_cast<std::size_t>(q)] >= target - 1e-9) {
+                double down = 0.0;
+                double up = 0.0;
+                const int gapEnd = std::min(span, q == p + c.length ? q + kCharacterGapUnits : q);
+                for (int u = p; u < gapEnd; ++u) {
+                    const bool keyed =
+                        u < p + c.length &&
+                        std::find(c.onUnits.begin(), c.onUnits.end(), u - p) != c.onUnits.end();
+                    (keyed ? down : up) += ratio.dot[static_cast<std::size_t>(payloadStart + u)];
+                }
+                path.heard.push_back(down > -kUnheardEvidence && up < kUnheardEvidence);
                 for (const int u : c.onUnits) {
                     path.keyState[static_cast<std::size_t>(p + u)] = 1;
                 }
@@ -456,7 +472,8 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, double start
     FrameReading reading;
     reading.text = kFramePrefix;
     for (std::size_t k = 0; k < path.characters.size(); ++k) {
-        const char c = path.margins[k] >= minimumMargin ? path.characters[k] : '?';
+        const bool heard = k < path.heard.size() && path.heard[k];
+        const char c = heard && path.margins[k] >= minimumMargin ? path.characters[k] : '?';
         reading.unreadable += c == '?' ? 1U : 0U;
         reading.text += c;
         if (k == 1 || (k >= 4 && (k - 2) % 3 == 2 && k + 1 < path.characters.size())) {

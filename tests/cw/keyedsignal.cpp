@@ -23,6 +23,7 @@ KeyedRecording keyFrames(const std::vector<std::string>& frames, const SignalOpt
     silence(options.leadSeconds);
     for (std::size_t f = 0; f < frames.size(); ++f) {
         if (f > 0) {
+            keying.insert(keying.end(), kWordGapUnits, false);
             silence(options.gapSeconds);
         }
         recording.frameSeconds.push_back(static_cast<double>(keying.size()) * unit);

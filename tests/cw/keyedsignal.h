@@ -36,7 +36,7 @@ struct KeyedRecording {
     std::vector<double> frameSeconds;
 };
 
-/// Keys `frames` one after another (with gapSeconds of silence between them) as a
+/// Keys `frames` one after another (a word gap and gapSeconds of silence between them) as a
 /// machine would, with raised-cosine edges, then adds drift, fading and white Gaussian
 /// noise. Levels stay well inside full scale.
 KeyedRecording keyFrames(const std::vector<std::string>& frames, const SignalOptions& options);
