@@ -17,7 +17,7 @@
 namespace {
 
 using namespace orvinta::cw;
-using namespace orvinta::cw::testing;
+using namespace orvinta::cw::testsignal;
 
 constexpr std::size_t kPrefixLength = std::string_view(kFramePrefix).size();
 
@@ -38,8 +38,8 @@ struct Settings {
 
 struct Tally {
     long long characters = 0;
-    long long wrong = 0;       ///< unreadable or wrong characters, missed frames counted whole
-    long long misread = 0;     ///< wrong characters that look valid
+    long long wrong = 0;   ///< unreadable or wrong characters, missed frames counted whole
+    long long misread = 0; ///< wrong characters that look valid
     long long unreadable = 0;
     long long frames = 0;
     long long framesRight = 0;
@@ -68,25 +68,6 @@ void compare(const std::string& truth, const HeardFrame* heard, Tally& tally) {
     tally.framesMissed += heard == nullptr ? 1 : 0;
 }
 
-/// Decodes one generated recording fed in blocks, as the program does.
-std::vector<HeardFrame> decode(const std::vector<float>& samples, int rate,
-                               const DecoderSettings& settings) {
-    CwDecoder decoder(rate, settings);
-    std::vector<HeardFrame> frames;
-    constexpr std::size_t kBlock = 1 << 14;
-    for (std::size_t at = 0; at < samples.size(); at += kBlock) {
-        decoder.push(samples.data() + at, std::min(kBlock, samples.size() - at));
-        for (HeardFrame& f : decoder.takeFrames()) {
-            frames.push_back(std::move(f));
-        }
-    }
-    decoder.finish();
-    for (HeardFrame& f : decoder.takeFrames()) {
-        frames.push_back(std::move(f));
-    }
-    return frames;
-}
-
 Tally measure(double snrDb, const Settings& settings, unsigned seed) {
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> wpm(12.0, 25.0);
@@ -113,14 +94,9 @@ Tally measure(double snrDb, const Settings& settings, unsigned seed) {
         options.fadePhase = 2.0 * 3.14159265358979 * unit(random);
         options.gapSeconds = 2.0 + 4.0 * unit(random);
         options.seed = static_cast<unsigned>(random());
-        // The drift curve needs a negative sign as its own direction.
-        if (options.driftHz < 0.0 || (options.driftHz == 0.0 && unit(random) < 0.5)) {
-            options.driftHz = -options.driftHz;
-            options.toneHz = 3000.0 - options.toneHz + 200.0;
-        }
         const KeyedRecording recording = keyFrames(frames, options);
         const std::vector<HeardFrame> heard =
-            decode(recording.samples, options.sampleRate, decoderSettings);
+            decodeSamples(recording.samples, options.sampleRate, decoderSettings);
         if (settings.detail) {
             std::printf("recording: %.1f WpM, tone %.0f Hz, drift %.0f Hz\n",
                         options.wordsPerMinute, options.toneHz, options.driftHz);

@@ -43,7 +43,8 @@ std::unique_ptr<AudioFile> AudioFile::open(const std::string& path, std::string*
 AudioFile::AudioFile(void* handle, int sampleRate, int channels)
     : handle_(handle)
     , sampleRate_(sampleRate)
-    , channels_(channels) {}
+    , channels_(channels) {
+}
 
 AudioFile::~AudioFile() {
     sf_close(asFile(handle_));
@@ -52,8 +53,8 @@ AudioFile::~AudioFile() {
 bool AudioFile::read(std::size_t maxFrames, std::vector<float>& mono) {
     const auto channels = static_cast<std::size_t>(channels_);
     interleaved_.resize(maxFrames * channels);
-    const sf_count_t got = sf_readf_float(asFile(handle_), interleaved_.data(),
-                                          static_cast<sf_count_t>(maxFrames));
+    const sf_count_t got =
+        sf_readf_float(asFile(handle_), interleaved_.data(), static_cast<sf_count_t>(maxFrames));
     if (got <= 0) {
         mono.clear();
         if (sf_error(asFile(handle_)) != SF_ERR_NO_ERROR) {

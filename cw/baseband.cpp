@@ -69,8 +69,8 @@ ToneTracker::ToneTracker(double sampleRate)
     , size_(nextPowerOfTwo(sampleRate * kSpectrumSeconds))
     , hop_(size_ / 2)
     , firstBin_(static_cast<std::size_t>(kLowestToneHz * static_cast<double>(size_) / sampleRate))
-    , lastBin_(static_cast<std::size_t>(std::ceil(kHighestToneHz * static_cast<double>(size_) /
-                                                  sampleRate)))
+    , lastBin_(static_cast<std::size_t>(
+          std::ceil(kHighestToneHz * static_cast<double>(size_) / sampleRate)))
     , window_(std::max<std::size_t>(
           4, static_cast<std::size_t>(kTrackSeconds * sampleRate / static_cast<double>(hop_))))
     , hann_(size_)
@@ -119,7 +119,8 @@ void ToneTracker::emitSmoothed(std::size_t middle, std::vector<Estimate>& estima
     const Estimate& centre = raw_[middle];
     double w = 0.0, wt = 0.0, wf = 0.0, wtt = 0.0, wtf = 0.0;
     for (const Estimate& e : raw_) {
-        const double weight = e.strength;
+        // A line counts by how far it stands above the noise.
+        const double weight = std::max(0.0, e.strength - 1.0);
         const double t = e.sample - centre.sample;
         w += weight;
         wt += weight * t;
@@ -198,16 +199,18 @@ void ToneTracker::analyse() {
         const double b = smooth_[chosen];
         const double c = smooth_[chosen + 1];
         const double curvature = a - 2.0 * b + c;
-        const double offset = curvature < 0.0 ? std::clamp(0.5 * (a - c) / curvature, -0.5, 0.5)
-                                              : 0.0;
+        const double offset =
+            curvature < 0.0 ? std::clamp(0.5 * (a - c) / curvature, -0.5, 0.5) : 0.0;
         tone_ = (static_cast<double>(firstBin_ + chosen) + offset) * binHz;
         strength = b / floor;
         acquired_ = acquired_ || strength >= present;
+        // Lines picked before the tone stood out once are noise: they get no say in
+        // the smoothed track.
+        strength = acquired_ ? strength : 0.0;
     }
     const double first = static_cast<double>(index + 1) - count;
-    const double centre =
-        0.5 * ((first + static_cast<double>(index)) * static_cast<double>(hop_) +
-               static_cast<double>(size_));
+    const double centre = 0.5 * ((first + static_cast<double>(index)) * static_cast<double>(hop_) +
+                                 static_cast<double>(size_));
     raw_.push_back({centre, tone_, strength});
 }
 
@@ -221,7 +224,8 @@ Baseband::Baseband(int sampleRate)
                       audioFactor(sampleRate))
     , basebandDecimator_(designLowpass(kBasebandPassHz, kBasebandStopHz, audioRate_),
                          static_cast<std::size_t>(std::round(audioRate_ / kBasebandRate)))
-    , tracker_(audioRate_) {}
+    , tracker_(audioRate_) {
+}
 
 double Baseband::timeOf(double index) const {
     const double audioIndex = index * static_cast<double>(basebandDecimator_.factor()) +
@@ -255,8 +259,8 @@ void Baseband::follow(std::vector<std::complex<float>>& out, std::vector<float>&
         last_ = estimate;
         const double span = std::max(1.0, estimate.sample - previous.sample);
         while (!pending_.empty() && static_cast<double>(pendingStart_) <= estimate.sample) {
-            const double w = std::clamp(
-                (static_cast<double>(pendingStart_) - previous.sample) / span, 0.0, 1.0);
+            const double w =
+                std::clamp((static_cast<double>(pendingStart_) - previous.sample) / span, 0.0, 1.0);
             const double f =
                 previous.frequencyHz + w * (estimate.frequencyHz - previous.frequencyHz);
             mixed_.push_back(pending_.front() * oscillator(f));

@@ -51,8 +51,8 @@ public:
                 err_ << name_ << ": " << formatted("%.2f", frame.seconds) << " s: Ton "
                      << formatted("%.1f", frame.toneHz) << " Hz, Tempo "
                      << formatted("%.1f", frame.wordsPerMinute) << " WpM, SNR "
-                     << formatted("%.1f", frame.snrDb) << " dB in 3 kHz, "
-                     << frame.unreadable << " unlesbare Zeichen\n";
+                     << formatted("%.1f", frame.snrDb) << " dB in 3 kHz, " << frame.unreadable
+                     << " unlesbare Zeichen\n";
             }
             ++count_;
         }
@@ -69,8 +69,8 @@ private:
 };
 
 /// Decodes one file; false with the reason when it cannot be read.
-bool decodeFile(const Options& options, const QString& input, std::ostream& out,
-                std::ostream& err, std::string* reason) {
+bool decodeFile(const Options& options, const QString& input, std::ostream& out, std::ostream& err,
+                std::string* reason) {
     const std::string name = input.toStdString();
     const std::string path = QFile::encodeName(input).toStdString();
     const std::unique_ptr<AudioFile> file = AudioFile::open(path, reason);

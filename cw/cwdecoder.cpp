@@ -154,7 +154,8 @@ CwDecoder::CwDecoder(int sampleRate, DecoderSettings settings)
     , baseband_(sampleRate)
     , shortestUnit_(kUnitSecondsAtOneWpm / settings.fastestWpm * baseband_.rate())
     , longestUnit_(kUnitSecondsAtOneWpm / settings.slowestWpm * baseband_.rate())
-    , windowSamples_(std::round(kSearchWindowSeconds * baseband_.rate())) {}
+    , windowSamples_(std::round(kSearchWindowSeconds * baseband_.rate())) {
+}
 
 void CwDecoder::push(const float* audio, std::size_t count) {
     baseband_.push(audio, count, samples_, tones_);
@@ -210,8 +211,7 @@ bool CwDecoder::step(bool final) {
     }
     const std::size_t held = samples_.size();
     const std::size_t first = searchFrom_ - base_;
-    const std::size_t windowEnd =
-        std::min(first + static_cast<std::size_t>(windowSamples_), held);
+    const std::size_t windowEnd = std::min(first + static_cast<std::size_t>(windowSamples_), held);
 
     Candidate best;
     for (const double unit : unitGrid()) {
@@ -269,9 +269,13 @@ bool CwDecoder::step(bool final) {
             next = {static_cast<double>(t), fine.unit, c};
         }
     }
-    const int units = static_cast<int>(
-        ((next.match >= settings_.minimumMatch ? next.start : nextTo) - fine.start) /
-        fine.unit);
+    // The next prefix starts with the word gap after this frame's last character; a
+    // unit or two more leaves room for rounding.
+    const int units =
+        static_cast<int>(
+            ((next.match >= settings_.minimumMatch ? next.start : nextTo) - fine.start) /
+            fine.unit) +
+        2;
     // With the speed known, one reading; else readings from several unit lengths
     // around the prefix's (which may be off by a few tenths of a percent, too much
     // for the last characters), keeping the one that matches its frame best.
@@ -296,9 +300,16 @@ bool CwDecoder::step(bool final) {
     frame.seconds = baseband_.timeOf(static_cast<double>(base_) + reading.firstUnitSample);
     frame.text = reading.text;
     frame.unreadable = reading.unreadable;
-    const auto toneAt = static_cast<std::size_t>(
+    // The tone as followed over the frame, on average.
+    const auto firstHeld = static_cast<std::size_t>(
         std::clamp(reading.firstUnitSample, 0.0, static_cast<double>(held - 1)));
-    frame.toneHz = tones_[toneAt];
+    const auto lastHeld = static_cast<std::size_t>(std::clamp(
+        reading.endSample, static_cast<double>(firstHeld + 1), static_cast<double>(held)));
+    double toneSum = 0.0;
+    for (std::size_t n = firstHeld; n < lastHeld; ++n) {
+        toneSum += tones_[n];
+    }
+    frame.toneHz = toneSum / static_cast<double>(lastHeld - firstHeld);
     frame.wordsPerMinute = kUnitSecondsAtOneWpm * baseband_.rate() / reading.unitSamples;
     frame.snrDb = reading.snrDb;
     frame.match = reading.match;
@@ -310,8 +321,8 @@ bool CwDecoder::step(bool final) {
                                         : reading.unitSamples;
         lockedUntil_ = static_cast<double>(base_) + reading.endSample + 3.0 * frameSpan;
     }
-    searchFrom_ = base_ + static_cast<std::size_t>(std::max(
-                              static_cast<double>(first + 1), std::round(reading.endSample)));
+    searchFrom_ = base_ + static_cast<std::size_t>(std::max(static_cast<double>(first + 1),
+                                                            std::round(reading.endSample)));
     return searchFrom_ < base_ + held;
 }
 

@@ -17,11 +17,11 @@ std::vector<float> designLowpass(double passHz, double stopHz, double sampleRate
     double sum = 0.0;
     for (std::size_t n = 0; n < length; ++n) {
         const double t = static_cast<double>(n) - middle;
-        const double sinc = t == 0.0 ? 2.0 * cutoff
-                                     : std::sin(2.0 * std::numbers::pi * cutoff * t) /
-                                           (std::numbers::pi * t);
-        const double phase = 2.0 * std::numbers::pi * static_cast<double>(n) /
-                             static_cast<double>(length - 1);
+        const double sinc =
+            t == 0.0 ? 2.0 * cutoff
+                     : std::sin(2.0 * std::numbers::pi * cutoff * t) / (std::numbers::pi * t);
+        const double phase =
+            2.0 * std::numbers::pi * static_cast<double>(n) / static_cast<double>(length - 1);
         const double window = 0.42 - 0.5 * std::cos(phase) + 0.08 * std::cos(2.0 * phase);
         taps[n] = sinc * window;
         sum += taps[n];
@@ -36,7 +36,8 @@ std::vector<float> designLowpass(double passHz, double stopHz, double sampleRate
 template <typename Sample>
 FirDecimator<Sample>::FirDecimator(std::vector<float> taps, std::size_t factor)
     : taps_(std::move(taps))
-    , factor_(factor) {}
+    , factor_(factor) {
+}
 
 template <typename Sample>
 void FirDecimator<Sample>::push(const Sample* in, std::size_t count, std::vector<Sample>& out) {

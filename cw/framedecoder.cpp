@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 namespace orvinta::cw {
 namespace {
@@ -21,7 +22,9 @@ constexpr double kFinalUnitTolerance = 0.002;
 /// Log prior of a character the beacon seldom sends in its place: a status other than
 /// "O", a channel digit other than the cut numbers' "4" and "6".
 constexpr double kRarePrior = -3.0;
-/// Log-likelihood ratio by which a character's key-down units must be up, or its gaps
+/// Arguments below which the Bessel function is summed as a power series.
+constexpr double kBesselSeriesLimit = 30.0;
+/// Log-likelihood ratio by which one of a character's elements must be up, or its gaps
 /// down, for it to count as not heard.
 constexpr double kUnheardEvidence = 3.0;
 /// Fewest key-down or gap units a local level estimate rests on.
@@ -66,12 +69,11 @@ const std::array<Slot, kPayloadSlots>& slots() {
         const std::vector<double> channelPrior = priors(kChannel, "AUVEBDNT46");
         for (int k = 2; k < kPayloadSlots; ++k) {
             const bool lastOfGroup = (k - 2) % 3 == 2;
-            s[static_cast<std::size_t>(k)] = {
-                channel,
-                k == kPayloadSlots - 1 ? 0
-                : lastOfGroup          ? kWordGapUnits
-                                       : kCharacterGapUnits,
-                channelPrior};
+            s[static_cast<std::size_t>(k)] = {channel,
+                                              k == kPayloadSlots - 1 ? 0
+                                              : lastOfGroup          ? kWordGapUnits
+                                                                     : kCharacterGapUnits,
+                                              channelPrior};
         }
         return s;
     }();
@@ -275,10 +277,12 @@ PayloadPath bestPayload(const Likelihoods& ratio, int payloadStart, int units) {
             for (int s = 0; s <= span; ++s) {
                 const double f = forward[k][static_cast<std::size_t>(s)];
                 const int q = s + c.length + table[k].gapAfter;
-                if (f == kNone || q > span || backward[k + 1][static_cast<std::size_t>(q)] == kNone) {
+                if (f == kNone || q > span ||
+                    backward[k + 1][static_cast<std::size_t>(q)] == kNone) {
                     continue;
                 }
-                through = std::max(through, f + metric(c, s) + backward[k + 1][static_cast<std::size_t>(q)]);
+                through = std::max(through,
+                                   f + metric(c, s) + backward[k + 1][static_cast<std::size_t>(q)]);
             }
             if (through > best) {
                 second = best;
@@ -305,16 +309,27 @@ PayloadPath bestPayload(const Likelihoods& ratio, int payloadStart, int units) {
                 continue;
             }
             if (metric(c, p) + backward[k + 1][static_cast<std::size_t>(q)] >= target - 1e-9) {
-                double down = 0.0;
-                double up = 0.0;
-                const int gapEnd = std::min(span, q == p + c.length ? q + kCharacterGapUnits : q);
-                for (int u = p; u < gapEnd; ++u) {
-                    const bool keyed =
-                        u < p + c.length &&
-                        std::find(c.onUnits.begin(), c.onUnits.end(), u - p) != c.onUnits.end();
-                    (keyed ? down : up) += ratio.dot[static_cast<std::size_t>(payloadStart + u)];
+                // Every element must show, and the gaps in and after the character
+                // must not together look keyed.
+                const auto at = [&](int u) {
+                    return static_cast<std::size_t>(payloadStart + p + u);
+                };
+                bool heard = true;
+                for (const int u : c.dots) {
+                    heard = heard && ratio.dot[at(u)] > -kUnheardEvidence;
                 }
-                path.heard.push_back(down > -kUnheardEvidence && up < kUnheardEvidence);
+                for (const int u : c.dashes) {
+                    heard = heard && ratio.dash[at(u)] > -kUnheardEvidence;
+                }
+                double up = 0.0;
+                const int gapEnd =
+                    std::min(span, q == p + c.length ? q + kCharacterGapUnits : q) - p;
+                for (int u = 0; u < gapEnd; ++u) {
+                    if (std::find(c.onUnits.begin(), c.onUnits.end(), u) == c.onUnits.end()) {
+                        up += ratio.dot[at(u)];
+                    }
+                }
+                path.heard.push_back(heard && up < kUnheardEvidence);
                 for (const int u : c.onUnits) {
                     path.keyState[static_cast<std::size_t>(p + u)] = 1;
                 }
@@ -339,9 +354,9 @@ std::vector<int> frameKeyState(const PayloadPath& path, int units) {
     const int quietEnd = std::min(units, layout.payloadStart() + path.end + kWordGapUnits);
     for (int u = layout.payloadStart(); u < quietEnd; ++u) {
         const int p = u - layout.payloadStart();
-        state[static_cast<std::size_t>(u)] =
-            p < static_cast<int>(path.keyState.size()) ? path.keyState[static_cast<std::size_t>(p)]
-                                                       : 0;
+        state[static_cast<std::size_t>(u)] = p < static_cast<int>(path.keyState.size())
+                                                 ? path.keyState[static_cast<std::size_t>(p)]
+                                                 : 0;
     }
     return state;
 }
@@ -397,29 +412,38 @@ FrameLayout::FrameLayout() {
 
 double logBesselI0(double x) {
     x = std::abs(x);
-    if (x < 15.0) {
+    if (x < kBesselSeriesLimit) {
         // Power series: sum of ((x/2)^k / k!)^2.
         const double q = 0.25 * x * x;
         double term = 1.0;
         double sum = 1.0;
-        for (int k = 1; k < 60; ++k) {
+        for (int k = 1; k < 200; ++k) {
             term *= q / (static_cast<double>(k) * static_cast<double>(k));
             sum += term;
-            if (term < 1e-16 * sum) {
+            if (term < 1e-17 * sum) {
                 break;
             }
         }
         return std::log(sum);
     }
-    // Asymptotic expansion for large arguments.
-    const double r = 1.0 / (8.0 * x);
-    const double series = 1.0 + r * (1.0 + r * (4.5 + r * 37.5));
-    return x - 0.5 * std::log(2.0 * 3.14159265358979323846 * x) + std::log(series);
+    // Asymptotic expansion: e^x / sqrt(2 pi x) times the sum of
+    // ((2k-1)!!)^2 / (k! (8x)^k).
+    double term = 1.0;
+    double series = 1.0;
+    for (int k = 1; k < 12; ++k) {
+        const double odd = 2.0 * k - 1.0;
+        term *= odd * odd / (static_cast<double>(k) * 8.0 * x);
+        series += term;
+        if (term < 1e-17) {
+            break;
+        }
+    }
+    return x - 0.5 * std::log(2.0 * std::numbers::pi * x) + std::log(series);
 }
 
 FrameReading readFrame(const CumulativeBaseband& sums, double rate, double start,
-                       double unitSamples, int units, double unitTolerance,
-                       double minimumMargin, double giveUpBelow) {
+                       double unitSamples, int units, double unitTolerance, double minimumMargin,
+                       double giveUpBelow) {
     const FrameLayout& layout = FrameLayout::instance();
     units = std::clamp(units, layout.payloadStart() + layout.shortestPayload(),
                        layout.longestFrame() + kWordGapUnits);
@@ -463,8 +487,8 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, double start
             }
         }
         energies = unitEnergies(sums, bestStart, bestUnit, units);
-        path = bestPayload(likelihoods(energies, localLevels(energies, state)),
-                           payloadStart, units);
+        path =
+            bestPayload(likelihoods(energies, localLevels(energies, state)), payloadStart, units);
     }
     state = frameKeyState(path, units);
     const Levels finalLevels = localLevels(energies, state);

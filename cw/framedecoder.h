@@ -40,7 +40,7 @@ private:
 
 /// A frame read from the baseband.
 struct FrameReading {
-    std::string text;          ///< telemetry line, "?" for unreadable characters
+    std::string text; ///< telemetry line, "?" for unreadable characters
     std::size_t unreadable = 0;
     double firstUnitSample = 0.0; ///< baseband index where the "E" of the prefix starts
     double endSample = 0.0;       ///< baseband index just after the last key-down unit
@@ -52,15 +52,15 @@ struct FrameReading {
 /// Reads the payload of a frame whose leading gap starts at baseband index `start`
 /// with units `unitSamples` long and which ends at the latest `units` units after
 /// `start` (where the next frame begins, or the longest frame plus a word gap); the
-/// unit length is trusted to within the fraction `unitTolerance`: unit energies (coherent within a unit), likelihood
-/// ratios on/off from levels learnt on the prefix and then followed through the frame,
-/// and the most likely keyed sequence of allowed characters. A character whose best
+/// unit length is trusted to within the fraction `unitTolerance`: unit energies (coherent within a
+/// unit), likelihood ratios on/off from levels learnt on the prefix and then followed through the
+/// frame, and the most likely keyed sequence of allowed characters. A character whose best
 /// alternative comes within `minimumMargin` (natural log of the likelihood ratio) is
 /// given as "?". When the first reading matches its frame less than `giveUpBelow`, it is
 /// returned at once, with its match only.
 FrameReading readFrame(const CumulativeBaseband& sums, double rate, double start,
-                       double unitSamples, int units, double unitTolerance,
-                       double minimumMargin, double giveUpBelow = 0.0);
+                       double unitSamples, int units, double unitTolerance, double minimumMargin,
+                       double giveUpBelow = 0.0);
 
 /// Natural log of the modified Bessel function I0.
 double logBesselI0(double x);

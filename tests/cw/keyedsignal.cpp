@@ -8,7 +8,7 @@
 #include <cmath>
 #include <numbers>
 
-namespace orvinta::cw::testing {
+namespace orvinta::cw::testsignal {
 
 KeyedRecording keyFrames(const std::vector<std::string>& frames, const SignalOptions& options) {
     const double rate = options.sampleRate;
@@ -38,10 +38,10 @@ KeyedRecording keyFrames(const std::vector<std::string>& frames, const SignalOpt
     // sigma^2 in the full band for the wanted power in 3 kHz: P / (sigma^2 3000 / (fs/2)).
     const double sigmaPerAmplitude = std::sqrt(0.5 * rate / (6000.0 * snr));
     const double crest = std::pow(10.0, options.fadeDb / 40.0);
-    const double amplitude =
-        0.3 / (crest + (options.noise ? 4.0 * sigmaPerAmplitude : 0.0));
+    const double amplitude = 0.3 / (crest + (options.noise ? 4.0 * sigmaPerAmplitude : 0.0));
     const double sigma = amplitude * sigmaPerAmplitude;
-    const double tau = options.driftHz > 0.0 ? options.driftHz / options.driftRateHz : 1.0;
+    const double tau =
+        options.driftHz != 0.0 ? std::abs(options.driftHz) / options.driftRateHz : 1.0;
 
     std::mt19937 random(options.seed);
     std::normal_distribution<double> gauss(0.0, 1.0);
@@ -54,9 +54,9 @@ KeyedRecording keyFrames(const std::vector<std::string>& frames, const SignalOpt
         const auto u = std::min(keying.size() - 1, static_cast<std::size_t>(t / unit));
         ramp = keying[u] ? std::min(1.0, ramp + rampStep) : std::max(0.0, ramp - rampStep);
         const double envelope = 0.5 - 0.5 * std::cos(std::numbers::pi * ramp);
-        const double fadeDb = 0.5 * options.fadeDb *
-                              std::sin(2.0 * std::numbers::pi * t / options.fadePeriodSeconds +
-                                       options.fadePhase);
+        const double fadeDb =
+            0.5 * options.fadeDb *
+            std::sin(2.0 * std::numbers::pi * t / options.fadePeriodSeconds + options.fadePhase);
         const double level = std::pow(10.0, fadeDb / 20.0);
         const double frequency =
             options.toneHz + options.driftHz * std::tanh((t - 0.5 * duration) / tau);
@@ -88,6 +88,24 @@ std::string randomFrame(std::mt19937& random) {
         }
     }
     return frame;
+}
+
+std::vector<HeardFrame> decodeSamples(const std::vector<float>& samples, int sampleRate,
+                                      const DecoderSettings& settings, std::size_t block) {
+    CwDecoder decoder(sampleRate, settings);
+    std::vector<HeardFrame> frames;
+    const auto collect = [&] {
+        for (HeardFrame& frame : decoder.takeFrames()) {
+            frames.push_back(std::move(frame));
+        }
+    };
+    for (std::size_t at = 0; at < samples.size(); at += block) {
+        decoder.push(samples.data() + at, std::min(block, samples.size() - at));
+        collect();
+    }
+    decoder.finish();
+    collect();
+    return frames;
 }
 
 bool writeAudio(const std::string& path, const std::vector<float>& samples, int sampleRate,
@@ -123,4 +141,4 @@ bool writeAudio(const std::string& path, const std::vector<float>& samples, int 
     return sf_close(file) == 0 && written == static_cast<sf_count_t>(samples.size());
 }
 
-} // namespace orvinta::cw::testing
+} // namespace orvinta::cw::testsignal

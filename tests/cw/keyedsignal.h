@@ -1,10 +1,12 @@
 #pragma once
 
+#include "cw/cwdecoder.h"
+
 #include <random>
 #include <string>
 #include <vector>
 
-namespace orvinta::cw::testing {
+namespace orvinta::cw::testsignal {
 
 /// How to key and disturb a test recording.
 struct SignalOptions {
@@ -15,8 +17,8 @@ struct SignalOptions {
     /// when not set.
     bool noise = true;
     double snrDb = 10.0;
-    /// The tone moves by up to +-driftHz along a tanh curve centred in the recording,
-    /// at most driftRateHz per second.
+    /// The tone moves from toneHz - driftHz to toneHz + driftHz along a tanh curve
+    /// centred in the recording, at most driftRateHz per second (falls for driftHz < 0).
     double driftHz = 0.0;
     double driftRateHz = 5.0;
     /// The level swings sinusoidally in dB, fadeDb from trough to crest.
@@ -45,10 +47,15 @@ KeyedRecording keyFrames(const std::vector<std::string>& frames, const SignalOpt
 /// cut-number channel values.
 std::string randomFrame(std::mt19937& random);
 
+/// Decodes `samples` fed in blocks of `block` samples, as the program does with a file.
+std::vector<HeardFrame> decodeSamples(const std::vector<float>& samples, int sampleRate,
+                                      const DecoderSettings& settings = {},
+                                      std::size_t block = 1 << 14);
+
 enum class AudioFormat { Wav16, WavFloat, Flac, Vorbis };
 
 /// Writes mono `samples` (duplicated to every channel) to `path`; false on failure.
 bool writeAudio(const std::string& path, const std::vector<float>& samples, int sampleRate,
                 AudioFormat format, int channels = 1);
 
-} // namespace orvinta::cw::testing
+} // namespace orvinta::cw::testsignal
