@@ -25,6 +25,9 @@ constexpr double kUnitLearning = 0.3;
 /// Unreadable characters a frame may have and still fix the speed.
 constexpr std::size_t kLockingUnreadable = 6;
 
+/// The next frame's prefix must match about as well as this frame's, at most this much
+/// less: a prefix matched by chance in a frame's tail, or in its payload, matches worse.
+constexpr double kNextMatchShortfall = 0.2;
 /// The next frame's prefix must have gaps as quiet as this frame's, within this factor:
 /// inside a frame, a prefix matched by chance has key-down units in its gaps.
 constexpr double kQuietFactor = 2.0;
@@ -273,7 +276,10 @@ bool CwDecoder::step(bool final) {
     // unit or two more leaves room for rounding.
     const int units =
         static_cast<int>(
-            ((next.match >= settings_.minimumMatch ? next.start : nextTo) - fine.start) /
+            ((next.match >= std::max(settings_.minimumMatch, fine.match - kNextMatchShortfall)
+                  ? next.start
+                  : nextTo) -
+             fine.start) /
             fine.unit) +
         2;
     // With the speed known, one reading; else readings from several unit lengths

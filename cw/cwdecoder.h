@@ -28,7 +28,7 @@ struct DecoderSettings {
     /// Correlation of unit energies with the whole frame as read that it must reach.
     double minimumFrameMatch = 0.52;
     /// Likelihood margin (natural log) below which a character is given as "?".
-    double minimumMargin = 1.0;
+    double minimumMargin = 0.5;
     double slowestWpm = 8.0;
     double fastestWpm = 30.0;
 };

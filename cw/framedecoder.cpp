@@ -26,7 +26,7 @@ constexpr double kRarePrior = -3.0;
 constexpr double kBesselSeriesLimit = 30.0;
 /// Log-likelihood ratio by which one of a character's elements must be up, or its gaps
 /// down, for it to count as not heard.
-constexpr double kUnheardEvidence = 3.0;
+constexpr double kUnheardEvidence = 6;
 /// Fewest key-down or gap units a local level estimate rests on.
 constexpr double kFewestUnits = 8.0;
 
