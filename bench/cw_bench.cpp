@@ -1,5 +1,6 @@
 // Figures for orvinta-cw: character error rate against signal-to-noise ratio on generated
-// recordings, and the decoding speed on a 48 kHz recording. Prints a table; takes minutes.
+// recordings (with drift and fading, and with drift alone), and the decoding speed on a
+// 48 kHz recording. Prints tables; the whole run takes about ten minutes.
 #include "cw/audiofile.h"
 #include "cw/cwdecoder.h"
 #include "tests/cw/keyedsignal.h"
@@ -22,15 +23,16 @@ using namespace orvinta::cw::testsignal;
 constexpr std::size_t kPrefixLength = std::string_view(kFramePrefix).size();
 
 struct Settings {
-    int framesPerPoint = 120;
+    int framesPerPoint = 200;
     int framesPerRecording = 4;
-    double fadeDb = 20.0;
+    double fadeDb = 6.0;
     double driftHz = 300.0;
-    double fadePeriodSeconds = 600.0;
+    double fadePeriodSeconds = 60.0;
     double fromDb = 10.0;
     double toDb = -18.0;
     double minimumMargin = DecoderSettings{}.minimumMargin;
     double minimumMatch = DecoderSettings{}.minimumMatch;
+    bool oneCurve = false;
     bool detail = false;
     bool speed = true;
     bool curve = true;
@@ -173,8 +175,49 @@ void speed() {
 
 } // namespace
 
+struct Curve {
+    const char* name;
+    double fadeDb;
+    double fadePeriodSeconds;
+    std::vector<std::pair<double, Tally>> points;
+};
+
+double percent(long long part, long long whole) {
+    return whole > 0 ? 100.0 * static_cast<double>(part) / static_cast<double>(whole) : 0.0;
+}
+
+void runCurve(Curve& curve, Settings settings) {
+    settings.fadeDb = curve.fadeDb;
+    settings.fadePeriodSeconds = curve.fadePeriodSeconds;
+    std::printf("\n# %s: %d frames per level, 12-25 WpM, tone 600-2400 Hz drifting +-300 Hz "
+                "at up to 5 Hz/s, fading %.0f dB (crest to trough) over %.0f s, 8 kHz\n",
+                curve.name, settings.framesPerPoint, settings.fadeDb, settings.fadePeriodSeconds);
+    std::printf("# snr_db cer_%% frames_right_%% misread_%% unreadable_%% missed false\n");
+    for (double snr = settings.fromDb; snr >= settings.toDb - 1e-9; snr -= 1.0) {
+        // Each level has its own recordings, whatever range is run.
+        const auto seed = static_cast<unsigned>(1000 + std::lround(10.0 * snr));
+        const Tally t = measure(snr, settings, seed);
+        curve.points.emplace_back(snr, t);
+        std::printf("%6.1f %7.3f %7.2f %7.3f %7.3f %4lld %4lld\n", snr,
+                    percent(t.wrong, t.characters), percent(t.framesRight, t.frames),
+                    percent(t.misread, t.characters), percent(t.unreadable, t.characters),
+                    t.framesMissed, t.falseFrames);
+        std::fflush(stdout);
+    }
+}
+
+const Tally* at(const Curve& curve, double snr) {
+    for (const auto& [level, tally] : curve.points) {
+        if (std::abs(level - snr) < 0.01) {
+            return &tally;
+        }
+    }
+    return nullptr;
+}
+
 int main(int argc, char* argv[]) {
     Settings settings;
+    std::string dataPath;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         const auto value = [&] { return i + 1 < argc ? std::atof(argv[++i]) : 0.0; };
@@ -182,10 +225,10 @@ int main(int argc, char* argv[]) {
             settings.framesPerPoint = static_cast<int>(value());
         } else if (arg == "--fade") {
             settings.fadeDb = value();
-        } else if (arg == "--drift") {
-            settings.driftHz = value();
         } else if (arg == "--fade-period") {
             settings.fadePeriodSeconds = value();
+        } else if (arg == "--drift") {
+            settings.driftHz = value();
         } else if (arg == "--from") {
             settings.fromDb = value();
         } else if (arg == "--to") {
@@ -194,6 +237,10 @@ int main(int argc, char* argv[]) {
             settings.minimumMargin = value();
         } else if (arg == "--match") {
             settings.minimumMatch = value();
+        } else if (arg == "--data" && i + 1 < argc) {
+            dataPath = argv[++i];
+        } else if (arg == "--one") {
+            settings.oneCurve = true;
         } else if (arg == "--detail") {
             settings.detail = true;
         } else if (arg == "--no-speed") {
@@ -202,30 +249,58 @@ int main(int argc, char* argv[]) {
             settings.curve = false;
         } else {
             std::fprintf(stderr,
-                         "usage: orvinta-cw-bench [--frames N] [--fade DB] [--fade-period S] "
-                         "[--from DB] [--to DB] [--margin NATS] [--match R] "
-                         "[--no-speed | --speed-only]\n");
+                         "usage: orvinta-cw-bench [--frames N] [--from DB] [--to DB] "
+                         "[--fade DB] [--fade-period S] [--drift HZ] [--one] [--margin NATS] "
+                         "[--match R] [--data FILE] [--detail] [--no-speed | --speed-only]\n");
             return 2;
         }
     }
+    std::vector<Curve> curves{
+        {"drift and fading", settings.fadeDb, settings.fadePeriodSeconds, {}}};
+    if (!settings.oneCurve) {
+        curves.push_back({"drift, no fading", 0.0, settings.fadePeriodSeconds, {}});
+    }
     if (settings.curve) {
-        std::printf("# %d frames per point, 12-25 WpM, tone 600-2400 Hz drifting 300 Hz at up "
-                    "to 5 Hz/s, fading %.0f dB over %.0f s, 8 kHz\n",
-                    settings.framesPerPoint, settings.fadeDb, settings.fadePeriodSeconds);
-        std::printf("# snr_db cer_percent frames_right_percent misread_percent "
-                    "unreadable_percent missed_frames false_frames\n");
-        for (double snr = settings.fromDb; snr >= settings.toDb - 1e-9; snr -= 1.0) {
-            // Each level has its own recordings, whatever range is run.
-            const auto seed = static_cast<unsigned>(1000 + std::lround(10.0 * snr));
-            const Tally t = measure(snr, settings, seed);
-            const auto pct = [](long long a, long long b) {
-                return b > 0 ? 100.0 * static_cast<double>(a) / static_cast<double>(b) : 0.0;
-            };
-            std::printf("%6.1f %7.3f %7.2f %7.3f %7.3f %4lld %4lld\n", snr,
-                        pct(t.wrong, t.characters), pct(t.framesRight, t.frames),
-                        pct(t.misread, t.characters), pct(t.unreadable, t.characters),
-                        t.framesMissed, t.falseFrames);
-            std::fflush(stdout);
+        std::printf("# Character error rate: characters of the payload (block, status, eight "
+                    "groups) not read right, \"?\" and missed frames included; SNR in 3 kHz "
+                    "at the unfaded level.\n");
+        for (Curve& curve : curves) {
+            runCurve(curve, settings);
+        }
+        std::printf("\n");
+        for (const Curve& curve : curves) {
+            if (const Tally* t = at(curve, -6.0)) {
+                std::printf("%s: frames read entirely right at -6 dB: %.1f %%\n", curve.name,
+                            percent(t->framesRight, t->frames));
+            }
+            if (const Tally* t = at(curve, -13.0)) {
+                std::printf("%s: character error rate at -13 dB: %.2f %% (%.2f %% misread, "
+                            "%.2f %% \"?\")\n",
+                            curve.name, percent(t->wrong, t->characters),
+                            percent(t->misread, t->characters),
+                            percent(t->unreadable, t->characters));
+            }
+        }
+        if (!dataPath.empty()) {
+            std::FILE* data = std::fopen(dataPath.c_str(), "w");
+            if (data == nullptr) {
+                std::fprintf(stderr, "orvinta-cw-bench: cannot write %s\n", dataPath.c_str());
+                return 2;
+            }
+            std::fprintf(data, "# snr_db");
+            for (const Curve& curve : curves) {
+                std::fprintf(data, " \"%s\"", curve.name);
+            }
+            std::fprintf(data, "\n");
+            for (std::size_t i = 0; i < curves[0].points.size(); ++i) {
+                std::fprintf(data, "%.1f", curves[0].points[i].first);
+                for (const Curve& curve : curves) {
+                    const Tally& t = curve.points[i].second;
+                    std::fprintf(data, " %.4f", percent(t.wrong, t.characters));
+                }
+                std::fprintf(data, "\n");
+            }
+            std::fclose(data);
         }
     }
     if (settings.speed) {
