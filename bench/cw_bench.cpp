@@ -287,7 +287,7 @@ int main(int argc, char* argv[]) {
                 std::fprintf(stderr, "orvinta-cw-bench: cannot write %s\n", dataPath.c_str());
                 return 2;
             }
-            std::fprintf(data, "# snr_db");
+            std::fprintf(data, "snr_db");
             for (const Curve& curve : curves) {
                 std::fprintf(data, " \"%s\"", curve.name);
             }
