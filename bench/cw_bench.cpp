@@ -5,14 +5,18 @@
 #include "cw/cwdecoder.h"
 #include "tests/cw/keyedsignal.h"
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
+#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -32,6 +36,7 @@ struct Settings {
     double toDb = -18.0;
     double minimumMargin = DecoderSettings{}.minimumMargin;
     double minimumMatch = DecoderSettings{}.minimumMatch;
+    int threads = 1;
     bool oneCurve = false;
     bool detail = false;
     bool speed = true;
@@ -193,16 +198,42 @@ void runCurve(Curve& curve, Settings settings) {
                 "at up to 5 Hz/s, fading %.0f dB (crest to trough) over %.0f s, 8 kHz\n",
                 curve.name, settings.framesPerPoint, settings.fadeDb, settings.fadePeriodSeconds);
     std::printf("# snr_db cer_%% frames_right_%% misread_%% unreadable_%% missed false\n");
+    std::vector<double> levels;
     for (double snr = settings.fromDb; snr >= settings.toDb - 1e-9; snr -= 1.0) {
-        // Each level has its own recordings, whatever range is run.
-        const auto seed = static_cast<unsigned>(1000 + std::lround(10.0 * snr));
-        const Tally t = measure(snr, settings, seed);
-        curve.points.emplace_back(snr, t);
-        std::printf("%6.1f %7.3f %7.2f %7.3f %7.3f %4lld %4lld\n", snr,
-                    percent(t.wrong, t.characters), percent(t.framesRight, t.frames),
-                    percent(t.misread, t.characters), percent(t.unreadable, t.characters),
-                    t.framesMissed, t.falseFrames);
-        std::fflush(stdout);
+        levels.push_back(snr);
+    }
+    // Levels are shared out among the threads and printed in order as they finish.
+    std::vector<std::optional<Tally>> results(levels.size());
+    std::atomic<std::size_t> next{0};
+    std::mutex printing;
+    std::size_t printed = 0;
+    const auto work = [&] {
+        for (std::size_t i = next++; i < levels.size(); i = next++) {
+            // Each level has its own recordings, whatever range is run.
+            const auto seed = static_cast<unsigned>(1000 + std::lround(10.0 * levels[i]));
+            const Tally t = measure(levels[i], settings, seed);
+            const std::lock_guard<std::mutex> lock(printing);
+            results[i] = t;
+            for (; printed < results.size() && results[printed]; ++printed) {
+                const Tally& r = *results[printed];
+                std::printf("%6.1f %7.3f %7.2f %7.3f %7.3f %4lld %4lld\n", levels[printed],
+                            percent(r.wrong, r.characters), percent(r.framesRight, r.frames),
+                            percent(r.misread, r.characters), percent(r.unreadable, r.characters),
+                            r.framesMissed, r.falseFrames);
+            }
+            std::fflush(stdout);
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int t = 1; t < settings.threads; ++t) {
+        threads.emplace_back(work);
+    }
+    work();
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        curve.points.emplace_back(levels[i], *results[i]);
     }
 }
 
@@ -239,6 +270,8 @@ int main(int argc, char* argv[]) {
             settings.minimumMatch = value();
         } else if (arg == "--data" && i + 1 < argc) {
             dataPath = argv[++i];
+        } else if (arg == "--threads") {
+            settings.threads = std::max(1, static_cast<int>(value()));
         } else if (arg == "--one") {
             settings.oneCurve = true;
         } else if (arg == "--detail") {
@@ -251,7 +284,8 @@ int main(int argc, char* argv[]) {
             std::fprintf(stderr,
                          "usage: orvinta-cw-bench [--frames N] [--from DB] [--to DB] "
                          "[--fade DB] [--fade-period S] [--drift HZ] [--one] [--margin NATS] "
-                         "[--match R] [--data FILE] [--detail] [--no-speed | --speed-only]\n");
+                         "[--match R] [--data FILE] [--threads N] [--detail] "
+                         "[--no-speed | --speed-only]\n");
             return 2;
         }
     }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <numbers>
 
 namespace orvinta::cw {
@@ -44,15 +45,26 @@ std::size_t audioFactor(int sampleRate) {
     return std::max<std::size_t>(1, static_cast<std::size_t>(sampleRate / 8000));
 }
 
+/// FFTW's planner is not thread-safe: decoders on several threads take turns.
+std::mutex& planner() {
+    static std::mutex mutex;
+    return mutex;
+}
+
 } // namespace
 
 struct ToneTracker::Plan {
     explicit Plan(std::size_t size)
         : in(static_cast<float*>(fftwf_malloc(sizeof(float) * size)))
-        , out(static_cast<fftwf_complex*>(fftwf_malloc(sizeof(fftwf_complex) * (size / 2 + 1))))
-        , plan(fftwf_plan_dft_r2c_1d(static_cast<int>(size), in, out, FFTW_ESTIMATE)) {}
+        , out(static_cast<fftwf_complex*>(fftwf_malloc(sizeof(fftwf_complex) * (size / 2 + 1)))) {
+        const std::lock_guard<std::mutex> lock(planner());
+        plan = fftwf_plan_dft_r2c_1d(static_cast<int>(size), in, out, FFTW_ESTIMATE);
+    }
     ~Plan() {
-        fftwf_destroy_plan(plan);
+        {
+            const std::lock_guard<std::mutex> lock(planner());
+            fftwf_destroy_plan(plan);
+        }
         fftwf_free(out);
         fftwf_free(in);
     }
@@ -61,7 +73,7 @@ struct ToneTracker::Plan {
 
     float* in;
     fftwf_complex* out;
-    fftwf_plan plan;
+    fftwf_plan plan = nullptr;
 };
 
 ToneTracker::ToneTracker(double sampleRate)
