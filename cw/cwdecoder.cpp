@@ -255,14 +255,32 @@ bool CwDecoder::step(bool final) {
         return advance();
     }
 
+    const PrefixProbe nextProbe(sums_, fine.unit);
+    const double nextFrom =
+        fine.start + (layout.payloadStart() + layout.shortestPayload()) * fine.unit;
+
+    // A prefix that matches better where this frame would be cannot share the air with
+    // it: this one is a chance match on the tail of one frame and the start of that one.
+    Candidate overlapping;
+    const auto stride = std::max<std::size_t>(1, static_cast<std::size_t>(fine.unit / 4.0));
+    for (auto t = static_cast<std::size_t>(fine.start + fine.unit);
+         static_cast<double>(t) < nextFrom && t + nextProbe.span() <= held; t += stride) {
+        const double c = nextProbe.match(t);
+        if (c > overlapping.match) {
+            overlapping = {static_cast<double>(t), fine.unit, c};
+        }
+    }
+    if (overlapping.match > fine.match) {
+        searchFrom_ = std::max(searchFrom_ + 1,
+                               base_ + static_cast<std::size_t>(overlapping.start - fine.unit));
+        return true;
+    }
+
     // A frame ends before the next one begins: look for the next prefix, so that the
     // reading does not stretch characters into it.
     Candidate next;
-    const PrefixProbe nextProbe(sums_, fine.unit);
     double quiet = 0.0;
     nextProbe.match(static_cast<std::size_t>(fine.start), &quiet);
-    const double nextFrom =
-        fine.start + (layout.payloadStart() + layout.shortestPayload()) * fine.unit;
     const double nextTo = fine.start + (layout.longestFrame() + kWordGapUnits) * fine.unit;
     for (auto t = static_cast<std::size_t>(nextFrom);
          static_cast<double>(t) <= nextTo && t + nextProbe.span() <= held; ++t) {
