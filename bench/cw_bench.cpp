@@ -105,8 +105,10 @@ Tally measure(double snrDb, const Settings& settings, unsigned seed) {
         const std::vector<HeardFrame> heard =
             decodeSamples(recording.samples, options.sampleRate, decoderSettings);
         if (settings.detail) {
-            std::printf("recording: %.1f WpM, tone %.0f Hz, drift %.0f Hz\n",
-                        options.wordsPerMinute, options.toneHz, options.driftHz);
+            std::printf("recording: %.9g WpM, tone %.9g Hz, drift %.0f Hz, fading phase %.9g, "
+                        "gap %.9g s, seed %u\n",
+                        options.wordsPerMinute, options.toneHz, options.driftHz, options.fadePhase,
+                        options.gapSeconds, options.seed);
             for (std::size_t f = 0; f < frames.size(); ++f) {
                 std::printf("  keyed %8.2f %s\n", recording.frameSeconds[f], frames[f].c_str());
             }

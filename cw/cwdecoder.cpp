@@ -18,6 +18,8 @@ constexpr double kUnitStep = 1.008;
 constexpr double kLockedUnitTolerance = 0.002;
 constexpr int kUnitTries = 4;
 constexpr double kUnitTryStep = 0.0025;
+/// A prefix matching this much better than needed is clear enough to try harder.
+constexpr double kClearPrefix = 0.15;
 /// A first reading this far below the frame match needed is not worth trying harder.
 constexpr double kFrameMatchSlack = 0.15;
 /// Weight of a new good frame's unit length in the one followed.
@@ -307,7 +309,10 @@ bool CwDecoder::step(bool final) {
     const double hopeless = settings_.minimumFrameMatch - kFrameMatchSlack;
     FrameReading reading = readFrame(sums_, baseband_.rate(), fine.start, fine.unit, units,
                                      tolerance, settings_.minimumMargin, hopeless);
-    if (lockedUnit_ <= 0.0 && reading.match >= hopeless) {
+    // A clear prefix is worth the tries even when the first reading went astray: a unit
+    // length off by a few tenths of a percent garbles the end of the frame.
+    if (lockedUnit_ <= 0.0 &&
+        (reading.match >= hopeless || fine.match >= settings_.minimumMatch + kClearPrefix)) {
         for (int i = -kUnitTries; i <= kUnitTries; ++i) {
             FrameReading r =
                 readFrame(sums_, baseband_.rate(), fine.start, fine.unit * (1.0 + kUnitTryStep * i),
