@@ -13,6 +13,11 @@ constexpr double kUnitSecondsAtOneWpm = 1.2;
 constexpr double kSearchWindowSeconds = 8.0;
 /// Ratio between neighbouring speeds tried while the speed is unknown.
 constexpr double kUnitStep = 1.008;
+/// Units either way of the best coarse start searched again (the prefix may run on past
+/// the window); then unit lengths tried around the best, a fraction apart.
+constexpr double kRefineReach = 30.0;
+constexpr int kFineUnitSteps = 10;
+constexpr double kFineUnitStep = 0.0015;
 /// How far the unit length learnt on earlier frames may be off; unit lengths tried
 /// around the one learnt on a prefix alone (each trusted to half the step either way).
 constexpr double kLockedUnitTolerance = 0.002;
@@ -179,13 +184,11 @@ std::vector<HeardFrame> CwDecoder::takeFrames() {
 }
 
 std::vector<double> CwDecoder::unitGrid() const {
-    double from = shortestUnit_;
-    double to = longestUnit_;
     if (lockedUnit_ > 0.0) {
         return {lockedUnit_};
     }
     std::vector<double> grid;
-    for (double unit = from; unit <= to * 1.0001; unit *= kUnitStep) {
+    for (double unit = shortestUnit_; unit <= longestUnit_ * 1.0001; unit *= kUnitStep) {
         grid.push_back(unit);
     }
     return grid;
@@ -245,12 +248,12 @@ bool CwDecoder::step(bool final) {
         }
     };
     Candidate coarse = best;
-    refine(best.unit, best.start - 30.0 * best.unit, best.start + 30.0 * best.unit,
+    refine(best.unit, best.start - kRefineReach * best.unit, best.start + kRefineReach * best.unit,
            std::max<std::size_t>(1, static_cast<std::size_t>(best.unit / 4.0)), coarse);
     Candidate fine = coarse;
-    const int unitSteps = lockedUnit_ > 0.0 ? 0 : 10;
+    const int unitSteps = lockedUnit_ > 0.0 ? 0 : kFineUnitSteps;
     for (int i = -unitSteps; i <= unitSteps; ++i) {
-        refine(coarse.unit * (1.0 + 0.0015 * i), coarse.start - coarse.unit / 2.0,
+        refine(coarse.unit * (1.0 + kFineUnitStep * i), coarse.start - coarse.unit / 2.0,
                coarse.start + coarse.unit / 2.0, 1, fine);
     }
     if (fine.match < settings_.minimumMatch) {

@@ -13,6 +13,8 @@ namespace {
 
 constexpr double kNone = -std::numeric_limits<double>::infinity();
 constexpr int kPayloadSlots = 26;
+/// Slots 0 and 1 hold the block digit and the status; the channel characters follow.
+constexpr std::size_t kFirstChannelSlot = 2;
 /// Units around a unit over which the signal and noise levels are averaged.
 constexpr int kLevelReach = 40;
 /// Relative steps of the unit length tried when timing a whole frame, and the range
@@ -192,11 +194,12 @@ PayloadPath bestPayload(const Likelihoods& ratio, int payloadStart, int units) {
     const auto& table = slots();
     const int span = units - payloadStart;
     const auto width = static_cast<std::size_t>(span + 1);
-    // Summed likelihood ratios of every character at every start, looked up by the
-    // character's place in its slot; the channel slots share one table.
+    // Summed likelihood ratios (and prior) of every character at every start, looked
+    // up by the character's place in its slot; the channel slots share the table of the
+    // first channel slot.
     std::vector<std::vector<std::vector<double>>> metrics(kPayloadSlots);
     for (std::size_t k = 0; k < kPayloadSlots; ++k) {
-        if (k > 2 && table[k].characters.size() == table[2].characters.size()) {
+        if (k > kFirstChannelSlot) {
             continue;
         }
         auto& perCharacter = metrics[k];
@@ -216,15 +219,12 @@ PayloadPath bestPayload(const Likelihoods& ratio, int payloadStart, int units) {
             perCharacter.push_back(std::move(row));
         }
     }
-    const auto tableOf = [&](std::size_t k) -> const std::vector<std::vector<double>>& {
-        return metrics[k].empty() ? metrics[2] : metrics[k];
-    };
+    // The slot whose characters `metric` is asked about.
     std::size_t slot = 0;
-    std::size_t characterIndex = 0;
     const auto metric = [&](const CharacterKeying& c, int p) {
-        const auto& rows = tableOf(slot);
-        characterIndex = static_cast<std::size_t>(&c - table[slot].characters.data());
-        return rows[characterIndex][static_cast<std::size_t>(p)];
+        const auto& rows = metrics[std::min(slot, kFirstChannelSlot)];
+        const auto index = static_cast<std::size_t>(&c - table[slot].characters.data());
+        return rows[index][static_cast<std::size_t>(p)];
     };
 
     std::vector<std::vector<double>> forward(kPayloadSlots + 1, std::vector<double>(width, kNone));
