@@ -17,10 +17,11 @@ constexpr int kPayloadSlots = 26;
 constexpr std::size_t kFirstChannelSlot = 2;
 /// Units around a unit over which the signal and noise levels are averaged.
 constexpr int kLevelReach = 40;
-/// Relative steps of the unit length tried when timing a whole frame, and the range
-/// tried the second time.
+/// Relative steps of the unit length tried when timing a whole frame, and the range and
+/// step tried the second time.
 constexpr double kUnitTimingStep = 0.0005;
 constexpr double kFinalUnitTolerance = 0.002;
+constexpr double kFinalUnitTimingStep = 0.0005;
 /// Log prior of a character the beacon seldom sends in its place: a status other than
 /// "O", a channel digit other than the cut numbers' "4" and "6".
 constexpr double kRarePrior = -3.0;
@@ -96,14 +97,21 @@ UnitEnergies unitEnergies(const CumulativeBaseband& sums, double start, double u
     result.energy.assign(static_cast<std::size_t>(units), 0.0);
     result.valid.assign(static_cast<std::size_t>(units), false);
     const double last = static_cast<double>(sums.size() - 1);
+    // Unit boundaries fall between samples: the running sum is interpolated there.
+    const auto sumAt = [&](double t) {
+        const double whole = std::floor(t);
+        const auto i = static_cast<std::size_t>(whole);
+        const double part = t - whole;
+        return part == 0.0 ? sums[i] : sums[i] + part * (sums[i + 1] - sums[i]);
+    };
     for (int u = 0; u < units; ++u) {
-        const double a = std::round(start + u * unitSamples);
-        const double b = std::round(start + (u + 1) * unitSamples);
+        const double a = start + u * unitSamples;
+        const double b = start + (u + 1) * unitSamples;
         if (a < 0.0 || b > last) {
             continue;
         }
         const auto i = static_cast<std::size_t>(u);
-        result.sum[i] = sums[static_cast<std::size_t>(b)] - sums[static_cast<std::size_t>(a)];
+        result.sum[i] = sumAt(b) - sumAt(a);
         result.energy[i] = std::norm(result.sum[i]);
         result.valid[i] = true;
     }
@@ -468,14 +476,19 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, double start
         hopeless.match = keyCorrelation(energies, frameKeyState(path, units));
         return hopeless;
     }
-    for (const double tolerance : {unitTolerance, kFinalUnitTolerance}) {
+    struct TimingPass {
+        double tolerance; ///< relative range of unit lengths tried
+        double step;      ///< relative step between them
+    };
+    for (const TimingPass pass : {TimingPass{unitTolerance, kUnitTimingStep},
+                                  TimingPass{kFinalUnitTolerance, kFinalUnitTimingStep}}) {
         state = frameKeyState(path, units);
         const double fromStart = bestStart;
         const double fromUnit = bestUnit;
         double bestMatch = keyCorrelation(energies, state);
-        const int steps = static_cast<int>(std::ceil(tolerance / kUnitTimingStep));
+        const int steps = static_cast<int>(std::ceil(pass.tolerance / pass.step));
         for (int i = -steps; i <= steps; ++i) {
-            const double unit = fromUnit * (1.0 + kUnitTimingStep * i);
+            const double unit = fromUnit * (1.0 + pass.step * i);
             for (int shift = -2; shift <= 2; ++shift) {
                 const double s = fromStart + shift;
                 const double c = keyCorrelation(unitEnergies(sums, s, unit, units), state);
