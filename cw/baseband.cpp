@@ -249,6 +249,14 @@ double Baseband::timeOf(double index) const {
 
 void Baseband::push(const float* audio, std::size_t count, std::vector<std::complex<float>>& out,
                     std::vector<float>& toneHz) {
+    // A sample that is not a finite number (a damaged float file) would spoil the filters'
+    // memory and the running sums for good: it counts as silence.
+    if (!std::all_of(audio, audio + count, [](float x) { return std::isfinite(x); })) {
+        clean_.assign(audio, audio + count);
+        std::replace_if(
+            clean_.begin(), clean_.end(), [](float x) { return !std::isfinite(x); }, 0.0f);
+        audio = clean_.data();
+    }
     audio_.clear();
     audioDecimator_.push(audio, count, audio_);
     if (audio_.empty()) {

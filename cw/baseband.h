@@ -92,6 +92,7 @@ private:
     FirDecimator<float> audioDecimator_;
     FirDecimator<std::complex<float>> basebandDecimator_;
     ToneTracker tracker_;
+    std::vector<float> clean_;
     std::vector<float> audio_;
     std::vector<ToneTracker::Estimate> estimates_;
     std::deque<float> pending_;

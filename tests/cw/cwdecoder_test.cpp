@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -123,6 +124,20 @@ TEST(CwDecoderTest, ReadsTheSameWhateverTheBlocks) {
         EXPECT_EQ(small[i].text, big[i].text);
         EXPECT_DOUBLE_EQ(small[i].seconds, big[i].seconds);
     }
+}
+
+TEST(CwDecoderTest, TakesDamagedSamplesAsSilence) {
+    SignalOptions options;
+    options.wordsPerMinute = 25.0;
+    options.snrDb = 0.0;
+    const std::vector<std::string> frames = randomFrames(1, 16);
+    KeyedRecording recording = keyFrames(frames, options);
+    // Damage in the silence before the frame.
+    recording.samples[1000] = std::numeric_limits<float>::quiet_NaN();
+    recording.samples[2000] = std::numeric_limits<float>::infinity();
+    const std::vector<HeardFrame> heard = decodeSamples(recording.samples, options.sampleRate);
+    ASSERT_EQ(heard.size(), 1U);
+    EXPECT_EQ(heard[0].text, frames[0]);
 }
 
 TEST(CwDecoderTest, HearsNothingInSilenceOrNoise) {
