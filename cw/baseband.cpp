@@ -18,8 +18,10 @@ constexpr double kSpectrumSeconds = 0.25;
 constexpr double kTrackSeconds = 3.0;
 /// Raw estimates (one per half spectrum) a straight line is fitted to.
 constexpr std::size_t kSmoothedEstimates = 24;
-/// The tracker looks this far around the last tone for the line to follow.
+/// The tracker looks this far around the last tone for the line to follow, unless a
+/// line this many times stronger shows up elsewhere.
 constexpr double kFollowHz = 40.0;
+constexpr double kJumpRatio = 2.0;
 constexpr double kBasebandRate = 400.0;
 constexpr double kBasebandPassHz = 120.0;
 constexpr double kBasebandStopHz = 280.0;
@@ -199,9 +201,13 @@ void ToneTracker::analyse() {
         const auto from = static_cast<std::size_t>(std::clamp(toneBin - reach, 1.0, last));
         const auto to = static_cast<std::size_t>(std::clamp(toneBin + reach, 1.0, last));
         const std::size_t local = peakIn(from, to);
-        if (smooth_[local] / floor >= present) {
+        const bool localThere = smooth_[local] / floor >= present;
+        const bool globalThere = smooth_[global] / floor >= present;
+        if (globalThere && (!localThere || smooth_[global] >= kJumpRatio * smooth_[local])) {
+            chosen = global; // the tone is gone from here, or a far stronger line is elsewhere
+        } else if (localThere) {
             chosen = local;
-        } else if (smooth_[global] / floor < present) {
+        } else {
             chosen = bins; // nothing there: hold the tone
         }
     }

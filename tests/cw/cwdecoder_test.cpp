@@ -126,6 +126,19 @@ TEST(CwDecoderTest, ReadsTheSameWhateverTheBlocks) {
     }
 }
 
+TEST(CwDecoderTest, IsNotLuredAwayByASteadyCarrier) {
+    // An unkeyed carrier 700 Hz away, 10 dB below the keyed tone, on all the time: in the
+    // silence before and between the frames it is the strongest line.
+    SignalOptions options;
+    options.wordsPerMinute = 20.0;
+    options.toneHz = 1000.0;
+    options.snrDb = 0.0;
+    options.carrierHz = 1700.0;
+    options.carrierLevel = 0.3;
+    const std::vector<std::string> frames = randomFrames(2, 17);
+    expectFrames(keyFrames(frames, options), frames, options, "with a carrier");
+}
+
 TEST(CwDecoderTest, TakesDamagedSamplesAsSilence) {
     SignalOptions options;
     options.wordsPerMinute = 25.0;

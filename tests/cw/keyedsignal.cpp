@@ -38,7 +38,8 @@ KeyedRecording keyFrames(const std::vector<std::string>& frames, const SignalOpt
     // sigma^2 in the full band for the wanted power in 3 kHz: P / (sigma^2 3000 / (fs/2)).
     const double sigmaPerAmplitude = std::sqrt(0.5 * rate / (6000.0 * snr));
     const double crest = std::pow(10.0, options.fadeDb / 40.0);
-    const double amplitude = 0.3 / (crest + (options.noise ? 4.0 * sigmaPerAmplitude : 0.0));
+    const double amplitude =
+        0.3 / (crest + options.carrierLevel + (options.noise ? 4.0 * sigmaPerAmplitude : 0.0));
     const double sigma = amplitude * sigmaPerAmplitude;
     const double tau =
         options.driftHz != 0.0 ? std::abs(options.driftHz) / options.driftRateHz : 1.0;
@@ -64,7 +65,9 @@ KeyedRecording keyFrames(const std::vector<std::string>& frames, const SignalOpt
         if (phase > 2.0 * std::numbers::pi) {
             phase -= 2.0 * std::numbers::pi;
         }
-        double x = amplitude * level * envelope * std::cos(phase);
+        double x = amplitude * level * envelope * std::cos(phase) +
+                   amplitude * options.carrierLevel *
+                       std::cos(2.0 * std::numbers::pi * options.carrierHz * t);
         if (options.noise) {
             x += sigma * gauss(random);
         }

@@ -25,6 +25,9 @@ struct SignalOptions {
     double fadeDb = 0.0;
     double fadePeriodSeconds = 40.0;
     double fadePhase = 0.0;
+    /// An unkeyed carrier on all the time, its amplitude relative to the keyed tone's.
+    double carrierHz = 0.0;
+    double carrierLevel = 0.0;
     double edgeSeconds = 0.005;
     double leadSeconds = 2.0;
     double gapSeconds = 3.0;
