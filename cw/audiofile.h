@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace orvinta::cw {
+
+/// An audio file (WAV, FLAC, Ogg Vorbis and whatever else libsndfile reads) opened for
+/// reading block by block, every block mixed down to mono.
+class AudioFile {
+public:
+    /// Opens `path`; on failure returns null and puts the reason into `reason`.
+    static std::unique_ptr<AudioFile> open(const std::string& path, std::string* reason);
+
+    ~AudioFile();
+    AudioFile(const AudioFile&) = delete;
+    AudioFile& operator=(const AudioFile&) = delete;
+
+    int sampleRate() const { return sampleRate_; }
+    int channels() const { return channels_; }
+
+    /// Reads up to `maxFrames` frames into `mono` (replacing its content), the channels
+    /// averaged. Returns false at the end of the file or on a read error (see error()).
+    bool read(std::size_t maxFrames, std::vector<float>& mono);
+
+    /// The read error met, empty when the file ended normally.
+    const std::string& error() const { return error_; }
+
+private:
+    AudioFile(void* handle, int sampleRate, int channels);
+
+    void* handle_;
+    int sampleRate_;
+    int channels_;
+    std::vector<float> interleaved_;
+    std::string error_;
+};
+
+} // namespace orvinta::cw

@@ -1,0 +1,177 @@
+#include "cwcli.h"
+
+#include "audiofile.h"
+#include "cwdecoder.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+
+#include <cstdio>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace orvinta::cw {
+namespace {
+
+constexpr std::size_t kBlockFrames = 1 << 14;
+
+struct Options {
+    bool text = false;
+    bool verbose = false;
+    QStringList inputs;
+};
+
+std::string formatted(const char* format, double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    return buffer;
+}
+
+/// Writes the frames of one file as they are found.
+class FramePrinter {
+public:
+    FramePrinter(const Options& options, const std::string& name, std::ostream& out,
+                 std::ostream& err)
+        : options_(options)
+        , name_(name)
+        , out_(out)
+        , err_(err) {}
+
+    void print(const std::vector<HeardFrame>& frames) {
+        for (const HeardFrame& frame : frames) {
+            if (options_.text) {
+                out_ << formatted("%9.2f", frame.seconds) << "  " << frame.text << '\n';
+            } else {
+                out_ << frame.text << '\n';
+            }
+            if (options_.verbose) {
+                err_ << name_ << ": " << formatted("%.2f", frame.seconds) << " s: Ton "
+                     << formatted("%.1f", frame.toneHz) << " Hz, Tempo "
+                     << formatted("%.1f", frame.wordsPerMinute) << " WpM, SNR "
+                     << formatted("%.1f", frame.snrDb) << " dB in 3 kHz, " << frame.unreadable
+                     << " unlesbare Zeichen\n";
+            }
+            ++count_;
+        }
+    }
+
+    long long count() const { return count_; }
+
+private:
+    const Options& options_;
+    const std::string& name_;
+    std::ostream& out_;
+    std::ostream& err_;
+    long long count_ = 0;
+};
+
+/// Decodes one file; false with the reason when it cannot be read.
+bool decodeFile(const Options& options, const QString& input, std::ostream& out, std::ostream& err,
+                std::string* reason) {
+    const std::string name = input.toStdString();
+    const std::string path = QFile::encodeName(input).toStdString();
+    const std::unique_ptr<AudioFile> file = AudioFile::open(path, reason);
+    if (!file) {
+        return false;
+    }
+    if (options.text && options.inputs.size() > 1) {
+        out << name << ":\n";
+    }
+    CwDecoder decoder(file->sampleRate());
+    FramePrinter printer(options, name, out, err);
+    std::vector<float> block;
+    while (file->read(kBlockFrames, block)) {
+        decoder.push(block.data(), block.size());
+        printer.print(decoder.takeFrames());
+    }
+    if (!file->error().empty()) {
+        *reason = file->error();
+        return false;
+    }
+    decoder.finish();
+    printer.print(decoder.takeFrames());
+    if (options.verbose && printer.count() == 0) {
+        err << name << ": kein Block gefunden\n";
+    }
+    return true;
+}
+
+/// Parses the command line; on a usage error or --help/--version, returns the exit
+/// status to end with.
+std::optional<int> parseOptions(const QStringList& arguments, Options& options, std::ostream& out,
+                                std::ostream& err) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Hört die CW-Bake von LUSAT-OSCAR 19 in Tonaufnahmen ab (WAV, FLAC, Ogg Vorbis;\n"
+        "mono oder stereo, 8 bis 192 kHz) und schreibt jeden gehörten Block als\n"
+        "Telemetriezeile, bereit für orvinta-decode. Den Ton (200-3000 Hz), seine\n"
+        "Drift und das Tempo (8-30 WpM) findet das Programm selbst. Nicht lesbare\n"
+        "Zeichen werden zu \"?\".\n"
+        "\n"
+        "Rückgabewert: 0 alle Dateien gelesen, 2 Bedienfehler oder eine Datei konnte\n"
+        "nicht gelesen werden."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Zeigt diese Hilfe."));
+    const QCommandLineOption version({QStringLiteral("V"), QStringLiteral("version")},
+                                     QStringLiteral("Zeigt die Version."));
+    const QCommandLineOption text(
+        QStringLiteral("text"),
+        QStringLiteral("Schreibt vor jede Zeile die Zeit in Sekunden ab Dateianfang, bei "
+                       "mehreren Dateien unter dem Dateinamen."));
+    const QCommandLineOption verbose(
+        QStringLiteral("verbose"),
+        QStringLiteral("Meldet je Block Tonfrequenz, Tempo und geschätzten Rauschabstand "
+                       "auf der Standardfehlerausgabe."));
+    parser.addOptions({help, version, text, verbose});
+    parser.addPositionalArgument(QStringLiteral("DATEI"),
+                                 QStringLiteral("Tonaufnahme (WAV, FLAC, Ogg Vorbis)."),
+                                 QStringLiteral("DATEI..."));
+
+    const auto usageError = [&](const QString& message) {
+        err << "orvinta-cw: " << message.toStdString()
+            << "\n'orvinta-cw --help' zeigt die Hilfe.\n";
+        return std::optional<int>(kCwExitFailure);
+    };
+    if (!parser.parse(arguments)) {
+        return usageError(parser.errorText());
+    }
+    if (parser.isSet(help)) {
+        out << parser.helpText().toStdString();
+        return kCwExitOk;
+    }
+    if (parser.isSet(version)) {
+        out << "orvinta-cw " << QCoreApplication::applicationVersion().toStdString() << '\n';
+        return kCwExitOk;
+    }
+    options.text = parser.isSet(text);
+    options.verbose = parser.isSet(verbose);
+    options.inputs = parser.positionalArguments();
+    if (options.inputs.isEmpty()) {
+        return usageError(QStringLiteral("keine Tonaufnahme angegeben"));
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+int runCwCli(const QStringList& arguments, std::ostream& out, std::ostream& err) {
+    Options options;
+    if (const std::optional<int> status = parseOptions(arguments, options, out, err)) {
+        return *status;
+    }
+    bool failed = false;
+    for (const QString& input : options.inputs) {
+        std::string reason;
+        if (!decodeFile(options, input, out, err, &reason)) {
+            err << "orvinta-cw: " << input.toStdString() << ": " << reason << '\n';
+            failed = true;
+        }
+    }
+    out.flush();
+    return failed ? kCwExitFailure : kCwExitOk;
+}
+
+} // namespace orvinta::cw

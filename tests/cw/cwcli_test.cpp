@@ -1,0 +1,222 @@
+#include "cw/cwcli.h"
+
+#include "keyedsignal.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace orvinta::cw {
+namespace {
+
+using testsignal::AudioFormat;
+using testsignal::KeyedRecording;
+using testsignal::keyFrames;
+using testsignal::SignalOptions;
+using testsignal::writeAudio;
+
+constexpr const char* kFrame = "E LUSAT HI HI 6O AVT ABA AU4 AD4 AA4 ABT TTU AEE";
+constexpr const char* kSecondFrame = "E LUSAT HI HI 7O TT4 BNN 6UE DVA 4EA TAT NDB VV6";
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+CliRun run(QStringList arguments) {
+    arguments.prepend(QStringLiteral("orvinta-cw"));
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = runCwCli(arguments, out, err);
+    return {status, out.str(), err.str()};
+}
+
+class CwCliTest : public ::testing::Test {
+protected:
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    /// Writes a recording of `frames` at `rate` in `format` and returns its path.
+    QString record(const QString& name, int rate, AudioFormat format, int channels = 1,
+                   std::vector<std::string> frames = {kFrame}) {
+        SignalOptions options;
+        options.sampleRate = rate;
+        options.wordsPerMinute = 25.0;
+        options.toneHz = 1100.0;
+        options.snrDb = 0.0;
+        options.leadSeconds = 1.5;
+        options.gapSeconds = 1.0;
+        options.tailSeconds = 0.5;
+        const KeyedRecording recording = keyFrames(frames, options);
+        EXPECT_TRUE(writeAudio(QFile::encodeName(path(name)).toStdString(), recording.samples, rate,
+                               format, channels));
+        return path(name);
+    }
+
+    QTemporaryDir dir;
+};
+
+struct FileCase {
+    int rate;
+    AudioFormat format;
+    int channels;
+    const char* name;
+};
+
+class CwCliFileTest : public CwCliTest, public ::testing::WithParamInterface<FileCase> {};
+
+TEST_P(CwCliFileTest, DecodesTheRecording) {
+    const FileCase c = GetParam();
+    const CliRun result = run({record(QString::fromUtf8(c.name), c.rate, c.format, c.channels)});
+    EXPECT_EQ(result.status, kCwExitOk) << result.err;
+    EXPECT_EQ(result.out, std::string(kFrame) + "\n");
+    EXPECT_EQ(result.err, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(RatesAndFormats, CwCliFileTest,
+                         ::testing::Values(FileCase{8000, AudioFormat::Wav16, 1, "a.wav"},
+                                           FileCase{11025, AudioFormat::Wav16, 1, "b.wav"},
+                                           FileCase{16000, AudioFormat::Flac, 1, "c.flac"},
+                                           FileCase{22050, AudioFormat::Vorbis, 1, "d.ogg"},
+                                           FileCase{32000, AudioFormat::WavFloat, 1, "e.wav"},
+                                           FileCase{44100, AudioFormat::Flac, 2, "f.flac"},
+                                           FileCase{48000, AudioFormat::Wav16, 2, "g.wav"},
+                                           FileCase{48000, AudioFormat::Vorbis, 2, "h.ogg"},
+                                           FileCase{96000, AudioFormat::Flac, 1, "i.flac"},
+                                           FileCase{192000, AudioFormat::Wav16, 1, "j.wav"}));
+
+TEST_F(CwCliTest, WritesOneLinePerFrameOfEveryFile) {
+    const QString first =
+        record(QStringLiteral("1.wav"), 8000, AudioFormat::Wav16, 1, {kFrame, kSecondFrame});
+    const QString second = record(QStringLiteral("2.wav"), 8000, AudioFormat::Wav16);
+    const CliRun result = run({first, second});
+    EXPECT_EQ(result.status, kCwExitOk);
+    EXPECT_EQ(result.out, std::string(kFrame) + "\n" + kSecondFrame + "\n" + kFrame + "\n");
+}
+
+TEST_F(CwCliTest, TextGivesTheTimeOfEachFrame) {
+    const QString file =
+        record(QStringLiteral("t.wav"), 8000, AudioFormat::Wav16, 1, {kFrame, kSecondFrame});
+    const CliRun result = run({QStringLiteral("--text"), file});
+    EXPECT_EQ(result.status, kCwExitOk);
+    // The first frame starts after 1.5 s; the second after the first, a word gap and 1 s.
+    std::istringstream lines(result.out);
+    double firstTime = 0.0;
+    double secondTime = 0.0;
+    std::string firstText;
+    std::string secondText;
+    lines >> firstTime >> std::ws;
+    std::getline(lines, firstText);
+    lines >> secondTime >> std::ws;
+    std::getline(lines, secondText);
+    EXPECT_NEAR(firstTime, 1.5, 0.05);
+    EXPECT_EQ(firstText, kFrame);
+    EXPECT_GT(secondTime, firstTime + 15.0);
+    EXPECT_EQ(secondText, kSecondFrame);
+    EXPECT_EQ(result.out.substr(0, 11), "     1.49  ");
+
+    const CliRun two = run({QStringLiteral("--text"), file, file});
+    const std::string heading = file.toStdString() + ":\n";
+    EXPECT_EQ(two.out.substr(0, heading.size()), heading);
+}
+
+TEST_F(CwCliTest, VerboseReportsToneSpeedAndSnr) {
+    const CliRun result = run(
+        {QStringLiteral("--verbose"), record(QStringLiteral("v.wav"), 8000, AudioFormat::Wav16)});
+    EXPECT_EQ(result.status, kCwExitOk);
+    EXPECT_EQ(result.out, std::string(kFrame) + "\n");
+    const std::size_t tone = result.err.find("Ton ");
+    ASSERT_NE(tone, std::string::npos) << result.err;
+    EXPECT_NEAR(std::stod(result.err.substr(tone + 4)), 1100.0, 3.0) << result.err;
+    EXPECT_NE(result.err.find("Tempo 25.0 WpM"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("SNR "), std::string::npos) << result.err;
+}
+
+TEST_F(CwCliTest, ReportsARecordingWithoutFrames) {
+    std::vector<float> silence(8000 * 5, 0.0f);
+    ASSERT_TRUE(writeAudio(QFile::encodeName(path(QStringLiteral("quiet.wav"))).toStdString(),
+                           silence, 8000, AudioFormat::Wav16));
+    const CliRun result = run({QStringLiteral("--verbose"), path(QStringLiteral("quiet.wav"))});
+    EXPECT_EQ(result.status, kCwExitOk);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("kein Block gefunden"), std::string::npos);
+}
+
+TEST_F(CwCliTest, NamesFilesThatCannotBeReadAndGoesOn) {
+    const QString good = record(QStringLiteral("good.wav"), 8000, AudioFormat::Wav16);
+    {
+        std::ofstream garbage(QFile::encodeName(path(QStringLiteral("garbage.wav"))).toStdString(),
+                              std::ios::binary);
+        for (int i = 0; i < 5000; ++i) {
+            garbage.put(static_cast<char>((i * 37 + 11) % 251));
+        }
+        std::ofstream empty(QFile::encodeName(path(QStringLiteral("empty.wav"))).toStdString());
+        std::ofstream text(QFile::encodeName(path(QStringLiteral("frame.txt"))).toStdString());
+        text << kFrame << '\n';
+    }
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.wav")));
+    for (const QString& bad :
+         {path(QStringLiteral("missing.wav")), path(QStringLiteral("garbage.wav")),
+          path(QStringLiteral("empty.wav")), path(QStringLiteral("frame.txt")),
+          path(QStringLiteral("folder.wav"))}) {
+        const CliRun result = run({bad, good});
+        EXPECT_EQ(result.status, kCwExitFailure) << bad.toStdString();
+        EXPECT_EQ(result.out, std::string(kFrame) + "\n") << bad.toStdString();
+        const std::string prefix = "orvinta-cw: " + bad.toStdString() + ": ";
+        EXPECT_EQ(result.err.substr(0, prefix.size()), prefix) << result.err;
+        EXPECT_GT(result.err.size(), prefix.size() + 3) << "reason missing: " << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    }
+    EXPECT_NE(run({path(QStringLiteral("missing.wav"))}).err.find("No such file"),
+              std::string::npos);
+    EXPECT_NE(run({path(QStringLiteral("folder.wav"))}).err.find("directory"), std::string::npos);
+}
+
+TEST_F(CwCliTest, RejectsWrongUsage) {
+    const CliRun none = run({});
+    EXPECT_EQ(none.status, kCwExitFailure);
+    EXPECT_NE(none.err.find("keine Tonaufnahme"), std::string::npos);
+    const CliRun unknown = run({QStringLiteral("--bogus"), QStringLiteral("x.wav")});
+    EXPECT_EQ(unknown.status, kCwExitFailure);
+    EXPECT_NE(unknown.err.find("--help"), std::string::npos);
+}
+
+TEST_F(CwCliTest, ShowsHelpAndVersion) {
+    const CliRun help = run({QStringLiteral("--help")});
+    EXPECT_EQ(help.status, kCwExitOk);
+    EXPECT_NE(help.out.find("--text"), std::string::npos);
+    EXPECT_NE(help.out.find("--verbose"), std::string::npos);
+    EXPECT_NE(help.out.find("DATEI"), std::string::npos);
+    const CliRun version = run({QStringLiteral("--version")});
+    EXPECT_EQ(version.status, kCwExitOk);
+    EXPECT_EQ(version.out, "orvinta-cw 6.1.0\n");
+}
+
+TEST_F(CwCliTest, FeedsTheCommandLineDecoder) {
+    // The program's output is what orvinta-decode takes: a table row per frame.
+    const QString file = record(QStringLiteral("pipe.flac"), 44100, AudioFormat::Flac);
+    const std::string command = std::string(ORVINTA_CW_BINARY) + " '" +
+                                QFile::encodeName(file).toStdString() + "' | " +
+                                ORVINTA_DECODE_BINARY;
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+        output += buffer;
+    }
+    EXPECT_EQ(::pclose(pipe), 0);
+    EXPECT_EQ(output, "6;OK; 4.892308; 10.944; 3.7878; 947.282044887781; 7.832; 119; .3; 8.68\n");
+}
+
+} // namespace
+} // namespace orvinta::cw

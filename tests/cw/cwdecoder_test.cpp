@@ -1,0 +1,184 @@
+#include "cw/cwdecoder.h"
+
+#include "keyedsignal.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace orvinta::cw {
+namespace {
+
+using testsignal::decodeSamples;
+using testsignal::KeyedRecording;
+using testsignal::keyFrames;
+using testsignal::randomFrame;
+using testsignal::SignalOptions;
+
+std::vector<std::string> randomFrames(std::size_t count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<std::string> frames;
+    for (std::size_t i = 0; i < count; ++i) {
+        frames.push_back(randomFrame(random));
+    }
+    return frames;
+}
+
+/// Decodes the recording and expects exactly the frames keyed, each at its moment.
+void expectFrames(const KeyedRecording& recording, const std::vector<std::string>& frames,
+                  const SignalOptions& options, const std::string& what) {
+    const std::vector<HeardFrame> heard = decodeSamples(recording.samples, options.sampleRate);
+    ASSERT_EQ(heard.size(), frames.size()) << what;
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        EXPECT_EQ(heard[i].text, frames[i]) << what << ", frame " << i;
+        EXPECT_NEAR(heard[i].seconds, recording.frameSeconds[i], 0.03) << what << ", frame " << i;
+        EXPECT_NEAR(heard[i].wordsPerMinute, options.wordsPerMinute, 0.01 * options.wordsPerMinute)
+            << what;
+    }
+}
+
+struct SpeedToneCase {
+    double wpm;
+    double toneHz;
+};
+
+class SpeedAndToneTest : public ::testing::TestWithParam<SpeedToneCase> {};
+
+TEST_P(SpeedAndToneTest, ReadsFramesExactly) {
+    SignalOptions options;
+    options.wordsPerMinute = GetParam().wpm;
+    options.toneHz = GetParam().toneHz;
+    options.snrDb = -3.0;
+    options.seed = static_cast<unsigned>(GetParam().wpm);
+    const std::vector<std::string> frames = randomFrames(2, options.seed);
+    const KeyedRecording recording = keyFrames(frames, options);
+    expectFrames(recording, frames, options, "");
+    const std::vector<HeardFrame> heard = decodeSamples(recording.samples, options.sampleRate);
+    for (const HeardFrame& frame : heard) {
+        EXPECT_NEAR(frame.toneHz, options.toneHz, 3.0);
+        EXPECT_NEAR(frame.snrDb, options.snrDb, 2.0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Keyings, SpeedAndToneTest,
+                         ::testing::Values(SpeedToneCase{8.0, 700.0}, SpeedToneCase{12.0, 250.0},
+                                           SpeedToneCase{20.0, 1500.0}, SpeedToneCase{25.0, 2950.0},
+                                           SpeedToneCase{30.0, 1000.0}));
+
+TEST(CwDecoderTest, FollowsDrift) {
+    // 600 Hz in all, at up to 5 Hz/s, rising and falling.
+    for (const double drift : {300.0, -300.0}) {
+        SignalOptions options;
+        options.wordsPerMinute = 22.0;
+        options.toneHz = 1500.0;
+        options.driftHz = drift;
+        options.driftRateHz = 5.0;
+        options.snrDb = -3.0;
+        options.gapSeconds = 2.0;
+        const std::vector<std::string> frames = randomFrames(4, 11);
+        expectFrames(keyFrames(frames, options), frames, options, "drift " + std::to_string(drift));
+    }
+}
+
+TEST(CwDecoderTest, AdaptsToFading) {
+    // 20 dB from crest to trough, through a whole cycle in 40 s and as a slow ramp.
+    for (const double period : {40.0, 400.0}) {
+        SignalOptions options;
+        options.wordsPerMinute = 25.0;
+        options.toneHz = 900.0;
+        options.snrDb = 6.0;
+        options.fadeDb = 20.0;
+        options.fadePeriodSeconds = period;
+        options.gapSeconds = 2.0;
+        const std::vector<std::string> frames = randomFrames(3, 12);
+        expectFrames(keyFrames(frames, options), frames, options,
+                     "fading period " + std::to_string(period));
+    }
+}
+
+TEST(CwDecoderTest, ReadsFramesBackToBack) {
+    // Only a word gap between the frames.
+    SignalOptions options;
+    options.wordsPerMinute = 18.0;
+    options.toneHz = 1200.0;
+    options.snrDb = -3.0;
+    options.gapSeconds = 0.0;
+    const std::vector<std::string> frames = randomFrames(3, 13);
+    expectFrames(keyFrames(frames, options), frames, options, "back to back");
+}
+
+TEST(CwDecoderTest, ReadsTheSameWhateverTheBlocks) {
+    SignalOptions options;
+    options.wordsPerMinute = 24.0;
+    options.snrDb = -6.0;
+    const std::vector<std::string> frames = randomFrames(2, 14);
+    const KeyedRecording recording = keyFrames(frames, options);
+    const std::vector<HeardFrame> big = decodeSamples(recording.samples, 8000, {}, 1 << 16);
+    const std::vector<HeardFrame> small = decodeSamples(recording.samples, 8000, {}, 333);
+    ASSERT_EQ(big.size(), 2U);
+    ASSERT_EQ(small.size(), big.size());
+    for (std::size_t i = 0; i < big.size(); ++i) {
+        EXPECT_EQ(small[i].text, big[i].text);
+        EXPECT_DOUBLE_EQ(small[i].seconds, big[i].seconds);
+    }
+}
+
+TEST(CwDecoderTest, IsNotLuredAwayByASteadyCarrier) {
+    // An unkeyed carrier 700 Hz away, 10 dB below the keyed tone, on all the time: in the
+    // silence before and between the frames it is the strongest line.
+    SignalOptions options;
+    options.wordsPerMinute = 20.0;
+    options.toneHz = 1000.0;
+    options.snrDb = 0.0;
+    options.carrierHz = 1700.0;
+    options.carrierLevel = 0.3;
+    const std::vector<std::string> frames = randomFrames(2, 17);
+    expectFrames(keyFrames(frames, options), frames, options, "with a carrier");
+}
+
+TEST(CwDecoderTest, TakesDamagedSamplesAsSilence) {
+    SignalOptions options;
+    options.wordsPerMinute = 25.0;
+    options.snrDb = 0.0;
+    const std::vector<std::string> frames = randomFrames(1, 16);
+    KeyedRecording recording = keyFrames(frames, options);
+    // Damage in the silence before the frame.
+    recording.samples[1000] = std::numeric_limits<float>::quiet_NaN();
+    recording.samples[2000] = std::numeric_limits<float>::infinity();
+    const std::vector<HeardFrame> heard = decodeSamples(recording.samples, options.sampleRate);
+    ASSERT_EQ(heard.size(), 1U);
+    EXPECT_EQ(heard[0].text, frames[0]);
+}
+
+TEST(CwDecoderTest, HearsNothingInSilenceOrNoise) {
+    for (const bool noise : {false, true}) {
+        SignalOptions options;
+        options.noise = noise;
+        options.snrDb = 0.0;
+        options.leadSeconds = 120.0;
+        options.tailSeconds = 0.0;
+        options.seed = 15;
+        const KeyedRecording recording = keyFrames({}, options);
+        EXPECT_TRUE(decodeSamples(recording.samples, 8000).empty()) << "noise " << noise;
+    }
+}
+
+TEST(CwDecoderTest, ReadsAFrameCutOffByTheEndOfTheRecording) {
+    SignalOptions options;
+    options.wordsPerMinute = 25.0;
+    options.snrDb = 0.0;
+    options.tailSeconds = 0.0;
+    const std::string frame = "E LUSAT HI HI 6O AVT ABA AU4 AD4 AA4 ABT TTU AEE";
+    KeyedRecording recording = keyFrames({frame}, options);
+    recording.samples.resize(recording.samples.size() * 2 / 3);
+    const std::vector<HeardFrame> heard = decodeSamples(recording.samples, 8000);
+    ASSERT_EQ(heard.size(), 1U);
+    EXPECT_EQ(heard[0].text.substr(0, 24), frame.substr(0, 24));
+    EXPECT_EQ(heard[0].text.back(), '?');
+}
+
+} // namespace
+} // namespace orvinta::cw
