@@ -67,47 +67,40 @@ void loadTableFile(benchmark::State& state) {
 }
 BENCHMARK(loadTableFile)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
-/// "E&ingabe Speichern" and "Ausgabe &Speichern (Text)", each replacing a file the size
-/// of a table of 100 000 rows.
-void saveInputOverTable(benchmark::State& state) {
+/// Times `save` replacing a file named `name` the size of a table of 100 000 rows.
+template <typename Save> void replaceTable(benchmark::State& state, const char* name, Save save) {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Telemetrie00.tlm"));
+    const QString path = dir.filePath(QString::fromLatin1(name));
     for (auto _ : state) {
         state.PauseTiming();
         writeTable(path, kTableRows);
         state.ResumeTiming();
-        const SaveResult result = saveInputFile(path, kSampleFrame);
+        const SaveResult result = save(path);
         check(state, result.saved, result.message);
     }
+}
+
+/// "E&ingabe Speichern".
+void saveInputOverTable(benchmark::State& state) {
+    replaceTable(state, "Telemetrie00.tlm",
+                 [](const QString& path) { return saveInputFile(path, kSampleFrame); });
 }
 BENCHMARK(saveInputOverTable)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(40);
 
+/// "Ausgabe &Speichern (Text)".
 void saveResultOverTable(benchmark::State& state) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Telemetrie00.txt"));
     const DisplayTexts texts = sampleTexts();
-    for (auto _ : state) {
-        state.PauseTiming();
-        writeTable(path, kTableRows);
-        state.ResumeTiming();
-        const SaveResult result = saveResultFile(path, texts);
-        check(state, result.saved, result.message);
-    }
+    replaceTable(state, "Telemetrie00.txt",
+                 [&](const QString& path) { return saveResultFile(path, texts); });
 }
 BENCHMARK(saveResultOverTable)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(40);
 
-/// The table export with "Eine neue Tabelle beginnen" over a table of 100 000 rows.
+/// The table export with "Eine neue Tabelle beginnen".
 void exportNewTableOverTable(benchmark::State& state) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Telemetrie00.txt"));
     const DisplayTexts texts = sampleTexts();
-    for (auto _ : state) {
-        state.PauseTiming();
-        writeTable(path, kTableRows);
-        state.ResumeTiming();
-        const SaveResult result = exportTableRow(path, TableMode::NewTable, texts);
-        check(state, result.saved, result.message);
-    }
+    replaceTable(state, "Telemetrie00.txt", [&](const QString& path) {
+        return exportTableRow(path, TableMode::NewTable, texts);
+    });
 }
 BENCHMARK(exportNewTableOverTable)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(40);
 
