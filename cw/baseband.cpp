@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <mutex>
 #include <numbers>
 
@@ -22,6 +23,11 @@ constexpr std::size_t kSmoothedEstimates = 24;
 /// line this many times stronger shows up elsewhere.
 constexpr double kFollowHz = 40.0;
 constexpr double kJumpRatio = 2.0;
+/// A line whose quietest spectrum in the window stays above this many times the typical
+/// quietest spectrum of a bin (noise) is never off: not a keyed tone.
+constexpr double kKeyedQuietRatio = 4.0;
+/// Nor is a strong line whose quietest spectrum keeps this share of its mean.
+constexpr double kKeyedDepth = 0.1;
 constexpr double kBasebandRate = 400.0;
 constexpr double kBasebandPassHz = 120.0;
 constexpr double kBasebandStopHz = 280.0;
@@ -90,7 +96,8 @@ ToneTracker::ToneTracker(double sampleRate)
     , hann_(size_)
     , plan_(std::make_unique<Plan>(size_))
     , sum_(lastBin_ - firstBin_ + 1, 0.0)
-    , smooth_(sum_.size(), 0.0) {
+    , smooth_(sum_.size(), 0.0)
+    , quietest_(sum_.size(), 0.0) {
     for (std::size_t n = 0; n < size_; ++n) {
         hann_[n] = static_cast<float>(
             0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(n) /
@@ -175,16 +182,38 @@ void ToneTracker::analyse() {
     for (std::size_t k = 1; k + 1 < bins; ++k) {
         smooth_[k] = sum_[k - 1] + sum_[k] + sum_[k + 1];
     }
+    // The quietest spectrum of each line in the window: a keyed tone is off between
+    // characters and words, a steady carrier never is.
+    for (std::size_t k = 1; k + 1 < bins; ++k) {
+        quietest_[k] = std::numeric_limits<double>::max();
+    }
+    for (const std::vector<float>& spectrum : spectra_) {
+        for (std::size_t k = 1; k + 1 < bins; ++k) {
+            const double s = static_cast<double>(spectrum[k - 1]) + spectrum[k] + spectrum[k + 1];
+            quietest_[k] = std::min(quietest_[k], s);
+        }
+    }
+    const double held = static_cast<double>(spectra_.size());
     sorted_ = smooth_;
     std::nth_element(sorted_.begin(), sorted_.begin() + static_cast<std::ptrdiff_t>(bins / 2),
                      sorted_.end());
     const double floor = std::max(sorted_[bins / 2], 1e-30);
 
     const double binHz = sampleRate_ / static_cast<double>(size_);
+    // Only a line that drops to the noise, or far below its mean, at some moment in the
+    // window is followed: a steady carrier must not lure the tracker away, nor pull its
+    // estimate, however strong it is.
+    sorted_.assign(quietest_.begin() + 1, quietest_.end() - 1);
+    std::nth_element(sorted_.begin(), sorted_.begin() + static_cast<std::ptrdiff_t>(bins / 2 - 1),
+                     sorted_.end());
+    const double keyedQuiet = kKeyedQuietRatio * sorted_[bins / 2 - 1];
+    const auto keyed = [&](std::size_t k) {
+        return quietest_[k] <= keyedQuiet || quietest_[k] * held <= kKeyedDepth * smooth_[k];
+    };
     const auto peakIn = [&](std::size_t from, std::size_t to) {
-        std::size_t best = from;
+        std::size_t best = bins;
         for (std::size_t k = from; k <= to; ++k) {
-            if (smooth_[k] > smooth_[best]) {
+            if (keyed(k) && (best == bins || smooth_[k] > smooth_[best])) {
                 best = k;
             }
         }
@@ -201,8 +230,8 @@ void ToneTracker::analyse() {
         const auto from = static_cast<std::size_t>(std::clamp(toneBin - reach, 1.0, last));
         const auto to = static_cast<std::size_t>(std::clamp(toneBin + reach, 1.0, last));
         const std::size_t local = peakIn(from, to);
-        const bool localThere = smooth_[local] / floor >= present;
-        const bool globalThere = smooth_[global] / floor >= present;
+        const bool localThere = local < bins && smooth_[local] / floor >= present;
+        const bool globalThere = global < bins && smooth_[global] / floor >= present;
         if (globalThere && (!localThere || smooth_[global] >= kJumpRatio * smooth_[local])) {
             chosen = global; // the tone is gone from here, or a far stronger line is elsewhere
         } else if (localThere) {

@@ -55,6 +55,7 @@ private:
     bool smoothing_ = false;
     std::vector<double> sum_;
     std::vector<double> smooth_;
+    std::vector<double> quietest_; ///< per bin, the least power of a spectrum in the window
     std::vector<double> sorted_;
     long long spectrumCount_ = 0;
     double tone_ = 0.0;

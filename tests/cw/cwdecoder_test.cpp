@@ -139,6 +139,26 @@ TEST(CwDecoderTest, IsNotLuredAwayByASteadyCarrier) {
     expectFrames(keyFrames(frames, options), frames, options, "with a carrier");
 }
 
+TEST(CwDecoderTest, FollowsTheKeyedToneBesideAStrongerSteadyCarrier) {
+    // An unkeyed carrier 3 or 6 dB below the keyed tone, on all the time, has as much
+    // or more power on average than the keyed tone: the tracker must stay on the line
+    // that is keyed, in the frames and in the silence around them.
+    for (const double level : {0.708, 0.5}) {
+        for (const double offset : {-400.0, 150.0}) {
+            SignalOptions options;
+            options.wordsPerMinute = 20.0;
+            options.toneHz = 1000.0;
+            options.snrDb = -3.0;
+            options.carrierHz = options.toneHz + offset;
+            options.carrierLevel = level;
+            options.seed = 18;
+            const std::vector<std::string> frames = randomFrames(2, 18);
+            expectFrames(keyFrames(frames, options), frames, options,
+                         "carrier " + std::to_string(level) + " at " + std::to_string(offset));
+        }
+    }
+}
+
 TEST(CwDecoderTest, TakesDamagedSamplesAsSilence) {
     SignalOptions options;
     options.wordsPerMinute = 25.0;
