@@ -28,6 +28,12 @@ constexpr double kJumpRatio = 2.0;
 constexpr double kKeyedQuietRatio = 4.0;
 /// Nor is a strong line whose quietest spectrum keeps this share of its mean.
 constexpr double kKeyedDepth = 0.1;
+/// Half the width of the tone's channel: a steady line this close passes the matched
+/// filter of a unit at the highest speeds.
+constexpr double kChannelHz = 60.0;
+/// A steady line stands clearly above the noise: its quietest spectrum is this many
+/// times the quietest a keyed line may have.
+constexpr double kSteadyQuietRatio = 3.0;
 constexpr double kBasebandRate = 400.0;
 constexpr double kBasebandPassHz = 120.0;
 constexpr double kBasebandStopHz = 280.0;
@@ -241,6 +247,7 @@ void ToneTracker::analyse() {
         }
     }
     double strength = 0.0;
+    double steadyNearby = 0.0;
     if (chosen < bins) {
         const double a = smooth_[chosen - 1];
         const double b = smooth_[chosen];
@@ -250,6 +257,14 @@ void ToneTracker::analyse() {
             curvature < 0.0 ? std::clamp(0.5 * (a - c) / curvature, -0.5, 0.5) : 0.0;
         tone_ = (static_cast<double>(firstBin_ + chosen) + offset) * binHz;
         strength = b / floor;
+        const auto channel = static_cast<std::size_t>(kChannelHz / binHz);
+        for (std::size_t k = chosen > channel ? chosen - channel : 1;
+             k <= std::min(chosen + channel, bins - 2); ++k) {
+            if ((k + 2 < chosen || k > chosen + 2) && !keyed(k) &&
+                quietest_[k] >= kSteadyQuietRatio * keyedQuiet && b > 0.0) {
+                steadyNearby = std::max(steadyNearby, smooth_[k] / b);
+            }
+        }
         acquired_ = acquired_ || strength >= present;
         // Lines picked before the tone stood out once are noise: they get no say in
         // the smoothed track.
@@ -258,7 +273,7 @@ void ToneTracker::analyse() {
     const double first = static_cast<double>(index + 1) - count;
     const double centre = 0.5 * ((first + static_cast<double>(index)) * static_cast<double>(hop_) +
                                  static_cast<double>(size_));
-    raw_.push_back({centre, tone_, strength});
+    raw_.push_back({centre, tone_, strength, steadyNearby});
 }
 
 Baseband::Baseband(int sampleRate)
@@ -322,7 +337,7 @@ void Baseband::follow(std::vector<std::complex<float>>& out, std::vector<float>&
             pending_.pop_front();
             ++pendingStart_;
         }
-        mixUpTo(estimate.frequencyHz, out, toneHz);
+        mixUpTo(estimate.frequencyHz, estimate.steadyNearby, out, toneHz);
     }
 }
 
@@ -343,11 +358,14 @@ std::complex<float> Baseband::oscillator(double frequencyHz) {
     return std::complex<float>(now);
 }
 
-void Baseband::mixUpTo(double frequencyHz, std::vector<std::complex<float>>& out,
-                       std::vector<float>& toneHz) {
+void Baseband::mixUpTo(double frequencyHz, double steadyNearby,
+                       std::vector<std::complex<float>>& out, std::vector<float>& toneHz) {
     basebandDecimator_.push(mixed_.data(), mixed_.size(), out);
     mixed_.clear();
     toneHz.resize(out.size(), static_cast<float>(frequencyHz));
+    if (steady_ != nullptr) {
+        steady_->resize(out.size(), static_cast<float>(steadyNearby));
+    }
 }
 
 void Baseband::finish(std::vector<std::complex<float>>& out, std::vector<float>& toneHz) {
@@ -362,7 +380,7 @@ void Baseband::finish(std::vector<std::complex<float>>& out, std::vector<float>&
     }
     // Pad with silence so that the last samples leave the low-pass.
     mixed_.resize(mixed_.size() + basebandDecimator_.length(), {});
-    mixUpTo(f, out, toneHz);
+    mixUpTo(f, haveLast_ ? last_.steadyNearby : 0.0, out, toneHz);
 }
 
 } // namespace orvinta::cw
