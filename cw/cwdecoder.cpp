@@ -310,9 +310,6 @@ bool CwDecoder::step(bool final) {
              fine.start) /
             fine.unit) +
         2;
-    // With the speed known, one reading; else readings from several unit lengths
-    // around the prefix's (which may be off by a few tenths of a percent, too much
-    // for the last characters), keeping the one that matches its frame best.
     // A steady line in the tone's channel during the frame adds to the key-up units and
     // can make a wrong reading look sure: only characters read by a wide margin count.
     const auto frameFrom = static_cast<std::size_t>(fine.start);
@@ -323,6 +320,9 @@ bool CwDecoder::step(bool final) {
         *std::max_element(steady_.begin() + static_cast<std::ptrdiff_t>(frameFrom),
                           steady_.begin() + static_cast<std::ptrdiff_t>(frameTo)) >= kCrowdingShare;
     const double margin = crowded ? kCrowdedMargin : settings_.minimumMargin;
+    // With the speed known, one reading; else readings from several unit lengths
+    // around the prefix's (which may be off by a few tenths of a percent, too much
+    // for the last characters), keeping the one that matches its frame best.
     const double tolerance = lockedUnit_ > 0.0 ? kLockedUnitTolerance : kUnitTryStep;
     const double hopeless = settings_.minimumFrameMatch - kFrameMatchSlack;
     FrameReading reading = readFrame(sums_, baseband_.rate(), fine.start, fine.unit, units,
