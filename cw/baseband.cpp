@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <mutex>
 #include <numbers>
 
@@ -22,6 +23,17 @@ constexpr std::size_t kSmoothedEstimates = 24;
 /// line this many times stronger shows up elsewhere.
 constexpr double kFollowHz = 40.0;
 constexpr double kJumpRatio = 2.0;
+/// A line whose quietest spectrum in the window stays above this many times the typical
+/// quietest spectrum of a bin (noise) is never off: not a keyed tone.
+constexpr double kKeyedQuietRatio = 4.0;
+/// Nor is a strong line whose quietest spectrum keeps this share of its mean.
+constexpr double kKeyedDepth = 0.1;
+/// Half the width of the tone's channel: a steady line this close passes the matched
+/// filter of a unit at the highest speeds.
+constexpr double kChannelHz = 60.0;
+/// A steady line stands clearly above the noise: its quietest spectrum is this many
+/// times the quietest a keyed line may have.
+constexpr double kSteadyQuietRatio = 3.0;
 constexpr double kBasebandRate = 400.0;
 constexpr double kBasebandPassHz = 120.0;
 constexpr double kBasebandStopHz = 280.0;
@@ -90,7 +102,8 @@ ToneTracker::ToneTracker(double sampleRate)
     , hann_(size_)
     , plan_(std::make_unique<Plan>(size_))
     , sum_(lastBin_ - firstBin_ + 1, 0.0)
-    , smooth_(sum_.size(), 0.0) {
+    , smooth_(sum_.size(), 0.0)
+    , quietest_(sum_.size(), 0.0) {
     for (std::size_t n = 0; n < size_; ++n) {
         hann_[n] = static_cast<float>(
             0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(n) /
@@ -175,16 +188,38 @@ void ToneTracker::analyse() {
     for (std::size_t k = 1; k + 1 < bins; ++k) {
         smooth_[k] = sum_[k - 1] + sum_[k] + sum_[k + 1];
     }
+    // The quietest spectrum of each line in the window: a keyed tone is off between
+    // characters and words, a steady carrier never is.
+    for (std::size_t k = 1; k + 1 < bins; ++k) {
+        quietest_[k] = std::numeric_limits<double>::max();
+    }
+    for (const std::vector<float>& spectrum : spectra_) {
+        for (std::size_t k = 1; k + 1 < bins; ++k) {
+            const double s = static_cast<double>(spectrum[k - 1]) + spectrum[k] + spectrum[k + 1];
+            quietest_[k] = std::min(quietest_[k], s);
+        }
+    }
+    const double held = static_cast<double>(spectra_.size());
     sorted_ = smooth_;
     std::nth_element(sorted_.begin(), sorted_.begin() + static_cast<std::ptrdiff_t>(bins / 2),
                      sorted_.end());
     const double floor = std::max(sorted_[bins / 2], 1e-30);
 
     const double binHz = sampleRate_ / static_cast<double>(size_);
+    // Only a line that drops to the noise, or far below its mean, at some moment in the
+    // window is followed: a steady carrier must not lure the tracker away, nor pull its
+    // estimate, however strong it is.
+    sorted_.assign(quietest_.begin() + 1, quietest_.end() - 1);
+    std::nth_element(sorted_.begin(), sorted_.begin() + static_cast<std::ptrdiff_t>(bins / 2 - 1),
+                     sorted_.end());
+    const double keyedQuiet = kKeyedQuietRatio * sorted_[bins / 2 - 1];
+    const auto keyed = [&](std::size_t k) {
+        return quietest_[k] <= keyedQuiet || quietest_[k] * held <= kKeyedDepth * smooth_[k];
+    };
     const auto peakIn = [&](std::size_t from, std::size_t to) {
-        std::size_t best = from;
+        std::size_t best = bins;
         for (std::size_t k = from; k <= to; ++k) {
-            if (smooth_[k] > smooth_[best]) {
+            if (keyed(k) && (best == bins || smooth_[k] > smooth_[best])) {
                 best = k;
             }
         }
@@ -201,8 +236,8 @@ void ToneTracker::analyse() {
         const auto from = static_cast<std::size_t>(std::clamp(toneBin - reach, 1.0, last));
         const auto to = static_cast<std::size_t>(std::clamp(toneBin + reach, 1.0, last));
         const std::size_t local = peakIn(from, to);
-        const bool localThere = smooth_[local] / floor >= present;
-        const bool globalThere = smooth_[global] / floor >= present;
+        const bool localThere = local < bins && smooth_[local] / floor >= present;
+        const bool globalThere = global < bins && smooth_[global] / floor >= present;
         if (globalThere && (!localThere || smooth_[global] >= kJumpRatio * smooth_[local])) {
             chosen = global; // the tone is gone from here, or a far stronger line is elsewhere
         } else if (localThere) {
@@ -212,6 +247,7 @@ void ToneTracker::analyse() {
         }
     }
     double strength = 0.0;
+    double steadyNearby = 0.0;
     if (chosen < bins) {
         const double a = smooth_[chosen - 1];
         const double b = smooth_[chosen];
@@ -221,6 +257,14 @@ void ToneTracker::analyse() {
             curvature < 0.0 ? std::clamp(0.5 * (a - c) / curvature, -0.5, 0.5) : 0.0;
         tone_ = (static_cast<double>(firstBin_ + chosen) + offset) * binHz;
         strength = b / floor;
+        const auto channel = static_cast<std::size_t>(kChannelHz / binHz);
+        for (std::size_t k = chosen > channel ? chosen - channel : 1;
+             k <= std::min(chosen + channel, bins - 2); ++k) {
+            if ((k + 2 < chosen || k > chosen + 2) && !keyed(k) &&
+                quietest_[k] >= kSteadyQuietRatio * keyedQuiet && b > 0.0) {
+                steadyNearby = std::max(steadyNearby, smooth_[k] / b);
+            }
+        }
         acquired_ = acquired_ || strength >= present;
         // Lines picked before the tone stood out once are noise: they get no say in
         // the smoothed track.
@@ -229,7 +273,7 @@ void ToneTracker::analyse() {
     const double first = static_cast<double>(index + 1) - count;
     const double centre = 0.5 * ((first + static_cast<double>(index)) * static_cast<double>(hop_) +
                                  static_cast<double>(size_));
-    raw_.push_back({centre, tone_, strength});
+    raw_.push_back({centre, tone_, strength, steadyNearby});
 }
 
 Baseband::Baseband(int sampleRate)
@@ -293,7 +337,7 @@ void Baseband::follow(std::vector<std::complex<float>>& out, std::vector<float>&
             pending_.pop_front();
             ++pendingStart_;
         }
-        mixUpTo(estimate.frequencyHz, out, toneHz);
+        mixUpTo(estimate.frequencyHz, estimate.steadyNearby, out, toneHz);
     }
 }
 
@@ -314,11 +358,14 @@ std::complex<float> Baseband::oscillator(double frequencyHz) {
     return std::complex<float>(now);
 }
 
-void Baseband::mixUpTo(double frequencyHz, std::vector<std::complex<float>>& out,
-                       std::vector<float>& toneHz) {
+void Baseband::mixUpTo(double frequencyHz, double steadyNearby,
+                       std::vector<std::complex<float>>& out, std::vector<float>& toneHz) {
     basebandDecimator_.push(mixed_.data(), mixed_.size(), out);
     mixed_.clear();
     toneHz.resize(out.size(), static_cast<float>(frequencyHz));
+    if (steady_ != nullptr) {
+        steady_->resize(out.size(), static_cast<float>(steadyNearby));
+    }
 }
 
 void Baseband::finish(std::vector<std::complex<float>>& out, std::vector<float>& toneHz) {
@@ -333,7 +380,7 @@ void Baseband::finish(std::vector<std::complex<float>>& out, std::vector<float>&
     }
     // Pad with silence so that the last samples leave the low-pass.
     mixed_.resize(mixed_.size() + basebandDecimator_.length(), {});
-    mixUpTo(f, out, toneHz);
+    mixUpTo(f, haveLast_ ? last_.steadyNearby : 0.0, out, toneHz);
 }
 
 } // namespace orvinta::cw

@@ -21,6 +21,9 @@ public:
         double sample = 0.0;
         double frequencyHz = 0.0;
         double strength = 0.0; ///< line power over the median of the band
+        /// Power of the strongest steady (unkeyed) line within the tone's channel, over
+        /// the tone's: such a line adds to the key-up units and can make them look keyed.
+        double steadyNearby = 0.0;
     };
 
     explicit ToneTracker(double sampleRate);
@@ -55,6 +58,7 @@ private:
     bool smoothing_ = false;
     std::vector<double> sum_;
     std::vector<double> smooth_;
+    std::vector<double> quietest_; ///< per bin, the least power of a spectrum in the window
     std::vector<double> sorted_;
     long long spectrumCount_ = 0;
     double tone_ = 0.0;
@@ -76,6 +80,9 @@ public:
     void finish(std::vector<std::complex<float>>& out, std::vector<float>& toneHz);
 
     double rate() const { return rate_; }
+    /// From now on, also appends to `into`, for each baseband sample, the share of a
+    /// steady line within the tone's channel (ToneTracker::Estimate::steadyNearby).
+    void reportSteadyLines(std::vector<float>* into) { steady_ = into; }
     /// Seconds into the input at which baseband sample `index` is centred.
     double timeOf(double index) const;
 
@@ -83,7 +90,7 @@ private:
     void follow(std::vector<std::complex<float>>& out, std::vector<float>& toneHz);
     /// The next factor of the mixing oscillator running at `frequencyHz`.
     std::complex<float> oscillator(double frequencyHz);
-    void mixUpTo(double frequencyHz, std::vector<std::complex<float>>& out,
+    void mixUpTo(double frequencyHz, double steadyNearby, std::vector<std::complex<float>>& out,
                  std::vector<float>& toneHz);
 
     int inputRate_;
@@ -106,6 +113,7 @@ private:
     std::vector<std::complex<float>> mixed_;
     std::vector<float> mixedTone_;
     std::size_t toneConsumed_ = 0;
+    std::vector<float>* steady_ = nullptr;
 };
 
 } // namespace orvinta::cw

@@ -38,6 +38,10 @@ constexpr double kNextMatchShortfall = 0.2;
 /// The next frame's prefix must have gaps as quiet as this frame's, within this factor:
 /// inside a frame, a prefix matched by chance has key-down units in its gaps.
 constexpr double kQuietFactor = 2.0;
+/// A steady line in the tone's channel with this share of the tone's power, and the
+/// likelihood margin a character then needs.
+constexpr double kCrowdingShare = 0.1;
+constexpr double kCrowdedMargin = 3.0;
 
 struct Candidate {
     double start = 0.0;
@@ -165,6 +169,7 @@ CwDecoder::CwDecoder(int sampleRate, DecoderSettings settings)
     , shortestUnit_(kUnitSecondsAtOneWpm / settings.fastestWpm * baseband_.rate())
     , longestUnit_(kUnitSecondsAtOneWpm / settings.slowestWpm * baseband_.rate())
     , windowSamples_(std::round(kSearchWindowSeconds * baseband_.rate())) {
+    baseband_.reportSteadyLines(&steady_);
 }
 
 void CwDecoder::push(const float* audio, std::size_t count) {
@@ -305,13 +310,23 @@ bool CwDecoder::step(bool final) {
              fine.start) /
             fine.unit) +
         2;
+    // A steady line in the tone's channel during the frame adds to the key-up units and
+    // can make a wrong reading look sure: only characters read by a wide margin count.
+    const auto frameFrom = static_cast<std::size_t>(fine.start);
+    const auto frameTo = std::min(
+        held, static_cast<std::size_t>(fine.start + static_cast<double>(units) * fine.unit));
+    const bool crowded =
+        frameFrom < frameTo &&
+        *std::max_element(steady_.begin() + static_cast<std::ptrdiff_t>(frameFrom),
+                          steady_.begin() + static_cast<std::ptrdiff_t>(frameTo)) >= kCrowdingShare;
+    const double margin = crowded ? kCrowdedMargin : settings_.minimumMargin;
     // With the speed known, one reading; else readings from several unit lengths
     // around the prefix's (which may be off by a few tenths of a percent, too much
     // for the last characters), keeping the one that matches its frame best.
     const double tolerance = lockedUnit_ > 0.0 ? kLockedUnitTolerance : kUnitTryStep;
     const double hopeless = settings_.minimumFrameMatch - kFrameMatchSlack;
     FrameReading reading = readFrame(sums_, baseband_.rate(), fine.start, fine.unit, units,
-                                     tolerance, settings_.minimumMargin, hopeless);
+                                     tolerance, margin, hopeless);
     // A clear prefix is worth the tries even when the first reading went astray: a unit
     // length off by a few tenths of a percent garbles the end of the frame.
     if (lockedUnit_ <= 0.0 &&
@@ -319,7 +334,7 @@ bool CwDecoder::step(bool final) {
         for (int i = -kUnitTries; i <= kUnitTries; ++i) {
             FrameReading r =
                 readFrame(sums_, baseband_.rate(), fine.start, fine.unit * (1.0 + kUnitTryStep * i),
-                          units, tolerance, settings_.minimumMargin, hopeless);
+                          units, tolerance, margin, hopeless);
             if (r.match > reading.match) {
                 reading = std::move(r);
             }
@@ -369,6 +384,7 @@ void CwDecoder::trim() {
     const std::size_t drop = std::min(searchFrom_ - keep - base_, samples_.size());
     samples_.erase(samples_.begin(), samples_.begin() + static_cast<std::ptrdiff_t>(drop));
     tones_.erase(tones_.begin(), tones_.begin() + static_cast<std::ptrdiff_t>(drop));
+    steady_.erase(steady_.begin(), steady_.begin() + static_cast<std::ptrdiff_t>(drop));
     base_ += drop;
 }
 

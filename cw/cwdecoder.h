@@ -60,7 +60,8 @@ private:
     Baseband baseband_;
     std::vector<std::complex<float>> samples_;
     std::vector<float> tones_;
-    std::size_t base_ = 0; ///< absolute baseband index of samples_[0]
+    std::vector<float> steady_; ///< share of a steady line in the tone's channel
+    std::size_t base_ = 0;      ///< absolute baseband index of samples_[0]
     std::size_t searchFrom_ = 0;
     CumulativeBaseband sums_;
     double shortestUnit_;

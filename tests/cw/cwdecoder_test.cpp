@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 #include <random>
 #include <string>
@@ -137,6 +138,70 @@ TEST(CwDecoderTest, IsNotLuredAwayByASteadyCarrier) {
     options.carrierLevel = 0.3;
     const std::vector<std::string> frames = randomFrames(2, 17);
     expectFrames(keyFrames(frames, options), frames, options, "with a carrier");
+}
+
+TEST(CwDecoderTest, FollowsTheKeyedToneBesideAStrongerSteadyCarrier) {
+    // An unkeyed carrier 3 or 6 dB below the keyed tone, on all the time, has as much
+    // or more power on average than the keyed tone: the tracker must stay on the line
+    // that is keyed, in the frames and in the silence around them.
+    for (const double level : {0.708, 0.5}) {
+        for (const double offset : {-400.0, 150.0}) {
+            SignalOptions options;
+            options.wordsPerMinute = 20.0;
+            options.toneHz = 1000.0;
+            options.snrDb = -3.0;
+            options.carrierHz = options.toneHz + offset;
+            options.carrierLevel = level;
+            options.seed = 18;
+            const std::vector<std::string> frames = randomFrames(2, 18);
+            expectFrames(keyFrames(frames, options), frames, options,
+                         "carrier " + std::to_string(level) + " at " + std::to_string(offset));
+        }
+    }
+}
+
+TEST(CwDecoderTest, NeverReadsWrongBesideASteadyCarrierInItsChannel) {
+    // A carrier 20-30 Hz from the drifting keyed tone passes the matched filter of a
+    // unit: characters it spoils must come out as "?", none read wrong.
+    struct Case {
+        double level;
+        double offset;
+        double snrDb;
+        unsigned seed;
+    };
+    for (const Case& c : {Case{0.5, -60.0, 0.0, 954}, Case{0.5, -60.0, -6.0, 954},
+                          Case{0.5, 25.0, -6.0, 1039}, Case{0.708, 25.0, 0.0, 1039}}) {
+        SignalOptions options;
+        options.wordsPerMinute = 24.0;
+        options.toneHz = 1200.0;
+        options.driftHz = 100.0;
+        options.snrDb = c.snrDb;
+        options.carrierHz = options.toneHz + c.offset;
+        options.carrierLevel = c.level;
+        options.seed = c.seed;
+        std::mt19937 random(c.seed);
+        std::vector<std::string> frames;
+        for (int i = 0; i < 3; ++i) {
+            frames.push_back(randomFrame(random));
+        }
+        const KeyedRecording recording = keyFrames(frames, options);
+        const std::string what = "carrier " + std::to_string(c.level) + " at " +
+                                 std::to_string(c.offset) + ", " + std::to_string(c.snrDb) + " dB";
+        for (const HeardFrame& heard : decodeSamples(recording.samples, options.sampleRate)) {
+            std::size_t i = 0;
+            while (i < frames.size() && std::abs(heard.seconds - recording.frameSeconds[i]) > 0.1) {
+                ++i;
+            }
+            ASSERT_LT(i, frames.size()) << what << ": a frame at " << heard.seconds << " s";
+            ASSERT_EQ(heard.text.size(), frames[i].size()) << what;
+            for (std::size_t k = 0; k < heard.text.size(); ++k) {
+                if (heard.text[k] != '?') {
+                    EXPECT_EQ(heard.text[k], frames[i][k])
+                        << what << ": " << heard.text << " for " << frames[i];
+                }
+            }
+        }
+    }
 }
 
 TEST(CwDecoderTest, TakesDamagedSamplesAsSilence) {
