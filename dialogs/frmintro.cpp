@@ -41,6 +41,7 @@ frmIntro::frmIntro(int closeIntervalMs, QWidget* parent)
     tmrclose = new QTimer(this);
     tmrclose->setObjectName(QStringLiteral("tmrclose"));
     tmrclose->setInterval(closeIntervalMs);
+    tmrclose->setTimerType(Qt::PreciseTimer);
     connect(tmrclose, &QTimer::timeout, this, &frmIntro::tmrclose_Timer);
     tmrclose->start();
 
