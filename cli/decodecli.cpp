@@ -1,5 +1,6 @@
 #include "decodecli.h"
 
+#include "commandline.h"
 #include "linereader.h"
 #include "outputsink.h"
 
@@ -134,21 +135,20 @@ void decodeStream(std::istream& in, FrameWriter& writer) {
 /// status to end with.
 std::optional<int> parseOptions(const QStringList& arguments, Options& options, std::ostream& out,
                                 std::ostream& err) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Dekodiert CW-Telemetriezeilen von LUSAT-OSCAR 19, ein Telemetrieblock je Zeile,\n"
-        "aus jeder DATEI oder von der Standardeingabe (auch bei DATEI \"-\").\n"
-        "Die Eingabe ist Text in Windows-1252. Jede Zeile wird zu einer Tabellenzeile\n"
-        "(zehn Felder, getrennt durch \";\") oder mit --text zum zehnzeiligen Ergebnistext.\n"
-        "Die Standardausgabe ist UTF-8; eine Datei mit -o wird Byte für Byte so\n"
-        "geschrieben wie vom Desktop-Programm (Windows-1252, CR LF).\n"
-        "\n"
-        "Rückgabewert: 0 alle Zeilen dekodiert, 1 eine leere Zeile wurde gemeldet,\n"
-        "2 Bedienfehler oder eine Datei konnte nicht gelesen oder geschrieben werden."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Zeigt diese Hilfe."));
-    const QCommandLineOption version({QStringLiteral("V"), QStringLiteral("version")},
-                                     QStringLiteral("Zeigt die Version."));
+    CommandLine commandLine(
+        "orvinta-decode",
+        QStringLiteral(
+            "Dekodiert CW-Telemetriezeilen von LUSAT-OSCAR 19, ein Telemetrieblock je Zeile,\n"
+            "aus jeder DATEI oder von der Standardeingabe (auch bei DATEI \"-\").\n"
+            "Die Eingabe ist Text in Windows-1252. Jede Zeile wird zu einer Tabellenzeile\n"
+            "(zehn Felder, getrennt durch \";\") oder mit --text zum zehnzeiligen Ergebnistext.\n"
+            "Die Standardausgabe ist UTF-8; eine Datei mit -o wird Byte für Byte so\n"
+            "geschrieben wie vom Desktop-Programm (Windows-1252, CR LF).\n"
+            "\n"
+            "Rückgabewert: 0 alle Zeilen dekodiert, 1 eine leere Zeile wurde gemeldet,\n"
+            "2 Bedienfehler oder eine Datei konnte nicht gelesen oder geschrieben werden."),
+        out, err);
+    QCommandLineParser& parser = commandLine.parser;
     const QCommandLineOption header(QStringLiteral("header"),
                                     QStringLiteral("Schreibt zuerst die Kopfzeile der Tabelle "
                                                    "(mit --append nur in eine leere Datei)."));
@@ -162,40 +162,27 @@ std::optional<int> parseOptions(const QStringList& arguments, Options& options, 
     const QCommandLineOption append(
         QStringLiteral("append"),
         QStringLiteral("Verlängert die DATEI von -o, statt sie zu ersetzen."));
-    parser.addOptions({help, version, header, text, output, append});
+    parser.addOptions({header, text, output, append});
     parser.addPositionalArgument(QStringLiteral("DATEI"),
                                  QStringLiteral("Zu dekodierende Telemetriezeilen."),
                                  QStringLiteral("[DATEI...]"));
 
-    const auto usageError = [&](const QString& message) {
-        err << "orvinta-decode: " << message.toStdString()
-            << "\n'orvinta-decode --help' zeigt die Hilfe.\n";
-        return std::optional<int>(kExitFailure);
-    };
-    if (!parser.parse(arguments)) {
-        return usageError(parser.errorText());
-    }
-    if (parser.isSet(help)) {
-        out << parser.helpText().toStdString();
-        return kExitOk;
-    }
-    if (parser.isSet(version)) {
-        out << "orvinta-decode " << QCoreApplication::applicationVersion().toStdString() << '\n';
-        return kExitOk;
-    }
+    if (const std::optional<int> status = commandLine.parse(arguments))
+        return status;
     options.header = parser.isSet(header);
     options.text = parser.isSet(text);
     options.append = parser.isSet(append);
     options.outputPath = parser.value(output);
     options.inputs = parser.positionalArguments();
     if (options.header && options.text) {
-        return usageError(QStringLiteral("--header gehört zu Tabellenzeilen, nicht zu --text"));
+        return commandLine.usageError(
+            QStringLiteral("--header gehört zu Tabellenzeilen, nicht zu --text"));
     }
     if (options.append && options.outputPath.isEmpty()) {
-        return usageError(QStringLiteral("--append braucht -o DATEI"));
+        return commandLine.usageError(QStringLiteral("--append braucht -o DATEI"));
     }
     if (parser.isSet(output) && options.outputPath.isEmpty()) {
-        return usageError(QStringLiteral("-o braucht einen Dateinamen"));
+        return commandLine.usageError(QStringLiteral("-o braucht einen Dateinamen"));
     }
     if (options.inputs.isEmpty()) {
         options.inputs.append(kStandardInput);

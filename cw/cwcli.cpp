@@ -3,6 +3,8 @@
 #include "audiofile.h"
 #include "cwdecoder.h"
 
+#include "cli/commandline.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
@@ -103,20 +105,19 @@ bool decodeFile(const Options& options, const QString& input, std::ostream& out,
 /// status to end with.
 std::optional<int> parseOptions(const QStringList& arguments, Options& options, std::ostream& out,
                                 std::ostream& err) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Hört die CW-Bake von LUSAT-OSCAR 19 in Tonaufnahmen ab (WAV, FLAC, Ogg Vorbis;\n"
-        "mono oder stereo, 8 bis 192 kHz) und schreibt jeden gehörten Block als\n"
-        "Telemetriezeile, bereit für orvinta-decode. Den Ton (200-3000 Hz), seine\n"
-        "Drift und das Tempo (8-30 WpM) findet das Programm selbst. Nicht lesbare\n"
-        "Zeichen werden zu \"?\".\n"
-        "\n"
-        "Rückgabewert: 0 alle Dateien gelesen, 2 Bedienfehler oder eine Datei konnte\n"
-        "nicht gelesen werden."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Zeigt diese Hilfe."));
-    const QCommandLineOption version({QStringLiteral("V"), QStringLiteral("version")},
-                                     QStringLiteral("Zeigt die Version."));
+    CommandLine commandLine(
+        "orvinta-cw",
+        QStringLiteral(
+            "Hört die CW-Bake von LUSAT-OSCAR 19 in Tonaufnahmen ab (WAV, FLAC, Ogg Vorbis;\n"
+            "mono oder stereo, 8 bis 192 kHz) und schreibt jeden gehörten Block als\n"
+            "Telemetriezeile, bereit für orvinta-decode. Den Ton (200-3000 Hz), seine\n"
+            "Drift und das Tempo (8-30 WpM) findet das Programm selbst. Nicht lesbare\n"
+            "Zeichen werden zu \"?\".\n"
+            "\n"
+            "Rückgabewert: 0 alle Dateien gelesen, 2 Bedienfehler oder eine Datei konnte\n"
+            "nicht gelesen werden."),
+        out, err);
+    QCommandLineParser& parser = commandLine.parser;
     const QCommandLineOption text(
         QStringLiteral("text"),
         QStringLiteral("Schreibt vor jede Zeile die Zeit in Sekunden ab Dateianfang, bei "
@@ -125,32 +126,18 @@ std::optional<int> parseOptions(const QStringList& arguments, Options& options, 
         QStringLiteral("verbose"),
         QStringLiteral("Meldet je Block Tonfrequenz, Tempo und geschätzten Rauschabstand "
                        "auf der Standardfehlerausgabe."));
-    parser.addOptions({help, version, text, verbose});
+    parser.addOptions({text, verbose});
     parser.addPositionalArgument(QStringLiteral("DATEI"),
                                  QStringLiteral("Tonaufnahme (WAV, FLAC, Ogg Vorbis)."),
                                  QStringLiteral("DATEI..."));
 
-    const auto usageError = [&](const QString& message) {
-        err << "orvinta-cw: " << message.toStdString()
-            << "\n'orvinta-cw --help' zeigt die Hilfe.\n";
-        return std::optional<int>(kCwExitFailure);
-    };
-    if (!parser.parse(arguments)) {
-        return usageError(parser.errorText());
-    }
-    if (parser.isSet(help)) {
-        out << parser.helpText().toStdString();
-        return kCwExitOk;
-    }
-    if (parser.isSet(version)) {
-        out << "orvinta-cw " << QCoreApplication::applicationVersion().toStdString() << '\n';
-        return kCwExitOk;
-    }
+    if (const std::optional<int> status = commandLine.parse(arguments))
+        return status;
     options.text = parser.isSet(text);
     options.verbose = parser.isSet(verbose);
     options.inputs = parser.positionalArguments();
     if (options.inputs.isEmpty()) {
-        return usageError(QStringLiteral("keine Tonaufnahme angegeben"));
+        return commandLine.usageError(QStringLiteral("keine Tonaufnahme angegeben"));
     }
     return std::nullopt;
 }

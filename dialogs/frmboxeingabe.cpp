@@ -64,10 +64,7 @@ frmBoxEingabe::frmBoxEingabe(QLineEdit* txtEingabe, QWidget* parent)
     cmdAbbrechen =
         makeButton(this, "cmdAbbrechen", QStringLiteral("Abbrechen"), {4680, 600, 972, 372}, font);
 
-    const std::array<QWidget*, 11> tabOrder{txt1, txt2, txt3, txt4,  txt5,        txt6,
-                                            txt7, txt8, txt9, cmdOK, cmdAbbrechen};
-    for (std::size_t i = 1; i < tabOrder.size(); ++i)
-        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    setTabChain({txt1, txt2, txt3, txt4, txt5, txt6, txt7, txt8, txt9, cmdOK, cmdAbbrechen});
     txt1->setFocus();
 
     connect(cmdOK, &QPushButton::clicked, this, &frmBoxEingabe::cmdOK_Click);

@@ -79,10 +79,7 @@ void frmOpen::createControls() {
     cmdAbbruch =
         makeButton(client, "cmdAbbruch", QStringLiteral("&Abbruch"), {3240, 3120, 1215, 375}, font);
 
-    setTabOrder(cmdAbbruch, cmdOK);
-    setTabOrder(cmdOK, Datei);
-    setTabOrder(Datei, Dir);
-    setTabOrder(Dir, Laufwerk);
+    setTabChain({cmdAbbruch, cmdOK, Datei, Dir, Laufwerk});
     cmdAbbruch->setFocus();
 }
 

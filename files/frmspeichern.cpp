@@ -51,10 +51,7 @@ frmSpeichern::frmSpeichern(ValueSource values, QWidget* parent)
     cmdAbbruch =
         makeButton(this, "cmdAbbruch", QStringLiteral("&Abbrechen"), {2760, 2160, 972, 372}, font);
 
-    setTabOrder(optalteTabelle, optNeueTabelle);
-    setTabOrder(optNeueTabelle, txtDateiname);
-    setTabOrder(txtDateiname, cmdSpeichern);
-    setTabOrder(cmdSpeichern, cmdAbbruch);
+    setTabChain({optalteTabelle, optNeueTabelle, txtDateiname, cmdSpeichern, cmdAbbruch});
     optalteTabelle->setFocus();
 
     connect(cmdSpeichern, &QPushButton::clicked, this, &frmSpeichern::cmdSpeichern_Click);

@@ -31,6 +31,15 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     return button;
 }
 
+void setTabChain(std::initializer_list<QWidget*> widgets) {
+    QWidget* previous = nullptr;
+    for (QWidget* widget : widgets) {
+        if (previous != nullptr)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
 void fixClientSize(QWidget* window, int widthTwips, int heightTwips) {
     window->setFixedSize(twipsSize(widthTwips, heightTwips));
 }

@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QString>
 
+#include <initializer_list>
+
 class QLabel;
 class QPushButton;
 class QWidget;
@@ -18,6 +20,9 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const 
 /// or cancel button.
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
                         const QRect& twips, const QFont& font);
+
+/// Sets the order in which Tab visits `widgets`, first to last.
+void setTabChain(std::initializer_list<QWidget*> widgets);
 
 /// Gives `window` the client size `widthTwips` x `heightTwips` and keeps it there.
 void fixClientSize(QWidget* window, int widthTwips, int heightTwips);

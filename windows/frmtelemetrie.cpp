@@ -125,9 +125,7 @@ void frmTelemetrie::createControls() {
     cmdEnd =
         makeButton(client, "cmdEnd", QStringLiteral("B&eenden"), {4440, 3120, 1452, 372}, bold);
 
-    setTabOrder(txtEingabe, cmdOK);
-    setTabOrder(cmdOK, cmdAusgabe);
-    setTabOrder(cmdAusgabe, cmdEnd);
+    setTabChain({txtEingabe, cmdOK, cmdAusgabe, cmdEnd});
     txtEingabe->setFocus();
 
     connect(cmdOK, &QPushButton::clicked, this, &frmTelemetrie::cmdOK_Click);

@@ -2,6 +2,7 @@
 
 #include "dialogs/groupline.h"
 #include "support/fakeplatform.h"
+#include "support/keys.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -171,14 +172,7 @@ TEST_F(GroupDialog, AbbrechenKeepsTheBoxesAndTheInputLine) {
 TEST_F(GroupDialog, EnterAndEscapePressNoButton) {
     type(kSampleGroups);
     const QString before = txtEingabe.text();
-    for (QWidget* target :
-         {static_cast<QWidget*>(dialog->txt9), static_cast<QWidget*>(dialog->cmdOK),
-          static_cast<QWidget*>(dialog->cmdAbbrechen)}) {
-        target->setFocus();
-        QTest::keyClick(target, Qt::Key_Return);
-        QTest::keyClick(target, Qt::Key_Enter);
-        QTest::keyClick(target, Qt::Key_Escape);
-    }
+    test::pressEnterAndEscapeOn({dialog->txt9, dialog->cmdOK, dialog->cmdAbbrechen});
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(txtEingabe.text(), before);
     EXPECT_EQ(boxTexts(), kSampleGroups);

@@ -2,6 +2,7 @@
 #include "dialogs/frminfo.h"
 #include "dialogs/frmintro.h"
 #include "dialogs/frmlo19.h"
+#include "support/keys.h"
 #include "support/qtprinters.h"
 #include "windows/frmtelemetrie.h"
 #include "windows/modal.h"
@@ -94,9 +95,7 @@ TEST(InfoWindows, EscapeAndEnterLeaveTheWindowOpen) {
     for (QWidget* window : {static_cast<QWidget*>(main.info()), static_cast<QWidget*>(main.lo19()),
                             static_cast<QWidget*>(main.about())}) {
         window->show();
-        okButton(window)->setFocus();
-        QTest::keyClick(okButton(window), Qt::Key_Escape);
-        QTest::keyClick(okButton(window), Qt::Key_Return);
+        test::pressEnterAndEscapeOn({okButton(window)});
         EXPECT_TRUE(window->isVisible()) << window->objectName().toStdString();
         window->hide();
     }

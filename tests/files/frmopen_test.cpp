@@ -4,6 +4,7 @@
 #include "files/filemessages.h"
 #include "filetestsupport.h"
 #include "support/fakeplatform.h"
+#include "support/keys.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -272,14 +273,7 @@ TEST_F(OpenDialog, AbbruchHidesAndLoadsNothing) {
 
 TEST_F(OpenDialog, EnterAndEscapePressNoButton) {
     clickFile(QStringLiteral("frame.tlm"));
-    for (QWidget* target :
-         {static_cast<QWidget*>(dialog->cmdOK), static_cast<QWidget*>(dialog->cmdAbbruch),
-          static_cast<QWidget*>(dialog->Datei)}) {
-        target->setFocus();
-        QTest::keyClick(target, Qt::Key_Return);
-        QTest::keyClick(target, Qt::Key_Enter);
-        QTest::keyClick(target, Qt::Key_Escape);
-    }
+    test::pressEnterAndEscapeOn({dialog->cmdOK, dialog->cmdAbbruch, dialog->Datei});
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(txtEingabe.text(), kPreset);
 }

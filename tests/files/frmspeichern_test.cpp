@@ -3,6 +3,7 @@
 #include "decoder/decoder.h"
 #include "filetestsupport.h"
 #include "support/fakeplatform.h"
+#include "support/keys.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -167,14 +168,7 @@ TEST_F(TableExport, AFailedWriteIsReportedAndTheDialogStaysOpenForAnotherName) {
 }
 
 TEST_F(TableExport, EnterAndEscapePressNoButton) {
-    for (QWidget* target :
-         {static_cast<QWidget*>(dialog->txtDateiname), static_cast<QWidget*>(dialog->cmdSpeichern),
-          static_cast<QWidget*>(dialog->cmdAbbruch)}) {
-        target->setFocus();
-        QTest::keyClick(target, Qt::Key_Return);
-        QTest::keyClick(target, Qt::Key_Enter);
-        QTest::keyClick(target, Qt::Key_Escape);
-    }
+    test::pressEnterAndEscapeOn({dialog->txtDateiname, dialog->cmdSpeichern, dialog->cmdAbbruch});
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(entries(), QStringList());
 }

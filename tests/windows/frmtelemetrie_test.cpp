@@ -6,6 +6,7 @@
 #include "dialogs/frmintro.h"
 #include "dialogs/frmlo19.h"
 #include "support/fakeplatform.h"
+#include "support/keys.h"
 #include "support/outputvalues.h"
 #include "windows/frmausgabe.h"
 #include "windows/twips.h"
@@ -213,13 +214,7 @@ TEST_F(MainWindowTest, AusgabeLeerenOnAHiddenWindowKeepsItHidden) {
 
 TEST_F(MainWindowTest, EnterAndEscapePressNoButton) {
     window->txtEingabe->setText(kSampleFrame);
-    for (QWidget* target :
-         {static_cast<QWidget*>(window->txtEingabe), static_cast<QWidget*>(window->cmdOK)}) {
-        target->setFocus();
-        QTest::keyClick(target, Qt::Key_Return);
-        QTest::keyClick(target, Qt::Key_Enter);
-        QTest::keyClick(target, Qt::Key_Escape);
-    }
+    test::pressEnterAndEscapeOn({window->txtEingabe, window->cmdOK});
     EXPECT_EQ(values(), QStringList(10, QString()));
     EXPECT_TRUE(window->isVisible());
 }
