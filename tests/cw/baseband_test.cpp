@@ -1,6 +1,7 @@
 #include "cw/baseband.h"
 
 #include "keyedsignal.h"
+#include "tests/support/testnames.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +52,8 @@ TEST_P(ToneTrackerTest, FindsTheKeyedTone) {
     EXPECT_GT(checked, 40);
 }
 
-INSTANTIATE_TEST_SUITE_P(Tones, ToneTrackerTest, ::testing::Values(210.0, 777.7, 1500.0, 2990.0));
+INSTANTIATE_TEST_SUITE_P(Tones, ToneTrackerTest, ::testing::Values(210.0, 777.7, 1500.0, 2990.0),
+                         test::PrintedName());
 
 TEST(ToneTrackerTest, FollowsDrift) {
     SignalOptions options;

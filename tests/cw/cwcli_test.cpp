@@ -1,6 +1,7 @@
 #include "cw/cwcli.h"
 
 #include "keyedsignal.h"
+#include "tests/support/testnames.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,6 +73,10 @@ struct FileCase {
     const char* name;
 };
 
+void PrintTo(const FileCase& c, std::ostream* os) {
+    *os << c.name << ' ' << c.rate << " Hz " << c.channels << " ch";
+}
+
 class CwCliFileTest : public CwCliTest, public ::testing::WithParamInterface<FileCase> {};
 
 TEST_P(CwCliFileTest, DecodesTheRecording) {
@@ -92,7 +97,8 @@ INSTANTIATE_TEST_SUITE_P(RatesAndFormats, CwCliFileTest,
                                            FileCase{48000, AudioFormat::Wav16, 2, "g.wav"},
                                            FileCase{48000, AudioFormat::Vorbis, 2, "h.ogg"},
                                            FileCase{96000, AudioFormat::Flac, 1, "i.flac"},
-                                           FileCase{192000, AudioFormat::Wav16, 1, "j.wav"}));
+                                           FileCase{192000, AudioFormat::Wav16, 1, "j.wav"}),
+                         test::PrintedName());
 
 TEST_F(CwCliTest, WritesOneLinePerFrameOfEveryFile) {
     const QString first =

@@ -1,6 +1,7 @@
 #include "cw/cwdecoder.h"
 
 #include "keyedsignal.h"
+#include "tests/support/testnames.h"
 
 #include <gtest/gtest.h>
 
@@ -46,6 +47,10 @@ struct SpeedToneCase {
     double toneHz;
 };
 
+void PrintTo(const SpeedToneCase& c, std::ostream* os) {
+    *os << c.wpm << " WpM " << c.toneHz << " Hz";
+}
+
 class SpeedAndToneTest : public ::testing::TestWithParam<SpeedToneCase> {};
 
 TEST_P(SpeedAndToneTest, ReadsFramesExactly) {
@@ -67,7 +72,8 @@ TEST_P(SpeedAndToneTest, ReadsFramesExactly) {
 INSTANTIATE_TEST_SUITE_P(Keyings, SpeedAndToneTest,
                          ::testing::Values(SpeedToneCase{8.0, 700.0}, SpeedToneCase{12.0, 250.0},
                                            SpeedToneCase{20.0, 1500.0}, SpeedToneCase{25.0, 2950.0},
-                                           SpeedToneCase{30.0, 1000.0}));
+                                           SpeedToneCase{30.0, 1000.0}),
+                         test::PrintedName());
 
 TEST(CwDecoderTest, FollowsDrift) {
     // 600 Hz in all, at up to 5 Hz/s, rising and falling.

@@ -1,4 +1,5 @@
 #include "cw/filters.h"
+#include "tests/support/testnames.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,10 @@ struct LowpassCase {
     double rate;
 };
 
+void PrintTo(const LowpassCase& c, std::ostream* os) {
+    *os << "pass " << c.pass << " stop " << c.stop << " rate " << c.rate;
+}
+
 class LowpassTest : public ::testing::TestWithParam<LowpassCase> {};
 
 TEST_P(LowpassTest, PassesTheBandAndStopsTheRest) {
@@ -45,7 +50,8 @@ TEST_P(LowpassTest, PassesTheBandAndStopsTheRest) {
 INSTANTIATE_TEST_SUITE_P(Designs, LowpassTest,
                          ::testing::Values(LowpassCase{3300.0, 4700.0, 48000.0},
                                            LowpassCase{3300.0, 4700.0, 192000.0},
-                                           LowpassCase{120.0, 280.0, 8000.0}));
+                                           LowpassCase{120.0, 280.0, 8000.0}),
+                         test::PrintedName());
 
 TEST(FirDecimatorTest, KeepsEveryFactorthOutputWhateverTheBlocks) {
     std::vector<float> input(1000);

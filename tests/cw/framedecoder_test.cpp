@@ -1,6 +1,7 @@
 #include "cw/framedecoder.h"
 
 #include "cw/morse.h"
+#include "tests/support/testnames.h"
 
 #include <gtest/gtest.h>
 
@@ -67,7 +68,8 @@ TEST_P(LogBesselTest, MatchesTheLibrary) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Arguments, LogBesselTest,
-                         ::testing::Values(0.0, 1e-3, 0.5, 2.0, 9.9, 14.99, 15.0, 30.0, 200.0));
+                         ::testing::Values(0.0, 1e-3, 0.5, 2.0, 9.9, 14.99, 15.0, 30.0, 200.0),
+                         test::PrintedName());
 
 TEST(LogBesselTest, StaysFiniteForHugeArguments) {
     EXPECT_NEAR(logBesselI0(1e6), 1e6 - 0.5 * std::log(2.0 * 3.14159265358979 * 1e6), 1e-3);
@@ -78,6 +80,10 @@ struct ReadCase {
     double amplitude; ///< per sample, against noise of unit power
     double startOffset;
 };
+
+void PrintTo(const ReadCase& c, std::ostream* os) {
+    *os << "unit " << c.unitSamples << " amplitude " << c.amplitude << " offset " << c.startOffset;
+}
 
 class ReadFrameTest : public ::testing::TestWithParam<ReadCase> {};
 
@@ -98,7 +104,8 @@ TEST_P(ReadFrameTest, ReadsAFrameAtKnownTiming) {
 
 INSTANTIATE_TEST_SUITE_P(Timings, ReadFrameTest,
                          ::testing::Values(ReadCase{16.0, 1.2, 0.0}, ReadCase{24.3, 1.0, 2.0},
-                                           ReadCase{40.0, 0.8, -2.0}, ReadCase{60.0, 0.7, 1.0}));
+                                           ReadCase{40.0, 0.8, -2.0}, ReadCase{60.0, 0.7, 1.0}),
+                         test::PrintedName());
 
 TEST(ReadFrameTest, GivesUnheardCharactersAsQuestionMarks) {
     // The second group ("ABA") loses its signal: it comes out as "???"; no character

@@ -1,4 +1,5 @@
 #include "cw/morse.h"
+#include "tests/support/testnames.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,10 @@ struct CodeCase {
     const char* code;
 };
 
+void PrintTo(const CodeCase& c, std::ostream* os) {
+    *os << c.character;
+}
+
 class MorseCodeTest : public ::testing::TestWithParam<CodeCase> {};
 
 TEST_P(MorseCodeTest, KnowsTheCode) {
@@ -37,7 +42,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CodeCase{'H', "...."}, CodeCase{'I', ".."}, CodeCase{'O', "---"},
                       CodeCase{'V', "...-"}, CodeCase{'B', "-..."}, CodeCase{'D', "-.."},
                       CodeCase{'N', "-."}, CodeCase{'0', "-----"}, CodeCase{'4', "....-"},
-                      CodeCase{'6', "-...."}, CodeCase{'9', "----."}, CodeCase{'e', "."}));
+                      CodeCase{'6', "-...."}, CodeCase{'9', "----."}, CodeCase{'e', "."}),
+    test::PrintedName());
 
 TEST(MorseTest, UnknownCharactersHaveNoCode) {
     EXPECT_TRUE(morseCode('?').empty());
@@ -52,6 +58,10 @@ struct KeyingCase {
     std::vector<int> dashes;
     int length;
 };
+
+void PrintTo(const KeyingCase& c, std::ostream* os) {
+    *os << c.character;
+}
 
 class CharacterKeyingTest : public ::testing::TestWithParam<KeyingCase> {};
 
@@ -70,7 +80,8 @@ INSTANTIATE_TEST_SUITE_P(
         KeyingCase{'A', {0, 2, 3, 4}, {0}, {2}, 5}, KeyingCase{'N', {0, 1, 2, 4}, {4}, {0}, 5},
         KeyingCase{'5', {0, 2, 4, 6, 8}, {0, 2, 4, 6, 8}, {}, 9},
         KeyingCase{
-            '0', {0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18}, {}, {0, 4, 8, 12, 16}, 19}));
+            '0', {0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18}, {}, {0, 4, 8, 12, 16}, 19}),
+    test::PrintedName());
 
 TEST(MorseTest, KeysCharactersThreeAndWordsSevenUnitsApart) {
     EXPECT_EQ(unitsText(keyUnits("EE")), "#___#");

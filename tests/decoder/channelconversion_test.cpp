@@ -1,5 +1,6 @@
 #include "decoder/channelconversion.h"
 #include "decoder/numbertext.h"
+#include "tests/support/testnames.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +33,8 @@ INSTANTIATE_TEST_SUITE_P(SampleFrame, ChannelTextTest,
                                          ChannelCase{3, 124, " 3.7878"},
                                          ChannelCase{4, 184, " 947.282044887781"},
                                          ChannelCase{5, 114, " 7.832"}, ChannelCase{6, 170, " 119"},
-                                         ChannelCase{7, 2, " .3"}, ChannelCase{8, 155, " 8.68"}));
+                                         ChannelCase{7, 2, " .3"}, ChannelCase{8, 155, " 8.68"}),
+                         test::PrintedName());
 
 INSTANTIATE_TEST_SUITE_P(
     Limits, ChannelTextTest,
@@ -46,7 +48,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Zero has the leading blank and no point.
         ChannelCase{5, 136, " 0"}, ChannelCase{5, 135, " .356"}, ChannelCase{5, 999, "-307.228"},
         ChannelCase{8, 1, " .056"}, ChannelCase{2, 0, " 0"}, ChannelCase{6, 999, " 699.3"},
-        ChannelCase{7, 999, " 149.85"}));
+        ChannelCase{7, 999, " 149.85"}),
+    test::PrintedName());
 
 TEST(ChannelText, ChannelOneAtZeroHasNoValue) {
     EXPECT_EQ(channelText(1, 0), "FEHLER");
@@ -75,7 +78,8 @@ INSTANTIATE_TEST_SUITE_P(Layout, DoubleTextTest,
                                          NumberCase{1234567.5, " 1234567.5"},
                                          NumberCase{1.0 / 3.0, " .333333333333333"},
                                          NumberCase{2.0 / 3.0, " .666666666666667"},
-                                         NumberCase{123456789012345678.0, " 123456789012346000"}));
+                                         NumberCase{123456789012345678.0, " 123456789012346000"}),
+                         test::PrintedName());
 
 TEST(NumberText, SinglePrecisionRoundsToSevenDigits) {
     EXPECT_EQ(numberText(1.0F / 3.0F), " .3333333");

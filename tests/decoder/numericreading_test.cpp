@@ -1,4 +1,5 @@
 #include "decoder/numericreading.h"
+#include "tests/support/testnames.h"
 
 #include <gtest/gtest.h>
 
@@ -33,13 +34,15 @@ INSTANTIATE_TEST_SUITE_P(
                     ReadingCase{"--4", 0}, ReadingCase{".5", 0.5}, ReadingCase{"1.5.3", 1.5},
                     ReadingCase{"1,5", 1}, ReadingCase{"12.", 12}, ReadingCase{".", 0},
                     ReadingCase{"1E3", 1000}, ReadingCase{"1e-2", 0.01}, ReadingCase{"2D2", 200},
-                    ReadingCase{"1E", 1}, ReadingCase{"1E+", 1}, ReadingCase{"6O", 6}));
+                    ReadingCase{"1E", 1}, ReadingCase{"1E+", 1}, ReadingCase{"6O", 6}),
+    test::PrintedName());
 
 INSTANTIATE_TEST_SUITE_P(Radix, NumericReadingTest,
                          testing::Values(ReadingCase{"&HFF", 255}, ReadingCase{"&hff", 255},
                                          ReadingCase{"&H1G", 1}, ReadingCase{"&O17", 15},
                                          ReadingCase{"&o78", 7}, ReadingCase{"&H", 0},
-                                         ReadingCase{"&X1", 0}, ReadingCase{"& H A", 10}));
+                                         ReadingCase{"&X1", 0}, ReadingCase{"& H A", 10}),
+                         test::PrintedName());
 
 TEST(NumericReading, IgnoresTheLocale) {
     if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {

@@ -1,4 +1,5 @@
 #include "files/fileextensions.h"
+#include "tests/support/testnames.h"
 
 #include <QString>
 
@@ -44,7 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
                     NameCase{"dir/x.tlm", "dir/x.tlm"}, NameCase{"tlm", "tlm.tlm"},
                     // Shorter than four characters: always extended.
                     NameCase{"a", "a.tlm"}, NameCase{"lm", "lm.tlm"}, NameCase{"tlm.", "tlm..tlm"},
-                    NameCase{"Messung", "Messung.tlm"}, NameCase{"grüße.tlm", "grüße.tlm"}));
+                    NameCase{"Messung", "Messung.tlm"}, NameCase{"grüße.tlm", "grüße.tlm"}),
+    test::PrintedName());
 
 class TextFileName : public testing::TestWithParam<NameCase> {};
 
@@ -59,7 +61,8 @@ INSTANTIATE_TEST_SUITE_P(
                     NameCase{"table.Txt", "table.Txt.txt"}, NameCase{"table.tXT", "table.tXT.txt"},
                     NameCase{"table.TxT", "table.TxT.txt"}, NameCase{"table.tlm", "table.tlm.txt"},
                     NameCase{".txt", ".txt"}, NameCase{"txt", "txt.txt"}, NameCase{"a", "a.txt"},
-                    NameCase{"/tmp/x.TXT", "/tmp/x.TXT"}, NameCase{"x.txt/", "x.txt/.txt"}));
+                    NameCase{"/tmp/x.TXT", "/tmp/x.TXT"}, NameCase{"x.txt/", "x.txt/.txt"}),
+    test::PrintedName());
 
 /// A path and whether the open dialog loads it.
 struct LoadCase {
@@ -86,7 +89,8 @@ INSTANTIATE_TEST_SUITE_P(
                     LoadCase{"/data/frame.tLM", false}, LoadCase{"/data/frame.Txt", false},
                     LoadCase{"/data/frame.tXT", false}, LoadCase{"/data/frame", false},
                     LoadCase{"/data/frame.tlm.bak", false}, LoadCase{"/data/frametlm", false},
-                    LoadCase{"tlm", false}, LoadCase{"", false}));
+                    LoadCase{"tlm", false}, LoadCase{"", false}),
+    test::PrintedName());
 
 TEST(EndingTables, HoldTheEndingsInTheOrderTested) {
     EXPECT_EQ(kLoadEndings, (std::array<std::string_view, 4>{".TLM", ".tlm", ".txt", ".TXT"}));

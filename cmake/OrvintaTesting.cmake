@@ -1,0 +1,22 @@
+# Registers the GoogleTest suites of the project with CTest.
+include(GoogleTest)
+
+# Every GoogleTest executable is registered through this function, so that every test
+# carries the name GoogleTest gives it. NO_PRETTY_VALUES keeps CMake from replacing the
+# names of parameterized tests by printed parameter values, which for a struct are raw
+# bytes that differ from run to run; the suites give their cases readable names instead.
+#
+#   orvinta_add_gtests(target [OFFSCREEN] [DISCOVERY_TIMEOUT seconds])
+#
+# OFFSCREEN runs the tests on Qt's offscreen platform even under a plain `ctest`.
+function(orvinta_add_gtests target)
+    cmake_parse_arguments(ARG "OFFSCREEN" "DISCOVERY_TIMEOUT" "" ${ARGN})
+    set(options NO_PRETTY_VALUES)
+    if(ARG_DISCOVERY_TIMEOUT)
+        list(APPEND options DISCOVERY_TIMEOUT ${ARG_DISCOVERY_TIMEOUT})
+    endif()
+    if(ARG_OFFSCREEN)
+        list(APPEND options PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    endif()
+    gtest_discover_tests(${target} ${options})
+endfunction()
