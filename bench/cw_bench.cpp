@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Figures for orvinta-cw: character error rate against signal-to-noise ratio on generated
 // recordings (with drift and fading, and with drift alone), and the decoding speed on a
 // 48 kHz recording. Prints tables; the whole run takes about five minutes with --threads 2.

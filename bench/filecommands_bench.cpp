@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed of the file commands on large tables: loading, saving, starting a new table over
 // an existing one, and extending tables of growing size (which must not grow with them).
 #include "decoder/decoder.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds with sanitizers and for fuzzing. Included before the first target is defined,
 # so that every library, program and test is compiled the same way.
 

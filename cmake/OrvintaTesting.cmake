@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Registers the GoogleTest suites of the project with CTest.
 include(GoogleTest)
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // How the group-wise input dialog builds the telemetry line: the prefix, then each of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Paths for the open dialog's drive and directory lists. On this platform the drives are

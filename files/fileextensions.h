@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The file name endings of the file commands. An ending is compared exactly, letter case

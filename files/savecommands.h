@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The two save commands of the main window's "&Datei" menu. Each checks that there is

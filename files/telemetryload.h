@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What "&Okay" of the open dialog does with the chosen file, without any window: check

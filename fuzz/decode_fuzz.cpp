@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decodes an arbitrary line and checks what every decoding must give: the 34-character
 // frame window, a one-digit block, "OK" or "FALSE", and for each channel either
 // "FEHLER" or a number text, in agreement with the error flags and raw values.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes through the command-line decoder's line reader, in pieces of
 // varying size, and checks the lines against the reading rules: a line ends at LF, a
 // CR just before the LF is dropped, a last line without LF counts, and only a line's

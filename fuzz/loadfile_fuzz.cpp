@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loads arbitrary bytes as a telemetry file, the way "&Okay" of the open dialog does, and
 // checks what loading promises: the file is never changed; a refused file yields no
 // text and a message that names it; a loaded file yields its content as Windows-1252

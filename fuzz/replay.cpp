@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a fuzz target's checks on stored inputs: each argument is a file, or a folder
 // whose files are all run. The test suite uses this to replay every target's corpus,
 // so the seed inputs and each input that once made a target fail stay regression tests

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws Orvinta's pictures and writes them next to this script.
 
 Everything is drawn here from simple shapes, and the PNG and GIF files are

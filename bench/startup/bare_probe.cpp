@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A bare Qt main window built the same way, as the yardstick for the program's start-up.
 // With "--label" the window shows one line of text, so that it loads a font as every
 // window with text must.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop program's start-up up to the first paint of its main window.
 #include "probe.h"
 #include "windows/fonts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts the program and a bare Qt window alternately and prints the median time from
 // process start to the first paint of the main window, and the resident memory then.
 

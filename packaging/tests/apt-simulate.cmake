@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Asks apt, without changing the system, whether the package would install here: its
 # name, version and every dependency must be satisfiable from Debian's packages.
 #   cmake -DDEB_DIR=... -P apt-simulate.cmake

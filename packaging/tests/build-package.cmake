@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the Debian package afresh in DEB_DIR.
 #   cmake -DCPACK=... -DCONFIG=.../CPackConfig.cmake -DDEB_DIR=... -P build-package.cmake
 file(REMOVE_RECURSE "${DEB_DIR}")

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks a man page: groff formats it without a warning, and when PROGRAM is given, the
 # page describes every option that the program's --help lists.
 #   cmake -DGROFF=... -DPAGE=<page.1> [-DPROGRAM=...] -P check-man-page.cmake

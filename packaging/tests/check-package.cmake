@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Unpacks the Debian package with dpkg-deb and checks it: its control fields, the files
 # it installs, and that the unpacked orvinta-decode decodes the sample frame.
 #   cmake -DDEB_DIR=... -DVERSION=... -DEXPECT_GUI=ON|OFF -DEXPECT_ICON=ON|OFF

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cw/morse.h"
 #include "tests/support/testnames.h"
 

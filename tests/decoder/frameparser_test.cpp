@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "decoder/frameparser.h"
 #include "decoder/windows1252case.h"
 

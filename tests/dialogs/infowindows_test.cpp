@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/frmabout.h"
 #include "dialogs/frminfo.h"
 #include "dialogs/frmintro.h"

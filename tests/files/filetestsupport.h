@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Helpers for the tests of the file commands: a scratch folder, file contents, and ways to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file commands and the group-wise input as the operator reaches them: through the
 // main window's menus.
 #include "dialogs/frmboxeingabe.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <QColor>
 #include <QFile>
 #include <QImage>

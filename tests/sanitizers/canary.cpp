@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Commits one deliberate fault, named by the argument. The sanitizer build must stop
 // each of them with a report: that shows the sanitizers, LeakSanitizer included, are
 // compiled in and switched on by the test environment, and that the leak suppressions

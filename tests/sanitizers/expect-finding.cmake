@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a program that must be stopped by a sanitizer: it has to end with a non-zero
 # status and print the expected report.
 #   cmake -DPROGRAM=... -DARGUMENT=... -DREPORT=<regex> -P expect-finding.cmake

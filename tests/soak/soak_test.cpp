@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives the desktop program through thousands of mixed commands, as a long session at the
 // radio would, and checks that nothing is lost and memory does not creep up.
 

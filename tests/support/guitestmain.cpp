@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test main for suites that need widgets: one QApplication for the whole run.
 #include <QApplication>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves a picture of each window of the program into a folder, for the documentation.
 // Run it through scripts/screenshots, which starts it on a virtual X display.
 
