@@ -2,8 +2,8 @@
 #include "frmabout.h"
 
 #include "resources/pictures.h"
-#include "windows/controls.h"
-#include "windows/fonts.h"
+#include "windowkit/controls.h"
+#include "windowkit/fonts.h"
 
 #include <QLabel>
 #include <QPixmap>

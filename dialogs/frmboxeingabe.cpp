@@ -2,8 +2,8 @@
 #include "frmboxeingabe.h"
 
 #include "groupline.h"
-#include "windows/controls.h"
-#include "windows/twips.h"
+#include "windowkit/controls.h"
+#include "windowkit/twips.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frminfo.h"
 
-#include "windows/controls.h"
-#include "windows/fonts.h"
+#include "windowkit/controls.h"
+#include "windowkit/fonts.h"
 
 #include <QLabel>
 #include <QPushButton>

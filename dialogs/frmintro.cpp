@@ -2,9 +2,9 @@
 #include "frmintro.h"
 
 #include "resources/pictures.h"
-#include "windows/controls.h"
-#include "windows/fonts.h"
-#include "windows/twips.h"
+#include "windowkit/controls.h"
+#include "windowkit/fonts.h"
+#include "windowkit/twips.h"
 
 #include <QEvent>
 #include <QGuiApplication>

@@ -5,9 +5,9 @@
 #include "browsepaths.h"
 #include "filemessages.h"
 #include "telemetryload.h"
-#include "windows/controls.h"
-#include "windows/platformservices.h"
-#include "windows/twips.h"
+#include "windowkit/controls.h"
+#include "windowkit/platformservices.h"
+#include "windowkit/twips.h"
 
 #include <QDir>
 #include <QLineEdit>

@@ -3,9 +3,9 @@
 
 #include "filemessages.h"
 #include "filesaving.h"
-#include "windows/controls.h"
-#include "windows/platformservices.h"
-#include "windows/twips.h"
+#include "windowkit/controls.h"
+#include "windowkit/platformservices.h"
+#include "windowkit/twips.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -3,7 +3,7 @@
 
 #include "filemessages.h"
 #include "filesaving.h"
-#include "windows/platformservices.h"
+#include "windowkit/platformservices.h"
 
 #include <QLineEdit>
 

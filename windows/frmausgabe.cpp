@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmausgabe.h"
 
-#include "controls.h"
 #include "decoder/decoder.h"
 #include "files/windows1252.h"
-#include "fonts.h"
+#include "windowkit/controls.h"
+#include "windowkit/fonts.h"
 
 #include <QLabel>
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmtelemetrie.h"
 
-#include "controls.h"
 #include "decoder/decoder.h"
 #include "dialogs/frmabout.h"
 #include "dialogs/frmboxeingabe.h"
@@ -12,11 +11,12 @@
 #include "files/frmspeichern.h"
 #include "files/savecommands.h"
 #include "files/windows1252.h"
-#include "fonts.h"
 #include "frmausgabe.h"
-#include "modal.h"
-#include "platformservices.h"
-#include "twips.h"
+#include "windowkit/controls.h"
+#include "windowkit/fonts.h"
+#include "windowkit/modal.h"
+#include "windowkit/platformservices.h"
+#include "windowkit/twips.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "fonts.h"
 #include "frmtelemetrie.h"
+#include "windowkit/fonts.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop program's start-up up to the first paint of its main window.
 #include "probe.h"
-#include "windows/fonts.h"
+#include "windowkit/fonts.h"
 #include "windows/frmtelemetrie.h"
 
 #include <QApplication>

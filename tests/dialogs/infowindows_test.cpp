@@ -5,8 +5,8 @@
 #include "dialogs/frmlo19.h"
 #include "support/keys.h"
 #include "support/qtprinters.h"
+#include "windowkit/modal.h"
 #include "windows/frmtelemetrie.h"
-#include "windows/modal.h"
 
 #include <QApplication>
 #include <QFontInfo>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "qtprinters.h"
-#include "windows/platformservices.h"
+#include "windowkit/platformservices.h"
 
 #include <QString>
 #include <QStringList>

@@ -3,7 +3,7 @@
 
 #include "decoder/decoder.h"
 #include "support/qtprinters.h"
-#include "windows/twips.h"
+#include "windowkit/twips.h"
 
 #include <QLabel>
 #include <QRegularExpression>

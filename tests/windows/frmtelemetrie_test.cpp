@@ -9,8 +9,8 @@
 #include "support/fakeplatform.h"
 #include "support/keys.h"
 #include "support/outputvalues.h"
+#include "windowkit/twips.h"
 #include "windows/frmausgabe.h"
-#include "windows/twips.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -9,7 +9,7 @@
 #include "dialogs/frmlo19.h"
 #include "files/frmopen.h"
 #include "files/frmspeichern.h"
-#include "windows/fonts.h"
+#include "windowkit/fonts.h"
 #include "windows/frmausgabe.h"
 #include "windows/frmtelemetrie.h"
 
