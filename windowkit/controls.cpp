@@ -4,6 +4,7 @@
 #include "resources/pictures.h"
 #include "twips.h"
 
+#include <QEvent>
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
@@ -41,8 +42,40 @@ void setTabChain(std::initializer_list<QWidget*> widgets) {
     }
 }
 
+namespace {
+
+/// Puts the locked size back after every resize the program did not make.
+class SizeLock : public QObject {
+public:
+    SizeLock(QWidget* window, QSize size)
+        : QObject(window)
+        , m_size(size) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize) {
+            auto* window = static_cast<QWidget*>(watched);
+            constexpr Qt::WindowStates kNotSizable =
+                Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+            // The resize below causes one more notification, which finds the size right.
+            if (window->size() != m_size && (window->windowState() & kNotSizable) == 0)
+                window->resize(m_size);
+        }
+        return false;
+    }
+
+private:
+    QSize m_size;
+};
+
+} // namespace
+
+void lockSize(QWidget* window, QSize pixels) {
+    window->setFixedSize(pixels);
+    window->installEventFilter(new SizeLock(window, pixels));
+}
+
 void fixClientSize(QWidget* window, int widthTwips, int heightTwips) {
-    window->setFixedSize(twipsSize(widthTwips, heightTwips));
+    lockSize(window, twipsSize(widthTwips, heightTwips));
 }
 
 Qt::WindowFlags fixedDialogFlags() {

@@ -3,6 +3,7 @@
 
 #include <QFont>
 #include <QRect>
+#include <QSize>
 #include <QString>
 
 #include <initializer_list>
@@ -27,6 +28,12 @@ void setTabChain(std::initializer_list<QWidget*> widgets);
 
 /// Gives `window` the client size `widthTwips` x `heightTwips` and keeps it there.
 void fixClientSize(QWidget* window, int widthTwips, int heightTwips);
+
+/// Gives `window` the size `pixels` and keeps it there: the window manager is asked to
+/// refuse resizing, and a resize that happens anyway (a window manager that ignores the
+/// request, a tool that sets the geometry) is undone at once. A minimised, maximised or
+/// full-screen window is left alone; it comes back at this size when restored.
+void lockSize(QWidget* window, QSize pixels);
 
 /// Window flags of the dialogs and information windows: a title bar with a close box,
 /// no minimise or maximise button, not sizable.

@@ -20,10 +20,13 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShortcut>
+#include <QWindow>
 
 #include <limits>
 
@@ -55,9 +58,10 @@ frmTelemetrie::frmTelemetrie(int introIntervalMs, QWidget* parent)
     setProgramIcon(this);
     createControls();
     createMenus();
+    createMenuKeys();
     // The designed client area lies below the menu bar; the window keeps this size.
     const QSize client = twipsSize(6156, 3648);
-    setFixedSize(client.width(), client.height() + menuBar()->sizeHint().height());
+    lockSize(this, QSize(client.width(), client.height() + menuBar()->sizeHint().height()));
 }
 
 frmTelemetrie::~frmTelemetrie() = default;
@@ -178,6 +182,47 @@ void frmTelemetrie::createMenus() {
     mnuIntro = addItem(mnuHilfe, "mnuIntro", QStringLiteral("Intro &zeigen"),
                        &frmTelemetrie::mnuIntro_Click);
     mnulo19 = addItem(mnuHilfe, "mnulo19", QStringLiteral("LO-19"), &frmTelemetrie::mnulo19_Click);
+}
+
+namespace {
+
+/// "&Berechnen" and the menu "&Bearbeiten" share the access key B. Alt+B is the key the
+/// operator presses after every frame, so in this window it belongs to the button alone;
+/// the menu is reached by pressing and releasing Alt, then B, or through F10.
+bool isComputeKey(const QKeyEvent* key) {
+    return key->key() == Qt::Key_B && key->modifiers() == Qt::AltModifier;
+}
+
+} // namespace
+
+void frmTelemetrie::createMenuKeys() {
+    // F10 opens the first menu, as in other desktop programs; the arrow keys go on from there.
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this,
+            [this] { menuBar()->setActiveAction(mnuDatei->menuAction()); });
+}
+
+bool frmTelemetrie::event(QEvent* event) {
+    // Claiming Alt+B before the shortcuts are matched keeps the menu bar's shortcut for
+    // "&Bearbeiten" from making it ambiguous. The key press itself then goes to the
+    // platform window, where eventFilter takes it before the input line could type a "b".
+    if (event->type() == QEvent::ShortcutOverride && isComputeKey(static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    if (event->type() == QEvent::Show && windowHandle() != nullptr)
+        windowHandle()->installEventFilter(this);
+    return QMainWindow::event(event);
+}
+
+bool frmTelemetrie::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == windowHandle() && event->type() == QEvent::KeyPress &&
+        isComputeKey(static_cast<QKeyEvent*>(event))) {
+        if (cmdOK->isEnabled())
+            cmdOK->animateClick();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmTelemetrie::Form_Load() {

@@ -95,11 +95,14 @@ public slots:
     void mnulo19_Click();
 
 protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void createControls();
     void createMenus();
+    void createMenuKeys();
     void endProgram();
 
     WindowSlot<frmAusgabe> m_ausgabe;

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmtelemetrie.h"
-#include "windowkit/fonts.h"
+#include "windowkit/application.h"
 
 #include <QApplication>
 
@@ -10,7 +10,7 @@ int main(int argc, char* argv[]) {
     // The program ends through its exit commands or by closing the main window, not when
     // the last other window closes.
     QApplication::setQuitOnLastWindowClosed(false);
-    orvinta::useProgramFont();
+    orvinta::prepareApplication();
 
     orvinta::frmTelemetrie window;
     window.Form_Load();

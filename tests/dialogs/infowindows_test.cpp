@@ -3,6 +3,7 @@
 #include "dialogs/frminfo.h"
 #include "dialogs/frmintro.h"
 #include "dialogs/frmlo19.h"
+#include "support/eventually.h"
 #include "support/keys.h"
 #include "support/qtprinters.h"
 #include "windowkit/modal.h"
@@ -38,7 +39,7 @@ TEST(ShowModal, ReturnsWhenTheWindowIsClosedAndDiscarded) {
     QPointer<frmlo19> guard(window);
     QTimer::singleShot(0, window, &QWidget::close);
     showModal(window);
-    QTRY_VERIFY(guard.isNull());
+    EXPECT_TRUE(test::eventually([&] { return guard.isNull(); }));
 }
 
 TEST(Splash, HidesItselfAfterItsIntervalAndStopsItsTimer) {
@@ -87,7 +88,7 @@ TEST(InfoWindows, ClosingThroughTheFrameDiscardsTheWindow) {
     QPointer<frmInfo> first = main.info();
     first->show();
     first->close();
-    QTRY_VERIFY(first.isNull());
+    EXPECT_TRUE(test::eventually([&] { return first.isNull(); }));
     EXPECT_NE(main.info(), nullptr);
 }
 

@@ -6,6 +6,7 @@
 #include "files/frmopen.h"
 #include "files/frmspeichern.h"
 #include "filetestsupport.h"
+#include "support/eventually.h"
 #include "support/fakeplatform.h"
 #include "support/outputvalues.h"
 #include "windows/frmausgabe.h"
@@ -158,7 +159,7 @@ TEST_F(FileMenu, DialogsClosedThroughTheirFrameComeBackAsNew) {
         QPointer<QWidget> guard(dialog);
         dialog->show();
         dialog->close();
-        QTRY_VERIFY(guard.isNull());
+        EXPECT_TRUE(test::eventually([&] { return guard.isNull(); }));
     }
     EXPECT_TRUE(window->openDialog()->Dateipfad.isEmpty());
     EXPECT_EQ(window->speichern()->txtDateiname->text(), QStringLiteral("Telemetrie00"));

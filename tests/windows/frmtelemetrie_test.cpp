@@ -6,6 +6,7 @@
 #include "dialogs/frminfo.h"
 #include "dialogs/frmintro.h"
 #include "dialogs/frmlo19.h"
+#include "support/eventually.h"
 #include "support/fakeplatform.h"
 #include "support/keys.h"
 #include "support/outputvalues.h"
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QTest>
 #include <QTimer>
 
@@ -152,7 +154,7 @@ TEST_F(MainWindowTest, DecodingAfterTheOutputWindowWasClosedFillsANewHiddenOne) 
     typeAndDecode(kSampleFrame);
     QPointer<frmAusgabe> first = window->ausgabe();
     first->close();
-    QTRY_VERIFY(first.isNull());
+    EXPECT_TRUE(test::eventually([&] { return first.isNull(); }));
     EXPECT_EQ(window->existingAusgabe(), nullptr);
 
     typeAndDecode(kSampleFrame);
@@ -174,7 +176,7 @@ TEST_F(MainWindowTest, TogglingAClosedOutputWindowCreatesAnEmptyOne) {
     typeAndDecode(kSampleFrame);
     QPointer<frmAusgabe> first = window->ausgabe();
     first->close();
-    QTRY_VERIFY(first.isNull());
+    EXPECT_TRUE(test::eventually([&] { return first.isNull(); }));
 
     window->cmdAusgabe->click(); // "an" -> hides a newly created window
     window->cmdAusgabe->click(); // shows it, empty
@@ -220,6 +222,72 @@ TEST_F(MainWindowTest, EnterAndEscapePressNoButton) {
     EXPECT_TRUE(window->isVisible());
 }
 
+/// The main window, active and with the keyboard focus in the input line: keys sent to
+/// its platform window take the path a real key press takes (shortcuts first, then the
+/// focus widget).
+class MainWindowKeysTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        window->txtEingabe->setFocus();
+    }
+
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(window->windowHandle(), key, modifiers);
+    }
+
+    /// Presses Alt and lets it go again without another key.
+    void tapAlt() {
+        QTest::keyPress(window->windowHandle(), Qt::Key_Alt, Qt::AltModifier);
+        QTest::keyRelease(window->windowHandle(), Qt::Key_Alt, Qt::AltModifier);
+    }
+
+    void TearDown() override {
+        if (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+    }
+};
+
+TEST_F(MainWindowKeysTest, AltBComputesEveryTimeAndOpensNoMenu) {
+    window->txtEingabe->setText(kSampleFrame);
+    for (int i = 0; i < 3; ++i) {
+        window->mnuNeu->trigger();
+        press(Qt::Key_B, Qt::AltModifier);
+        EXPECT_TRUE(test::eventually([&] { return values()[0] == QStringLiteral("6"); }))
+            << "press " << i + 1 << " did not compute";
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "press " << i + 1;
+    }
+    EXPECT_EQ(window->focusWidget(), window->txtEingabe);
+}
+
+TEST_F(MainWindowKeysTest, BearbeitenOpensWithAltReleasedThenB) {
+    tapAlt();
+    press(Qt::Key_B);
+    EXPECT_TRUE(test::eventually([&] {
+        return QApplication::activePopupWidget() == window->mnuBearbeiten;
+    })) << "the menu did not open";
+    EXPECT_EQ(values()[0], QString()) << "the menu key must not compute";
+}
+
+TEST_F(MainWindowKeysTest, F10OpensTheFileMenu) {
+    press(Qt::Key_F10);
+    EXPECT_TRUE(test::eventually([&] {
+        return QApplication::activePopupWidget() == window->mnuDatei;
+    })) << "the menu did not open";
+}
+
+TEST_F(MainWindowKeysTest, OtherAltKeysReachTheirCommands) {
+    press(Qt::Key_A, Qt::AltModifier);
+    EXPECT_TRUE(test::eventually([&] { return window->AusgabeStatus == QStringLiteral("aus"); }))
+        << "Alt+A did not toggle the output window";
+    press(Qt::Key_H, Qt::AltModifier);
+    EXPECT_TRUE(test::eventually([&] {
+        return QApplication::activePopupWidget() == window->mnuHilfe;
+    })) << "the menu did not open";
+}
+
 TEST_F(MainWindowTest, TabVisitsInputComputeToggleEnd) {
     window->txtEingabe->setFocus();
     QStringList visited;
@@ -233,13 +301,34 @@ TEST_F(MainWindowTest, TabVisitsInputComputeToggleEnd) {
     EXPECT_EQ(visited, (QStringList{"txtEingabe", "cmdOK", "cmdAusgabe", "cmdEnd"}));
 }
 
-TEST_F(MainWindowTest, BothWindowsKeepAFixedSize) {
+/// Records the size of every resize a widget goes through.
+class ResizeRecorder : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Resize)
+            sizes << static_cast<QResizeEvent*>(event)->size();
+        return false;
+    }
+    QList<QSize> sizes;
+};
+
+TEST_F(MainWindowTest, BothWindowsTakeBackTheirSizeAfterAnOutsideResize) {
     for (QWidget* w :
          {static_cast<QWidget*>(window.get()), static_cast<QWidget*>(window->ausgabe())}) {
-        EXPECT_EQ(w->minimumSize(), w->maximumSize()) << w->objectName().toStdString();
-        const QSize before = w->size();
-        w->resize(before * 2);
-        EXPECT_EQ(w->size(), before);
+        SCOPED_TRACE(w->objectName().toStdString());
+        EXPECT_EQ(w->minimumSize(), w->maximumSize()) << "the window manager is asked first";
+        const QSize designed = w->size();
+        ResizeRecorder recorder;
+        w->installEventFilter(&recorder);
+        // The platform window resized past the constraints, as a window manager that
+        // ignores them or `xdotool windowsize` does.
+        for (const QSize outside : {designed * 2, designed / 2, QSize(designed.width(), 40)}) {
+            w->windowHandle()->resize(outside);
+            EXPECT_TRUE(test::eventually([&] { return recorder.sizes.contains(outside); }))
+                << "the outside resize never reached the window";
+            EXPECT_TRUE(test::eventually([&] { return w->size() == designed; }));
+            recorder.sizes.clear();
+        }
     }
 }
 

@@ -9,7 +9,7 @@
 #include "dialogs/frmlo19.h"
 #include "files/frmopen.h"
 #include "files/frmspeichern.h"
-#include "windowkit/fonts.h"
+#include "windowkit/application.h"
 #include "windows/frmausgabe.h"
 #include "windows/frmtelemetrie.h"
 
@@ -39,7 +39,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     // The program's own dialog font, as the desktop program sets it.
-    orvinta::useProgramFont();
+    orvinta::prepareApplication();
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() != 2) {
         QTextStream(stderr) << "usage: orvinta-screenshots FOLDER\n";
