@@ -39,16 +39,12 @@ frmBoxEingabe::frmBoxEingabe(QLineEdit* txtEingabe, QWidget* parent)
 
     const QFont font = this->font();
     lblText = makeLabel(this, "lblText", QStringLiteral("Eingabe:"), {120, 120, 4452, 1092}, font);
-    lbl1 = makeLabel(this, "lbl1", QStringLiteral("E LUSAT HI HI"),
-                     {120, kBoxTop, 1212, kBoxHeight}, font);
-    lbl1->setFrameStyle(QFrame::Box | QFrame::Plain);
-    lbl1->setLineWidth(1);
+    lbl1 = makeFramedLabel(this, "lbl1", QStringLiteral("E LUSAT HI HI"),
+                           {120, kBoxTop, 1212, kBoxHeight}, font, Qt::white);
     lbl1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    lbl1->setAutoFillBackground(true);
-    QPalette white = lbl1->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    white.setColor(QPalette::WindowText, Qt::black);
-    lbl1->setPalette(white);
+    QPalette black = lbl1->palette();
+    black.setColor(QPalette::WindowText, Qt::black);
+    lbl1->setPalette(black);
 
     // Each box overlaps its left neighbour by 12 twips; txt2 to txt9 start 480 apart.
     txt1 = makeBox(this, "txt1", 1320, 372);

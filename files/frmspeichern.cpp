@@ -52,8 +52,10 @@ frmSpeichern::frmSpeichern(ValueSource values, QWidget* parent)
     cmdAbbruch =
         makeButton(this, "cmdAbbruch", QStringLiteral("&Abbrechen"), {2760, 2160, 972, 372}, font);
 
+    // The option group is one tab stop, entered at the chosen option: Qt takes the other
+    // option out of the tab chain once the chosen one has the focus.
     setTabChain({optalteTabelle, optNeueTabelle, txtDateiname, cmdSpeichern, cmdAbbruch});
-    optalteTabelle->setFocus();
+    optNeueTabelle->setFocus();
 
     connect(cmdSpeichern, &QPushButton::clicked, this, &frmSpeichern::cmdSpeichern_Click);
     connect(cmdAbbruch, &QPushButton::clicked, this, &frmSpeichern::cmdAbbruch_Click);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "controls.h"
 
+#include "framedlabel.h"
 #include "resources/pictures.h"
 #include "twips.h"
 
@@ -11,14 +12,34 @@
 
 namespace orvinta {
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& twips,
-                  const QFont& font) {
-    auto* label = new QLabel(text, parent);
+namespace {
+
+void placeLabel(QLabel* label, const char* name, const QString& text, const QRect& twips,
+                const QFont& font) {
     label->setObjectName(QString::fromLatin1(name));
+    label->setText(text);
     label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
     label->setFont(font);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setTextFormat(Qt::PlainText);
+}
+
+} // namespace
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& twips,
+                  const QFont& font) {
+    auto* label = new QLabel(parent);
+    placeLabel(label, name, text, twips, font);
+    return label;
+}
+
+QLabel* makeFramedLabel(QWidget* parent, const char* name, const QString& text, const QRect& twips,
+                        const QFont& font, const QColor& background) {
+    auto* label = new FramedLabel(parent);
+    placeLabel(label, name, text, twips, font);
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::Window, background);
+    label->setPalette(colours);
     return label;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QRect>
 #include <QSize>
@@ -17,6 +18,10 @@ namespace orvinta {
 /// A label placed at `twips` (left, top, width, height in twips) of `parent`.
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& twips,
                   const QFont& font);
+
+/// A label in a single-line box with an opaque background of the colour `background`.
+QLabel* makeFramedLabel(QWidget* parent, const char* name, const QString& text, const QRect& twips,
+                        const QFont& font, const QColor& background);
 
 /// A push button that Enter and Esc never press: no button of the program is a default
 /// or cancel button.

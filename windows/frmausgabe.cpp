@@ -92,15 +92,9 @@ frmAusgabe::frmAusgabe(QWidget* parent)
 QLabel* frmAusgabe::addValueBox(const char* name, int top, int left, int width,
                                 bool whiteBackground) {
     QLabel* box =
-        makeLabel(this, name, QString(), {left, top, width, kBoxHeight}, sansFont(kPoints));
-    box->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    box->setLineWidth(1);
+        makeFramedLabel(this, name, QString(), {left, top, width, kBoxHeight}, sansFont(kPoints),
+                        whiteBackground ? QColor(Qt::white) : palette().color(QPalette::Base));
     box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    box->setAutoFillBackground(true);
-    QPalette colours = box->palette();
-    colours.setColor(QPalette::Window,
-                     whiteBackground ? QColor(Qt::white) : palette().color(QPalette::Base));
-    box->setPalette(colours);
     return box;
 }
 

@@ -2,6 +2,7 @@
 #include "dialogs/frmboxeingabe.h"
 
 #include "dialogs/groupline.h"
+#include "support/bordercheck.h"
 #include "support/fakeplatform.h"
 #include "support/keys.h"
 
@@ -118,22 +119,21 @@ TEST_F(GroupDialog, HasItsCaptionsTabOrderAndNoDefaultButton) {
     EXPECT_EQ(boxTexts(), QStringList(9, QString()));
     EXPECT_EQ(dialog->focusWidget(), dialog->txt1);
 
-    QStringList visited;
-    QWidget* current = dialog->txt1;
-    for (int i = 0; i < 12; ++i) {
-        visited << current->objectName();
-        current = current->nextInFocusChain();
-        while (current->focusPolicy() == Qt::NoFocus || !current->isVisible())
-            current = current->nextInFocusChain();
-    }
-    EXPECT_EQ(visited, (QStringList{"txt1", "txt2", "txt3", "txt4", "txt5", "txt6", "txt7", "txt8",
-                                    "txt9", "cmdOK", "cmdAbbrechen", "txt1"}));
+    ASSERT_TRUE(test::activate(dialog.get()));
+    EXPECT_EQ(test::focusAfterEachPress(dialog.get(), 11),
+              (QStringList{"txt2", "txt3", "txt4", "txt5", "txt6", "txt7", "txt8", "txt9", "cmdOK",
+                           "cmdAbbrechen", "txt1"}));
 
     // Each box overlaps its left neighbour; the boxes take any length.
     const auto boxes = dialog->boxes();
     for (std::size_t i = 1; i < boxes.size(); ++i)
         EXPECT_LT(boxes[i]->x(), boxes[i - 1]->geometry().right() + 1) << i;
     EXPECT_GT(dialog->txt1->maxLength(), 1000);
+}
+
+TEST_F(GroupDialog, ThePrefixBoxShowsItsBorderOnAllFourSidesAtEveryScale) {
+    for (const qreal scale : {1.0, 1.25, 1.5, 1.75, 2.0})
+        EXPECT_EQ(test::sidesWithoutBorder(dialog->lbl1, scale), QStringList()) << scale;
 }
 
 TEST_F(GroupDialog, OkWritesTheLineEmptiesTheBoxesAndHides) {

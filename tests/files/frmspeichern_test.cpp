@@ -66,20 +66,25 @@ TEST_F(TableExport, HasItsTextsPresetsAndTabOrder) {
     EXPECT_EQ(dialog->cmdAbbruch->text(), QStringLiteral("&Abbrechen"));
     EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
 
-    QStringList visited;
-    QWidget* current = dialog->optalteTabelle;
-    for (int i = 0; i < 5; ++i) {
-        visited << current->objectName();
-        current = current->nextInFocusChain();
-        while (current->focusPolicy() == Qt::NoFocus || !current->isVisible())
-            current = current->nextInFocusChain();
-    }
-    EXPECT_EQ(visited, (QStringList{"optalteTabelle", "optNeueTabelle", "txtDateiname",
-                                    "cmdSpeichern", "cmdAbbruch"}));
-
     // Choosing one option clears the other.
     dialog->optalteTabelle->click();
     EXPECT_FALSE(dialog->optNeueTabelle->isChecked());
+}
+
+TEST_F(TableExport, TheOptionGroupIsOneTabStopEnteredAtTheChosenOption) {
+    ASSERT_TRUE(test::activate(dialog.get()));
+    EXPECT_EQ(QApplication::focusWidget(), dialog->optNeueTabelle);
+    EXPECT_EQ(test::focusAfterEachPress(dialog.get(), 5),
+              (QStringList{"txtDateiname", "cmdSpeichern", "cmdAbbruch", "optNeueTabelle",
+                           "txtDateiname"}));
+    // An arrow key chooses the other option; the group is then entered there.
+    EXPECT_EQ(test::focusAfterEachPress(dialog.get(), 1, Qt::Key_Backtab, Qt::ShiftModifier),
+              QStringList{"optNeueTabelle"});
+    EXPECT_EQ(test::focusAfterEachPress(dialog.get(), 1, Qt::Key_Down),
+              QStringList{"optalteTabelle"});
+    EXPECT_TRUE(dialog->optalteTabelle->isChecked());
+    EXPECT_EQ(test::focusAfterEachPress(dialog.get(), 4),
+              (QStringList{"txtDateiname", "cmdSpeichern", "cmdAbbruch", "optalteTabelle"}));
 }
 
 TEST_F(TableExport, TheFirstExportStartsATableAndTheNextExtendsIt) {

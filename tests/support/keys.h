@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QApplication>
+#include <QStringList>
 #include <QTest>
 #include <QWidget>
+#include <QWindow>
 
 #include <initializer_list>
 
@@ -17,6 +20,26 @@ inline void pressEnterAndEscapeOn(std::initializer_list<QWidget*> targets) {
         QTest::keyClick(target, Qt::Key_Enter);
         QTest::keyClick(target, Qt::Key_Escape);
     }
+}
+
+/// Makes `window` the active window, as clicking into it would.
+inline bool activate(QWidget* window) {
+    window->show();
+    QApplication::setActiveWindow(window);
+    return QTest::qWaitForWindowActive(window);
+}
+
+/// Presses `key` `count` times in the active `window`, as the keyboard would deliver it,
+/// and gives the object name of the focus widget after each press.
+inline QStringList focusAfterEachPress(QWidget* window, int count, Qt::Key key = Qt::Key_Tab,
+                                       Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QStringList names;
+    for (int i = 0; i < count; ++i) {
+        QTest::keyClick(window->windowHandle(), key, modifiers);
+        const QWidget* focus = QApplication::focusWidget();
+        names << (focus != nullptr ? focus->objectName() : QStringLiteral("(none)"));
+    }
+    return names;
 }
 
 } // namespace orvinta::test

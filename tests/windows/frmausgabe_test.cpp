@@ -2,6 +2,7 @@
 #include "windows/frmausgabe.h"
 
 #include "decoder/decoder.h"
+#include "support/bordercheck.h"
 #include "support/qtprinters.h"
 #include "windowkit/twips.h"
 
@@ -46,6 +47,17 @@ TEST(OutputWindow, RowsArePlacedEvery480TwipsWithTheBox120AboveItsCaption) {
     EXPECT_EQ(label(window, "lbltext7")->width(), twipsRect(240, 0, 2052, 0).width());
     EXPECT_EQ(label(window, "lblStatus")->geometry(), twipsRect(3840, 480, 852, 372));
     EXPECT_EQ(window.size(), twipsSize(5484, 4920));
+}
+
+TEST(OutputWindow, ValueBoxesShowTheirBorderOnAllFourSidesAtEveryScale) {
+    frmAusgabe window;
+    window.showFrame(sampleFrame());
+    for (const qreal scale : {1.0, 1.25, 1.5, 1.75, 2.0}) {
+        for (QLabel* box : window.findChildren<QLabel*>(QRegularExpression("^lbl(O\\d|Status)$"))) {
+            EXPECT_EQ(test::sidesWithoutBorder(box, scale), QStringList())
+                << box->objectName().toStdString() << " at " << scale;
+        }
+    }
 }
 
 TEST(OutputWindow, UnitsFollowTheEightFormulas) {

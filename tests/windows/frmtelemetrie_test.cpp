@@ -288,17 +288,9 @@ TEST_F(MainWindowKeysTest, OtherAltKeysReachTheirCommands) {
     })) << "the menu did not open";
 }
 
-TEST_F(MainWindowTest, TabVisitsInputComputeToggleEnd) {
-    window->txtEingabe->setFocus();
-    QStringList visited;
-    QWidget* current = window->txtEingabe;
-    for (int i = 0; i < 4; ++i) {
-        visited << current->objectName();
-        current = current->nextInFocusChain();
-        while (current->focusPolicy() == Qt::NoFocus || !current->isVisible())
-            current = current->nextInFocusChain();
-    }
-    EXPECT_EQ(visited, (QStringList{"txtEingabe", "cmdOK", "cmdAusgabe", "cmdEnd"}));
+TEST_F(MainWindowKeysTest, TabVisitsInputComputeToggleEnd) {
+    EXPECT_EQ(test::focusAfterEachPress(window.get(), 4),
+              (QStringList{"cmdOK", "cmdAusgabe", "cmdEnd", "txtEingabe"}));
 }
 
 /// Records the size of every resize a widget goes through.
