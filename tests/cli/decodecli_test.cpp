@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -160,6 +161,32 @@ TEST_F(DecodeCliTest, ReplacingOutputFileKeepsOldContentWhenItCannotBeWritten) {
     EXPECT_NE(missing.err.find("no/such/folder.txt"), std::string::npos) << missing.err;
 }
 
+TEST_F(DecodeCliTest, AnUnreadableFileOutweighsAnEmptyLine) {
+    put(path("log.txt"), std::string(kSample) + "\n\n");
+    const CliRun r = run({path("missing.tlm"), path("log.txt")});
+    EXPECT_EQ(r.status, 2) << "a file that could not be read is the graver failure";
+    EXPECT_EQ(r.out, std::string(kSampleRow) + "\n");
+    EXPECT_NE(r.err.find(path("missing.tlm").toStdString() + ": "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(":2: Fehler 1: Eingabe fehlt"), std::string::npos) << r.err;
+}
+
+TEST_F(DecodeCliTest, TextAppendedToAResultFileIsSeparatedByAnEmptyLine) {
+    put(path("r.txt"), testData("sample-result.txt"));
+    const CliRun r = run({"--text", "--append", "-o", path("r.txt")}, kSample);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(fileContent(path("r.txt")),
+              testData("sample-result.txt") + "\r\n" + testData("sample-result.txt"));
+}
+
+TEST_F(DecodeCliTest, AWriteThatFailsOnAFullDiskIsStatus2) {
+    for (const QStringList& args : {QStringList{"--append", "-o", "/dev/full"},
+                                    QStringList{"--text", "--append", "-o", "/dev/full"}}) {
+        const CliRun r = run(args, kSample);
+        EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
+        EXPECT_NE(r.err.find("/dev/full: "), std::string::npos) << r.err;
+    }
+}
+
 TEST_F(DecodeCliTest, UsageErrors) {
     for (const QStringList& args : {QStringList{"--bogus"}, QStringList{"--append"},
                                     QStringList{"--text", "--header"}, QStringList{"-o"}}) {
@@ -179,6 +206,24 @@ TEST_F(DecodeCliTest, HelpAndVersion) {
     const CliRun version = run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "orvinta-decode 6.1.0\n");
+}
+
+/// Runs the real program through the shell; its exit status.
+int runShell(const std::string& command) {
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(DecodeCliBinary, StandardOutputOnAFullDiskIsStatus2) {
+    QTemporaryDir dir;
+    const std::string errors = dir.filePath("stderr").toStdString();
+    EXPECT_EQ(runShell(std::string("echo '") + kSample + "' | '" + ORVINTA_DECODE_BINARY +
+                       "' >/dev/full 2>'" + errors + "'"),
+              2);
+    EXPECT_EQ(
+        fileContent(QString::fromStdString(errors)).rfind("orvinta-decode: Standardausgabe: ", 0),
+        0U)
+        << fileContent(QString::fromStdString(errors));
 }
 
 TEST(DecodeCliBinary, DecodesThroughAPipe) {

@@ -16,7 +16,7 @@ struct ParseCase {
     const char* name;
     std::string line;
     std::string window;
-    std::array<const char*, 8> groups;
+    std::array<std::string, 8> groups;
     std::array<int, 8> flags;
     float block;
     bool statusOk;
@@ -44,9 +44,16 @@ TEST_P(ParseFrameTest, FillsTheRecord) {
     EXPECT_EQ(ok, c.statusOk);
 }
 
-const std::array<const char*, 8> kSampleGroups{"130", "171", "124", "184",
+const std::array<std::string, 8> kSampleGroups{"130", "171", "124", "184",
                                                "114", "170", "002", "155"};
 const std::array<int, 8> kNoFlags{};
+const std::array<int, 8> kFirstFlagged{1, 0, 0, 0, 0, 0, 0, 0};
+
+/// The sample's groups after a character `separator` stood before its second group in
+/// place of the blank: channel 1 takes it in, the others stay.
+std::array<std::string, 8> shiftedGroups(const char* separator) {
+    return {std::string("30") + separator, "171", "124", "184", "114", "170", "002", "155"};
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, ParseFrameTest,
@@ -100,6 +107,31 @@ INSTANTIATE_TEST_SUITE_P(
                   {"1X0", "171", "124", "184", "114", "170", "002", "155"},
                   {1, 0, 0, 0, 0, 0, 0, 0},
                   6,
+                  false},
+        // Every cut number, each letter against its digit; 4 and 6 have no letter.
+        ParseCase{"EveryCutNumber",
+                  "E LUSAT HI HI 6O AUV 4E6 BDN TAT NDB 6E4 VUA TTT",
+                  "6O AUV 4E6 BDN TAT NDB 6E4 VUA TTT",
+                  {"123", "456", "789", "010", "987", "654", "321", "000"},
+                  kNoFlags,
+                  6,
+                  true},
+        // Only the blank separates groups: another character before a group is part of the
+        // group to its left, like a surplus character.
+        ParseCase{"TabBeforeAGroup", "E LUSAT HI HI 6O AVT\tABA AU4 AD4 AA4 ABT TTU AEE",
+                  " A VT\t ABA AU4 AD4 AA4 ABT TTU AEE", shiftedGroups("\t"), kFirstFlagged, 0,
+                  false},
+        ParseCase{"CarriageReturnBeforeAGroup", "E LUSAT HI HI 6O AVT\rABA AU4 AD4 AA4 ABT TTU AEE",
+                  " A VT\r ABA AU4 AD4 AA4 ABT TTU AEE", shiftedGroups("\r"), kFirstFlagged, 0,
+                  false},
+        ParseCase{"LineFeedBeforeAGroup", "E LUSAT HI HI 6O AVT\nABA AU4 AD4 AA4 ABT TTU AEE",
+                  " A VT\n ABA AU4 AD4 AA4 ABT TTU AEE", shiftedGroups("\n"), kFirstFlagged, 0,
+                  false},
+        // A Windows-1252 letter above 0x7F is upper-cased like any other ("\xE4" to "\xC4").
+        ParseCase{"HighByteBeforeAGroup",
+                  "E LUSAT HI HI 6O AVT\xE4"
+                  "ABA AU4 AD4 AA4 ABT TTU AEE",
+                  " A VT\xC4 ABA AU4 AD4 AA4 ABT TTU AEE", shiftedGroups("\xC4"), kFirstFlagged, 0,
                   false},
         ParseCase{"DigitsTypedAsDigits", "6O 130 171 124 184 114 170 002 155",
                   "6O 130 171 124 184 114 170 002 155", kSampleGroups, kNoFlags, 6, true},

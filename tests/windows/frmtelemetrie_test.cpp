@@ -185,13 +185,17 @@ TEST_F(MainWindowTest, TogglingAClosedOutputWindowCreatesAnEmptyOne) {
     EXPECT_EQ(values(), QStringList(10, QString()));
 }
 
-TEST_F(MainWindowTest, EingabeLeerenRestoresThePrefixAndTakesTheFocus) {
+TEST_F(MainWindowTest, EingabeLeerenRestoresThePrefixAndLeavesTheOutputAsItIs) {
+    typeAndDecode(kSampleFrame);
+    const QStringList decoded = values();
     for (const QString& content : {QString(), kSampleFrame, QStringLiteral("xyz")}) {
         window->txtEingabe->setText(content);
         window->cmdOK->setFocus();
         window->mnuEingabe->trigger();
         EXPECT_EQ(window->txtEingabe->text(), QStringLiteral("E LUSAT HI HI "));
         EXPECT_EQ(window->focusWidget(), window->txtEingabe);
+        EXPECT_EQ(values(), decoded);
+        EXPECT_TRUE(window->ausgabe()->isVisible());
     }
 }
 
