@@ -11,6 +11,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace orvinta::history {
@@ -70,8 +71,9 @@ std::pair<double, double> valueSpan(Unit unit, const HistoryTable& table, const 
     if (low > high)
         return {0.0, 1.0};
     const double margin =
-        high > low ? (high - low) * kValueMargin : std::max(1.0, high * kValueMargin);
-    return {low - margin, high + margin};
+        high > low ? (high - low) * kValueMargin : std::max(1.0, std::abs(high) * kValueMargin);
+    // Values that are never negative keep the axis from reaching below zero.
+    return {low >= 0.0 ? std::max(0.0, low - margin) : low - margin, high + margin};
 }
 
 QCategoryAxis* makeXAxis(const HistoryTable& table, Range range, int columns) {
