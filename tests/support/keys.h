@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QAbstractButton>
 #include <QTest>
 #include <QWidget>
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace orvinta::test {
@@ -17,6 +19,20 @@ inline void pressEnterAndEscapeOn(std::initializer_list<QWidget*> targets) {
         QTest::keyClick(target, Qt::Key_Enter);
         QTest::keyClick(target, Qt::Key_Escape);
     }
+}
+
+/// Presses Alt+`key` on `window`, as the operator presses an access key. A button shows
+/// itself pressed for a moment before it clicks; this returns once it has clicked, or
+/// false when it does not within `timeoutMs`.
+inline bool pressAccessKey(QWidget* window, Qt::Key key, int timeoutMs = 5000) {
+    QTest::keyClick(window, key, Qt::AltModifier);
+    const QList<QAbstractButton*> buttons = window->findChildren<QAbstractButton*>();
+    return QTest::qWaitFor(
+        [&] {
+            return std::none_of(buttons.begin(), buttons.end(),
+                                [](const QAbstractButton* button) { return button->isDown(); });
+        },
+        timeoutMs);
 }
 
 } // namespace orvinta::test
