@@ -51,6 +51,8 @@ constexpr int kChartWidth = 5100;
 constexpr int kChartHeight = 3060;
 constexpr int kStatisticsTop = kChartsTop + 2 * kChartHeight + 120;
 constexpr int kStatisticsRowHeight = 264;
+/// The table's frame above and below its rows.
+constexpr int kStatisticsFrame = 60;
 
 /// How many rows a message names before it only counts the rest.
 constexpr int kNamedProblems = 10;
@@ -63,10 +65,6 @@ const QStringList kStatisticsHeader{QStringLiteral("Kanal"),   QStringLiteral("W
                                     QStringLiteral("FEHLER"),  QStringLiteral("Minimum"),
                                     QStringLiteral("Maximum"), QStringLiteral("Mittel")};
 constexpr std::array<int, 6> kStatisticsWidths{3000, 1200, 1200, 1560, 1560, 1560};
-
-QString fromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QPixmap colourMark(std::size_t channel) {
     QPixmap mark(kColourMark, kColourMark);
@@ -194,13 +192,13 @@ void frmVerlauf::createStatistics() {
     grdStatistik->horizontalHeader()->setStretchLastSection(true);
     for (std::size_t c = 0; c < kStatisticsWidths.size(); ++c)
         grdStatistik->setColumnWidth(static_cast<int>(c), twipsToPixels(kStatisticsWidths[c]));
-    const int height = (static_cast<int>(history::kChannelCount) + 1) * kStatisticsRowHeight + 60;
+    const int height =
+        (static_cast<int>(history::kChannelCount) + 1) * kStatisticsRowHeight + kStatisticsFrame;
     grdStatistik->setGeometry(twipsRect(kChartsLeft, kStatisticsTop, 2 * kChartWidth, height));
     for (std::size_t k = 0; k < history::kChannelCount; ++k) {
-        auto* caption =
-            new QTableWidgetItem(QIcon(colourMark(k)), channelCaption(k) + QStringLiteral(" (") +
-                                                           fromUtf8(unitSymbol(kChannels[k].unit)) +
-                                                           QStringLiteral(")"));
+        auto* caption = new QTableWidgetItem(
+            QIcon(colourMark(k)),
+            QStringLiteral("%1 (%2)").arg(channelCaption(k), unitCaption(kChannels[k].unit)));
         grdStatistik->setItem(static_cast<int>(k), 0, caption);
         for (int c = 1; c < grdStatistik->columnCount(); ++c) {
             auto* item = new QTableWidgetItem;

@@ -153,6 +153,10 @@ QColor channelColour(std::size_t channel) {
     return kColours[channel];
 }
 
+QString unitCaption(Unit unit) {
+    return fromUtf8(unitSymbol(unit));
+}
+
 QString channelCaption(std::size_t channel) {
     return QStringLiteral("%1 %2").arg(channel + 1).arg(fromUtf8(kChannels[channel].name));
 }

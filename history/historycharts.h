@@ -47,4 +47,7 @@ QColor channelColour(std::size_t channel);
 /// "1 +5 V reguliert": the channel's number (1 to 8) and name.
 QString channelCaption(std::size_t channel);
 
+/// The unit's symbol as the charts write it: "V", "°C", "mW", "mA".
+QString unitCaption(Unit unit);
+
 } // namespace orvinta::history
