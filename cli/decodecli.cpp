@@ -4,18 +4,23 @@
 #include "commandline.h"
 #include "linereader.h"
 #include "outputsink.h"
+#include "timedline.h"
 
 #include "decoder/decoder.h"
 #include "files/resultformats.h"
+#include "files/windows1252.h"
+#include "timestamps/isotime.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <istream>
 #include <ostream>
 
@@ -28,12 +33,13 @@ const QString kStandardInput = QStringLiteral("-");
 struct Options {
     bool header = false;
     bool text = false;
+    bool time = false;
     bool append = false;
     QString outputPath;
     QStringList inputs;
 };
 
-/// Turns every line into output and reports empty lines.
+/// Turns every line into output and reports empty lines and bad times.
 class FrameWriter {
 public:
     FrameWriter(const Options& options, OutputSink& sink, std::ostream& err)
@@ -42,26 +48,57 @@ public:
         , err_(err)
         , separateFirstFrame_(sink.hadContent()) {
         if (options.header && !options.text && !sink.hadContent()) {
-            sink.writeLine(tableHeader());
+            sink.writeLine(options.time ? timedTableHeader() : std::string(tableHeader()));
         }
     }
 
-    void line(const QString& source, std::string_view telemetry, long long lineNumber) {
-        const std::optional<DecodedFrame> frame = decode(telemetry, record_);
+    void line(const QString& source, const SplitLine& split, long long lineNumber) {
+        // A timed line goes through the decoder like the plain line it holds, so that
+        // the lines after it decode alike with or without times.
+        const std::optional<DecodedFrame> frame = decode(split.telemetry, record_);
+        std::string time;
+        if (split.timed && !readTime(source, split.time, lineNumber, &time)) {
+            return;
+        }
         if (!frame) {
-            err_ << source.toStdString() << ':' << lineNumber << ": " << kEmptyInputMessage << '\n';
-            reported_ = true;
+            report(source, lineNumber, kEmptyInputMessage);
             return;
         }
         const DisplayTexts texts = displayTexts(*frame);
         if (!options_.text) {
             row_.clear();
-            appendTableRow(row_, texts);
+            if (options_.time) {
+                appendTimedTableRow(row_, time, texts);
+            } else {
+                appendTableRow(row_, texts);
+            }
             sink_.writeLine(row_);
             return;
         }
+        writeText(time, texts);
+    }
+
+    bool reported() const { return reported_; }
+
+private:
+    /// The time of a timed line as the time column writes it; a bad time is reported.
+    bool readTime(const QString& source, std::string_view text, long long lineNumber,
+                  std::string* time) {
+        const TimeParse parsed = parseIsoTime(text);
+        if (!parsed) {
+            report(source, lineNumber, describeTimeError(windows1252ToUtf8(text), parsed));
+            return false;
+        }
+        *time = formatIsoTime(*parsed.time);
+        return true;
+    }
+
+    void writeText(std::string_view time, const DisplayTexts& texts) {
         if (framesWritten_ > 0 || separateFirstFrame_) {
             sink_.writeLine({});
+        }
+        if (options_.time) {
+            sink_.writeLine(timeTextLine(time));
         }
         for (const std::string& textLine : resultTextLines(texts)) {
             sink_.writeLine(textLine);
@@ -69,9 +106,11 @@ public:
         ++framesWritten_;
     }
 
-    bool reported() const { return reported_; }
+    void report(const QString& source, long long lineNumber, std::string_view message) {
+        err_ << source.toStdString() << ':' << lineNumber << ": " << message << '\n';
+        reported_ = true;
+    }
 
-private:
     const Options& options_;
     OutputSink& sink_;
     std::ostream& err_;
@@ -87,7 +126,7 @@ template <typename ReadChunk>
 void readLines(const QString& source, ReadChunk&& readChunk, FrameWriter& writer) {
     LineReader reader;
     auto onLine = [&](std::string_view line, long long number) {
-        writer.line(source, line, number);
+        writer.line(source, splitTimedLine(reader.head(), line, reader.length()), number);
     };
     std::array<char, kChunkSize> chunk{};
     for (std::size_t got = readChunk(chunk); got > 0; got = readChunk(chunk)) {
@@ -132,23 +171,44 @@ void decodeStream(std::istream& in, FrameWriter& writer) {
         writer);
 }
 
+/// Why rows of this run cannot extend the table at `path`: its first line has the
+/// other number of columns. Empty when they can, or when the file is missing, empty or
+/// no table at all (a result text).
+std::string appendLayoutClash(const QString& path, bool timed) {
+    constexpr std::streamsize kLookedAt = 4096;
+    constexpr long kUntimedSeparators = kDisplayTextCount - 1;
+    std::ifstream file(QFile::encodeName(path).toStdString(), std::ios::binary);
+    std::string first(static_cast<std::size_t>(kLookedAt), '\0');
+    file.get(first.data(), kLookedAt, '\n');
+    first.resize(static_cast<std::size_t>(std::max<std::streamsize>(file.gcount(), 0)));
+    const long separators = std::count(first.begin(), first.end(), ';');
+    if (timed && separators == kUntimedSeparators)
+        return "die Tabelle hat keine Spalte \"Zeit (UTC)\": ohne --time verlängern";
+    if (!timed && separators == kUntimedSeparators + 1)
+        return "die Tabelle hat die Spalte \"Zeit (UTC)\": mit --time verlängern";
+    return {};
+}
+
+const QString kDescription = QStringLiteral(
+    "Dekodiert CW-Telemetriezeilen von LUSAT-OSCAR 19, ein Telemetrieblock je Zeile,\n"
+    "aus jeder DATEI oder von der Standardeingabe (auch bei DATEI \"-\").\n"
+    "Die Eingabe ist Text in Windows-1252. Jede Zeile wird zu einer Tabellenzeile\n"
+    "(zehn Felder, getrennt durch \";\") oder mit --text zum zehnzeiligen Ergebnistext.\n"
+    "Eine Zeile ZEIT<TAB>ZEILE trägt die Zeit ihres Blocks, ZEIT in ISO 8601 mit\n"
+    "Zeitzone (2026-12-07T14:05:00Z, 2026-12-07T16:05:00+02:00); eine ungültige Zeit\n"
+    "wird gemeldet und die Zeile übersprungen.\n"
+    "Die Standardausgabe ist UTF-8; eine Datei mit -o wird Byte für Byte so\n"
+    "geschrieben wie vom Desktop-Programm (Windows-1252, CR LF).\n"
+    "\n"
+    "Rückgabewert: 0 alle Zeilen dekodiert, 1 eine leere Zeile oder eine ungültige\n"
+    "Zeit wurde gemeldet, 2 Bedienfehler oder eine Datei konnte nicht gelesen oder\n"
+    "geschrieben werden.");
+
 /// Parses the command line; on a usage error or --help/--version, returns the exit
 /// status to end with.
 std::optional<int> parseOptions(const QStringList& arguments, Options& options, std::ostream& out,
                                 std::ostream& err) {
-    CommandLine commandLine(
-        "orvinta-decode",
-        QStringLiteral(
-            "Dekodiert CW-Telemetriezeilen von LUSAT-OSCAR 19, ein Telemetrieblock je Zeile,\n"
-            "aus jeder DATEI oder von der Standardeingabe (auch bei DATEI \"-\").\n"
-            "Die Eingabe ist Text in Windows-1252. Jede Zeile wird zu einer Tabellenzeile\n"
-            "(zehn Felder, getrennt durch \";\") oder mit --text zum zehnzeiligen Ergebnistext.\n"
-            "Die Standardausgabe ist UTF-8; eine Datei mit -o wird Byte für Byte so\n"
-            "geschrieben wie vom Desktop-Programm (Windows-1252, CR LF).\n"
-            "\n"
-            "Rückgabewert: 0 alle Zeilen dekodiert, 1 eine leere Zeile wurde gemeldet,\n"
-            "2 Bedienfehler oder eine Datei konnte nicht gelesen oder geschrieben werden."),
-        out, err);
+    CommandLine commandLine("orvinta-decode", kDescription, out, err);
     QCommandLineParser& parser = commandLine.parser;
     const QCommandLineOption header(QStringLiteral("header"),
                                     QStringLiteral("Schreibt zuerst die Kopfzeile der Tabelle "
@@ -156,6 +216,11 @@ std::optional<int> parseOptions(const QStringList& arguments, Options& options, 
     const QCommandLineOption text(QStringLiteral("text"),
                                   QStringLiteral("Schreibt den zehnzeiligen Ergebnistext je "
                                                  "Block, Blöcke durch eine Leerzeile getrennt."));
+    const QCommandLineOption time(
+        QStringLiteral("time"),
+        QStringLiteral(
+            "Setzt die Spalte \"Zeit (UTC)\" vor jede Tabellenzeile (mit --text die "
+            "Zeile \"Zeit (UTC):\" vor jeden Ergebnistext); leer bei Zeilen ohne Zeit."));
     const QCommandLineOption output(
         {QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("Schreibt in DATEI statt auf die Standardausgabe."),
@@ -163,7 +228,7 @@ std::optional<int> parseOptions(const QStringList& arguments, Options& options, 
     const QCommandLineOption append(
         QStringLiteral("append"),
         QStringLiteral("Verlängert die DATEI von -o, statt sie zu ersetzen."));
-    parser.addOptions({header, text, output, append});
+    parser.addOptions({header, text, time, output, append});
     parser.addPositionalArgument(QStringLiteral("DATEI"),
                                  QStringLiteral("Zu dekodierende Telemetriezeilen."),
                                  QStringLiteral("[DATEI...]"));
@@ -172,6 +237,7 @@ std::optional<int> parseOptions(const QStringList& arguments, Options& options, 
         return status;
     options.header = parser.isSet(header);
     options.text = parser.isSet(text);
+    options.time = parser.isSet(time);
     options.append = parser.isSet(append);
     options.outputPath = parser.value(output);
     options.inputs = parser.positionalArguments();
@@ -202,6 +268,11 @@ int runDecodeCli(const QStringList& arguments, std::istream& in, std::ostream& o
 
     std::unique_ptr<OutputSink> sink;
     std::string reason;
+    if (options.append && !options.text &&
+        !(reason = appendLayoutClash(options.outputPath, options.time)).empty()) {
+        err << "orvinta-decode: " << options.outputPath.toStdString() << ": " << reason << '\n';
+        return kExitFailure;
+    }
     if (options.outputPath.isEmpty()) {
         sink = std::make_unique<StreamSink>(out);
     } else if (!(sink = FileSink::open(options.outputPath, options.append, &reason))) {

@@ -13,7 +13,13 @@ constexpr std::size_t kBufferedBytes = LineReader::kKeptBytes + 1;
 void LineReader::appendToLine(std::string_view bytes) {
     if (!lineOpen_) {
         tail_.clear();
+        head_.clear();
+        length_ = 0;
         lineOpen_ = true;
+    }
+    length_ += bytes.size();
+    if (head_.size() < kHeadBytes) {
+        head_.append(bytes.substr(0, kHeadBytes - head_.size()));
     }
     if (bytes.size() >= kBufferedBytes) {
         tail_.assign(bytes.substr(bytes.size() - kBufferedBytes));
@@ -31,6 +37,10 @@ std::string_view LineReader::completedLine(bool endedByLineFeed) {
     ++lineNumber_;
     if (endedByLineFeed && !tail_.empty() && tail_.back() == '\r') {
         tail_.pop_back();
+        --length_;
+        if (head_.size() > length_) {
+            head_.resize(length_);
+        }
     }
     std::string_view line = tail_;
     if (line.size() > kKeptBytes) {

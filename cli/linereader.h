@@ -8,12 +8,15 @@ namespace orvinta {
 
 /// Splits a byte stream into telemetry lines. A line ends at LF, a CR just before the
 /// LF is dropped, and a last line without LF counts. Decoding looks only at the end of
-/// a line, so each line keeps just its last bytes: memory stays constant however long
-/// a line is.
+/// a line, and a time only at its start, so each line keeps just its first and its last
+/// bytes: memory stays constant however long a line is.
 class LineReader {
 public:
     /// How many bytes of each line's end are kept; well above what decoding reads.
     static constexpr std::size_t kKeptBytes = 256;
+    /// How many bytes of each line's start are kept: room for the longest ISO 8601 time
+    /// ("2026-12-07T14:05:00.123456789+02:00" has 35) and the TAB after it.
+    static constexpr std::size_t kHeadBytes = 64;
 
     /// Feeds the next bytes; calls onLine(tail, lineNumber) for every complete line.
     template <typename OnLine> void feed(std::string_view bytes, OnLine&& onLine);
@@ -21,11 +24,18 @@ public:
     /// Ends the stream: a last line without LF is passed on here.
     template <typename OnLine> void finish(OnLine&& onLine);
 
+    /// While onLine runs: the first bytes of the line (at most kHeadBytes) and its whole
+    /// length, both without the CR dropped before the LF.
+    std::string_view head() const { return head_; }
+    std::size_t length() const { return length_; }
+
 private:
     void appendToLine(std::string_view bytes);
     std::string_view completedLine(bool endedByLineFeed);
 
     std::string tail_;
+    std::string head_;
+    std::size_t length_ = 0;
     bool lineOpen_ = false;
     long long lineNumber_ = 0;
 };

@@ -71,6 +71,28 @@ void appendTableRow(std::string& out, const DisplayTexts& texts) {
     }
 }
 
+std::string timedTableHeader() {
+    std::string header(kTimeColumnTitle);
+    header.push_back(';');
+    header.append(kTableHeader);
+    return header;
+}
+
+void appendTimedTableRow(std::string& out, std::string_view time, const DisplayTexts& texts) {
+    out.append(time);
+    out.push_back(';');
+    appendTableRow(out, texts);
+}
+
+std::string timeTextLine(std::string_view time) {
+    // The value starts in column 21, as block number and status do.
+    std::string line(kTimeColumnTitle);
+    line.push_back(':');
+    line.resize(kResultLines[0].prefix.size(), ' ');
+    line.append(time);
+    return line;
+}
+
 std::string tableRow(const DisplayTexts& texts) {
     std::string row;
     appendTableRow(row, texts);

@@ -32,4 +32,15 @@ std::string tableRow(const DisplayTexts& texts);
 /// Appends a table row to `out`, for callers that build large outputs.
 void appendTableRow(std::string& out, const DisplayTexts& texts);
 
+/// Timed tables have a first column with the time of each frame, ISO 8601 in UTC, empty
+/// for a frame whose time is unknown.
+inline constexpr std::string_view kTimeColumnTitle = "Zeit (UTC)";
+/// The header line of a timed table: the time column, then the columns of tableHeader().
+std::string timedTableHeader();
+/// Appends a timed table row: the time, then the ten texts, all joined by ";".
+void appendTimedTableRow(std::string& out, std::string_view time, const DisplayTexts& texts);
+/// The line that precedes the ten lines of a result text when times are asked for,
+/// padded like the block line: "Zeit (UTC):         2026-12-07T14:05:00Z".
+std::string timeTextLine(std::string_view time);
+
 } // namespace orvinta

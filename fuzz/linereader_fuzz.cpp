@@ -2,7 +2,8 @@
 // Feeds arbitrary bytes through the command-line decoder's line reader, in pieces of
 // varying size, and checks the lines against the reading rules: a line ends at LF, a
 // CR just before the LF is dropped, a last line without LF counts, and only a line's
-// last LineReader::kKeptBytes bytes are kept.
+// last LineReader::kKeptBytes bytes are kept, besides its first LineReader::kHeadBytes
+// and its length.
 
 #include "fuzzcheck.h"
 
@@ -37,15 +38,25 @@ std::vector<std::string_view> expectedLines(std::string_view stream) {
     return lines;
 }
 
+/// A line as the reader hands it on.
+struct ReadLine {
+    std::string tail;
+    std::string head;
+    std::size_t length = 0;
+
+    friend bool operator==(const ReadLine&, const ReadLine&) = default;
+};
+
 /// Reads `stream` in pieces whose sizes follow from `seed` (0: all at once).
-std::vector<std::string> readLines(std::string_view stream, unsigned seed) {
-    std::vector<std::string> lines;
+std::vector<ReadLine> readLines(std::string_view stream, unsigned seed) {
+    std::vector<ReadLine> lines;
     LineReader reader;
     auto collect = [&](std::string_view line, long long number) {
         require(number == static_cast<long long>(lines.size()) + 1,
                 "lines are numbered 1, 2, 3, ...");
         require(line.size() <= LineReader::kKeptBytes, "a kept line is bounded");
-        lines.emplace_back(line);
+        require(reader.head().size() <= LineReader::kHeadBytes, "a kept start is bounded");
+        lines.push_back({std::string(line), std::string(reader.head()), reader.length()});
     };
     unsigned state = seed;
     while (!stream.empty()) {
@@ -78,13 +89,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view stream = fuzz::bytesOf(data + 1, size - 1);
 
     const std::vector<std::string_view> expected = expectedLines(stream);
-    const std::vector<std::string> lines = readLines(stream, seed);
+    const std::vector<ReadLine> lines = readLines(stream, seed);
     require(lines.size() == expected.size(), "every line is read, and only those");
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::string_view whole = expected[i];
         const std::size_t kept = std::min(whole.size(), LineReader::kKeptBytes);
-        require(lines[i] == whole.substr(whole.size() - kept),
+        require(lines[i].tail == whole.substr(whole.size() - kept),
                 "a line is kept whole, or its last bytes when it is long");
+        require(lines[i].head == whole.substr(0, LineReader::kHeadBytes),
+                "a line's first bytes are kept");
+        require(lines[i].length == whole.size(), "a line's length is counted whole");
     }
     require(readLines(stream, 0) == lines, "how the bytes arrive does not change the lines");
     return 0;

@@ -12,6 +12,7 @@
 #include "files/savecommands.h"
 #include "files/windows1252.h"
 #include "frmausgabe.h"
+#include "history/frmverlauf.h"
 #include "windowkit/controls.h"
 #include "windowkit/fonts.h"
 #include "windowkit/modal.h"
@@ -52,7 +53,8 @@ frmTelemetrie::frmTelemetrie(int introIntervalMs, QWidget* parent)
     , m_about([] { return new frmAbout; })
     , m_open([this] { return new frmOpen(txtEingabe); })
     , m_speichern([this] { return new frmSpeichern([this] { return ausgabe()->valueTexts(); }); })
-    , m_boxEingabe([this] { return new frmBoxEingabe(txtEingabe); }) {
+    , m_boxEingabe([this] { return new frmBoxEingabe(txtEingabe); })
+    , m_verlauf([] { return new frmVerlauf; }) {
     setObjectName(QStringLiteral("frmTelemetrie"));
     setWindowTitle(QStringLiteral("LUSAT OSCAR 19 Orvinta"));
     setProgramIcon(this);
@@ -100,6 +102,10 @@ frmSpeichern* frmTelemetrie::speichern() {
 
 frmBoxEingabe* frmTelemetrie::boxEingabe() {
     return m_boxEingabe.get();
+}
+
+frmVerlauf* frmTelemetrie::verlauf() {
+    return m_verlauf.get();
 }
 
 void frmTelemetrie::createControls() {
@@ -163,6 +169,8 @@ void frmTelemetrie::createMenus() {
     mnuEingabeSpeichern =
         addItem(mnuDatei, "mnuEingabeSpeichern", QStringLiteral("E&ingabe Speichern"),
                 &frmTelemetrie::mnuEingabeSpeichern_Click);
+    mnuVerlauf = addItem(mnuDatei, "mnuVerlauf", QStringLiteral("&Verlauf ..."),
+                         &frmTelemetrie::mnuVerlauf_Click);
     mnuDatei->addSeparator()->setObjectName(QStringLiteral("mnuSeperate"));
     mnuBeenden = addItem(mnuDatei, "mnuBeenden", QStringLiteral("&Beenden"),
                          &frmTelemetrie::mnuBeenden_Click);
@@ -296,6 +304,13 @@ void frmTelemetrie::mnuEingabeSpeichern_Click() {
     saveInputCommand(this, txtEingabe);
 }
 
+void frmTelemetrie::mnuVerlauf_Click() {
+    // The history stays open beside the main window, like the output window.
+    verlauf()->show();
+    verlauf()->raise();
+    verlauf()->activateWindow();
+}
+
 void frmTelemetrie::mnubEingabe_Click() {
     showModal(boxEingabe());
 }
@@ -326,9 +341,9 @@ void frmTelemetrie::closeEvent(QCloseEvent* event) {
 void frmTelemetrie::endProgram() {
     // Every window goes at once; nothing is asked and nothing is saved.
     m_ending = true;
-    for (QWidget* window : std::initializer_list<QWidget*>{m_ausgabe.existing(), m_intro.existing(),
-                                                           m_info.existing(), m_lo19.existing(),
-                                                           m_about.existing()}) {
+    for (QWidget* window : std::initializer_list<QWidget*>{
+             m_ausgabe.existing(), m_intro.existing(), m_info.existing(), m_lo19.existing(),
+             m_about.existing(), m_verlauf.existing()}) {
         if (window != nullptr)
             window->hide();
     }

@@ -21,6 +21,7 @@ class frmIntro;
 class frmlo19;
 class frmOpen;
 class frmSpeichern;
+class frmVerlauf;
 
 /// The main window: the input line, the commands and the menu bar. It owns the one
 /// instance of every other window of the program.
@@ -45,6 +46,7 @@ public:
     frmOpen* openDialog();
     frmSpeichern* speichern();
     frmBoxEingabe* boxEingabe();
+    frmVerlauf* verlauf();
     /// The output window if it exists, without creating it.
     frmAusgabe* existingAusgabe() const;
 
@@ -62,6 +64,7 @@ public:
     QAction* mnuSpeichern;
     QAction* mnuSpeichernText;
     QAction* mnuEingabeSpeichern;
+    QAction* mnuVerlauf;
     QAction* mnuBeenden;
     QMenu* mnuBearbeiten;
     QAction* mnuEingabe;
@@ -85,6 +88,7 @@ public slots:
     void mnuSpeichern_Click();
     void mnuSpeichernText_Click();
     void mnuEingabeSpeichern_Click();
+    void mnuVerlauf_Click();
     void mnuBeenden_Click();
     void mnuEingabe_Click();
     void mnuNeu_Click();
@@ -113,6 +117,7 @@ private:
     WindowSlot<frmOpen> m_open;
     WindowSlot<frmSpeichern> m_speichern;
     WindowSlot<frmBoxEingabe> m_boxEingabe;
+    WindowSlot<frmVerlauf> m_verlauf;
     bool m_ending = false;
 };
 

@@ -72,7 +72,8 @@ foreach(path IN LISTS paths)
 endforeach()
 
 set(expected usr/bin/orvinta-decode usr/share/man/man1/orvinta-decode.1.gz
-    usr/bin/orvinta-cw usr/share/man/man1/orvinta-cw.1.gz usr/share/doc/orvinta/README.md)
+    usr/bin/orvinta-cw usr/share/man/man1/orvinta-cw.1.gz usr/share/doc/orvinta/README.md
+    usr/bin/orvinta-plot usr/share/man/man1/orvinta-plot.1.gz)
 set(desktop_files usr/bin/orvinta usr/share/man/man1/orvinta.1.gz
     usr/share/applications/orvinta.desktop usr/share/metainfo/${APPSTREAM_ID}.metainfo.xml)
 set(icon usr/share/icons/hicolor/32x32/apps/orvinta.png)
@@ -100,7 +101,7 @@ foreach(file IN LISTS unexpected)
 endforeach()
 
 # The programs are stripped executables that find their libraries where Debian puts them.
-set(programs orvinta-decode orvinta-cw)
+set(programs orvinta-decode orvinta-cw orvinta-plot)
 if(EXPECT_GUI)
     list(APPEND programs orvinta)
 endif()

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,43 @@ TEST(LineReader, KeepsOnlyTheEndOfALongLine) {
     ASSERT_EQ(lines.size(), 1U);
     EXPECT_EQ(lines[0].size(), LineReader::kKeptBytes);
     EXPECT_EQ(lines[0].substr(lines[0].size() - 4), "xEND");
+}
+
+struct HeadAndLength {
+    std::string head;
+    std::size_t length;
+    friend bool operator==(const HeadAndLength&, const HeadAndLength&) = default;
+};
+
+void PrintTo(const HeadAndLength& line, std::ostream* out) {
+    *out << '"' << line.head << "\" " << line.length;
+}
+
+std::vector<HeadAndLength> headsOf(const std::vector<std::string>& chunks) {
+    std::vector<HeadAndLength> heads;
+    LineReader reader;
+    auto collect = [&](std::string_view, long long) {
+        heads.push_back({std::string(reader.head()), reader.length()});
+    };
+    for (const std::string& chunk : chunks) {
+        reader.feed(chunk, collect);
+    }
+    reader.finish(collect);
+    return heads;
+}
+
+TEST(LineReader, KeepsTheStartAndTheLengthOfEveryLine) {
+    using Heads = std::vector<HeadAndLength>;
+    EXPECT_EQ(headsOf({"2026\tE\r\n\nab\r"}), (Heads{{"2026\tE", 6}, {"", 0}, {"ab\r", 3}}));
+    EXPECT_EQ(headsOf({"a", "b\r", "\n"}), (Heads{{"ab", 2}}));
+
+    const std::string start(LineReader::kHeadBytes, 's');
+    std::vector<std::string> chunks{start.substr(0, 10), start.substr(10) + "more"};
+    chunks.insert(chunks.end(), 1000, std::string(1000, 'x'));
+    chunks.push_back("\r\n");
+    EXPECT_EQ(headsOf(chunks), (Heads{{start, LineReader::kHeadBytes + 4 + 1000 * 1000}}));
+    EXPECT_EQ(headsOf({start + "\r\n"}), (Heads{{start, LineReader::kHeadBytes}}))
+        << "a CR right after the kept start is dropped from the length only";
 }
 
 } // namespace

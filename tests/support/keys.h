@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QStringList>
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace orvinta::test {
@@ -40,6 +42,20 @@ inline QStringList focusAfterEachPress(QWidget* window, int count, Qt::Key key =
         names << (focus != nullptr ? focus->objectName() : QStringLiteral("(none)"));
     }
     return names;
+}
+
+/// Presses Alt+`key` on `window`, as the operator presses an access key. A button shows
+/// itself pressed for a moment before it clicks; this returns once it has clicked, or
+/// false when it does not within `timeoutMs`.
+inline bool pressAccessKey(QWidget* window, Qt::Key key, int timeoutMs = 5000) {
+    QTest::keyClick(window->windowHandle(), key, Qt::AltModifier);
+    const QList<QAbstractButton*> buttons = window->findChildren<QAbstractButton*>();
+    return QTest::qWaitFor(
+        [&] {
+            return std::none_of(buttons.begin(), buttons.end(),
+                                [](const QAbstractButton* button) { return button->isDown(); });
+        },
+        timeoutMs);
 }
 
 } // namespace orvinta::test

@@ -9,6 +9,7 @@
 #include "dialogs/frmlo19.h"
 #include "files/frmopen.h"
 #include "files/frmspeichern.h"
+#include "history/frmverlauf.h"
 #include "windowkit/application.h"
 #include "windows/frmausgabe.h"
 #include "windows/frmtelemetrie.h"
@@ -68,5 +69,8 @@ int main(int argc, char* argv[]) {
     main.boxEingabe()->txt2->setText(QStringLiteral("AVT"));
     main.boxEingabe()->txt3->setText(QStringLiteral("ABA"));
     ok = save(main.boxEingabe(), folder, QStringLiteral("boxeingabe")) && ok;
+    // A pass of 36 frames, two of them with a channel that could not be read.
+    ok = main.verlauf()->openTable(QStringLiteral(ORVINTA_SAMPLE_PASS)) && ok;
+    ok = save(main.verlauf(), folder, QStringLiteral("verlauf")) && ok;
     return ok ? 0 : 1;
 }
