@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platformservices.h"
 
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -21,6 +22,10 @@ public:
         const QString text =
             QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, preset, &ok);
         return ok ? text : QString();
+    }
+
+    QString askOpenFileName(QWidget* parent, const QString& title, const QString& filter) override {
+        return QFileDialog::getOpenFileName(parent, title, QString(), filter);
     }
 };
 

@@ -22,6 +22,11 @@ public:
     /// A modal text input box with OK and Cancel; Cancel gives an empty text.
     virtual QString askText(QWidget* parent, const QString& prompt, const QString& title,
                             const QString& preset) = 0;
+
+    /// A modal file dialog that picks an existing file, offering the files that
+    /// `filter` names ("Tabellen (*.txt)"); an empty text when cancelled.
+    virtual QString askOpenFileName(QWidget* parent, const QString& title,
+                                    const QString& filter) = 0;
 };
 
 /// The services in use: the real dialogs unless a test installed others.

@@ -12,6 +12,7 @@
 #include "files/savecommands.h"
 #include "files/windows1252.h"
 #include "frmausgabe.h"
+#include "listening/frmempfang.h"
 #include "windowkit/controls.h"
 #include "windowkit/fonts.h"
 #include "windowkit/modal.h"
@@ -52,7 +53,8 @@ frmTelemetrie::frmTelemetrie(int introIntervalMs, QWidget* parent)
     , m_about([] { return new frmAbout; })
     , m_open([this] { return new frmOpen(txtEingabe); })
     , m_speichern([this] { return new frmSpeichern([this] { return ausgabe()->valueTexts(); }); })
-    , m_boxEingabe([this] { return new frmBoxEingabe(txtEingabe); }) {
+    , m_boxEingabe([this] { return new frmBoxEingabe(txtEingabe); })
+    , m_empfang([this] { return new frmEmpfang(txtEingabe); }) {
     setObjectName(QStringLiteral("frmTelemetrie"));
     setWindowTitle(QStringLiteral("LUSAT OSCAR 19 Orvinta"));
     setProgramIcon(this);
@@ -100,6 +102,10 @@ frmSpeichern* frmTelemetrie::speichern() {
 
 frmBoxEingabe* frmTelemetrie::boxEingabe() {
     return m_boxEingabe.get();
+}
+
+frmEmpfang* frmTelemetrie::empfang() {
+    return m_empfang.get();
 }
 
 void frmTelemetrie::createControls() {
@@ -163,6 +169,8 @@ void frmTelemetrie::createMenus() {
     mnuEingabeSpeichern =
         addItem(mnuDatei, "mnuEingabeSpeichern", QStringLiteral("E&ingabe Speichern"),
                 &frmTelemetrie::mnuEingabeSpeichern_Click);
+    mnuHoeren = addItem(mnuDatei, "mnuHoeren", QStringLiteral("&Hören ..."),
+                        &frmTelemetrie::mnuHoeren_Click);
     mnuDatei->addSeparator()->setObjectName(QStringLiteral("mnuSeperate"));
     mnuBeenden = addItem(mnuDatei, "mnuBeenden", QStringLiteral("&Beenden"),
                          &frmTelemetrie::mnuBeenden_Click);
@@ -296,6 +304,14 @@ void frmTelemetrie::mnuEingabeSpeichern_Click() {
     saveInputCommand(this, txtEingabe);
 }
 
+void frmTelemetrie::mnuHoeren_Click() {
+    // The listening window stays open beside the main window, like the output window,
+    // so that frames can be taken over while it listens.
+    empfang()->show();
+    empfang()->raise();
+    empfang()->activateWindow();
+}
+
 void frmTelemetrie::mnubEingabe_Click() {
     showModal(boxEingabe());
 }
@@ -326,9 +342,9 @@ void frmTelemetrie::closeEvent(QCloseEvent* event) {
 void frmTelemetrie::endProgram() {
     // Every window goes at once; nothing is asked and nothing is saved.
     m_ending = true;
-    for (QWidget* window : std::initializer_list<QWidget*>{m_ausgabe.existing(), m_intro.existing(),
-                                                           m_info.existing(), m_lo19.existing(),
-                                                           m_about.existing()}) {
+    for (QWidget* window : std::initializer_list<QWidget*>{
+             m_ausgabe.existing(), m_intro.existing(), m_info.existing(), m_lo19.existing(),
+             m_about.existing(), m_empfang.existing()}) {
         if (window != nullptr)
             window->hide();
     }

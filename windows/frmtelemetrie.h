@@ -16,6 +16,7 @@ namespace orvinta {
 class frmAbout;
 class frmAusgabe;
 class frmBoxEingabe;
+class frmEmpfang;
 class frmInfo;
 class frmIntro;
 class frmlo19;
@@ -45,6 +46,7 @@ public:
     frmOpen* openDialog();
     frmSpeichern* speichern();
     frmBoxEingabe* boxEingabe();
+    frmEmpfang* empfang();
     /// The output window if it exists, without creating it.
     frmAusgabe* existingAusgabe() const;
 
@@ -62,6 +64,7 @@ public:
     QAction* mnuSpeichern;
     QAction* mnuSpeichernText;
     QAction* mnuEingabeSpeichern;
+    QAction* mnuHoeren;
     QAction* mnuBeenden;
     QMenu* mnuBearbeiten;
     QAction* mnuEingabe;
@@ -85,6 +88,7 @@ public slots:
     void mnuSpeichern_Click();
     void mnuSpeichernText_Click();
     void mnuEingabeSpeichern_Click();
+    void mnuHoeren_Click();
     void mnuBeenden_Click();
     void mnuEingabe_Click();
     void mnuNeu_Click();
@@ -113,6 +117,7 @@ private:
     WindowSlot<frmOpen> m_open;
     WindowSlot<frmSpeichern> m_speichern;
     WindowSlot<frmBoxEingabe> m_boxEingabe;
+    WindowSlot<frmEmpfang> m_empfang;
     bool m_ending = false;
 };
 

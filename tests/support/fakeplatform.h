@@ -13,8 +13,9 @@
 
 namespace orvinta::test {
 
-/// Stands in for the platform's message box and input box while it lives: records every
-/// message and answers input boxes from a queue (empty text, as Cancel, when it runs out).
+/// Stands in for the platform's message box, input box and file dialogs while it lives:
+/// records every message and answers input boxes and file dialogs from queues (empty
+/// text, as Cancel, when one runs out).
 class FakePlatform : public PlatformServices {
 public:
     struct Message {
@@ -42,6 +43,11 @@ public:
         return answer;
     }
 
+    QString askOpenFileName(QWidget*, const QString& title, const QString& filter) override {
+        fileDialogs.push_back({filter, title});
+        return nextFileName();
+    }
+
     /// The texts of the messages shown so far; each must carry the title `title`.
     QStringList messageTexts(const QString& title = kApplicationTitle) const {
         QStringList texts;
@@ -56,6 +62,18 @@ public:
     std::vector<Message> prompts;
     QStringList presets;
     std::deque<QString> answers;
+    /// The file dialogs asked so far: the filter as text, and the title.
+    std::vector<Message> fileDialogs;
+    std::deque<QString> fileAnswers;
+
+private:
+    QString nextFileName() {
+        if (fileAnswers.empty())
+            return {};
+        QString answer = fileAnswers.front();
+        fileAnswers.pop_front();
+        return answer;
+    }
 };
 
 } // namespace orvinta::test
