@@ -17,15 +17,12 @@ constexpr int kDeviceWatchMs = 500;
 
 ListenSession::ListenSession(QObject* parent)
     : QObject(parent)
-    , m_worker(new ListenWorker)
-    , m_devices(new QMediaDevices(this)) {
+    , m_worker(new ListenWorker) {
     m_thread.setObjectName(QStringLiteral("Empfang"));
     m_worker->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     connect(m_worker, &ListenWorker::heard, this, &ListenSession::heard);
     connect(m_worker, &ListenWorker::ended, this, &ListenSession::workerEnded);
-    connect(m_devices, &QMediaDevices::audioInputsChanged, this, &ListenSession::checkDevice);
-    connect(m_devices, &QMediaDevices::audioInputsChanged, this, &ListenSession::devicesChanged);
     m_deviceWatch.setInterval(kDeviceWatchMs);
     connect(&m_deviceWatch, &QTimer::timeout, this, &ListenSession::checkDevice);
     m_thread.start();
@@ -72,6 +69,7 @@ void ListenSession::startDevice(const QAudioDevice& device) {
 void ListenSession::startDevice(const QAudioDevice& device, const QAudioFormat& format) {
     if (m_running)
         return;
+    watchDevices();
     m_running = true;
     m_live = true;
     m_worker->clearStopRequest();
@@ -92,6 +90,16 @@ void ListenSession::stop() {
         QMetaObject::invokeMethod(
             m_worker, [worker] { worker->stopDevice(); }, Qt::QueuedConnection);
     }
+}
+
+void ListenSession::watchDevices() {
+    // Only once a device is listened to: watching starts the audio system's client,
+    // which a program that only reads recordings does without.
+    if (m_devices != nullptr)
+        return;
+    m_devices = new QMediaDevices(this);
+    connect(m_devices, &QMediaDevices::audioInputsChanged, this, &ListenSession::checkDevice);
+    connect(m_devices, &QMediaDevices::audioInputsChanged, this, &ListenSession::devicesChanged);
 }
 
 void ListenSession::checkDevice() {

@@ -42,18 +42,20 @@ public:
     void stop();
 
 signals:
-    /// The system's audio inputs changed (not every audio system tells).
+    /// The system's audio inputs changed (not every audio system tells), once a device
+    /// has been listened to.
     void devicesChanged();
     void heard(const orvinta::listening::ListenBatch& batch);
     void ended(const orvinta::listening::ListenOutcome& outcome);
 
 private:
     void workerEnded(const ListenOutcome& outcome);
+    void watchDevices();
     void checkDevice();
 
     QThread m_thread;
     ListenWorker* m_worker;
-    QMediaDevices* m_devices;
+    QMediaDevices* m_devices = nullptr;
     QTimer m_deviceWatch;
     QByteArray m_deviceId;
     bool m_running = false;

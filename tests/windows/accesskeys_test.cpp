@@ -8,6 +8,7 @@
 #include "dialogs/frmlo19.h"
 #include "files/frmopen.h"
 #include "files/frmspeichern.h"
+#include "listening/frmempfang.h"
 #include "support/accesskeys.h"
 #include "support/testnames.h"
 #include "windows/frmausgabe.h"
@@ -69,7 +70,11 @@ INSTANTIATE_TEST_SUITE_P(
         WindowCase{"frmIntro", get(&frmTelemetrie::intro), {}},
         WindowCase{"frmInfo", get(&frmTelemetrie::info), {}},
         WindowCase{"frmlo19", get(&frmTelemetrie::lo19), {}},
-        WindowCase{"frmAbout", get(&frmTelemetrie::about), {}}),
+        WindowCase{"frmAbout", get(&frmTelemetrie::about), {}},
+        WindowCase{"frmEmpfang", get(&frmTelemetrie::empfang), {}},
+        WindowCase{"frmEmpfang's table export",
+                   [](frmTelemetrie& main) -> QWidget* { return main.empfang()->tabelle(); },
+                   {}}),
     test::PrintedName());
 
 } // namespace
