@@ -15,6 +15,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -47,6 +48,8 @@ constexpr int kLineColumnWidth = 5820;
 constexpr int kSnrColumnWidth = 1140;
 constexpr int kConfidenceColumnWidth = 1260;
 constexpr double kListPoints = 9.0;
+/// Pixels between the lines of the frame list.
+constexpr int kRowPadding = 6;
 
 const QString kRecordingFilter =
     QStringLiteral("Tonaufnahmen (*.wav *.WAV *.flac *.FLAC *.ogg *.OGG *.oga);;Alle Dateien (*)");
@@ -154,7 +157,10 @@ void frmEmpfang::createFrameControls() {
     lstBloecke->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstBloecke->setWordWrap(false);
     lstBloecke->verticalHeader()->hide();
-    lstBloecke->horizontalHeader()->setFont(font());
+    lstBloecke->verticalHeader()->setDefaultSectionSize(
+        QFontMetrics(lstBloecke->font()).height() + kRowPadding);
+    // A font of its own, or the header takes the list's fixed-pitch font.
+    lstBloecke->horizontalHeader()->setFont(sansFont(kListPoints));
     lstBloecke->horizontalHeader()->setStretchLastSection(true);
     const int widths[] = {kTimeColumnWidth, kLineColumnWidth, kSnrColumnWidth,
                           kConfidenceColumnWidth};

@@ -117,13 +117,15 @@ void Waterfall::analyse() {
     const fftwf_complex* out = spectrum_->out;
     for (int c = 0; c < kColumns; ++c) {
         const auto [first, end] = bins_[static_cast<std::size_t>(c)];
-        double peak = 0.0;
+        // The mean, not the peak, of the bins: columns that hold two bins would otherwise
+        // show the noise stronger than those that hold one.
+        double sum = 0.0;
         for (std::size_t b = first; b < end; ++b) {
             const double re = out[b][0];
             const double im = out[b][1];
-            peak = std::max(peak, re * re + im * im);
+            sum += re * re + im * im;
         }
-        power_[static_cast<std::size_t>(c)] += peak;
+        power_[static_cast<std::size_t>(c)] += sum / static_cast<double>(end - first);
     }
     ++summed_;
 }

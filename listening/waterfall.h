@@ -59,7 +59,7 @@ private:
     std::size_t hop_;
     double secondsPerRow_;
     std::vector<float> window_;
-    /// Per column, the first and one past the last spectrum bin it takes the peak of.
+    /// Per column, the first and one past the last spectrum bin it averages.
     std::vector<std::pair<std::size_t, std::size_t>> bins_;
     std::unique_ptr<Spectrum> spectrum_;
     std::vector<float> input_;

@@ -12,6 +12,8 @@ namespace {
 /// Height of the frequency scale below the spectrum, in pixels of the font's height.
 constexpr double kAxisLines = 1.4;
 constexpr double kAxisStepHz = 500.0;
+/// The frame marks stand this many pixels to the right of the tone.
+constexpr double kMarkOffset = 8.0;
 const QColor kMarkColour(255, 64, 255);
 const QColor kToneColour(64, 255, 64);
 
@@ -126,13 +128,16 @@ void WaterfallView::paintMarks(QPainter& painter) const {
     painter.setClipRect(area);
     painter.setRenderHint(QPainter::Antialiasing);
     for (const Mark& mark : m_marks) {
-        const double x = xOf(mark.toneHz);
+        // A bracket beside the tone, so that the trace itself stays visible.
+        const double tone = xOf(mark.toneHz);
+        const double x = tone + kMarkOffset;
         const double top = yOf(mark.endSeconds);
         const double bottom = yOf(mark.startSeconds);
         painter.setPen(QPen(kMarkColour, 2.0));
         painter.drawLine(QPointF(x, top), QPointF(x, bottom));
-        painter.drawLine(QPointF(x - 4.0, bottom), QPointF(x + 4.0, bottom));
-        painter.drawText(QPointF(x + 6.0, std::min(bottom, area.bottom() - 2.0)),
+        painter.drawLine(QPointF(tone + 2.0, bottom), QPointF(x, bottom));
+        painter.drawLine(QPointF(tone + 2.0, top), QPointF(x, top));
+        painter.drawText(QPointF(x + 3.0, std::min(bottom, area.bottom() - 2.0)),
                          QString::number(mark.number));
     }
     if (!m_marks.empty()) {

@@ -9,6 +9,8 @@
 #include "dialogs/frmlo19.h"
 #include "files/frmopen.h"
 #include "files/frmspeichern.h"
+#include "listening/frmempfang.h"
+#include "listening/listensession.h"
 #include "windowkit/application.h"
 #include "windows/frmausgabe.h"
 #include "windows/frmtelemetrie.h"
@@ -17,10 +19,15 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 
 #include <cstdio>
+
+#ifdef ORVINTA_SCREENSHOT_RECORDING
+#include "recording.h"
+#endif
 
 namespace {
 
@@ -32,6 +39,23 @@ bool save(QWidget* window, const QDir& folder, const QString& name) {
     QTextStream(stderr) << (ok ? "saved " : "cannot save ") << path << '\n';
     return ok;
 }
+
+#ifdef ORVINTA_SCREENSHOT_RECORDING
+/// The listening window after it decoded a recording of a short pass.
+bool saveListening(orvinta::frmTelemetrie& main, const QDir& folder) {
+    QTemporaryDir work;
+    const QString recording = work.filePath(QStringLiteral("pass_2026-12-07T14-05-00.wav"));
+    if (!orvinta::screenshots::writePassRecording(recording))
+        return false;
+    orvinta::frmEmpfang* window = main.empfang();
+    window->show();
+    window->txtDatei->setText(recording);
+    window->cmdStart->click();
+    while (window->session()->isRunning())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return save(window, folder, QStringLiteral("empfang"));
+}
+#endif
 
 } // namespace
 
@@ -68,5 +92,8 @@ int main(int argc, char* argv[]) {
     main.boxEingabe()->txt2->setText(QStringLiteral("AVT"));
     main.boxEingabe()->txt3->setText(QStringLiteral("ABA"));
     ok = save(main.boxEingabe(), folder, QStringLiteral("boxeingabe")) && ok;
+#ifdef ORVINTA_SCREENSHOT_RECORDING
+    ok = saveListening(main, folder) && ok;
+#endif
     return ok ? 0 : 1;
 }
