@@ -157,8 +157,8 @@ void frmEmpfang::createFrameControls() {
     lstBloecke->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstBloecke->setWordWrap(false);
     lstBloecke->verticalHeader()->hide();
-    lstBloecke->verticalHeader()->setDefaultSectionSize(
-        QFontMetrics(lstBloecke->font()).height() + kRowPadding);
+    lstBloecke->verticalHeader()->setDefaultSectionSize(QFontMetrics(lstBloecke->font()).height() +
+                                                        kRowPadding);
     // A font of its own, or the header takes the list's fixed-pitch font.
     lstBloecke->horizontalHeader()->setFont(sansFont(kListPoints));
     lstBloecke->horizontalHeader()->setStretchLastSection(true);
@@ -275,8 +275,7 @@ void frmEmpfang::cmdStopp_Click() {
 
 void frmEmpfang::Session_Heard(const ListenBatch& batch) {
     const int first = m_frames->rowCount();
-    std::vector<listening::ListedFrame> frames = batch.frames;
-    m_frames->append(frames);
+    m_frames->append(batch.frames);
     picWasserfall->addRows(batch.rows, batch.secondsPerRow);
     for (std::size_t i = 0; i < batch.frames.size(); ++i) {
         const cw::HeardFrame& frame = batch.frames[i].heard;

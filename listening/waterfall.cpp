@@ -93,7 +93,7 @@ void Waterfall::push(const float* samples, std::size_t count, std::vector<Waterf
     std::size_t start = 0;
     while (start + size_ <= input_.size()) {
         // The spectrum belongs to the row its middle falls in.
-        const double middle = static_cast<double>(consumed_ + start + size_ / 2);
+        const auto middle = static_cast<double>(consumed_ + start + hop_);
         const auto row = static_cast<std::size_t>(middle / (secondsPerRow_ * sampleRate_));
         if (row != row_ && summed_ > 0)
             emitRow(rows);

@@ -113,7 +113,7 @@ double WaterfallView::yOf(double seconds) const {
     return area.top() + (newestEnd - seconds) / m_secondsPerRow * rowHeight;
 }
 
-void WaterfallView::paintEvent(QPaintEvent*) {
+void WaterfallView::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Window));
     painter.drawImage(spectrumArea(), m_image);
