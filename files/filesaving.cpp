@@ -39,10 +39,15 @@ QByteArray resultFileContent(const DisplayTexts& texts) {
 }
 
 QByteArray tableContent(const DisplayTexts& texts, bool withHeader) {
+    return tableContent(std::vector<DisplayTexts>{texts}, withHeader);
+}
+
+QByteArray tableContent(const std::vector<DisplayTexts>& rows, bool withHeader) {
     QByteArray content;
     if (withHeader)
         appendLine(content, tableHeader());
-    appendLine(content, tableRow(texts));
+    for (const DisplayTexts& texts : rows)
+        appendLine(content, tableRow(texts));
     return content;
 }
 
@@ -61,11 +66,16 @@ SaveResult saveResultFile(const QString& enteredName, const DisplayTexts& texts)
 }
 
 SaveResult exportTableRow(const QString& enteredName, TableMode mode, const DisplayTexts& texts) {
+    return exportTableRows(enteredName, mode, {texts});
+}
+
+SaveResult exportTableRows(const QString& enteredName, TableMode mode,
+                           const std::vector<DisplayTexts>& rows) {
     const QString fileName = completeTextFileName(enteredName);
     QString error;
     const bool saved = mode == TableMode::NewTable
-                           ? writeFileAtomically(fileName, tableContent(texts, true), &error)
-                           : appendToFile(fileName, tableContent(texts, false), &error);
+                           ? writeFileAtomically(fileName, tableContent(rows, true), &error)
+                           : appendToFile(fileName, tableContent(rows, false), &error);
     return outcome(fileName, saved, error);
 }
 

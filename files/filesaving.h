@@ -11,6 +11,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <vector>
+
 namespace orvinta {
 
 struct SaveResult {
@@ -31,6 +33,8 @@ QByteArray inputFileContent(const QString& input);
 QByteArray resultFileContent(const DisplayTexts& texts);
 /// One table row followed by CR LF, preceded by the header line for a new table.
 QByteArray tableContent(const DisplayTexts& texts, bool withHeader);
+/// Table rows, each followed by CR LF, preceded by the header line for a new table.
+QByteArray tableContent(const std::vector<DisplayTexts>& rows, bool withHeader);
 
 /// "E&ingabe Speichern": writes `input` under `enteredName`, ".tlm" completed, replacing
 /// an existing file only when the new one is complete.
@@ -51,5 +55,10 @@ enum class TableMode {
 /// is a single append whatever the table's size; when it fails, the table is cut back to
 /// its former length so its earlier rows stay intact.
 SaveResult exportTableRow(const QString& enteredName, TableMode mode, const DisplayTexts& texts);
+
+/// The table export of several rows at once, with the same completion and safeguards:
+/// all rows are written in one go, or none.
+SaveResult exportTableRows(const QString& enteredName, TableMode mode,
+                           const std::vector<DisplayTexts>& rows);
 
 } // namespace orvinta

@@ -18,8 +18,18 @@
 namespace orvinta {
 
 frmSpeichern::frmSpeichern(ValueSource values, QWidget* parent)
+    : frmSpeichern(RowSource([values = std::move(values)]() -> std::vector<DisplayTexts> {
+                       DisplayTexts texts = values();
+                       if (!hasResults(texts))
+                           return {};
+                       return {std::move(texts)};
+                   }),
+                   parent) {
+}
+
+frmSpeichern::frmSpeichern(RowSource rows, QWidget* parent)
     : QWidget(parent, fixedDialogFlags())
-    , m_values(std::move(values)) {
+    , m_rows(std::move(rows)) {
     setObjectName(QStringLiteral("frmSpeichern"));
     setWindowTitle(QStringLiteral("Speichern"));
     fixClientSize(this, 5892, 2784);
@@ -62,8 +72,8 @@ frmSpeichern::frmSpeichern(ValueSource values, QWidget* parent)
 }
 
 void frmSpeichern::cmdSpeichern_Click() {
-    const DisplayTexts texts = m_values();
-    if (!hasResults(texts)) {
+    const std::vector<DisplayTexts> rows = m_rows();
+    if (rows.empty()) {
         showMessage(this, kNothingToSaveMessage);
         return;
     }
@@ -76,7 +86,7 @@ void frmSpeichern::cmdSpeichern_Click() {
     }
     const TableMode mode =
         optNeueTabelle->isChecked() ? TableMode::NewTable : TableMode::ExtendTable;
-    const SaveResult result = exportTableRow(name, mode, texts);
+    const SaveResult result = exportTableRows(name, mode, rows);
     if (!result.saved) {
         // The dialog stays open so that the name can be corrected.
         showMessage(this, result.message);

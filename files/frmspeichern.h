@@ -13,13 +13,16 @@ class QRadioButton;
 namespace orvinta {
 
 /// The table export: the operator names the table and starts a new one or extends an
-/// existing one by the row of the values the output window shows.
+/// existing one by the row of the values the output window shows, or by the rows of the
+/// frames heard.
 class frmSpeichern : public QWidget {
     Q_OBJECT
 
 public:
     /// `values` gives the output window's ten texts at the moment of saving.
     explicit frmSpeichern(ValueSource values, QWidget* parent = nullptr);
+    /// `rows` gives the rows to export at the moment of saving.
+    explicit frmSpeichern(RowSource rows, QWidget* parent = nullptr);
 
     QLabel* lblText1;
     QLineEdit* txtDateiname;
@@ -34,7 +37,7 @@ public slots:
     void cmdAbbruch_Click();
 
 private:
-    ValueSource m_values;
+    RowSource m_rows;
 };
 
 } // namespace orvinta

@@ -8,6 +8,7 @@
 #include "resultformats.h"
 
 #include <functional>
+#include <vector>
 
 class QLineEdit;
 class QWidget;
@@ -16,6 +17,9 @@ namespace orvinta {
 
 /// Gives the ten texts the output window shows at this moment.
 using ValueSource = std::function<DisplayTexts()>;
+
+/// Gives the table rows to export at this moment; none when there is nothing to save.
+using RowSource = std::function<std::vector<DisplayTexts>()>;
 
 /// "E&ingabe Speichern": saves the text of `txtEingabe` as an input file.
 void saveInputCommand(QWidget* parent, const QLineEdit* txtEingabe);

@@ -13,6 +13,7 @@
 #include "files/windows1252.h"
 #include "frmausgabe.h"
 #include "history/frmverlauf.h"
+#include "listening/frmempfang.h"
 #include "windowkit/controls.h"
 #include "windowkit/fonts.h"
 #include "windowkit/modal.h"
@@ -54,6 +55,7 @@ frmTelemetrie::frmTelemetrie(int introIntervalMs, QWidget* parent)
     , m_open([this] { return new frmOpen(txtEingabe); })
     , m_speichern([this] { return new frmSpeichern([this] { return ausgabe()->valueTexts(); }); })
     , m_boxEingabe([this] { return new frmBoxEingabe(txtEingabe); })
+    , m_empfang([this] { return new frmEmpfang(txtEingabe); })
     , m_verlauf([] { return new frmVerlauf; }) {
     setObjectName(QStringLiteral("frmTelemetrie"));
     setWindowTitle(QStringLiteral("LUSAT OSCAR 19 Orvinta"));
@@ -102,6 +104,10 @@ frmSpeichern* frmTelemetrie::speichern() {
 
 frmBoxEingabe* frmTelemetrie::boxEingabe() {
     return m_boxEingabe.get();
+}
+
+frmEmpfang* frmTelemetrie::empfang() {
+    return m_empfang.get();
 }
 
 frmVerlauf* frmTelemetrie::verlauf() {
@@ -169,6 +175,8 @@ void frmTelemetrie::createMenus() {
     mnuEingabeSpeichern =
         addItem(mnuDatei, "mnuEingabeSpeichern", QStringLiteral("E&ingabe Speichern"),
                 &frmTelemetrie::mnuEingabeSpeichern_Click);
+    mnuHoeren = addItem(mnuDatei, "mnuHoeren", QStringLiteral("&Hören ..."),
+                        &frmTelemetrie::mnuHoeren_Click);
     mnuVerlauf = addItem(mnuDatei, "mnuVerlauf", QStringLiteral("&Verlauf ..."),
                          &frmTelemetrie::mnuVerlauf_Click);
     mnuDatei->addSeparator()->setObjectName(QStringLiteral("mnuSeperate"));
@@ -304,6 +312,14 @@ void frmTelemetrie::mnuEingabeSpeichern_Click() {
     saveInputCommand(this, txtEingabe);
 }
 
+void frmTelemetrie::mnuHoeren_Click() {
+    // The listening window stays open beside the main window, like the output window,
+    // so that frames can be taken over while it listens.
+    empfang()->show();
+    empfang()->raise();
+    empfang()->activateWindow();
+}
+
 void frmTelemetrie::mnuVerlauf_Click() {
     // The history stays open beside the main window, like the output window.
     verlauf()->show();
@@ -343,7 +359,7 @@ void frmTelemetrie::endProgram() {
     m_ending = true;
     for (QWidget* window : std::initializer_list<QWidget*>{
              m_ausgabe.existing(), m_intro.existing(), m_info.existing(), m_lo19.existing(),
-             m_about.existing(), m_verlauf.existing()}) {
+             m_about.existing(), m_empfang.existing(), m_verlauf.existing()}) {
         if (window != nullptr)
             window->hide();
     }

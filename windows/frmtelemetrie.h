@@ -16,6 +16,7 @@ namespace orvinta {
 class frmAbout;
 class frmAusgabe;
 class frmBoxEingabe;
+class frmEmpfang;
 class frmInfo;
 class frmIntro;
 class frmlo19;
@@ -46,6 +47,7 @@ public:
     frmOpen* openDialog();
     frmSpeichern* speichern();
     frmBoxEingabe* boxEingabe();
+    frmEmpfang* empfang();
     frmVerlauf* verlauf();
     /// The output window if it exists, without creating it.
     frmAusgabe* existingAusgabe() const;
@@ -64,6 +66,7 @@ public:
     QAction* mnuSpeichern;
     QAction* mnuSpeichernText;
     QAction* mnuEingabeSpeichern;
+    QAction* mnuHoeren;
     QAction* mnuVerlauf;
     QAction* mnuBeenden;
     QMenu* mnuBearbeiten;
@@ -88,6 +91,7 @@ public slots:
     void mnuSpeichern_Click();
     void mnuSpeichernText_Click();
     void mnuEingabeSpeichern_Click();
+    void mnuHoeren_Click();
     void mnuVerlauf_Click();
     void mnuBeenden_Click();
     void mnuEingabe_Click();
@@ -117,6 +121,7 @@ private:
     WindowSlot<frmOpen> m_open;
     WindowSlot<frmSpeichern> m_speichern;
     WindowSlot<frmBoxEingabe> m_boxEingabe;
+    WindowSlot<frmEmpfang> m_empfang;
     WindowSlot<frmVerlauf> m_verlauf;
     bool m_ending = false;
 };

@@ -9,6 +9,7 @@
 #include "files/frmopen.h"
 #include "files/frmspeichern.h"
 #include "history/frmverlauf.h"
+#include "listening/frmempfang.h"
 #include "support/accesskeys.h"
 #include "support/testnames.h"
 #include "windows/frmausgabe.h"
@@ -71,6 +72,10 @@ INSTANTIATE_TEST_SUITE_P(
         WindowCase{"frmInfo", get(&frmTelemetrie::info), {}},
         WindowCase{"frmlo19", get(&frmTelemetrie::lo19), {}},
         WindowCase{"frmAbout", get(&frmTelemetrie::about), {}},
+        WindowCase{"frmEmpfang", get(&frmTelemetrie::empfang), {}},
+        WindowCase{"frmEmpfang's table export",
+                   [](frmTelemetrie& main) -> QWidget* { return main.empfang()->tabelle(); },
+                   {}},
         WindowCase{"frmVerlauf", get(&frmTelemetrie::verlauf), {}}),
     test::PrintedName());
 

@@ -10,6 +10,8 @@
 #include "files/frmopen.h"
 #include "files/frmspeichern.h"
 #include "history/frmverlauf.h"
+#include "listening/frmempfang.h"
+#include "listening/listensession.h"
 #include "windowkit/application.h"
 #include "windows/frmausgabe.h"
 #include "windows/frmtelemetrie.h"
@@ -18,10 +20,15 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 
 #include <cstdio>
+
+#ifdef ORVINTA_SCREENSHOT_RECORDING
+#include "recording.h"
+#endif
 
 namespace {
 
@@ -33,6 +40,23 @@ bool save(QWidget* window, const QDir& folder, const QString& name) {
     QTextStream(stderr) << (ok ? "saved " : "cannot save ") << path << '\n';
     return ok;
 }
+
+#ifdef ORVINTA_SCREENSHOT_RECORDING
+/// The listening window after it decoded a recording of a short pass.
+bool saveListening(orvinta::frmTelemetrie& main, const QDir& folder) {
+    QTemporaryDir work;
+    const QString recording = work.filePath(QStringLiteral("pass_2026-12-07T14-05-00.wav"));
+    if (!orvinta::screenshots::writePassRecording(recording))
+        return false;
+    orvinta::frmEmpfang* window = main.empfang();
+    window->show();
+    window->txtDatei->setText(recording);
+    window->cmdStart->click();
+    while (window->session()->isRunning())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return save(window, folder, QStringLiteral("empfang"));
+}
+#endif
 
 } // namespace
 
@@ -72,5 +96,8 @@ int main(int argc, char* argv[]) {
     // A pass of 36 frames, two of them with a channel that could not be read.
     ok = main.verlauf()->openTable(QStringLiteral(ORVINTA_SAMPLE_PASS)) && ok;
     ok = save(main.verlauf(), folder, QStringLiteral("verlauf")) && ok;
+#ifdef ORVINTA_SCREENSHOT_RECORDING
+    ok = saveListening(main, folder) && ok;
+#endif
     return ok ? 0 : 1;
 }

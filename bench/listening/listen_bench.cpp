@@ -1,0 +1,161 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Figures for listening in the desktop program; prints them. Three parts:
+//   stall    the longest pause of the program's event loop while the listening window
+//            decodes a one-hour recording (goal: none over 50 ms)
+//   memory   resident memory over one hour of 48 kHz audio fed through the push interface
+//            as fast as it goes, as a long live session feeds it (goal: < 5 MB growth
+//            after the first minutes)
+//   latency  how much audio after a frame's last element the decoder needs before it
+//            gives the frame out (live, the list shows a frame that much later)
+// Usage: orvinta-listen-bench [stall|memory|latency]... (all three without arguments)
+#include "listening/framefeeder.h"
+#include "listening/frmempfang.h"
+#include "listening/heardframesmodel.h"
+#include "listening/listensession.h"
+#include "passaudio.h"
+#include "tools/procstatus/residentmemory.h"
+#include "windowkit/application.h"
+#include "windows/frmtelemetrie.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+using namespace orvinta;
+
+constexpr int kRecordingRate = 8000;
+constexpr int kLiveRate = 48000;
+/// Two-minute pieces to an hour.
+constexpr int kRepeats = 30;
+/// The event loop is probed this often; a pause is the time between two probes beyond it.
+constexpr int kProbeMs = 5;
+constexpr double kStallGoalMs = 50.0;
+
+/// Pauses of the event loop while `running` holds.
+std::vector<double> probePauses(const std::function<bool()>& running) {
+    std::vector<double> pauses;
+    QElapsedTimer clock;
+    clock.start();
+    QTimer probe;
+    QEventLoop loop;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        pauses.push_back(std::max(0.0, static_cast<double>(clock.nsecsElapsed()) / 1e6 - kProbeMs));
+        clock.restart();
+        if (!running())
+            loop.quit();
+    });
+    probe.start(kProbeMs);
+    loop.exec();
+    return pauses;
+}
+
+bool stall() {
+    QTemporaryDir folder;
+    const QString recording = folder.filePath(QStringLiteral("hour.wav"));
+    if (!bench::writeRepeated(recording, bench::twoMinutesOfPass(kRecordingRate), kRepeats)) {
+        std::printf("stall: cannot write %s\n", qPrintable(recording));
+        return false;
+    }
+    frmTelemetrie main(0);
+    main.show();
+    main.mnuHoeren->trigger();
+    frmEmpfang* window = main.empfang();
+    window->txtDatei->setText(recording);
+    QElapsedTimer clock;
+    clock.start();
+    window->cmdStart->click();
+    std::vector<double> pauses = probePauses([window] { return window->session()->isRunning(); });
+    const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
+    std::sort(pauses.begin(), pauses.end());
+    const auto over =
+        std::count_if(pauses.begin(), pauses.end(), [](double p) { return p > kStallGoalMs; });
+    std::printf("stall: one hour at %d Hz decoded in %.1f s (%.0fx real time), %d frames listed\n",
+                kRecordingRate, seconds, 3600.0 / seconds, window->frames()->rowCount());
+    std::printf("stall: event loop probed %zu times every %d ms: longest pause %.1f ms, 99th "
+                "percentile %.1f ms, %lld pauses over %.0f ms\n",
+                pauses.size(), kProbeMs, pauses.back(), pauses[pauses.size() * 99 / 100],
+                static_cast<long long>(over), kStallGoalMs);
+    return over == 0;
+}
+
+bool memory() {
+    const bench::PassAudio pass = bench::twoMinutesOfPass(kLiveRate);
+    listening::FrameFeeder feeder(kLiveRate, 0.25);
+    listening::HeardFramesModel list;
+    // A device hands over a tenth of a second at a time.
+    const std::size_t block = kLiveRate / 10;
+    long afterFiveMinutes = 0;
+    QElapsedTimer clock;
+    clock.start();
+    for (int piece = 0; piece < kRepeats; ++piece) {
+        for (std::size_t at = 0; at < pass.samples.size(); at += block) {
+            listening::Heard heard;
+            feeder.push(pass.samples.data() + at, std::min(block, pass.samples.size() - at), heard);
+            std::vector<listening::ListedFrame> frames;
+            for (cw::HeardFrame& frame : heard.frames)
+                frames.push_back({std::move(frame), {}});
+            list.append(frames);
+        }
+        if (piece == 2)
+            afterFiveMinutes = residentKilobytes();
+    }
+    const long atEnd = residentKilobytes();
+    std::printf("memory: one hour at %d Hz pushed in %.1f s, %d frames listed (%zu keyed)\n",
+                kLiveRate, static_cast<double>(clock.elapsed()) / 1000.0, list.rowCount(),
+                pass.frames.size() * kRepeats);
+    std::printf("memory: resident %ld kB after 6 minutes, %ld kB after 60 minutes: growth %ld kB\n",
+                afterFiveMinutes, atEnd, atEnd - afterFiveMinutes);
+    return atEnd - afterFiveMinutes < 5 * 1024;
+}
+
+bool latency() {
+    const bench::PassAudio pass = bench::twoMinutesOfPass(kLiveRate);
+    listening::FrameFeeder feeder(kLiveRate, 0.25);
+    const std::size_t block = kLiveRate / 10;
+    std::printf("latency: audio pushed when each frame came out, against the frame's end\n");
+    for (std::size_t at = 0; at < pass.samples.size() * 2; at += block) {
+        const std::size_t from = at % pass.samples.size();
+        listening::Heard heard;
+        feeder.push(pass.samples.data() + from, std::min(block, pass.samples.size() - from), heard);
+        for (const cw::HeardFrame& frame : heard.frames) {
+            const double end = frame.seconds + 370.0 * 1.2 / frame.wordsPerMinute;
+            std::printf(
+                "latency: frame at %6.1f s out after %6.1f s of audio: %.1f s after its end\n",
+                frame.seconds, feeder.seconds(), feeder.seconds() - end);
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    prepareApplication();
+    QStringList parts = QApplication::arguments().mid(1);
+    if (parts.isEmpty())
+        parts = {QStringLiteral("stall"), QStringLiteral("memory"), QStringLiteral("latency")};
+    bool met = true;
+    for (const QString& part : parts) {
+        if (part == QStringLiteral("stall"))
+            met = stall() && met;
+        else if (part == QStringLiteral("memory"))
+            met = memory() && met;
+        else if (part == QStringLiteral("latency"))
+            met = latency() && met;
+    }
+    return met ? 0 : 1;
+}

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The one way audio reaches the decoder in the desktop program, whether it comes from a
+// recording, a live input device or a test:
+//
+//   mono float samples -> FrameFeeder::push() -> cw::CwDecoder (frames heard)
+//                                             -> Waterfall     (rows of the spectrum)
+
+#include "cw/cwdecoder.h"
+#include "waterfall.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace orvinta::listening {
+
+/// What a stretch of audio gave: frames and waterfall rows, each in stream order.
+struct Heard {
+    std::vector<cw::HeardFrame> frames;
+    std::vector<WaterfallRow> rows;
+};
+
+/// Feeds one stream of audio to the decoder and the waterfall.
+class FrameFeeder {
+public:
+    FrameFeeder(int sampleRate, double secondsPerRow);
+
+    /// Takes mono samples in -1..1; appends to `out` what became due.
+    void push(const float* samples, std::size_t count, Heard& out);
+    /// Ends the stream; appends what the decoder and the waterfall still held back.
+    void finish(Heard& out);
+
+    int sampleRate() const { return sampleRate_; }
+    double secondsPerRow() const { return waterfall_.secondsPerRow(); }
+    /// Seconds of audio fed so far.
+    double seconds() const;
+
+private:
+    void collect(Heard& out);
+
+    int sampleRate_;
+    cw::CwDecoder decoder_;
+    Waterfall waterfall_;
+    std::size_t fed_ = 0;
+};
+
+} // namespace orvinta::listening

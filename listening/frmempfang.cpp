@@ -1,0 +1,364 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "frmempfang.h"
+
+#include "coreframe.h"
+#include "frametable.h"
+#include "heardframesmodel.h"
+#include "listenmessages.h"
+#include "unreadabledelegate.h"
+#include "waterfallview.h"
+#include "windowkit/controls.h"
+#include "windowkit/fonts.h"
+#include "windowkit/modal.h"
+#include "windowkit/platformservices.h"
+#include "windowkit/twips.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+
+#include <algorithm>
+#include <cmath>
+
+namespace orvinta {
+
+using listening::HeardFramesModel;
+using listening::ListenBatch;
+using listening::ListenOutcome;
+
+namespace {
+
+constexpr int kClientWidth = 10560;
+constexpr int kClientHeight = 7680;
+constexpr int kLeft = 120;
+constexpr int kFullWidth = kClientWidth - 2 * kLeft;
+/// The level meter shows the peak from kMeterFloorDb up to full scale.
+constexpr int kMeterFloorDb = -60;
+/// Columns of the frame list in twips; the line column fits 48 characters of the
+/// fixed-pitch font.
+constexpr int kTimeColumnWidth = 1500;
+constexpr int kLineColumnWidth = 5820;
+constexpr int kSnrColumnWidth = 1140;
+constexpr int kConfidenceColumnWidth = 1260;
+constexpr double kListPoints = 9.0;
+/// Pixels between the lines of the frame list.
+constexpr int kRowPadding = 6;
+
+const QString kRecordingFilter =
+    QStringLiteral("Tonaufnahmen (*.wav *.WAV *.flac *.FLAC *.ogg *.OGG *.oga);;Alle Dateien (*)");
+
+QRadioButton* makeOption(QWidget* parent, const char* name, const QString& caption,
+                         const QRect& twips) {
+    auto* option = new QRadioButton(caption, parent);
+    option->setObjectName(QString::fromLatin1(name));
+    option->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    return option;
+}
+
+QProgressBar* makeBar(QWidget* parent, const char* name, const QRect& twips) {
+    auto* bar = new QProgressBar(parent);
+    bar->setObjectName(QString::fromLatin1(name));
+    bar->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    return bar;
+}
+
+} // namespace
+
+frmEmpfang::frmEmpfang(QLineEdit* txtEingabe, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint)
+    , m_txtEingabe(txtEingabe)
+    , m_frames(new HeardFramesModel(this))
+    , m_session(new listening::ListenSession(this))
+    , m_tabelle([this] {
+        return new frmSpeichern(
+            RowSource([this] { return listening::frameTableRows(m_exportLines); }));
+    }) {
+    setObjectName(QStringLiteral("frmEmpfang"));
+    setWindowTitle(QStringLiteral("Empfang"));
+    setProgramIcon(this);
+    fixClientSize(this, kClientWidth, kClientHeight);
+    createSourceControls();
+    createRunControls();
+    createFrameControls();
+    setTabChain({optAufnahme, txtDatei, cmdDurchsuchen, optGeraet, cboGeraet, cmdStart, cmdStopp,
+                 lstBloecke, cmdUebernehmen, cmdTabelle});
+    connectControls();
+    setRunning(false);
+    lblStatus->setText(QStringLiteral("Bereit."));
+}
+
+frmEmpfang::~frmEmpfang() = default;
+
+frmSpeichern* frmEmpfang::tabelle() {
+    return m_tabelle.get();
+}
+
+void frmEmpfang::createSourceControls() {
+    optAufnahme =
+        makeOption(this, "optAufnahme", QStringLiteral("&Aufnahme:"), {kLeft, 144, 1560, 288});
+    optAufnahme->setChecked(true);
+    txtDatei = new QLineEdit(this);
+    txtDatei->setObjectName(QStringLiteral("txtDatei"));
+    txtDatei->setGeometry(twipsRect(1800, 120, 6960, 336));
+    cmdDurchsuchen = makeButton(this, "cmdDurchsuchen", QStringLiteral("&Durchsuchen ..."),
+                                {8880, 102, 1560, 372}, font());
+    optGeraet = makeOption(this, "optGeraet", QStringLiteral("&Gerät:"), {kLeft, 600, 1560, 288});
+    cboGeraet = new QComboBox(this);
+    cboGeraet->setObjectName(QStringLiteral("cboGeraet"));
+    cboGeraet->setGeometry(twipsRect(1800, 576, 6960, 336));
+}
+
+void frmEmpfang::createRunControls() {
+    cmdStart =
+        makeButton(this, "cmdStart", QStringLiteral("&Start"), {kLeft, 1080, 1200, 372}, font());
+    cmdStopp =
+        makeButton(this, "cmdStopp", QStringLiteral("Sto&pp"), {1440, 1080, 1200, 372}, font());
+    lblFortschritt = makeLabel(this, "lblFortschritt", QStringLiteral("Fortschritt:"),
+                               {2880, 1140, 1080, 252}, font());
+    prgFortschritt = makeBar(this, "prgFortschritt", {3960, 1110, 2640, 312});
+    prgFortschritt->setRange(0, 100);
+    prgFortschritt->setValue(0);
+    lblPegel =
+        makeLabel(this, "lblPegel", QStringLiteral("Pegel:"), {6840, 1140, 720, 252}, font());
+    prgPegel = makeBar(this, "prgPegel", {7560, 1110, 2880, 312});
+    prgPegel->setRange(kMeterFloorDb, 0);
+    prgPegel->setValue(kMeterFloorDb);
+    prgPegel->setFormat(QStringLiteral("%v dB"));
+
+    lblWasserfall = makeLabel(this, "lblWasserfall",
+                              QStringLiteral("Wasserfall (200 bis 3000 Hz, das Neueste oben):"),
+                              {kLeft, 1620, kFullWidth, 252}, font());
+    picWasserfall = new listening::WaterfallView(this);
+    picWasserfall->setObjectName(QStringLiteral("picWasserfall"));
+    picWasserfall->setGeometry(twipsRect(kLeft, 1920, kFullWidth, 2640));
+}
+
+void frmEmpfang::createFrameControls() {
+    lblBloecke = makeLabel(this, "lblBloecke", QStringLiteral("Gehörte &Blöcke:"),
+                           {kLeft, 4680, 3000, 252}, font());
+    lstBloecke = new QTableView(this);
+    lstBloecke->setObjectName(QStringLiteral("lstBloecke"));
+    lstBloecke->setGeometry(twipsRect(kLeft, 4980, kFullWidth, 2040));
+    lstBloecke->setModel(m_frames);
+    lstBloecke->setFont(fixedFont(kListPoints));
+    lstBloecke->setItemDelegateForColumn(HeardFramesModel::LineColumn,
+                                         new listening::UnreadableDelegate(lstBloecke));
+    lstBloecke->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lstBloecke->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lstBloecke->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstBloecke->setWordWrap(false);
+    lstBloecke->verticalHeader()->hide();
+    lstBloecke->verticalHeader()->setDefaultSectionSize(QFontMetrics(lstBloecke->font()).height() +
+                                                        kRowPadding);
+    // A font of its own, or the header takes the list's fixed-pitch font.
+    lstBloecke->horizontalHeader()->setFont(sansFont(kListPoints));
+    lstBloecke->horizontalHeader()->setStretchLastSection(true);
+    const int widths[] = {kTimeColumnWidth, kLineColumnWidth, kSnrColumnWidth,
+                          kConfidenceColumnWidth};
+    for (int column = 0; column < HeardFramesModel::ColumnCount; ++column)
+        lstBloecke->setColumnWidth(column, twipsToPixels(widths[column]));
+    lblBloecke->setBuddy(lstBloecke);
+
+    cmdUebernehmen = makeButton(this, "cmdUebernehmen", QStringLiteral("&Übernehmen"),
+                                {kLeft, 7176, 1560, 372}, font());
+    cmdTabelle = makeButton(this, "cmdTabelle", QStringLiteral("In &Tabelle ..."),
+                            {1800, 7176, 1560, 372}, font());
+    lblStatus = makeLabel(this, "lblStatus", QString(), {3600, 7236, 6840, 252}, font());
+}
+
+void frmEmpfang::connectControls() {
+    connect(cmdDurchsuchen, &QPushButton::clicked, this, &frmEmpfang::cmdDurchsuchen_Click);
+    connect(cmdStart, &QPushButton::clicked, this, &frmEmpfang::cmdStart_Click);
+    connect(cmdStopp, &QPushButton::clicked, this, &frmEmpfang::cmdStopp_Click);
+    connect(cmdUebernehmen, &QPushButton::clicked, this, &frmEmpfang::cmdUebernehmen_Click);
+    connect(cmdTabelle, &QPushButton::clicked, this, &frmEmpfang::cmdTabelle_Click);
+    connect(lstBloecke, &QTableView::doubleClicked, this, &frmEmpfang::lstBloecke_DblClick);
+    connect(cboGeraet, &QComboBox::activated, this, &frmEmpfang::cboGeraet_Click);
+    connect(txtDatei, &QLineEdit::textEdited, optAufnahme,
+            [this] { optAufnahme->setChecked(true); });
+    connect(lstBloecke->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &frmEmpfang::updateFrameButtons);
+    connect(m_frames, &HeardFramesModel::rowsInserted, this, &frmEmpfang::updateFrameButtons);
+    connect(m_session, &listening::ListenSession::heard, this, &frmEmpfang::Session_Heard);
+    connect(m_session, &listening::ListenSession::ended, this, &frmEmpfang::Session_Ended);
+    connect(m_session, &listening::ListenSession::devicesChanged, this, [this] {
+        if (!m_session->isRunning())
+            refreshDevices();
+    });
+}
+
+void frmEmpfang::showEvent(QShowEvent* event) {
+    if (!m_session->isRunning())
+        refreshDevices();
+    QWidget::showEvent(event);
+}
+
+void frmEmpfang::refreshDevices() {
+    const QByteArray chosen =
+        cboGeraet->currentIndex() >= 0 && cboGeraet->currentIndex() < m_devices.size()
+            ? m_devices[cboGeraet->currentIndex()].id()
+            : listening::ListenSession::defaultInputDevice().id();
+    m_devices = listening::ListenSession::inputDevices();
+    cboGeraet->clear();
+    for (const QAudioDevice& device : m_devices) {
+        cboGeraet->addItem(device.description());
+        if (device.id() == chosen)
+            cboGeraet->setCurrentIndex(cboGeraet->count() - 1);
+    }
+}
+
+void frmEmpfang::cboGeraet_Click() {
+    optGeraet->setChecked(true);
+}
+
+void frmEmpfang::cmdDurchsuchen_Click() {
+    const QString path =
+        platform().askOpenFileName(this, QStringLiteral("Aufnahme wählen"), kRecordingFilter);
+    if (path.isEmpty())
+        return;
+    txtDatei->setText(path);
+    optAufnahme->setChecked(true);
+}
+
+void frmEmpfang::cmdStart_Click() {
+    if (m_session->isRunning())
+        return;
+    const bool started = optGeraet->isChecked() ? startDevice() : startRecording();
+    if (started)
+        setRunning(true);
+}
+
+bool frmEmpfang::startRecording() {
+    if (txtDatei->text().isEmpty())
+        cmdDurchsuchen_Click();
+    const QString path = txtDatei->text();
+    if (path.isEmpty())
+        return false;
+    picWasserfall->clear();
+    prgFortschritt->setValue(0);
+    prgFortschritt->setRange(0, 100);
+    lblStatus->setText(QStringLiteral("Höre die Aufnahme ..."));
+    m_session->startRecording(path);
+    return true;
+}
+
+bool frmEmpfang::startDevice() {
+    if (m_devices.isEmpty())
+        refreshDevices();
+    const int index = cboGeraet->currentIndex();
+    if (m_devices.isEmpty() || index < 0 || index >= m_devices.size()) {
+        showMessage(this, listening::kNoInputDeviceMessage);
+        return false;
+    }
+    picWasserfall->clear();
+    prgFortschritt->setValue(0);
+    lblStatus->setText(QStringLiteral("Höre %1 ...").arg(m_devices[index].description()));
+    m_session->startDevice(m_devices[index]);
+    return true;
+}
+
+void frmEmpfang::cmdStopp_Click() {
+    if (!m_session->isRunning())
+        return;
+    lblStatus->setText(QStringLiteral("Halte an ..."));
+    m_session->stop();
+}
+
+void frmEmpfang::Session_Heard(const ListenBatch& batch) {
+    const int first = m_frames->rowCount();
+    m_frames->append(batch.frames);
+    picWasserfall->addRows(batch.rows, batch.secondsPerRow);
+    for (std::size_t i = 0; i < batch.frames.size(); ++i) {
+        const cw::HeardFrame& frame = batch.frames[i].heard;
+        picWasserfall->markFrame(first + static_cast<int>(i) + 1, frame.seconds,
+                                 listening::frameEndSeconds(frame), frame.toneHz);
+    }
+    if (batch.progress)
+        prgFortschritt->setValue(static_cast<int>(std::lround(100.0 * *batch.progress)));
+    if (batch.levelDb)
+        prgPegel->setValue(
+            std::clamp(static_cast<int>(std::lround(*batch.levelDb)), kMeterFloorDb, 0));
+    if (!batch.frames.empty())
+        lstBloecke->scrollToBottom();
+}
+
+void frmEmpfang::Session_Ended(const ListenOutcome& outcome) {
+    setRunning(false);
+    prgPegel->setValue(kMeterFloorDb);
+    const QString heard = QStringLiteral("%1 Blöcke in der Liste.").arg(m_frames->rowCount());
+    switch (outcome.kind) {
+    case ListenOutcome::Kind::Completed:
+        lblStatus->setText(QStringLiteral("Fertig. ") + heard);
+        break;
+    case ListenOutcome::Kind::Stopped:
+        lblStatus->setText(QStringLiteral("Angehalten. ") + heard);
+        break;
+    case ListenOutcome::Kind::Failed:
+        lblStatus->setText(QStringLiteral("Fehler. ") + heard);
+        showMessage(this, outcome.message);
+        break;
+    }
+}
+
+void frmEmpfang::setRunning(bool running) {
+    for (QWidget* source : std::initializer_list<QWidget*>{optAufnahme, txtDatei, cmdDurchsuchen,
+                                                           optGeraet, cboGeraet, cmdStart})
+        source->setEnabled(!running);
+    cmdStopp->setEnabled(running);
+    updateFrameButtons();
+}
+
+void frmEmpfang::updateFrameButtons() {
+    cmdUebernehmen->setEnabled(lstBloecke->selectionModel()->hasSelection());
+    cmdTabelle->setEnabled(m_frames->rowCount() > 0);
+}
+
+void frmEmpfang::cmdUebernehmen_Click() {
+    const QModelIndex current = lstBloecke->currentIndex();
+    if (current.isValid())
+        lstBloecke_DblClick(current);
+}
+
+void frmEmpfang::lstBloecke_DblClick(const QModelIndex& index) {
+    // As loading a file does: the line goes into the input line, nothing is computed.
+    if (!index.isValid() || m_txtEingabe.isNull())
+        return;
+    m_txtEingabe->setText(m_frames->line(index.row()));
+}
+
+QStringList frmEmpfang::exportLines() const {
+    QModelIndexList rows = lstBloecke->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end());
+    QStringList lines;
+    if (rows.isEmpty()) {
+        for (int row = 0; row < m_frames->rowCount(); ++row)
+            lines << m_frames->line(row);
+    }
+    for (const QModelIndex& index : rows)
+        lines << m_frames->line(index.row());
+    return lines;
+}
+
+void frmEmpfang::cmdTabelle_Click() {
+    m_exportLines = exportLines();
+    showModal(tabelle());
+}
+
+void frmEmpfang::closeEvent(QCloseEvent* event) {
+    // Closing stops the listening and hides the window; the frames heard stay for the
+    // next opening and go only with the program.
+    m_session->stop();
+    event->ignore();
+    hide();
+}
+
+} // namespace orvinta

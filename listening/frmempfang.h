@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "files/frmspeichern.h"
+#include "listensession.h"
+#include "windowkit/windowslot.h"
+
+#include <QAudioDevice>
+#include <QPointer>
+#include <QStringList>
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+
+namespace orvinta {
+
+namespace listening {
+class HeardFramesModel;
+class WaterfallView;
+} // namespace listening
+
+/// The listening window: the operator picks a recording or an input device and starts;
+/// the waterfall shows the band, the list the frames heard. "&Übernehmen" puts a frame
+/// into the main window's input line; "In &Tabelle" adds frames to a table file. The
+/// decoding runs on a thread of its own (listening::ListenSession).
+class frmEmpfang : public QWidget {
+    Q_OBJECT
+
+public:
+    /// `txtEingabe` is the main window's input line, which "&Übernehmen" fills.
+    explicit frmEmpfang(QLineEdit* txtEingabe, QWidget* parent = nullptr);
+    ~frmEmpfang() override;
+
+    QRadioButton* optAufnahme;
+    QLineEdit* txtDatei;
+    QPushButton* cmdDurchsuchen;
+    QRadioButton* optGeraet;
+    QComboBox* cboGeraet;
+    QPushButton* cmdStart;
+    QPushButton* cmdStopp;
+    QLabel* lblFortschritt;
+    QProgressBar* prgFortschritt;
+    QLabel* lblPegel;
+    QProgressBar* prgPegel;
+    QLabel* lblWasserfall;
+    listening::WaterfallView* picWasserfall;
+    QLabel* lblBloecke;
+    QTableView* lstBloecke;
+    QPushButton* cmdUebernehmen;
+    QPushButton* cmdTabelle;
+    QLabel* lblStatus;
+
+    /// The frames heard since the window was opened.
+    listening::HeardFramesModel* frames() const { return m_frames; }
+    listening::ListenSession* session() const { return m_session; }
+    /// The table export of the frames, created hidden on first use.
+    frmSpeichern* tabelle();
+
+public slots:
+    void cmdDurchsuchen_Click();
+    void cmdStart_Click();
+    void cmdStopp_Click();
+    void cmdUebernehmen_Click();
+    void cmdTabelle_Click();
+    void lstBloecke_DblClick(const QModelIndex& index);
+    void cboGeraet_Click();
+    void Session_Heard(const orvinta::listening::ListenBatch& batch);
+    void Session_Ended(const orvinta::listening::ListenOutcome& outcome);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createSourceControls();
+    void createRunControls();
+    void createFrameControls();
+    void connectControls();
+    void refreshDevices();
+    bool startRecording();
+    bool startDevice();
+    void setRunning(bool running);
+    void updateFrameButtons();
+    /// The lines of the selected frames, or of all when none is selected.
+    QStringList exportLines() const;
+
+    QPointer<QLineEdit> m_txtEingabe;
+    listening::HeardFramesModel* m_frames;
+    listening::ListenSession* m_session;
+    QList<QAudioDevice> m_devices;
+    QStringList m_exportLines;
+    WindowSlot<frmSpeichern> m_tabelle;
+};
+
+} // namespace orvinta

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "listenmessages.h"
+
+#include <QDir>
+
+namespace orvinta::listening {
+namespace {
+
+const QString kFramesStay = QStringLiteral("Die bis dahin gehörten Blöcke bleiben in der Liste.");
+
+QString sampleFormatName(QAudioFormat::SampleFormat format) {
+    switch (format) {
+    case QAudioFormat::UInt8:
+        return QStringLiteral("8 Bit");
+    case QAudioFormat::Int16:
+        return QStringLiteral("16 Bit");
+    case QAudioFormat::Int32:
+        return QStringLiteral("32 Bit");
+    case QAudioFormat::Float:
+        return QStringLiteral("Gleitkomma");
+    default:
+        return QStringLiteral("unbekanntes Sampleformat");
+    }
+}
+
+} // namespace
+
+QString recordingUnreadableMessage(const QString& path, const QString& reason) {
+    return QStringLiteral("Die Aufnahme %1 kann nicht gelesen werden:\n%2.")
+        .arg(QDir::toNativeSeparators(path), reason);
+}
+
+QString recordingBrokenMessage(const QString& path, double seconds, const QString& reason) {
+    return QStringLiteral("Die Aufnahme %1 kann nach %2 s nicht weiter gelesen werden:\n%3.\n%4")
+        .arg(QDir::toNativeSeparators(path), QString::number(seconds, 'f', 1), reason, kFramesStay);
+}
+
+QString deviceGoneMessage(const QString& device) {
+    return QStringLiteral("Der Audioeingang \u201E%1\u201C ist nicht mehr verfügbar.\n%2")
+        .arg(device, kFramesStay);
+}
+
+QString formatRefusedMessage(const QString& device, const QAudioFormat& format) {
+    return QStringLiteral(
+               "Der Audioeingang \u201E%1\u201C nimmt das Format %2 Hz, %3 Kanal/Kanäle, "
+               "%4 nicht an.")
+        .arg(device)
+        .arg(format.sampleRate())
+        .arg(format.channelCount())
+        .arg(sampleFormatName(format.sampleFormat()));
+}
+
+QString deviceFailedMessage(const QString& device, const QString& reason) {
+    return QStringLiteral("Der Audioeingang \u201E%1\u201C kann nicht gelesen werden:\n%2.\n%3")
+        .arg(device, reason, kFramesStay);
+}
+
+} // namespace orvinta::listening

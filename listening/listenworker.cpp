@@ -1,0 +1,196 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "listenworker.h"
+
+#include "cw/audiofile.h"
+#include "listenmessages.h"
+#include "recordinginfo.h"
+
+#include <QAudioSource>
+#include <QFile>
+
+#include <algorithm>
+#include <cmath>
+
+namespace orvinta::listening {
+namespace {
+
+/// Frames read from a recording at a time: a fraction of a second of audio, so that a
+/// stop takes effect at once.
+constexpr std::size_t kRecordingBlockFrames = 8192;
+/// Batches go out at most this often, unless they carry a frame: about 25 updates of the
+/// window a second look continuous and cost it little.
+constexpr qint64 kBatchIntervalMs = 40;
+/// A live waterfall row stands for a quarter second: a minute of audio in the view.
+constexpr double kLiveSecondsPerRow = 0.25;
+/// A recording's waterfall shows the whole recording in about this many rows.
+constexpr double kRecordingRows = 240.0;
+/// The input device hands over its audio in buffers of about this length.
+constexpr double kDeviceBufferSeconds = 0.1;
+
+QString audioErrorText(QAudio::Error error) {
+    switch (error) {
+    case QAudio::OpenError:
+        return QStringLiteral("Das Gerät lässt sich nicht öffnen");
+    case QAudio::IOError:
+        return QStringLiteral("Das Gerät liefert keine Daten mehr");
+    case QAudio::FatalError:
+        return QStringLiteral("Das Audiosystem meldet einen schweren Fehler");
+    default:
+        return QStringLiteral("Das Audiosystem meldet einen Fehler");
+    }
+}
+
+} // namespace
+
+ListenWorker::ListenWorker(QObject* parent)
+    : QObject(parent) {
+}
+
+ListenWorker::~ListenWorker() = default;
+
+void ListenWorker::decodeRecording(const QString& path) {
+    std::string reason;
+    const std::unique_ptr<cw::AudioFile> file =
+        cw::AudioFile::open(QFile::encodeName(path).toStdString(), &reason);
+    if (!file) {
+        emit ended({ListenOutcome::Kind::Failed,
+                    recordingUnreadableMessage(path, unreadableReason(path))});
+        return;
+    }
+    const std::optional<double> length = recordingSeconds(path);
+    m_feeder = std::make_unique<FrameFeeder>(
+        file->sampleRate(), std::max(kLiveSecondsPerRow, length.value_or(0.0) / kRecordingRows));
+    m_streamStartUtc = {};
+    m_sinceBatch.start();
+
+    std::vector<float> block;
+    Heard heard;
+    while (!m_stopRequested && file->read(kRecordingBlockFrames, block)) {
+        m_feeder->push(block.data(), block.size(), heard);
+        collect(heard);
+        if (length && *length > 0.0)
+            m_batch.progress = std::min(1.0, m_feeder->seconds() / *length);
+        flush(false);
+    }
+    m_feeder->finish(heard);
+    collect(heard);
+    ListenOutcome outcome;
+    if (m_stopRequested) {
+        outcome.kind = ListenOutcome::Kind::Stopped;
+    } else if (!file->error().empty()) {
+        outcome = {ListenOutcome::Kind::Failed,
+                   recordingBrokenMessage(path, m_feeder->seconds(),
+                                          QString::fromStdString(file->error()))};
+    } else {
+        m_batch.progress = 1.0;
+    }
+    flush(true);
+    m_feeder.reset();
+    emit ended(outcome);
+}
+
+void ListenWorker::startDevice(const QAudioDevice& device, const QAudioFormat& format) {
+    m_deviceName = device.description();
+    if (!device.isFormatSupported(format)) {
+        emit ended({ListenOutcome::Kind::Failed, formatRefusedMessage(m_deviceName, format)});
+        return;
+    }
+    m_format = format;
+    m_source = new QAudioSource(device, format, this);
+    m_source->setBufferSize(static_cast<qsizetype>(
+        format.bytesForDuration(static_cast<qint64>(kDeviceBufferSeconds * 1e6))));
+    connect(m_source, &QAudioSource::stateChanged, this, &ListenWorker::deviceStateChanged);
+    m_input = m_source->start();
+    if (m_input == nullptr || m_source->error() != QAudio::NoError) {
+        const QString reason = audioErrorText(m_source->error());
+        delete m_source;
+        m_source = nullptr;
+        emit ended({ListenOutcome::Kind::Failed, deviceFailedMessage(m_deviceName, reason)});
+        return;
+    }
+    m_feeder = std::make_unique<FrameFeeder>(format.sampleRate(), kLiveSecondsPerRow);
+    m_partial.clear();
+    m_streamStartUtc = {};
+    m_sinceBatch.start();
+    connect(m_input, &QIODevice::readyRead, this, &ListenWorker::readDevice);
+}
+
+void ListenWorker::readDevice() {
+    if (m_input == nullptr)
+        return;
+    m_partial += m_input->readAll();
+    const qsizetype whole = wholeFrameBytes(m_partial.size(), m_format);
+    if (whole == 0)
+        return;
+    toMono(m_partial.first(whole), m_format, m_mono);
+    m_partial.remove(0, whole);
+    if (!m_streamStartUtc.isValid()) {
+        // The first block was recorded just before it arrived.
+        const auto blockMs =
+            std::llround(1000.0 * static_cast<double>(m_mono.size()) / m_format.sampleRate());
+        m_streamStartUtc = QDateTime::currentDateTimeUtc().addMSecs(-blockMs);
+    }
+    const double level = peakDbfs(m_mono.data(), m_mono.size());
+    m_batch.levelDb = std::max(level, m_batch.levelDb.value_or(kSilenceDb));
+    Heard heard;
+    m_feeder->push(m_mono.data(), m_mono.size(), heard);
+    collect(heard);
+    flush(false);
+}
+
+void ListenWorker::deviceStateChanged() {
+    if (m_source != nullptr && m_source->state() == QAudio::StoppedState &&
+        m_source->error() != QAudio::NoError) {
+        endCapture({ListenOutcome::Kind::Failed,
+                    deviceFailedMessage(m_deviceName, audioErrorText(m_source->error()))});
+    }
+}
+
+void ListenWorker::stopDevice() {
+    endCapture({ListenOutcome::Kind::Stopped, {}});
+}
+
+void ListenWorker::deviceLost() {
+    endCapture({ListenOutcome::Kind::Failed, deviceGoneMessage(m_deviceName)});
+}
+
+void ListenWorker::endCapture(const ListenOutcome& outcome) {
+    if (m_source == nullptr)
+        return;
+    QAudioSource* source = m_source;
+    m_source = nullptr;
+    m_input = nullptr;
+    source->disconnect(this);
+    source->stop();
+    source->deleteLater();
+    Heard heard;
+    m_feeder->finish(heard);
+    collect(heard);
+    m_batch.levelDb = kSilenceDb;
+    flush(true);
+    m_feeder.reset();
+    emit ended(outcome);
+}
+
+void ListenWorker::collect(Heard& heard) {
+    for (cw::HeardFrame& frame : heard.frames) {
+        QDateTime utc;
+        if (m_streamStartUtc.isValid())
+            utc = m_streamStartUtc.addMSecs(std::llround(frame.seconds * 1000.0));
+        m_batch.frames.push_back({std::move(frame), utc});
+    }
+    std::move(heard.rows.begin(), heard.rows.end(), std::back_inserter(m_batch.rows));
+    heard.frames.clear();
+    heard.rows.clear();
+}
+
+void ListenWorker::flush(bool always) {
+    if (!always && m_batch.frames.empty() && m_sinceBatch.elapsed() < kBatchIntervalMs)
+        return;
+    m_batch.secondsPerRow = m_feeder ? m_feeder->secondsPerRow() : 0.0;
+    emit heard(m_batch);
+    m_batch = {};
+    m_sinceBatch.restart();
+}
+
+} // namespace orvinta::listening

@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The waterfall: the spectrum of the audio from 200 to 3000 Hz over time, as rows of
+// levels. Short-time spectra (Hann window, half overlapping) are averaged over the
+// stretch of audio each row stands for; each row is then scaled to its own noise floor
+// (the median of its columns), so that a keyed line stands out however loud the audio is.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace orvinta::listening {
+
+/// One row of the waterfall.
+struct WaterfallRow {
+    double seconds = 0.0; ///< where the stretch of audio the row stands for begins
+    /// kColumns levels from the lowest frequency up: 0 is at or below the noise floor,
+    /// 255 is kRangeDb above it.
+    std::vector<std::uint8_t> levels;
+};
+
+class Waterfall {
+public:
+    static constexpr double kLowestHz = 200.0;
+    static constexpr double kHighestHz = 3000.0;
+    /// Ten hertz a column keeps two beacon tones apart that the decoder would follow apart.
+    static constexpr double kColumnHz = 10.0;
+    static constexpr int kColumns = 280;
+    /// Levels span this many dB above the noise floor: a strong signal is 30 to 40 dB up.
+    static constexpr double kRangeDb = 40.0;
+
+    /// The frequency at the centre of `column`, and the column a frequency falls in.
+    static double columnHz(int column);
+    static int columnOf(double hz);
+
+    /// Rows stand for `secondsPerRow` of audio each, or for as long as one hop of the
+    /// short-time spectra if that is longer.
+    Waterfall(int sampleRate, double secondsPerRow);
+    ~Waterfall();
+    Waterfall(const Waterfall&) = delete;
+    Waterfall& operator=(const Waterfall&) = delete;
+
+    double secondsPerRow() const { return secondsPerRow_; }
+
+    /// Takes mono samples and appends the rows that became complete.
+    void push(const float* samples, std::size_t count, std::vector<WaterfallRow>& rows);
+    /// Appends the row still being summed at the end of the audio.
+    void finish(std::vector<WaterfallRow>& rows);
+
+private:
+    struct Spectrum;
+    void analyse();
+    void emitRow(std::vector<WaterfallRow>& rows);
+
+    double sampleRate_;
+    std::size_t size_;
+    std::size_t hop_;
+    double secondsPerRow_;
+    std::vector<float> window_;
+    /// Per column, the first and one past the last spectrum bin it averages.
+    std::vector<std::pair<std::size_t, std::size_t>> bins_;
+    std::unique_ptr<Spectrum> spectrum_;
+    std::vector<float> input_;
+    std::size_t consumed_ = 0; ///< absolute index of input_[0]
+    std::size_t row_ = 0;      ///< index of the row being summed
+    std::size_t summed_ = 0;   ///< spectra in it so far
+    std::vector<double> power_;
+};
+
+} // namespace orvinta::listening

@@ -1,0 +1,167 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "waterfallview.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace orvinta::listening {
+namespace {
+
+/// Height of the frequency scale below the spectrum, in pixels of the font's height.
+constexpr double kAxisLines = 1.4;
+constexpr double kAxisStepHz = 500.0;
+/// The frame marks stand this many pixels to the right of the tone.
+constexpr double kMarkOffset = 8.0;
+const QColor kMarkColour(255, 64, 255);
+const QColor kToneColour(64, 255, 64);
+
+/// The colour scale of a waterfall: black (noise floor) over blue and red to yellow and
+/// white (far above it), the way receivers show it.
+std::vector<QRgb> colourScale() {
+    struct Stop {
+        double at;
+        QColor colour;
+    };
+    const std::vector<Stop> stops{{0.0, QColor(0, 0, 0)},
+                                  {0.25, QColor(0, 0, 160)},
+                                  {0.5, QColor(200, 0, 40)},
+                                  {0.75, QColor(255, 220, 0)},
+                                  {1.0, QColor(255, 255, 255)}};
+    std::vector<QRgb> colours(256);
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+        const double at = static_cast<double>(i) / 255.0;
+        std::size_t s = 1;
+        while (s + 1 < stops.size() && stops[s].at < at)
+            ++s;
+        const Stop& low = stops[s - 1];
+        const Stop& high = stops[s];
+        const double t = (at - low.at) / (high.at - low.at);
+        const auto mix = [t](int a, int b) {
+            return static_cast<int>(std::lround(a + t * (b - a)));
+        };
+        colours[i] = qRgb(mix(low.colour.red(), high.colour.red()),
+                          mix(low.colour.green(), high.colour.green()),
+                          mix(low.colour.blue(), high.colour.blue()));
+    }
+    return colours;
+}
+
+} // namespace
+
+WaterfallView::WaterfallView(QWidget* parent)
+    : QWidget(parent)
+    , m_colours(colourScale()) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    rebuildImage();
+}
+
+void WaterfallView::clear() {
+    m_rows.clear();
+    m_marks.clear();
+    m_secondsPerRow = 0.0;
+    rebuildImage();
+    update();
+}
+
+void WaterfallView::addRows(const std::vector<WaterfallRow>& rows, double secondsPerRow) {
+    if (rows.empty())
+        return;
+    m_secondsPerRow = secondsPerRow;
+    for (const WaterfallRow& row : rows)
+        m_rows.push_front(row);
+    while (m_rows.size() > static_cast<std::size_t>(kHistoryRows))
+        m_rows.pop_back();
+    rebuildImage();
+    update();
+}
+
+void WaterfallView::markFrame(int number, double startSeconds, double endSeconds, double toneHz) {
+    m_marks.push_back({number, startSeconds, endSeconds, toneHz});
+    update();
+}
+
+void WaterfallView::rebuildImage() {
+    m_image = QImage(Waterfall::kColumns, kHistoryRows, QImage::Format_RGB32);
+    m_image.fill(m_colours.front());
+    for (std::size_t r = 0; r < m_rows.size(); ++r) {
+        auto* line = reinterpret_cast<QRgb*>(m_image.scanLine(static_cast<int>(r)));
+        const std::vector<std::uint8_t>& levels = m_rows[r].levels;
+        for (std::size_t c = 0; c < levels.size() && c < Waterfall::kColumns; ++c)
+            line[c] = m_colours[levels[c]];
+    }
+}
+
+QRectF WaterfallView::spectrumArea() const {
+    const double axis = kAxisLines * fontMetrics().height();
+    return QRectF(0.0, 0.0, width(), std::max(1.0, height() - axis));
+}
+
+double WaterfallView::xOf(double hz) const {
+    const QRectF area = spectrumArea();
+    return area.left() + area.width() * (hz - Waterfall::kLowestHz) /
+                             (Waterfall::kHighestHz - Waterfall::kLowestHz);
+}
+
+double WaterfallView::yOf(double seconds) const {
+    // Row r covers [seconds(r), seconds(r) + secondsPerRow) and is drawn from the top
+    // down; the newest row's end is the top edge.
+    const QRectF area = spectrumArea();
+    const double newestEnd = m_rows.front().seconds + m_secondsPerRow;
+    const double rowHeight = area.height() / kHistoryRows;
+    return area.top() + (newestEnd - seconds) / m_secondsPerRow * rowHeight;
+}
+
+void WaterfallView::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Window));
+    painter.drawImage(spectrumArea(), m_image);
+    paintAxis(painter);
+    if (!m_rows.empty() && m_secondsPerRow > 0.0)
+        paintMarks(painter);
+}
+
+void WaterfallView::paintMarks(QPainter& painter) const {
+    const QRectF area = spectrumArea();
+    painter.save();
+    painter.setClipRect(area);
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (const Mark& mark : m_marks) {
+        // A bracket beside the tone, so that the trace itself stays visible.
+        const double tone = xOf(mark.toneHz);
+        const double x = tone + kMarkOffset;
+        const double top = yOf(mark.endSeconds);
+        const double bottom = yOf(mark.startSeconds);
+        painter.setPen(QPen(kMarkColour, 2.0));
+        painter.drawLine(QPointF(x, top), QPointF(x, bottom));
+        painter.drawLine(QPointF(tone + 2.0, bottom), QPointF(x, bottom));
+        painter.drawLine(QPointF(tone + 2.0, top), QPointF(x, top));
+        painter.drawText(QPointF(x + 3.0, std::min(bottom, area.bottom() - 2.0)),
+                         QString::number(mark.number));
+    }
+    if (!m_marks.empty()) {
+        // The tone followed: the last frame's, from that frame on.
+        const Mark& last = m_marks.back();
+        painter.setPen(QPen(kToneColour, 1.0, Qt::DashLine));
+        const double x = xOf(last.toneHz);
+        painter.drawLine(QPointF(x, area.top()), QPointF(x, yOf(last.startSeconds)));
+    }
+    painter.restore();
+}
+
+void WaterfallView::paintAxis(QPainter& painter) const {
+    const QRectF area = spectrumArea();
+    painter.setPen(palette().color(QPalette::WindowText));
+    const QFontMetrics metrics = fontMetrics();
+    for (double hz = kAxisStepHz; hz <= Waterfall::kHighestHz; hz += kAxisStepHz) {
+        const double x = xOf(hz);
+        painter.drawLine(QPointF(x, area.bottom()), QPointF(x, area.bottom() + 3.0));
+        const QString label = QString::number(hz, 'f', 0) + QStringLiteral(" Hz");
+        const double half = metrics.horizontalAdvance(label) / 2.0;
+        const double left = std::clamp(x - half, 0.0, width() - 2.0 * half);
+        painter.drawText(QPointF(left, area.bottom() + 3.0 + metrics.ascent()), label);
+    }
+}
+
+} // namespace orvinta::listening

@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "waterfall.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <deque>
+#include <vector>
+
+class QPainter;
+
+namespace orvinta::listening {
+
+/// Shows the waterfall: frequency from left (200 Hz) to right (3000 Hz), time downwards
+/// with the newest row at the top. Each frame heard is marked by a bar at its tone over
+/// the time it took, with its number in the list; the tone followed (the last frame's) is
+/// a dashed line from that frame on.
+class WaterfallView : public QWidget {
+    Q_OBJECT
+
+public:
+    /// Rows kept and shown; the widget stretches them over its height.
+    static constexpr int kHistoryRows = 240;
+
+    explicit WaterfallView(QWidget* parent = nullptr);
+
+    /// Forgets rows and marks, for a new listening.
+    void clear();
+    void addRows(const std::vector<WaterfallRow>& rows, double secondsPerRow);
+    /// Marks frame `number` of the list, heard from `startSeconds` to `endSeconds`.
+    void markFrame(int number, double startSeconds, double endSeconds, double toneHz);
+
+    int rowCount() const { return static_cast<int>(m_rows.size()); }
+    int markCount() const { return static_cast<int>(m_marks.size()); }
+    /// The picture of the rows as shown, before scaling and marks.
+    const QImage& picture() const { return m_image; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    struct Mark {
+        int number;
+        double startSeconds;
+        double endSeconds;
+        double toneHz;
+    };
+
+    void rebuildImage();
+    QRectF spectrumArea() const;
+    /// The x of a frequency and the y of a moment in spectrumArea().
+    double xOf(double hz) const;
+    double yOf(double seconds) const;
+    void paintMarks(QPainter& painter) const;
+    void paintAxis(QPainter& painter) const;
+
+    std::deque<WaterfallRow> m_rows;
+    double m_secondsPerRow = 0.0;
+    std::vector<Mark> m_marks;
+    QImage m_image;
+    std::vector<QRgb> m_colours;
+};
+
+} // namespace orvinta::listening

@@ -1,0 +1,198 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The listening window as the operator uses it, by its keys: a recording chosen in the
+// file dialog and decoded, frames taken over and exported, a stop, and the failures.
+#include "listening/frmempfang.h"
+
+#include "files/resultformats.h"
+#include "listening/heardframesmodel.h"
+#include "listening/listenmessages.h"
+#include "listening/unreadabledelegate.h"
+#include "listening/waterfallview.h"
+#include "recordings.h"
+#include "support/eventually.h"
+#include "support/fakeplatform.h"
+#include "support/keys.h"
+#include "support/outputvalues.h"
+#include "windows/frmausgabe.h"
+#include "windows/frmtelemetrie.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace orvinta {
+namespace {
+
+// The window lists the system's audio inputs; these tests run with none, whatever the
+// machine has: the audio server named here does not exist.
+const bool kNoAudioServer = qputenv("PULSE_SERVER", "unix:/nonexistent/orvinta-test-server");
+
+/// Runs `act` once `window` shows: from inside the modal loop that showing starts.
+void whenShown(QWidget* window, std::function<void()> act) {
+    auto* poll = new QTimer(window);
+    QObject::connect(poll, &QTimer::timeout, window, [window, poll, act] {
+        if (!window->isVisible())
+            return;
+        poll->deleteLater();
+        poll->stop();
+        act();
+    });
+    poll->start(10);
+}
+
+QByteArray fileContent(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class ListeningWindow : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(kNoAudioServer);
+        main.mnuHoeren->trigger();
+        window = main.empfang();
+        ASSERT_TRUE(test::activate(window));
+    }
+
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::AltModifier) {
+        QTest::keyClick(window->windowHandle(), key, modifiers);
+    }
+    bool running() const { return window->session()->isRunning(); }
+    QString path(const char* name) const { return folder.filePath(QString::fromLatin1(name)); }
+
+    /// Exports through the table dialog that Alt+T opens, as a new table or extending one.
+    void exportTable(const QString& name, bool newTable) {
+        frmSpeichern* dialog = window->tabelle();
+        bool saved = false;
+        whenShown(dialog, [dialog, name, newTable, &saved] {
+            dialog->txtDateiname->setText(name);
+            (newTable ? dialog->optNeueTabelle : dialog->optalteTabelle)->setChecked(true);
+            dialog->cmdSpeichern->click();
+            saved = true;
+        });
+        // The operator comes back to the window after the dialog.
+        ASSERT_TRUE(test::activate(window));
+        press(Qt::Key_T);
+        ASSERT_TRUE(test::eventually([&] { return saved && dialog->isHidden(); }));
+    }
+
+    test::FakePlatform platform;
+    frmTelemetrie main{0};
+    frmEmpfang* window = nullptr;
+    QTemporaryDir folder;
+};
+
+TEST_F(ListeningWindow, DecodesARecordingTakesFramesOverAndExportsThem) {
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Empfang"));
+    EXPECT_NE(
+        dynamic_cast<listening::UnreadableDelegate*>(
+            window->lstBloecke->itemDelegateForColumn(listening::HeardFramesModel::LineColumn)),
+        nullptr);
+
+    const QString recording = path("pass.wav");
+    ASSERT_EQ(test::writeRecording(recording, test::twoFrames(), test::listeningSignal()).size(),
+              2U);
+    platform.fileAnswers.push_back(recording);
+    press(Qt::Key_D);
+    ASSERT_TRUE(test::eventually([&] { return window->txtDatei->text() == recording; }));
+    EXPECT_EQ(platform.fileDialogs.at(0).title, QStringLiteral("Aufnahme wählen"));
+
+    press(Qt::Key_S);
+    ASSERT_TRUE(test::eventually([&] { return running(); }));
+    ASSERT_TRUE(test::eventually([&] { return !running(); }, 60000));
+    const listening::HeardFramesModel* frames = window->frames();
+    ASSERT_EQ(frames->rowCount(), 2);
+    EXPECT_EQ(frames->line(0), QString::fromStdString(test::twoFrames()[0]));
+    EXPECT_EQ(frames->line(1), QString::fromStdString(test::twoFrames()[1]));
+    EXPECT_EQ(window->lblStatus->text(), QStringLiteral("Fertig. 2 Blöcke in der Liste."));
+    EXPECT_EQ(window->prgFortschritt->value(), 100);
+    EXPECT_GT(window->picWasserfall->rowCount(), 100);
+    EXPECT_EQ(window->picWasserfall->markCount(), 2);
+    EXPECT_TRUE(platform.messages.empty());
+
+    // Alt+B goes to the list; the second frame is taken over as loading a file would put
+    // it, and nothing is computed.
+    press(Qt::Key_B);
+    press(Qt::Key_Down, Qt::NoModifier);
+    press(Qt::Key_Down, Qt::NoModifier);
+    press(Qt::Key_Udiaeresis);
+    ASSERT_TRUE(test::eventually([&] { return main.txtEingabe->text() == frames->line(1); }));
+    EXPECT_EQ(test::shownValues(main.ausgabe()), QStringList(10, QString()));
+
+    const QRect first = window->lstBloecke->visualRect(frames->index(0, 1));
+    QTest::mouseClick(window->lstBloecke->viewport(), Qt::LeftButton, {}, first.center());
+    QTest::mouseDClick(window->lstBloecke->viewport(), Qt::LeftButton, {}, first.center());
+    EXPECT_EQ(main.txtEingabe->text(), frames->line(0));
+
+    // The selected frame starts a table; all frames extend it when none is selected.
+    const QString table = path("empfang");
+    exportTable(table, true);
+    window->lstBloecke->clearSelection();
+    exportTable(table, false);
+    const QByteArray row0 =
+        "6;OK; 4.892308; 10.944; 3.7878; 947.282044887781; 7.832; 119; .3; 8.68\r\n";
+    const QByteArray row1 =
+        "7;OK; 4.818182; 10.944; 3.7878; 947.282044887781; 7.832; 119; .3; 8.736\r\n";
+    const std::string_view header = tableHeader();
+    EXPECT_EQ(fileContent(table + ".txt"),
+              QByteArray(header.data(), static_cast<qsizetype>(header.size())) + "\r\n" + row0 +
+                  row0 + row1);
+}
+
+TEST_F(ListeningWindow, StopsAndClosesCleanlyAndTellsFailuresInGerman) {
+    const QString noise = path("noise.wav");
+    ASSERT_TRUE(test::writeNoise(noise, 900.0));
+    window->txtDatei->setFocus();
+    QTest::keyClicks(window->txtDatei, noise);
+    press(Qt::Key_S);
+    ASSERT_TRUE(test::eventually([&] { return window->prgFortschritt->value() > 0; }));
+    press(Qt::Key_P);
+    ASSERT_TRUE(test::eventually([&] { return !running(); }, 30000));
+    EXPECT_TRUE(window->lblStatus->text().startsWith(QStringLiteral("Angehalten.")));
+    EXPECT_LT(window->prgFortschritt->value(), 100);
+
+    // No input device on this system.
+    press(Qt::Key_G);
+    ASSERT_TRUE(test::eventually([&] { return window->optGeraet->isChecked(); }));
+    press(Qt::Key_S);
+    ASSERT_TRUE(test::eventually([&] { return !platform.messages.empty(); }));
+    EXPECT_EQ(platform.messageTexts(), QStringList{listening::kNoInputDeviceMessage});
+    EXPECT_FALSE(running());
+
+    // A file that holds no audio.
+    const QString text = path("frame.tlm");
+    QFile file(text);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("E LUSAT HI HI 6O AVT ABA AU4 AD4 AA4 ABT TTU AEE\r\n");
+    file.close();
+    window->txtDatei->setText(text);
+    press(Qt::Key_A);
+    press(Qt::Key_S);
+    ASSERT_TRUE(test::eventually([&] { return platform.messages.size() == 2; }));
+    EXPECT_TRUE(platform.messageTexts()[1].startsWith("Die Aufnahme " + text +
+                                                      " kann nicht gelesen werden:\nDie Datei "
+                                                      "enthält keine Tonaufnahme"));
+
+    // Closing the window stops the decoding; the window keeps its frames for later.
+    window->txtDatei->setText(noise);
+    press(Qt::Key_S);
+    ASSERT_TRUE(test::eventually([&] { return window->prgFortschritt->value() > 0; }));
+    window->close();
+    EXPECT_TRUE(window->isHidden());
+    ASSERT_TRUE(test::eventually([&] { return !running(); }, 30000));
+    EXPECT_EQ(main.empfang(), window);
+}
+
+} // namespace
+} // namespace orvinta
