@@ -173,6 +173,18 @@ if(EXPECT_ICON AND EXISTS "${root}/${icon}")
 endif()
 
 if(EXPECT_GUI)
+    # Software centres learn from the metainfo which programs the package brings, and
+    # under which licence.
+    file(READ "${root}/usr/share/metainfo/${APPSTREAM_ID}.metainfo.xml" metainfo)
+    foreach(program IN LISTS programs)
+        string(FIND "${metainfo}" "<binary>${program}</binary>" at)
+        if(at EQUAL -1)
+            fail("the metainfo does not list /usr/bin/${program} among what it provides")
+        endif()
+    endforeach()
+    if(NOT metainfo MATCHES "<project_license>GPL-3.0-or-later</project_license>")
+        fail("the metainfo does not give the licence GPL-3.0-or-later")
+    endif()
     # The installed desktop entry, metainfo and icon as software centres read them.
     execute_process(COMMAND "${APPSTREAMCLI}" validate-tree --no-net "${root}"
         RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
