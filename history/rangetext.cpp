@@ -23,7 +23,7 @@ std::optional<double> readRangeEnd(AxisKind axis, std::string_view text, std::st
     const char* end = text.data() + text.size();
     const auto [stop, status] = std::from_chars(text.data(), end, line);
     if (text.empty() || status != std::errc{} || stop != end) {
-        *error = "\"" + std::string(text) + "\" ist keine Zeilennummer";
+        *error = std::string(1, '"').append(text).append("\" ist keine Zeilennummer");
         return std::nullopt;
     }
     return static_cast<double>(line);

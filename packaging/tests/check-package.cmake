@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Unpacks the Debian package with dpkg-deb and checks it: its control fields, the files
 # it installs, and that the unpacked orvinta-decode decodes the sample frame.
-#   cmake -DDEB_DIR=... -DVERSION=... -DEXPECT_GUI=ON|OFF -DEXPECT_ICON=ON|OFF
+#   cmake -DDEB_DIR=... -DVERSION=... -DMAINTAINER=... -DEXPECT_GUI=ON|OFF -DEXPECT_ICON=ON|OFF
 #         -DAPPSTREAM_ID=... -DAPPSTREAMCLI=... -P check-package.cmake
 
 cmake_minimum_required(VERSION 3.25)
@@ -44,12 +44,13 @@ endif()
 if(NOT field_Architecture STREQUAL arch)
     fail("the package is for '${field_Architecture}', not ${arch}")
 endif()
-if(NOT field_Maintainer STREQUAL "Orvinta project")
-    fail("the maintainer is '${field_Maintainer}', not 'Orvinta project'")
+if(NOT field_Maintainer STREQUAL MAINTAINER)
+    fail("the maintainer is '${field_Maintainer}', not '${MAINTAINER}'")
 endif()
-set(dependencies libc6 libstdc++6 libqt6core6)
+set(dependencies libc6 libstdc++6 libqt6core6 libsndfile1 libfftw3-single3)
 if(EXPECT_GUI)
-    list(APPEND dependencies libqt6widgets6 qt6-qpa-plugins)
+    # The last two are loaded at run time: dpkg-shlibdeps cannot find them.
+    list(APPEND dependencies libqt6widgets6 qt6-qpa-plugins qt6-translations-l10n)
 endif()
 string(REGEX REPLACE " *\\([^)]*\\)" "" depends "${field_Depends}")
 string(REPLACE ", " ";" depends "${depends}")
@@ -71,9 +72,13 @@ foreach(path IN LISTS paths)
     endif()
 endforeach()
 
+set(doc usr/share/doc/orvinta)
 set(expected usr/bin/orvinta-decode usr/share/man/man1/orvinta-decode.1.gz
-    usr/bin/orvinta-cw usr/share/man/man1/orvinta-cw.1.gz usr/share/doc/orvinta/README.md
-    usr/bin/orvinta-plot usr/share/man/man1/orvinta-plot.1.gz)
+    usr/bin/orvinta-cw usr/share/man/man1/orvinta-cw.1.gz
+    usr/bin/orvinta-plot usr/share/man/man1/orvinta-plot.1.gz
+    ${doc}/README.md ${doc}/docs/development.md ${doc}/docs/orvinta-cw.md
+    ${doc}/docs/history.md ${doc}/docs/listening.md
+    ${doc}/copyright ${doc}/changelog.gz)
 set(desktop_files usr/bin/orvinta usr/share/man/man1/orvinta.1.gz
     usr/share/applications/orvinta.desktop usr/share/metainfo/${APPSTREAM_ID}.metainfo.xml)
 set(icon usr/share/icons/hicolor/32x32/apps/orvinta.png)
@@ -123,6 +128,45 @@ foreach(program IN LISTS programs)
     endif()
 endforeach()
 
+# The documentation is read where it is installed: every page or picture that one of
+# its pages links to by a relative path is installed beside it.
+file(GLOB_RECURSE pages RELATIVE "${root}/${doc}" "${root}/${doc}/*.md")
+foreach(page IN LISTS pages)
+    file(READ "${root}/${doc}/${page}" text)
+    # A bracket would keep CMake from splitting the list: mark each link's start anew.
+    string(REPLACE "](" "\n@link@" text "${text}")
+    string(REGEX MATCHALL "@link@[^)# \n]+" links "${text}")
+    get_filename_component(folder "${page}" DIRECTORY)
+    foreach(link IN LISTS links)
+        string(SUBSTRING "${link}" 6 -1 target)
+        # Debian keeps the licence in the copyright file and /usr/share/common-licenses
+        # and asks packages not to install it again.
+        if(target MATCHES "^[a-z]+:" OR target STREQUAL "LICENSE")
+            continue()
+        endif()
+        cmake_path(APPEND folder "${target}" OUTPUT_VARIABLE path)
+        cmake_path(NORMAL_PATH path)
+        if(NOT EXISTS "${root}/${doc}/${path}")
+            fail("/${doc}/${page} links to ${target}, which the package lacks")
+        endif()
+    endforeach()
+endforeach()
+
+# The changelog's latest entry is this version, by this maintainer.
+execute_process(COMMAND gzip -dc "${root}/${doc}/changelog.gz"
+    RESULT_VARIABLE status OUTPUT_VARIABLE changelog)
+if(NOT status EQUAL 0)
+    fail("/${doc}/changelog.gz cannot be read (gzip: ${status})")
+elseif(NOT changelog MATCHES "^orvinta \\(([^)]*)\\)")
+    fail("/${doc}/changelog.gz does not begin with an entry of orvinta")
+elseif(NOT CMAKE_MATCH_1 STREQUAL VERSION)
+    fail("the latest entry of /${doc}/changelog.gz is version ${CMAKE_MATCH_1}, not ${VERSION}")
+elseif(NOT changelog MATCHES "\n -- ([^<\n]*<[^>\n]*>)  ")
+    fail("the latest entry of /${doc}/changelog.gz has no trailer line")
+elseif(NOT CMAKE_MATCH_1 STREQUAL MAINTAINER)
+    fail("the latest entry of /${doc}/changelog.gz is by ${CMAKE_MATCH_1}, not ${MAINTAINER}")
+endif()
+
 if(EXPECT_ICON AND EXISTS "${root}/${icon}")
     run(file --brief "${root}/${icon}")
     if(NOT out MATCHES "^PNG image data, 32 x 32,")
@@ -131,6 +175,18 @@ if(EXPECT_ICON AND EXISTS "${root}/${icon}")
 endif()
 
 if(EXPECT_GUI)
+    # Software centres learn from the metainfo which programs the package brings, and
+    # under which licence.
+    file(READ "${root}/usr/share/metainfo/${APPSTREAM_ID}.metainfo.xml" metainfo)
+    foreach(program IN LISTS programs)
+        string(FIND "${metainfo}" "<binary>${program}</binary>" at)
+        if(at EQUAL -1)
+            fail("the metainfo does not list /usr/bin/${program} among what it provides")
+        endif()
+    endforeach()
+    if(NOT metainfo MATCHES "<project_license>GPL-3.0-or-later</project_license>")
+        fail("the metainfo does not give the licence GPL-3.0-or-later")
+    endif()
     # The installed desktop entry, metainfo and icon as software centres read them.
     execute_process(COMMAND "${APPSTREAMCLI}" validate-tree --no-net "${root}"
         RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)

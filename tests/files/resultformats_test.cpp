@@ -49,10 +49,8 @@ TEST(ResultFormats, ValuesStartInColumn21) {
 }
 
 TEST(ResultFormats, UnitsFollowEveryTextEvenFehlerAndEmpty) {
-    DisplayTexts texts;
-    texts[0] = "0";
-    texts[1] = "FALSE";
-    texts[2] = "FEHLER";
+    // The channels after the first are left empty.
+    const DisplayTexts texts{"0", "FALSE", "FEHLER"};
     const auto lines = resultTextLines(texts);
     EXPECT_EQ(lines[1], "Status:             FALSE");
     EXPECT_EQ(lines[2], "+5 V reguliert:    FEHLER V");
