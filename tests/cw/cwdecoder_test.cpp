@@ -228,7 +228,7 @@ TEST(CwDecoderTest, TakesDamagedSamplesAsSilence) {
 TEST(CwDecoderTest, HearsNothingInSilenceOrNoise) {
     for (const bool noise : {false, true}) {
         SignalOptions options;
-        options.noise = noise;
+        options.noise = noise ? testsignal::Noise::White : testsignal::Noise::None;
         options.snrDb = 0.0;
         options.leadSeconds = 120.0;
         options.tailSeconds = 0.0;
