@@ -361,6 +361,7 @@ bool CwDecoder::step(bool final) {
     frame.wordsPerMinute = kUnitSecondsAtOneWpm * baseband_.rate() / reading.unitSamples;
     frame.snrDb = reading.snrDb;
     frame.match = reading.match;
+    frame.confidence = reading.match;
     frames_.push_back(frame);
 
     if (reading.unreadable <= kLockingUnreadable) {

@@ -20,6 +20,7 @@ struct HeardFrame {
     double wordsPerMinute = 0.0;
     double snrDb = 0.0; ///< estimated in 3 kHz bandwidth
     double match = 0.0; ///< correlation of the unit energies with the frame as read
+    double confidence = 0.0;
 };
 
 /// Tuning of the frame search and reading.
