@@ -9,7 +9,7 @@ namespace {
 
 /// A heard frame belongs to a keyed one when it starts this close to it.
 constexpr double kSameFrameSeconds = 1.5;
-constexpr std::size_t kPrefixLength = std::string_view(kFramePrefix).size();
+constexpr std::size_t kPrefixLength = kFramePrefix.size();
 
 double percent(long long part, long long whole) {
     return whole > 0 ? 100.0 * static_cast<double>(part) / static_cast<double>(whole) : 0.0;

@@ -1,0 +1,389 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "framereader.h"
+
+#include "keyedstretches.h"
+#include "levels.h"
+#include "timingfit.h"
+#include "trellis.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <vector>
+
+namespace orvinta::cw {
+namespace {
+
+/// Before a reading exists, a unit whose matched filter shows this many times the noise
+/// energy counts as key down: at the weakest signals read (6 dB per unit) most marks do,
+/// and two spaces in a hundred.
+constexpr double kBlindMarkRatio = 4.0;
+/// A mark whose log-likelihood ratio is below minus this, or a space above it, shows
+/// that the signal contradicts the character read: a drop-out, or a burst covering it.
+constexpr double kContradiction = 6.0;
+constexpr double kContradictionShift = 0.125;
+/// The payload's first character may start this many units either way of where the
+/// prefix's timing puts it.
+constexpr int kStartSlackUnits = 1;
+/// The gaps' slack in the trellis, in ticks: two on the first reading, whose timing comes
+/// from the prefix alone, one once the whole frame has refined it.
+constexpr int kFirstSlack = 2;
+constexpr int kLaterSlack = 1;
+/// Readings in all: the first with levels from the signal alone, the others with levels
+/// and timing from the reading before.
+constexpr int kReadings = 3;
+/// The frame's timing is fitted to the payload's characters read by at least this
+/// margin, if there are this many.
+constexpr double kClearMargin = 3.0;
+constexpr std::size_t kFewestFitted = 4;
+/// Each of those characters is placed to an eighth of a tick: four steps either way.
+constexpr int kSharpenSteps = 4;
+/// The keyer's weight is searched this far either way of the prefix's, in these steps.
+constexpr double kWeightReach = 0.25;
+constexpr double kWeightStep = 0.05;
+/// Units tried around the fitted one, as fractions of it: five steps either way, first
+/// coarse, then fine around the better.
+constexpr std::array<double, 2> kUnitSteps{0.001, 0.0002};
+constexpr int kUnitStepsAround = 5;
+
+/// The payload's ticks: tick i lies at origin + i * tick.
+struct TickGrid {
+    double origin = 0.0;
+    double tick = 1.0;
+    int count = 0;
+};
+
+TickGrid payloadGrid(const KeyingTiming& timing, double limit) {
+    TickGrid grid;
+    grid.tick = timing.unit / kTicksPerUnit;
+    grid.origin = timing.at(FrameLayout::instance().payloadStart()) - kStartSlackUnits * timing.unit;
+    grid.count = std::max(0, static_cast<int>(std::floor((limit - grid.origin) / grid.tick)) + 1);
+    return grid;
+}
+
+struct Frame {
+    std::vector<PlacedCharacter> characters; ///< prefix, then the payload as read
+    std::vector<Place> places;               ///< where the layout puts each of them
+    PayloadPath path;
+};
+
+double frameStart(const KeyingTiming& timing) {
+    return timing.at({}) - timing.wordGap * timing.unit;
+}
+
+double markLikelihood(const CumulativeBaseband& sums, const LevelTrack& levels, double from,
+                      double to) {
+    if (!stretchHeld(sums, from, to)) {
+        return 0.0; // past the data: no evidence either way
+    }
+    const double middle = 0.5 * (from + to);
+    return fadedCarrierLikelihood(stretchEnergy(sums, from, to), to - from,
+                                  levels.signalBeside(from, to), levels.noise(middle),
+                                  levels.fades());
+}
+
+void addStretches(const CumulativeBaseband& sums, const std::vector<KeyedStretch>& stretches,
+                  LevelTrack& levels) {
+    for (const KeyedStretch& s : stretches) {
+        if (!stretchHeld(sums, s.from, s.to)) {
+            continue;
+        }
+        const double e = stretchEnergy(sums, s.from, s.to);
+        if (s.down) {
+            levels.addMark(s.from, s.to, e);
+        } else {
+            levels.addSpace(s.from, s.to, e, s.edge);
+        }
+    }
+}
+
+/// Levels before any reading: the prefix as keyed, and the payload's units taken as key
+/// down where their energy stands clearly above the noise.
+LevelTrack blindLevels(const CumulativeBaseband& sums, const KeyingTiming& timing, double limit) {
+    LevelTrack levels(frameStart(timing), limit, timing.unit / 2.0);
+    const std::vector<KeyedStretch> prefix =
+        keyedStretches(prefixAt(timing), timing.unit, timing.weight, timing.wordGap, timing.wordGap);
+    addStretches(sums, prefix, levels);
+    double noise = 0.0;
+    double noiseLength = 0.0;
+    for (const KeyedStretch& s : prefix) {
+        if (!s.down && stretchHeld(sums, s.from, s.to)) {
+            noise += stretchEnergy(sums, s.from, s.to);
+            noiseLength += s.to - s.from;
+        }
+    }
+    noise = noiseLength > 0.0 ? noise / noiseLength : 1.0;
+    for (double t = timing.at(FrameLayout::instance().payloadStart());
+         stretchHeld(sums, t, t + timing.unit) && t + timing.unit <= limit; t += timing.unit) {
+        const double e = stretchEnergy(sums, t, t + timing.unit);
+        if (e > kBlindMarkRatio * noise * timing.unit) {
+            levels.addMark(t, t + timing.unit, e);
+        } else {
+            levels.addSpace(t, t + timing.unit, e);
+        }
+    }
+    levels.follow(timing.unit);
+    return levels;
+}
+
+/// Levels along a reading: its marks and spaces, and a word gap after its end.
+LevelTrack readingLevels(const CumulativeBaseband& sums, const Frame& frame,
+                         const KeyingTiming& timing, double limit) {
+    LevelTrack levels(frameStart(timing), limit, timing.unit / 2.0);
+    addStretches(sums,
+                 keyedStretches(frame.characters, timing.unit, timing.weight, timing.wordGap,
+                                timing.wordGap),
+                 levels);
+    levels.follow(timing.unit);
+    return levels;
+}
+
+/// The likelihood ratios of a dot and of a dash (three coherent thirds) at every tick.
+PayloadEvidence payloadEvidence(const CumulativeBaseband& sums, const TickGrid& grid,
+                                const KeyingTiming& timing, const LevelTrack& levels) {
+    PayloadEvidence evidence;
+    const double u = timing.unit;
+    const double third = (kDashUnits + timing.weight) * u / kDashUnits;
+    for (int i = 0; i < grid.count; ++i) {
+        const double start = grid.origin + i * grid.tick;
+        evidence.dot.push_back(
+            markLikelihood(sums, levels, start, start + (kDotUnits + timing.weight) * u));
+        double dash = 0.0;
+        for (int p = 0; p < kDashUnits; ++p) {
+            dash += markLikelihood(sums, levels, start + p * third, start + (p + 1) * third);
+        }
+        evidence.dash.push_back(dash);
+    }
+    return evidence;
+}
+
+/// Reads the payload with `timing`; the prefix's characters are where `prefix` (the
+/// timing learnt on the prefix) put them.
+Frame read(const CumulativeBaseband& sums, const KeyingTiming& prefix, const KeyingTiming& timing,
+           const LevelTrack& levels, double limit, int slack) {
+    const FrameLayout& layout = FrameLayout::instance();
+    const TickGrid grid = payloadGrid(timing, limit);
+    PayloadShape shape;
+    shape.firstFrom = kTicksPerUnit * kStartSlackUnits - kTicksPerUnit;
+    shape.firstTo = kTicksPerUnit * kStartSlackUnits + kTicksPerUnit;
+    shape.characterGap = static_cast<int>(std::lround(timing.characterGap * kTicksPerUnit));
+    shape.wordGap = static_cast<int>(std::lround(timing.wordGap * kTicksPerUnit));
+    shape.slack = slack;
+    shape.lastEnd = static_cast<int>(
+        std::floor((limit - grid.origin) / grid.tick - timing.weight * kTicksPerUnit));
+    Frame frame;
+    frame.path = bestPayload(payloadEvidence(sums, grid, timing, levels), shape);
+    if (!frame.path.complete) {
+        return frame;
+    }
+    frame.characters = prefixAt(prefix);
+    frame.places = layout.prefixPlaces();
+    int units = 0;
+    for (std::size_t k = 0; k < frame.path.characters.size(); ++k) {
+        const Slot& slot = layout.slots()[k];
+        const auto found = std::find_if(
+            slot.characters.begin(), slot.characters.end(),
+            [&](const CharacterKeying& c) { return c.character == frame.path.characters[k]; });
+        frame.characters.push_back({&*found, grid.origin + frame.path.starts[k] * grid.tick});
+        frame.places.push_back(layout.payloadStart() + slot.gapsBefore + Place{units, 0, 0});
+        units += found->length;
+    }
+    return frame;
+}
+
+/// Where a character's marks hold the most energy, within half a tick of where the
+/// trellis put it: the trellis's grid is a quarter unit coarse.
+double sharpenedStart(const CumulativeBaseband& sums, const PlacedCharacter& c,
+                      const KeyingTiming& timing) {
+    const double tick = timing.unit / kTicksPerUnit;
+    double best = -1.0;
+    double bestStart = c.start;
+    for (int i = -kSharpenSteps; i <= kSharpenSteps; ++i) {
+        PlacedCharacter moved = c;
+        moved.start = c.start + 0.5 * tick * i / kSharpenSteps;
+        double energy = 0.0;
+        for (const KeyedStretch& s : keyedStretches({moved}, timing.unit, timing.weight, 0.0, 0.0)) {
+            energy += s.down ? stretchEnergy(sums, s.from, s.to) : 0.0;
+        }
+        if (energy > best) {
+            best = energy;
+            bestStart = moved.start;
+        }
+    }
+    return bestStart;
+}
+
+/// The characters that pin the frame's timing: the prefix, and the payload's characters
+/// read clearly and inside the data; where each starts and where the layout has it.
+void measuredStarts(const CumulativeBaseband& sums, const Frame& frame, const KeyingTiming& timing,
+                    std::vector<Place>& places, std::vector<double>& starts) {
+    for (std::size_t i = 0; i < frame.characters.size(); ++i) {
+        const PlacedCharacter& c = frame.characters[i];
+        const bool payload = i >= kPrefixCharacters;
+        if (payload && (frame.path.margins[i - kPrefixCharacters] < kClearMargin ||
+                        !stretchHeld(sums, c.start, c.start + c.keying->length * timing.unit))) {
+            continue;
+        }
+        starts.push_back(payload ? sharpenedStart(sums, c, timing) : c.start);
+        places.push_back(frame.places[i]);
+    }
+}
+
+/// The key correlation of the frame with every character where `timing` puts it.
+double laidOutMatch(const CumulativeBaseband& sums, const Frame& frame, const KeyingTiming& timing,
+                    double noise) {
+    std::vector<PlacedCharacter> placed = frame.characters;
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        placed[i].start = timing.at(frame.places[i]);
+    }
+    return keyCorrelation(
+        sums, keyedStretches(placed, timing.unit, timing.weight, timing.wordGap, timing.wordGap),
+        noise);
+}
+
+/// The timing of the whole frame as read: where its characters start gives the start,
+/// the unit and the gaps; the marks then choose between units a little apart (each with
+/// the start and gaps that fit it best), and give the weight.
+KeyingTiming fitFrame(const CumulativeBaseband& sums, const Frame& frame,
+                      const KeyingTiming& timing, double noise) {
+    std::vector<Place> places;
+    std::vector<double> starts;
+    measuredStarts(sums, frame, timing, places, starts);
+    if (starts.size() < kPrefixCharacters + kFewestFitted) {
+        return timing;
+    }
+    KeyingTiming fitted = timingThrough(places, starts, timing);
+    for (const double step : kUnitSteps) {
+        const double centre = fitted.unit;
+        double best = -2.0;
+        for (int i = -kUnitStepsAround; i <= kUnitStepsAround; ++i) {
+            const KeyingTiming tried =
+                timingThrough(places, starts, fitted, centre * (1.0 + i * step));
+            const double match = laidOutMatch(sums, frame, tried, noise);
+            if (match > best) {
+                best = match;
+                fitted = tried;
+            }
+        }
+    }
+    double best = -2.0;
+    const double weight = fitted.weight;
+    KeyingTiming tried = fitted;
+    for (double w = weight - kWeightReach; w <= weight + kWeightReach + 1e-9; w += kWeightStep) {
+        tried.weight = w;
+        const double match = laidOutMatch(sums, frame, tried, noise);
+        if (match > best) {
+            best = match;
+            fitted.weight = w;
+        }
+    }
+    return fitted;
+}
+
+/// Whether the signal contradicts each payload character as read: a mark of it clearly
+/// missing, or a mark clearly there in its gaps or the gap after it.
+std::vector<bool> contradicted(const CumulativeBaseband& sums, const LevelTrack& levels,
+                               const std::vector<KeyedStretch>& stretches, double unit) {
+    std::vector<bool> result(kPayloadSlots, false);
+    int current = -1;
+    for (const KeyedStretch& s : stretches) {
+        current = s.down ? s.character : current;
+        if (current < static_cast<int>(kPrefixCharacters)) {
+            continue;
+        }
+        // The reading's timing may be a little off: the stretch counts where it agrees
+        // best with the reading within an eighth of a unit.
+        double agreement = -std::numeric_limits<double>::infinity();
+        for (const double shift : {-kContradictionShift, 0.0, kContradictionShift}) {
+            const double d = shift * unit;
+            const double l = markLikelihood(sums, levels, s.from + d, s.to + d);
+            agreement = std::max(agreement, s.down ? l : -l);
+        }
+        if (agreement < -kContradiction) {
+            result[static_cast<std::size_t>(current) - kPrefixCharacters] = true;
+        }
+    }
+    return result;
+}
+
+/// The line as read: a character whose margin is too small, or which the signal
+/// contradicts, becomes "?".
+void writeLine(const Frame& frame, const std::vector<bool>& against, double minimumMargin,
+               FrameReading& reading) {
+    reading.text = kFramePrefix;
+    reading.confidence = 1.0;
+    for (std::size_t k = 0; k < kPayloadSlots; ++k) {
+        const double margin = frame.path.margins[k];
+        const bool sure = !against[k] && margin >= minimumMargin;
+        if (std::getenv("RDEBUG")) {
+            std::fprintf(stderr, "%c(%.1f%s@%d) ", frame.path.characters[k], margin, against[k] ? "!" : "", frame.path.starts[k]);
+            if (k + 1 == kPayloadSlots) std::fprintf(stderr, "\n");
+        }
+        reading.text += sure ? frame.path.characters[k] : '?';
+        reading.unreadable += sure ? 0U : 1U;
+        if (sure) {
+            reading.confidence *= 1.0 / (1.0 + std::exp(-margin));
+        }
+        if (k + 1 < kPayloadSlots && FrameLayout::instance().slots()[k].wordGapAfter) {
+            reading.text += ' ';
+        }
+    }
+}
+
+} // namespace
+
+FrameReading readFrame(const CumulativeBaseband& sums, double rate, const KeyingTiming& timing,
+                       double limit, const ReadSettings& settings) {
+    FrameReading reading;
+    KeyingTiming fitted = timing;
+    LevelTrack levels = blindLevels(sums, timing, limit);
+    Frame frame = read(sums, timing, timing, levels, limit, kFirstSlack);
+    if (!frame.path.complete) {
+        return reading;
+    }
+    reading.match = keyCorrelation(sums,
+                                   keyedStretches(frame.characters, fitted.unit, fitted.weight,
+                                                  fitted.wordGap, fitted.wordGap),
+                                   levels.meanNoise());
+    if (reading.match < settings.giveUpBelow) {
+        return reading;
+    }
+    // The timing from the whole frame as read, the levels followed along the reading,
+    // and the frame read again.
+    for (int r = 1; r < kReadings; ++r) {
+        fitted = fitFrame(sums, frame, fitted, levels.meanNoise());
+        levels = readingLevels(sums, frame, fitted, limit);
+        Frame next = read(sums, timing, fitted, levels, limit, kLaterSlack);
+        if (!next.path.complete) {
+            break;
+        }
+        frame = std::move(next);
+    }
+    const std::vector<KeyedStretch> stretches = keyedStretches(
+        frame.characters, fitted.unit, fitted.weight, fitted.wordGap, fitted.wordGap);
+    if (std::getenv("RDEBUG")) {
+        std::fprintf(stderr, "prefix start %.1f unit %.3f G %.2f W %.2f w %.2f -> start %.1f unit %.3f G %.2f W %.2f w %.2f\n", timing.start, timing.unit, timing.characterGap, timing.wordGap, timing.weight, fitted.start, fitted.unit, fitted.characterGap, fitted.wordGap, fitted.weight);
+    }
+    levels = readingLevels(sums, frame, fitted, limit);
+    writeLine(frame, contradicted(sums, levels, stretches, fitted.unit), settings.minimumMargin,
+              reading);
+    reading.timing = fitFrame(sums, frame, fitted, levels.meanNoise());
+    if (std::getenv("RDEBUG")) {
+        std::fprintf(stderr, "  levels: meanSignal %.4g meanNoise %.4g fades %.4f %.4f %.4f\n", levels.meanSignal(), levels.meanNoise(), levels.fades().weights[0], levels.fades().weights[1], levels.fades().weights[2]);
+        const KeyingTiming& r = reading.timing;
+        std::fprintf(stderr, "  final start %.2f unit %.4f G %.3f W %.3f w %.3f\n", r.start, r.unit, r.characterGap, r.wordGap, r.weight);
+    }
+    reading.match = keyCorrelation(sums, stretches, levels.meanNoise());
+    const PlacedCharacter& last = frame.characters.back();
+    reading.endSample = last.start + (last.keying->length + fitted.weight) * fitted.unit;
+    reading.snrDb = levels.meanSignal() > 0.0
+                        ? 10.0 * std::log10(levels.meanSignal() * rate /
+                                            (3000.0 * levels.meanNoise()))
+                        : -99.0;
+    return reading;
+}
+
+} // namespace orvinta::cw
