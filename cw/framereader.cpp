@@ -24,7 +24,9 @@ constexpr double kBlindMarkRatio = 4.0;
 /// A mark whose log-likelihood ratio is below minus this, or a space above it, shows
 /// that the signal contradicts the character read: a drop-out, or a burst covering it.
 constexpr double kContradiction = 6.0;
-constexpr double kContradictionShift = 0.125;
+/// A timing is never exact: an element is judged where it agrees best within an eighth
+/// of a unit.
+constexpr double kTimingLeeway = 0.125;
 /// The payload's first character may start this many units either way of where the
 /// prefix's timing puts it.
 constexpr int kStartSlackUnits = 1;
@@ -48,6 +50,10 @@ constexpr double kWeightStep = 0.05;
 /// coarse, then fine around the better.
 constexpr std::array<double, 2> kUnitSteps{0.001, 0.0002};
 constexpr int kUnitStepsAround = 5;
+/// Gaps within this share of the nominal are tried as nominal, and kept so when the frame
+/// matches within this much of the fitted gaps' match.
+constexpr double kNominalReach = 0.05;
+constexpr double kNominalTolerance = 0.002;
 
 /// The payload's ticks: tick i lies at origin + i * tick.
 struct TickGrid {
@@ -74,26 +80,18 @@ double frameStart(const KeyingTiming& timing) {
     return timing.at({}) - timing.wordGap * timing.unit;
 }
 
-double markLikelihood(const CumulativeBaseband& sums, const LevelTrack& levels, double from,
-                      double to) {
-    if (!stretchHeld(sums, from, to)) {
-        return 0.0; // past the data: no evidence either way
-    }
-    const double middle = 0.5 * (from + to);
-    return fadedCarrierLikelihood(stretchEnergy(sums, from, to), to - from,
-                                  levels.signalBeside(from, to), levels.noise(middle),
-                                  levels.fades());
-}
-
+/// Adds the stretches to `levels`; the marks of the characters for which `teaches`
+/// holds may tell how deep the signal fades.
+template <typename Teaches>
 void addStretches(const CumulativeBaseband& sums, const std::vector<KeyedStretch>& stretches,
-                  LevelTrack& levels) {
+                  const Teaches& teaches, LevelTrack& levels) {
     for (const KeyedStretch& s : stretches) {
         if (!stretchHeld(sums, s.from, s.to)) {
             continue;
         }
         const double e = stretchEnergy(sums, s.from, s.to);
         if (s.down) {
-            levels.addMark(s.from, s.to, e);
+            levels.addMark(s.from, s.to, e, teaches(s.character));
         } else {
             levels.addSpace(s.from, s.to, e, s.edge);
         }
@@ -101,12 +99,13 @@ void addStretches(const CumulativeBaseband& sums, const std::vector<KeyedStretch
 }
 
 /// Levels before any reading: the prefix as keyed, and the payload's units taken as key
-/// down where their energy stands clearly above the noise.
+/// down where their energy stands clearly above the noise. Only the prefix's marks tell
+/// how deep the signal fades: the payload's units do not line up with its marks yet.
 LevelTrack blindLevels(const CumulativeBaseband& sums, const KeyingTiming& timing, double limit) {
     LevelTrack levels(frameStart(timing), limit, timing.unit / 2.0);
     const std::vector<KeyedStretch> prefix =
         keyedStretches(prefixAt(timing), timing.unit, timing.weight, timing.wordGap, timing.wordGap);
-    addStretches(sums, prefix, levels);
+    addStretches(sums, prefix, [](int) { return true; }, levels);
     double noise = 0.0;
     double noiseLength = 0.0;
     for (const KeyedStretch& s : prefix) {
@@ -120,7 +119,7 @@ LevelTrack blindLevels(const CumulativeBaseband& sums, const KeyingTiming& timin
          stretchHeld(sums, t, t + timing.unit) && t + timing.unit <= limit; t += timing.unit) {
         const double e = stretchEnergy(sums, t, t + timing.unit);
         if (e > kBlindMarkRatio * noise * timing.unit) {
-            levels.addMark(t, t + timing.unit, e);
+            levels.addMark(t, t + timing.unit, e, false);
         } else {
             levels.addSpace(t, t + timing.unit, e);
         }
@@ -129,14 +128,20 @@ LevelTrack blindLevels(const CumulativeBaseband& sums, const KeyingTiming& timin
     return levels;
 }
 
-/// Levels along a reading: its marks and spaces, and a word gap after its end.
+/// Levels along a reading: its marks and spaces, and a word gap after its end. The
+/// marks of the prefix and of characters read clearly tell how deep the signal fades.
 LevelTrack readingLevels(const CumulativeBaseband& sums, const Frame& frame,
                          const KeyingTiming& timing, double limit) {
     LevelTrack levels(frameStart(timing), limit, timing.unit / 2.0);
+    levels.leaveOwnMarksOut(std::getenv("NOLOO") == nullptr);
+    const auto clear = [&](int character) {
+        const auto c = static_cast<std::size_t>(character);
+        return c < kPrefixCharacters || frame.path.margins[c - kPrefixCharacters] >= kClearMargin;
+    };
     addStretches(sums,
                  keyedStretches(frame.characters, timing.unit, timing.weight, timing.wordGap,
                                 timing.wordGap),
-                 levels);
+                 clear, levels);
     levels.follow(timing.unit);
     return levels;
 }
@@ -150,10 +155,10 @@ PayloadEvidence payloadEvidence(const CumulativeBaseband& sums, const TickGrid& 
     for (int i = 0; i < grid.count; ++i) {
         const double start = grid.origin + i * grid.tick;
         evidence.dot.push_back(
-            markLikelihood(sums, levels, start, start + (kDotUnits + timing.weight) * u));
+            carrierEvidence(sums, levels, start, start + (kDotUnits + timing.weight) * u));
         double dash = 0.0;
         for (int p = 0; p < kDashUnits; ++p) {
-            dash += markLikelihood(sums, levels, start + p * third, start + (p + 1) * third);
+            dash += carrierEvidence(sums, levels, start + p * third, start + (p + 1) * third);
         }
         evidence.dash.push_back(dash);
     }
@@ -244,6 +249,31 @@ double laidOutMatch(const CumulativeBaseband& sums, const Frame& frame, const Ke
         noise);
 }
 
+/// The unit that matches the frame best around `timing`'s, each unit tried with the
+/// start (and, unless `nominal`, the gaps) that fit the starts best.
+KeyingTiming unitAround(const CumulativeBaseband& sums, const Frame& frame,
+                        const std::vector<Place>& places, const std::vector<double>& starts,
+                        double noise, KeyingTiming timing, bool nominal, double& match) {
+    for (const double step : kUnitSteps) {
+        const double centre = timing.unit;
+        double best = -2.0;
+        KeyingTiming chosen = timing;
+        for (int i = -kUnitStepsAround; i <= kUnitStepsAround; ++i) {
+            const double unit = centre * (1.0 + i * step);
+            const KeyingTiming tried = nominal ? startThrough(places, starts, timing, unit)
+                                               : timingThrough(places, starts, timing, unit);
+            const double m = laidOutMatch(sums, frame, tried, noise);
+            if (m > best) {
+                best = m;
+                chosen = tried;
+            }
+        }
+        timing = chosen;
+        match = best;
+    }
+    return timing;
+}
+
 /// The timing of the whole frame as read: where its characters start gives the start,
 /// the unit and the gaps; the marks then choose between units a little apart (each with
 /// the start and gaps that fit it best), and give the weight.
@@ -255,18 +285,23 @@ KeyingTiming fitFrame(const CumulativeBaseband& sums, const Frame& frame,
     if (starts.size() < kPrefixCharacters + kFewestFitted) {
         return timing;
     }
-    KeyingTiming fitted = timingThrough(places, starts, timing);
-    for (const double step : kUnitSteps) {
-        const double centre = fitted.unit;
-        double best = -2.0;
-        for (int i = -kUnitStepsAround; i <= kUnitStepsAround; ++i) {
-            const KeyingTiming tried =
-                timingThrough(places, starts, fitted, centre * (1.0 + i * step));
-            const double match = laidOutMatch(sums, frame, tried, noise);
-            if (match > best) {
-                best = match;
-                fitted = tried;
-            }
+    // The unit around the fitted one, each with the start and gaps that fit it best;
+    // then the same with the keyer's nominal gaps, which most keyers keep: a frame's
+    // starts leave the unit uncertain by a few tenths of a percent with the gaps free,
+    // and the nominal gaps are taken when they match as well.
+    double freeMatch = -2.0;
+    KeyingTiming fitted = unitAround(sums, frame, places, starts, noise,
+                                     timingThrough(places, starts, timing), false, freeMatch);
+    if (std::abs(fitted.characterGap - kCharacterGapUnits) < kNominalReach * kCharacterGapUnits &&
+        std::abs(fitted.wordGap - kWordGapUnits) < kNominalReach * kWordGapUnits) {
+        double nominalMatch = -2.0;
+        KeyingTiming nominal = fitted;
+        nominal.characterGap = kCharacterGapUnits;
+        nominal.wordGap = kWordGapUnits;
+        nominal = unitAround(sums, frame, places, starts, noise,
+                             startAndUnitThrough(places, starts, nominal), true, nominalMatch);
+        if (nominalMatch >= freeMatch - kNominalTolerance) {
+            fitted = nominal;
         }
     }
     double best = -2.0;
@@ -294,15 +329,8 @@ std::vector<bool> contradicted(const CumulativeBaseband& sums, const LevelTrack&
         if (current < static_cast<int>(kPrefixCharacters)) {
             continue;
         }
-        // The reading's timing may be a little off: the stretch counts where it agrees
-        // best with the reading within an eighth of a unit.
-        double agreement = -std::numeric_limits<double>::infinity();
-        for (const double shift : {-kContradictionShift, 0.0, kContradictionShift}) {
-            const double d = shift * unit;
-            const double l = markLikelihood(sums, levels, s.from + d, s.to + d);
-            agreement = std::max(agreement, s.down ? l : -l);
-        }
-        if (agreement < -kContradiction) {
+        if (agreement(sums, levels, s.from, s.to, s.down, kTimingLeeway * unit) <
+            -kContradiction) {
             result[static_cast<std::size_t>(current) - kPrefixCharacters] = true;
         }
     }
@@ -344,6 +372,9 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, const Keying
     if (!frame.path.complete) {
         return reading;
     }
+    if (std::getenv("RDEBUG")) {
+        std::fprintf(stderr, "first: %s fades %.3f %.3f %.3f\n", frame.path.characters.c_str(), levels.fades().weights[0], levels.fades().weights[1], levels.fades().weights[2]);
+    }
     reading.match = keyCorrelation(sums,
                                    keyedStretches(frame.characters, fitted.unit, fitted.weight,
                                                   fitted.wordGap, fitted.wordGap),
@@ -359,6 +390,9 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, const Keying
         Frame next = read(sums, timing, fitted, levels, limit, kLaterSlack);
         if (!next.path.complete) {
             break;
+        }
+        if (std::getenv("RDEBUG")) {
+            std::fprintf(stderr, "again: %s fades %.3f %.3f %.3f unit %.3f G %.2f W %.2f w %.2f\n", next.path.characters.c_str(), levels.fades().weights[0], levels.fades().weights[1], levels.fades().weights[2], fitted.unit, fitted.characterGap, fitted.wordGap, fitted.weight);
         }
         frame = std::move(next);
     }

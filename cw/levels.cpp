@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace orvinta::cw {
 namespace {
@@ -19,7 +20,7 @@ constexpr double kFadeLearningSnr = 20.0;
 /// neighbours' level counts as faded to 0.2, at less than 8 % as faded to 0.04.
 constexpr double kFadeBounds[] = {0.35, 0.08};
 /// Every fade keeps at least this weight: a steady carrier can still fade now and then.
-constexpr double kLeastFadeWeight = 1e-4;
+constexpr double kLeastFadeWeight = 1e-8;
 /// A level estimate within 20 % of the truth needs the marks' noise to average out.
 constexpr double kLevelPrecision = 0.2;
 /// About this share of a frame's units is key down.
@@ -83,13 +84,13 @@ std::size_t LevelTrack::cellOf(double t) const {
 
 void LevelTrack::addSpace(double from, double to, double energy, bool edge) {
     if (to > from) {
-        spaces_.push_back({0.5 * (from + to), to - from, energy, edge});
+        spaces_.push_back({0.5 * (from + to), to - from, energy, edge, false});
     }
 }
 
-void LevelTrack::addMark(double from, double to, double energy) {
+void LevelTrack::addMark(double from, double to, double energy, bool teaches) {
     if (to > from) {
-        marks_.push_back({0.5 * (from + to), to - from, energy, false});
+        marks_.push_back({0.5 * (from + to), to - from, energy, false, teaches});
     }
 }
 
@@ -116,7 +117,13 @@ void LevelTrack::followOver(double signalReach, double noiseReach) {
     if (!perSample.empty()) {
         const auto middle = perSample.begin() + static_cast<std::ptrdiff_t>(perSample.size() / 2);
         std::nth_element(perSample.begin(), middle, perSample.end());
-        meanNoise_ = std::max(*middle / kMedianOverMean, 1e-30);
+        // The mean is the better estimate; the median only bounds what a space may add.
+        const double bound = kLoudestSpace * *middle / kMedianOverMean;
+        double sum = 0.0;
+        for (const double x : perSample) {
+            sum += std::min(x, bound);
+        }
+        meanNoise_ = std::max(sum / static_cast<double>(perSample.size()), 1e-30);
     }
     std::vector<double> weight(cells, 0.0);
     std::vector<double> sum(cells, 0.0);
@@ -178,7 +185,7 @@ void LevelTrack::learnFades(const std::vector<double>& ownLevel,
     double total = 0.0;
     for (std::size_t i = 0; i < marks_.size(); ++i) {
         const double expected = neighbours[i] * marks_[i].length / noise(marks_[i].centre);
-        if (expected < kFadeLearningSnr) {
+        if (!marks_[i].teaches || expected < kFadeLearningSnr) {
             continue;
         }
         const double ratio = ownLevel[i] / neighbours[i];
@@ -196,8 +203,8 @@ double LevelTrack::signal(double t) const {
     return signal_[cellOf(t)];
 }
 
-double LevelTrack::signalBeside(double from, double to) const {
-    if (spreadSum_.empty()) {
+double LevelTrack::signalFor(double from, double to) const {
+    if (!leaveOut_ || spreadSum_.empty()) {
         return signal(0.5 * (from + to));
     }
     const std::size_t centre = cellOf(0.5 * (from + to));
@@ -216,6 +223,26 @@ double LevelTrack::signalBeside(double from, double to) const {
 
 double LevelTrack::noise(double t) const {
     return noise_[cellOf(t)];
+}
+
+double carrierEvidence(const CumulativeBaseband& sums, const LevelTrack& levels, double from,
+                       double to) {
+    if (!stretchHeld(sums, from, to)) {
+        return 0.0;
+    }
+    return fadedCarrierLikelihood(stretchEnergy(sums, from, to), to - from,
+                                  levels.signalFor(from, to), levels.noise(0.5 * (from + to)),
+                                  levels.fades());
+}
+
+double agreement(const CumulativeBaseband& sums, const LevelTrack& levels, double from, double to,
+                 bool down, double leeway) {
+    double best = -std::numeric_limits<double>::infinity();
+    for (const double shift : {-leeway, 0.0, leeway}) {
+        const double evidence = carrierEvidence(sums, levels, from + shift, to + shift);
+        best = std::max(best, down ? evidence : -evidence);
+    }
+    return best;
 }
 
 } // namespace orvinta::cw

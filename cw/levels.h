@@ -21,8 +21,9 @@ public:
     /// A stretch the reading takes as key up, and the energy its matched filter gave;
     /// `edge` if it touches a mark (then it tells the noise only when no other does).
     void addSpace(double from, double to, double energy, bool edge = false);
-    /// A stretch the reading takes as key down.
-    void addMark(double from, double to, double energy);
+    /// A stretch the reading takes as key down; `teaches` if it may tell how deep the
+    /// signal fades (a mark of a character read clearly).
+    void addMark(double from, double to, double energy, bool teaches = true);
 
     /// Learns the levels for units `unit` samples long: the noise from the spaces
     /// within some 60 units of each moment, the signal from the marks within as few
@@ -34,10 +35,12 @@ public:
 
     /// Signal power per sample at `t`.
     double signal(double t) const;
-    /// Signal power per sample for the stretch from `from` to `to` as the marks beside it
-    /// show it, its own left out: a mark read where there is none cannot lower the level
-    /// that judges it.
-    double signalBeside(double from, double to) const;
+    /// Signal power per sample that judges the stretch from `from` to `to`. For levels
+    /// learnt from a reading, as the marks beside the stretch show it, its own left out:
+    /// a mark read where there is none cannot lower the level that judges it.
+    double signalFor(double from, double to) const;
+    /// Whether signalFor() leaves a stretch's own marks out (for levels from a reading).
+    void leaveOwnMarksOut(bool leave) { leaveOut_ = leave; }
     /// Noise power per sample at `t`.
     double noise(double t) const;
     /// How far the marks' own levels fall below the level their neighbours show:
@@ -53,7 +56,8 @@ private:
         double centre;
         double length;
         double energy;
-        bool edge;
+        bool edge;     ///< a space touching a mark
+        bool teaches;  ///< a mark that may tell the fading
     };
     std::size_t cellOf(double t) const;
     void learnFades(const std::vector<double>& ownLevel, const std::vector<double>& neighbours);
@@ -69,9 +73,21 @@ private:
     std::vector<double> spreadWeight_; ///< per cell, spread over the reach
     std::vector<double> spreadSum_;
     double keep_ = 0.0; ///< the spreading's factor from one cell to the next
+    bool leaveOut_ = false;
     FadeSpread fades_;
     double meanSignal_ = 0.0;
     double meanNoise_ = 1.0;
 };
+
+/// The log-likelihood ratio "carrier" against "no carrier" of the stretch from `from` to
+/// `to`, judged by `levels`; 0 (no evidence) where the stretch leaves the sums.
+double carrierEvidence(const CumulativeBaseband& sums, const LevelTrack& levels, double from,
+                       double to);
+
+/// How much the stretch agrees with being a mark (`down`) or a space: its evidence, or
+/// the evidence negated. A timing is never exact: the stretch counts where it agrees
+/// best within `leeway` samples either way.
+double agreement(const CumulativeBaseband& sums, const LevelTrack& levels, double from, double to,
+                 bool down, double leeway);
 
 } // namespace orvinta::cw

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace orvinta::cw {
 namespace {
@@ -118,6 +120,9 @@ double LineDecoder::limitAfter(std::size_t index, const HeardPrefix& prefix) {
             break;
         }
         const HeardPrefix& heard = hear(next);
+        if (std::getenv("LDEBUG")) {
+            std::fprintf(stderr, "  next cand at %.1f score %.0f agree %.2f unit %.2f: heard %d dis %d agreeing %d/%d match %.3f\n", next.found.starts[0], next.found.score, next.found.agreement, next.found.unit, heard.heard, heard.disagreeing, heard.agreeing, heard.marks, heard.match);
+        }
         if (heard.heard) {
             // Its leading word gap, less a unit and a half for the timings' errors.
             return heard.timing.at({}, kLimitSlack - heard.timing.wordGap);

@@ -20,6 +20,9 @@ constexpr double kDisagreement = 6.0;
 /// One element may disagree: noise does that now and then to a weak prefix, while text
 /// that is not the prefix disagrees in many.
 constexpr int kMostDisagreeing = 1;
+/// The timing learnt on the prefix is never exact: an element is judged where it agrees
+/// best within an eighth of a unit.
+constexpr double kTimingLeeway = 0.125;
 /// A mark agrees when its log-likelihood ratio says "there" by this much; at least this
 /// share of the prefix's marks must: at the weakest signals read about 80 % do, and a
 /// fade can hide a few.
@@ -96,6 +99,7 @@ LevelTrack prefixLevels(const CumulativeBaseband& sums, const KeyingTiming& timi
         }
     }
     LevelTrack levels(stretches.front().from, stretches.back().to, timing.unit / 2.0);
+    levels.leaveOwnMarksOut(true);
     if (noise.empty()) {
         return levels;
     }
@@ -114,14 +118,6 @@ LevelTrack prefixLevels(const CumulativeBaseband& sums, const KeyingTiming& timi
     return levels;
 }
 
-double likelihood(const CumulativeBaseband& sums, const LevelTrack& levels,
-                  const KeyedStretch& s) {
-    const double middle = 0.5 * (s.from + s.to);
-    return fadedCarrierLikelihood(stretchEnergy(sums, s.from, s.to), s.to - s.from,
-                                  levels.signalBeside(s.from, s.to), levels.noise(middle),
-                                  levels.fades());
-}
-
 } // namespace
 
 HeardPrefix hearPrefix(const CumulativeBaseband& sums, const PrefixCandidate& candidate) {
@@ -138,11 +134,10 @@ HeardPrefix hearPrefix(const CumulativeBaseband& sums, const PrefixCandidate& ca
     }
     const LevelTrack levels = prefixLevels(sums, timing, stretches);
     for (const KeyedStretch& s : stretches) {
-        const double l = likelihood(sums, levels, s);
-        const double agreement = s.down ? l : -l;
-        prefix.disagreeing += agreement < -kDisagreement ? 1 : 0;
+        const double a = agreement(sums, levels, s.from, s.to, s.down, kTimingLeeway * timing.unit);
+        prefix.disagreeing += a < -kDisagreement ? 1 : 0;
         prefix.marks += s.down ? 1 : 0;
-        prefix.agreeing += s.down && agreement > kAgreement ? 1 : 0;
+        prefix.agreeing += s.down && a > kAgreement ? 1 : 0;
     }
     prefix.heard = prefix.disagreeing <= kMostDisagreeing &&
                    prefix.agreeing >= kFewestAgreeing * static_cast<double>(prefix.marks);

@@ -72,6 +72,39 @@ KeyingTiming timingThrough(const std::vector<Place>& places, const std::vector<d
     return timing;
 }
 
+KeyingTiming startAndUnitThrough(const std::vector<Place>& places,
+                                 const std::vector<double>& starts, const KeyingTiming& timing) {
+    // start_j = s + (units_j + characterGaps_j * G + wordGaps_j * W) * u
+    std::array<std::array<double, 3>, 2> m{};
+    for (std::size_t j = 0; j < places.size(); ++j) {
+        const Place& p = places[j];
+        accumulate<2>(m,
+                      {1.0, p.units + p.characterGaps * timing.characterGap +
+                                p.wordGaps * timing.wordGap},
+                      starts[j]);
+    }
+    KeyingTiming fitted = timing;
+    std::array<double, 2> x{};
+    if (solve<2>(m, x) && x[1] > 0.0) {
+        fitted.start = x[0];
+        fitted.unit = x[1];
+    }
+    return fitted;
+}
+
+KeyingTiming startThrough(const std::vector<Place>& places, const std::vector<double>& starts,
+                          const KeyingTiming& timing, double unit) {
+    KeyingTiming fitted = timing;
+    fitted.unit = unit;
+    fitted.start = 0.0;
+    double sum = 0.0;
+    for (std::size_t j = 0; j < places.size(); ++j) {
+        sum += starts[j] - fitted.at(places[j]);
+    }
+    fitted.start = places.empty() ? timing.start : sum / static_cast<double>(places.size());
+    return fitted;
+}
+
 void boundGaps(KeyingTiming& timing) {
     timing.characterGap =
         std::clamp(timing.characterGap, kShortestCharacterGap, kLongestCharacterGap);

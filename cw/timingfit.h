@@ -29,6 +29,14 @@ inline constexpr double kLongestWordGap = 12.2;
 KeyingTiming timingThrough(const std::vector<Place>& places, const std::vector<double>& starts,
                            const KeyingTiming& fallback);
 
+/// The start and the unit fitted, with the gaps of `timing`.
+KeyingTiming startAndUnitThrough(const std::vector<Place>& places,
+                                 const std::vector<double>& starts, const KeyingTiming& timing);
+
+/// The start alone fitted, with the unit given and the gaps of `timing`.
+KeyingTiming startThrough(const std::vector<Place>& places, const std::vector<double>& starts,
+                          const KeyingTiming& timing, double unit);
+
 /// The same with the unit given: least squares over the start and the two gaps.
 KeyingTiming timingThrough(const std::vector<Place>& places, const std::vector<double>& starts,
                            const KeyingTiming& fallback, double unit);

@@ -225,6 +225,7 @@ PayloadPath bestPayload(const PayloadEvidence& evidence, const PayloadShape& sha
             for (std::size_t c = 0; c < through[k].size(); ++c) {
                 if (through[k][c] > total - 20) std::fprintf(stderr, "  slot1 %c through %.2f (total %.2f)\n", slots[k].characters[c].character, through[k][c], total);
             }
+            for (std::size_t q = start; q < start + 48 && q < evidence.dot.size(); q += 2) std::fprintf(stderr, "   tick %zu: dot %.1f dash %.1f\n", q - start, evidence.dot[q], evidence.dash[q]);
         }
         path.characters.push_back(slots[k].characters[chosen].character);
         path.starts.push_back(static_cast<int>(start));
