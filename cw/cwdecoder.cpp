@@ -3,48 +3,157 @@
 
 #include "baseband.h"
 #include "linedecoder.h"
+#include "linetracker.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace orvinta::cw {
+namespace {
+
+/// A line's baseband starts this long before the line was first seen: a line stands out
+/// only after a second or two of keying, and its prefix and the gap before it must be
+/// in its baseband.
+constexpr double kLookbackSeconds = 6.0;
+/// The audio is kept this much longer: the tracker's smoothing and the finder's window
+/// hold back what a new line's first seconds need.
+constexpr double kTrackerDelaySeconds = 4.0;
+/// Frames from two lines that start this close are the same frame, heard twice.
+constexpr double kSameFrameSeconds = 1.0;
+
+/// Of two readings of the same frame, the one with fewer "?", then the more confident.
+bool better(const HeardFrame& a, const HeardFrame& b) {
+    if (a.unreadable != b.unreadable) {
+        return a.unreadable < b.unreadable;
+    }
+    return a.confidence > b.confidence;
+}
+
+} // namespace
+
+struct CwDecoder::Line {
+    Line(int lineId, const AudioFront& front, std::size_t first, const DecoderSettings& settings)
+        : id(lineId)
+        , mixer(front.rate(), first)
+        , decoder(mixer.rate(), front.secondsOf(mixer.audioIndexOf(0.0)), settings) {}
+
+    int id;
+    LineMixer mixer;
+    LineDecoder decoder;
+};
 
 CwDecoder::CwDecoder(int sampleRate, DecoderSettings settings)
     : settings_(settings)
-    , baseband_(std::make_unique<Baseband>(sampleRate))
-    , line_(std::make_unique<LineDecoder>(baseband_->rate(), baseband_->timeOf(0.0), settings)) {
+    , front_(std::make_unique<AudioFront>(sampleRate))
+    , tracker_(std::make_unique<LineTracker>(front_->rate())) {
 }
 
 CwDecoder::~CwDecoder() = default;
 
 void CwDecoder::push(const float* audio, std::size_t count) {
-    std::vector<std::complex<float>> samples;
-    std::vector<float> tones;
-    baseband_->push(audio, count, samples, tones);
-    line_->push(samples.data(), tones.data(), samples.size());
-    collect();
+    std::vector<SpectrumMoment> moments;
+    front_->push(audio, count, moments);
+    for (const SpectrumMoment& moment : moments) {
+        tracker_->update(moment);
+    }
+    follow(false);
 }
 
 void CwDecoder::finish() {
-    std::vector<std::complex<float>> samples;
-    std::vector<float> tones;
-    baseband_->finish(samples, tones);
-    line_->push(samples.data(), tones.data(), samples.size());
-    line_->finish();
-    collect();
+    tracker_->finish();
+    follow(true);
+    release(std::numeric_limits<double>::infinity());
 }
 
-void CwDecoder::collect() {
-    for (HeardFrame& f : line_->takeFrames()) {
-        frames_.push_back(std::move(f));
+void CwDecoder::follow(bool final) {
+    const double rate = front_->rate();
+    std::vector<std::complex<float>> baseband;
+    std::vector<float> tones;
+    for (LineTracker::Line& tracked : tracker_->lines()) {
+        auto line = std::find_if(lines_.begin(), lines_.end(),
+                                 [&](const auto& l) { return l->id == tracked.id; });
+        if (line == lines_.end()) {
+            const double first = std::max(static_cast<double>(front_->begin()),
+                                          tracked.firstSample - kLookbackSeconds * rate);
+            lines_.push_back(std::make_unique<Line>(tracked.id, *front_,
+                                                    static_cast<std::size_t>(first), settings_));
+            line = lines_.end() - 1;
+        }
+        for (const ToneEstimate& e : tracked.smoothed) {
+            tones_.push_back({front_->secondsOf(e.sample), e.frequencyHz, tracked.id});
+        }
+        const bool ended = final || tracked.ended;
+        baseband.clear();
+        tones.clear();
+        (*line)->mixer.mix(*front_, tracked.smoothed, ended, baseband, tones);
+        tracked.smoothed.clear();
+        (*line)->decoder.push(baseband.data(), tones.data(), baseband.size());
+        if (ended) {
+            (*line)->decoder.finish();
+        }
+        for (HeardFrame& f : (*line)->decoder.takeFrames()) {
+            pending_.push_back(std::move(f));
+        }
     }
+    // Lines that ended are done with.
+    for (auto l = lines_.begin(); l != lines_.end();) {
+        const auto tracked = std::find_if(tracker_->lines().begin(), tracker_->lines().end(),
+                                          [&](const auto& t) { return t.id == (*l)->id; });
+        if (tracked == tracker_->lines().end() || tracked->ended) {
+            tracker_->forget((*l)->id);
+            l = lines_.erase(l);
+        } else {
+            ++l;
+        }
+    }
+    // Keep the audio that the lines still have to mix and a new line would look back to.
+    const double keepFrom = static_cast<double>(front_->end()) -
+                            (kLookbackSeconds + kTrackerDelaySeconds) * rate;
+    std::size_t keep = static_cast<std::size_t>(std::max(0.0, keepFrom));
+    for (const auto& l : lines_) {
+        keep = std::min(keep, l->mixer.next());
+    }
+    front_->forgetBefore(keep);
+
+    double settled = front_->secondsOf(keepFrom);
+    for (const auto& l : lines_) {
+        settled = std::min(settled, l->decoder.settledSeconds());
+    }
+    release(settled);
+}
+
+void CwDecoder::release(double settled) {
+    std::sort(pending_.begin(), pending_.end(),
+              [](const HeardFrame& a, const HeardFrame& b) { return a.seconds < b.seconds; });
+    std::size_t done = 0;
+    while (done < pending_.size() && pending_[done].seconds + kSameFrameSeconds < settled) {
+        // The frame and its duplicates from other lines: the best reading of them.
+        std::size_t end = done + 1;
+        HeardFrame best = pending_[done];
+        while (end < pending_.size() &&
+               pending_[end].seconds - pending_[done].seconds < kSameFrameSeconds) {
+            if (better(pending_[end], best)) {
+                best = pending_[end];
+            }
+            ++end;
+        }
+        frames_.push_back(std::move(best));
+        done = end;
+    }
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(done));
 }
 
 std::vector<HeardFrame> CwDecoder::takeFrames() {
     std::vector<HeardFrame> frames;
     frames.swap(frames_);
-    std::sort(frames.begin(), frames.end(),
-              [](const HeardFrame& a, const HeardFrame& b) { return a.seconds < b.seconds; });
     return frames;
+}
+
+std::vector<FollowedTone> CwDecoder::takeTones() {
+    std::vector<FollowedTone> tones;
+    tones.swap(tones_);
+    return tones;
 }
 
 } // namespace orvinta::cw

@@ -2,9 +2,11 @@
 #pragma once
 
 // The decoding core: audio samples pushed in block by block, frames with their details
-// taken out. The path of the data: samples -> baseband of every keyed line
-// (baseband.h) -> prefix search (prefixsearch.h) -> prefix heard and its timing
-// learnt (prefixcheck.h) -> trellis (framereader.h, trellis.h) -> line.
+// taken out. The path of the data: samples -> keyed lines found and followed, each
+// mixed down to its own baseband (baseband.h, linetracker.h) -> prefix search
+// (prefixsearch.h) -> prefix heard, timing learnt (prefixcheck.h) -> trellis
+// (framereader.h, trellis.h) -> line. Only a frame whose prefix was heard on a line is
+// read, on that line's baseband.
 
 #include <complex>
 #include <cstddef>
@@ -27,6 +29,13 @@ struct HeardFrame {
     double confidence = 0.0;
 };
 
+/// A tone followed at a moment, for a display to mark.
+struct FollowedTone {
+    double seconds = 0.0;
+    double hz = 0.0;
+    int line = 0; ///< the same for all moments of one followed line
+};
+
 /// Tuning of the frame search and reading.
 struct DecoderSettings {
     /// Likelihood margin (natural log) below which a payload character is given as "?".
@@ -35,8 +44,8 @@ struct DecoderSettings {
     double fastestWpm = 30.0;
 };
 
-class Baseband;
-class LineDecoder;
+class AudioFront;
+class LineTracker;
 
 /// Decodes the beacon from audio fed block by block, with memory bounded by the longest
 /// frame. Usable from any one thread at a time; several decoders may run on several
@@ -55,14 +64,21 @@ public:
 
     /// Frames found since the last call, in the order of their start.
     std::vector<HeardFrame> takeFrames();
+    /// The tones followed since the last call.
+    std::vector<FollowedTone> takeTones();
 
 private:
-    void collect();
+    struct Line;
+    void follow(bool final);
+    void release(double settled);
 
     DecoderSettings settings_;
-    std::unique_ptr<Baseband> baseband_;
-    std::unique_ptr<LineDecoder> line_;
+    std::unique_ptr<AudioFront> front_;
+    std::unique_ptr<LineTracker> tracker_;
+    std::vector<std::unique_ptr<Line>> lines_;
+    std::vector<HeardFrame> pending_;
     std::vector<HeardFrame> frames_;
+    std::vector<FollowedTone> tones_;
 };
 
 } // namespace orvinta::cw

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -55,6 +56,19 @@ void LineDecoder::push(const std::complex<float>* samples, const float* tones, s
 
 void LineDecoder::finish() {
     process(true);
+    finished_ = true;
+}
+
+double LineDecoder::settledSeconds() const {
+    if (finished_) {
+        return std::numeric_limits<double>::infinity();
+    }
+    // A candidate still to come starts up to a prefix before where the search is.
+    double index = static_cast<double>(search_.needsFrom()) - kNextPrefixUnits * longestUnit_;
+    if (!candidates_.empty()) {
+        index = std::min(index, candidates_.front().found.starts[0]);
+    }
+    return firstSeconds_ + index / rate_;
 }
 
 std::vector<HeardFrame> LineDecoder::takeFrames() {

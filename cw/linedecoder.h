@@ -31,6 +31,9 @@ public:
 
     /// Baseband samples held (memory stays bounded by the longest frame).
     std::size_t held() const { return samples_.size(); }
+    /// No frame still to come from this line starts before this (seconds into the
+    /// stream); after finish(), none at all.
+    double settledSeconds() const;
 
 private:
     struct Candidate {
@@ -59,6 +62,7 @@ private:
     double doneUntil_ = 0.0; ///< frames are read up to here
     double longestUnit_;
     std::vector<HeardFrame> frames_;
+    bool finished_ = false;
 };
 
 } // namespace orvinta::cw

@@ -1,0 +1,170 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "linetracker.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orvinta::cw {
+namespace {
+
+/// A line takes the strongest peak this close to its tone: drift of 15 Hz/s moves a
+/// tone by 2 Hz between two analyses, and the peak of a drifting line wanders a little.
+constexpr double kFollowHz = 40.0;
+/// A new line starts where a peak at least this strong over the floor (some 4 dB, far
+/// beyond what noise reaches) stays clear of the lines followed for this many analyses
+/// in a row (about half a second).
+constexpr double kBirthStrength = 2.5;
+constexpr int kBirthAnalyses = 4;
+/// Lines are at least this far apart: nearer peaks belong to the same line.
+constexpr double kSeparationHz = 50.0;
+/// Lines followed at once; a new one replaces the one silent longest.
+constexpr std::size_t kMostLines = 6;
+/// A line ends after this long without a peak: the beacon's frames come far more often.
+constexpr double kLifetimeSeconds = 30.0;
+/// Raw estimates a straight line is fitted to (about three seconds).
+constexpr std::size_t kSmoothedEstimates = 24;
+
+} // namespace
+
+void LineTracker::update(const SpectrumMoment& moment) {
+    std::vector<bool> taken(moment.peaks.size(), false);
+    assign(moment, taken);
+    welcome(moment, taken);
+    retire(moment.sample);
+}
+
+void LineTracker::assign(const SpectrumMoment& moment, std::vector<bool>& taken) {
+    for (Followed& f : followed_) {
+        std::size_t best = moment.peaks.size();
+        for (std::size_t p = 0; p < moment.peaks.size(); ++p) {
+            const LinePeak& peak = moment.peaks[p];
+            if (!taken[p] && std::abs(peak.frequencyHz - f.frequencyHz) <= kFollowHz &&
+                (best == moment.peaks.size() || peak.strength > moment.peaks[best].strength)) {
+                best = p;
+            }
+        }
+        ToneEstimate e{moment.sample, f.frequencyHz, 0.0};
+        if (best < moment.peaks.size()) {
+            taken[best] = true;
+            e.frequencyHz = moment.peaks[best].frequencyHz;
+            e.strength = moment.peaks[best].strength;
+            f.frequencyHz = e.frequencyHz;
+            f.lastSeen = moment.sample;
+        }
+        f.raw.push_back(e);
+        if (f.raw.size() == kSmoothedEstimates) {
+            emitSmoothed(f, kSmoothedEstimates / 2);
+            f.raw.pop_front();
+            f.smoothing = true;
+        }
+    }
+}
+
+void LineTracker::welcome(const SpectrumMoment& moment, const std::vector<bool>& taken) {
+    for (Newcomer& n : newcomers_) {
+        n.matched = false;
+    }
+    for (std::size_t p = 0; p < moment.peaks.size(); ++p) {
+        const LinePeak& peak = moment.peaks[p];
+        const bool clear = std::none_of(followed_.begin(), followed_.end(), [&](const Followed& f) {
+            return std::abs(f.frequencyHz - peak.frequencyHz) < kSeparationHz;
+        });
+        if (taken[p] || !clear || peak.strength < kBirthStrength) {
+            continue;
+        }
+        auto n = std::find_if(newcomers_.begin(), newcomers_.end(), [&](const Newcomer& c) {
+            return !c.matched && std::abs(c.frequencyHz - peak.frequencyHz) <= kFollowHz;
+        });
+        if (n == newcomers_.end()) {
+            newcomers_.push_back({peak.frequencyHz, 0, false});
+            n = newcomers_.end() - 1;
+        }
+        n->frequencyHz = peak.frequencyHz;
+        n->matched = true;
+        if (++n->seen < kBirthAnalyses) {
+            continue;
+        }
+        if (followed_.size() == kMostLines) {
+            // Make room: the line silent longest ends.
+            const auto oldest = std::min_element(
+                followed_.begin(), followed_.end(),
+                [](const Followed& a, const Followed& b) { return a.lastSeen < b.lastSeen; });
+            flush(*oldest);
+            followed_.erase(oldest);
+        }
+        Followed f;
+        f.id = nextId_++;
+        f.frequencyHz = peak.frequencyHz;
+        f.lastSeen = moment.sample;
+        followed_.push_back(f);
+        lines_.push_back({f.id, moment.sample, false, {}});
+        n->seen = -1; // born: drop below
+    }
+    std::erase_if(newcomers_, [](const Newcomer& n) { return !n.matched || n.seen < 0; });
+}
+
+void LineTracker::retire(double now) {
+    for (auto f = followed_.begin(); f != followed_.end();) {
+        if (now - f->lastSeen > kLifetimeSeconds * sampleRate_) {
+            flush(*f);
+            f = followed_.erase(f);
+        } else {
+            ++f;
+        }
+    }
+}
+
+void LineTracker::emitSmoothed(Followed& f, std::size_t middle) {
+    const ToneEstimate& centre = f.raw[middle];
+    double w = 0.0, wt = 0.0, wf = 0.0, wtt = 0.0, wtf = 0.0;
+    for (const ToneEstimate& e : f.raw) {
+        // A line counts by how far it stands above the noise.
+        const double weight = std::max(0.0, e.strength - 1.0);
+        const double t = e.sample - centre.sample;
+        w += weight;
+        wt += weight * t;
+        wf += weight * e.frequencyHz;
+        wtt += weight * t * t;
+        wtf += weight * t * e.frequencyHz;
+    }
+    ToneEstimate smoothed = centre;
+    const double determinant = w * wtt - wt * wt;
+    if (w > 0.0 && determinant > 1e-9 * w * wtt) {
+        smoothed.frequencyHz = (wtt * wf - wt * wtf) / determinant;
+    } else if (w > 0.0) {
+        smoothed.frequencyHz = wf / w;
+    }
+    if (Line* line = lineOf(f.id)) {
+        line->smoothed.push_back(smoothed);
+    }
+}
+
+void LineTracker::flush(Followed& f) {
+    // Once the window has been full, the estimates up to its middle are out already.
+    const std::size_t from = f.smoothing ? kSmoothedEstimates / 2 : 0;
+    for (std::size_t middle = from; middle < f.raw.size(); ++middle) {
+        emitSmoothed(f, middle);
+    }
+    f.raw.clear();
+    if (Line* line = lineOf(f.id)) {
+        line->ended = true;
+    }
+}
+
+void LineTracker::finish() {
+    for (Followed& f : followed_) {
+        flush(f);
+    }
+    followed_.clear();
+}
+
+LineTracker::Line* LineTracker::lineOf(int id) {
+    const auto it = std::find_if(lines_.begin(), lines_.end(), [&](const Line& l) { return l.id == id; });
+    return it == lines_.end() ? nullptr : &*it;
+}
+
+void LineTracker::forget(int id) {
+    std::erase_if(lines_, [&](const Line& l) { return l.id == id; });
+}
+
+} // namespace orvinta::cw

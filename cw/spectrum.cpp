@@ -1,0 +1,236 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "spectrum.h"
+
+#include <fftw3.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <mutex>
+#include <numbers>
+
+namespace orvinta::cw {
+namespace {
+
+constexpr double kLowestToneHz = 200.0;
+constexpr double kHighestToneHz = 3000.0;
+/// A spectrum of a quarter second resolves lines 4 Hz apart; spectra overlap by half.
+constexpr double kSpectrumSeconds = 0.25;
+/// Spectra summed for an analysis: enough for a keyed line to stand out of the noise,
+/// short enough that a drift of 15 Hz/s smears it over a few bins only.
+constexpr double kWindowSeconds = 3.0;
+/// The noise floor is the median of the band in pieces this wide: narrow enough to
+/// follow a coloured noise (speech, a receiver's filter), wide enough that a line does
+/// not raise it.
+constexpr double kFloorPieceHz = 100.0;
+/// A line whose quietest spectrum in the window stays above this many times the floor
+/// of the quietest spectra around it is never off: not a keyed tone.
+constexpr double kKeyedQuietRatio = 4.0;
+/// Nor is a strong line whose quietest spectrum keeps this share of its mean.
+constexpr double kKeyedDepth = 0.1;
+/// A line must stand this far above the floor to count: five standard deviations of the
+/// summed noise spectra, which become smaller the more spectra are summed.
+constexpr double kPresenceDeviations = 5.0;
+/// The summed spectra of three bins over about 1.5 times as many independent spectra as
+/// summed (the spectra overlap by half).
+constexpr double kIndependentShare = 1.5;
+/// A peak is the strongest bin within this many either way.
+constexpr std::size_t kPeakReach = 2;
+
+std::size_t nextPowerOfTwo(double value) {
+    std::size_t n = 1;
+    while (static_cast<double>(n) < value) {
+        n <<= 1U;
+    }
+    return n;
+}
+
+/// FFTW's planner is not thread-safe: decoders on several threads take turns.
+std::mutex& planner() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+/// Per bin, the median of `values` over pieces `piece` bins wide, interpolated linearly
+/// between the pieces' centres.
+std::vector<double> pieceMedians(const std::vector<double>& values, std::size_t piece) {
+    const std::size_t n = values.size();
+    const std::size_t pieces = std::max<std::size_t>(1, n / piece);
+    std::vector<double> centre(pieces);
+    std::vector<double> median(pieces);
+    std::vector<double> part;
+    for (std::size_t p = 0; p < pieces; ++p) {
+        const std::size_t from = p * n / pieces;
+        const std::size_t to = (p + 1) * n / pieces;
+        part.assign(values.begin() + static_cast<std::ptrdiff_t>(from),
+                    values.begin() + static_cast<std::ptrdiff_t>(to));
+        const auto middle = part.begin() + static_cast<std::ptrdiff_t>(part.size() / 2);
+        std::nth_element(part.begin(), middle, part.end());
+        median[p] = std::max(*middle, 1e-30);
+        centre[p] = 0.5 * static_cast<double>(from + to - 1);
+    }
+    std::vector<double> result(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        const double x = static_cast<double>(k);
+        std::size_t p = 0;
+        while (p + 1 < pieces && centre[p + 1] < x) {
+            ++p;
+        }
+        if (pieces == 1 || x <= centre[0]) {
+            result[k] = median[0];
+        } else if (p + 1 >= pieces) {
+            result[k] = median[pieces - 1];
+        } else {
+            const double w = (x - centre[p]) / (centre[p + 1] - centre[p]);
+            result[k] = median[p] + w * (median[p + 1] - median[p]);
+        }
+    }
+    return result;
+}
+
+} // namespace
+
+struct LineFinder::Plan {
+    explicit Plan(std::size_t size)
+        : in(static_cast<float*>(fftwf_malloc(sizeof(float) * size)))
+        , out(static_cast<fftwf_complex*>(fftwf_malloc(sizeof(fftwf_complex) * (size / 2 + 1)))) {
+        const std::lock_guard<std::mutex> lock(planner());
+        plan = fftwf_plan_dft_r2c_1d(static_cast<int>(size), in, out, FFTW_ESTIMATE);
+    }
+    ~Plan() {
+        {
+            const std::lock_guard<std::mutex> lock(planner());
+            fftwf_destroy_plan(plan);
+        }
+        fftwf_free(out);
+        fftwf_free(in);
+    }
+    Plan(const Plan&) = delete;
+    Plan& operator=(const Plan&) = delete;
+
+    float* in;
+    fftwf_complex* out;
+    fftwf_plan plan = nullptr;
+};
+
+LineFinder::LineFinder(double sampleRate)
+    : sampleRate_(sampleRate)
+    , size_(nextPowerOfTwo(sampleRate * kSpectrumSeconds))
+    , hop_(size_ / 2)
+    , firstBin_(static_cast<std::size_t>(kLowestToneHz * static_cast<double>(size_) / sampleRate))
+    , bins_(static_cast<std::size_t>(
+                std::ceil(kHighestToneHz * static_cast<double>(size_) / sampleRate)) -
+            firstBin_ + 1)
+    , window_(std::max<std::size_t>(
+          4, static_cast<std::size_t>(kWindowSeconds * sampleRate / static_cast<double>(hop_))))
+    , hann_(size_)
+    , plan_(std::make_unique<Plan>(size_))
+    , sum_(bins_, 0.0)
+    , smooth_(bins_, 0.0)
+    , quietest_(bins_, 0.0)
+    , floor_(bins_, 1.0) {
+    for (std::size_t n = 0; n < size_; ++n) {
+        hann_[n] = static_cast<float>(
+            0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(n) /
+                                 static_cast<double>(size_)));
+    }
+}
+
+LineFinder::~LineFinder() = default;
+
+void LineFinder::push(const float* samples, std::size_t count,
+                      std::vector<SpectrumMoment>& moments) {
+    input_.insert(input_.end(), samples, samples + count);
+    std::size_t start = 0;
+    while (start + size_ <= input_.size()) {
+        for (std::size_t n = 0; n < size_; ++n) {
+            plan_->in[n] = input_[start + n] * hann_[n];
+        }
+        fftwf_execute(plan_->plan);
+        analyse(moments);
+        start += hop_;
+    }
+    input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(start));
+}
+
+void LineFinder::addSpectrum() {
+    std::vector<float> power(bins_);
+    for (std::size_t k = 0; k < bins_; ++k) {
+        const fftwf_complex& c = plan_->out[firstBin_ + k];
+        power[k] = c[0] * c[0] + c[1] * c[1];
+        sum_[k] += power[k];
+    }
+    spectra_.push_back(std::move(power));
+    if (spectra_.size() > window_) {
+        const std::vector<float>& oldest = spectra_.front();
+        for (std::size_t k = 0; k < bins_; ++k) {
+            sum_[k] = std::max(0.0, sum_[k] - oldest[k]);
+        }
+        spectra_.pop_front();
+    }
+}
+
+void LineFinder::measureFloors() {
+    for (std::size_t k = 0; k < bins_; ++k) {
+        smooth_[k] = sum_[k] + (k > 0 ? sum_[k - 1] : sum_[k]) + (k + 1 < bins_ ? sum_[k + 1] : sum_[k]);
+    }
+    // The quietest spectrum of each line in the window: a keyed tone is off between
+    // characters and words, a steady carrier never is.
+    std::fill(quietest_.begin(), quietest_.end(), std::numeric_limits<double>::max());
+    for (const std::vector<float>& spectrum : spectra_) {
+        for (std::size_t k = 1; k + 1 < bins_; ++k) {
+            const double s = static_cast<double>(spectrum[k - 1]) + spectrum[k] + spectrum[k + 1];
+            quietest_[k] = std::min(quietest_[k], s);
+        }
+    }
+    quietest_[0] = quietest_[1];
+    quietest_[bins_ - 1] = quietest_[bins_ - 2];
+    const double binHz = sampleRate_ / static_cast<double>(size_);
+    const auto piece = static_cast<std::size_t>(std::max(4.0, kFloorPieceHz / binHz));
+    floor_ = pieceMedians(smooth_, piece);
+    // How low the noise's quietest spectrum goes around each bin.
+    quietFloor_ = pieceMedians(quietest_, piece);
+}
+
+bool LineFinder::keyed(std::size_t k) const {
+    const double held = static_cast<double>(spectra_.size());
+    return quietest_[k] <= kKeyedQuietRatio * quietFloor_[k] ||
+           quietest_[k] * held <= kKeyedDepth * smooth_[k];
+}
+
+void LineFinder::analyse(std::vector<SpectrumMoment>& moments) {
+    addSpectrum();
+    measureFloors();
+    const long long index = analyses_++;
+    const double count = static_cast<double>(spectra_.size());
+    SpectrumMoment moment;
+    moment.presence = 1.0 + kPresenceDeviations / std::sqrt(kIndependentShare * count);
+    const double first = static_cast<double>(index + 1) - count;
+    moment.sample = 0.5 * ((first + static_cast<double>(index)) * static_cast<double>(hop_) +
+                           static_cast<double>(size_));
+    const double binHz = sampleRate_ / static_cast<double>(size_);
+    for (std::size_t k = kPeakReach; k + kPeakReach < bins_; ++k) {
+        const double strength = smooth_[k] / floor_[k];
+        if (strength < moment.presence || !keyed(k)) {
+            continue;
+        }
+        bool peak = true;
+        for (std::size_t j = k - kPeakReach; j <= k + kPeakReach && peak; ++j) {
+            peak = j == k || smooth_[j] < smooth_[k] || (j > k && smooth_[j] == smooth_[k]);
+        }
+        if (!peak) {
+            continue;
+        }
+        const double a = smooth_[k - 1];
+        const double b = smooth_[k];
+        const double c = smooth_[k + 1];
+        const double curvature = a - 2.0 * b + c;
+        const double offset =
+            curvature < 0.0 ? std::clamp(0.5 * (a - c) / curvature, -0.5, 0.5) : 0.0;
+        moment.peaks.push_back(
+            {(static_cast<double>(firstBin_ + k) + offset) * binHz, strength});
+    }
+    moments.push_back(std::move(moment));
+}
+
+} // namespace orvinta::cw
