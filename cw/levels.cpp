@@ -197,6 +197,12 @@ void LevelTrack::learnFades(const std::vector<double>& ownLevel,
         const double share = total > 0.0 ? counts[k] / total : (k == 0 ? 1.0 : 0.0);
         fades_.weights[k] = std::max(share, kLeastFadeWeight);
     }
+    // A fade deep enough to hide a mark passes through the levels between: marks that are
+    // either whole or gone, none in between, are not fading but missing (text that is
+    // not the frame read as the frame), and count as such.
+    for (std::size_t k = 2; k < counts.size(); ++k) {
+        fades_.weights[k] = std::min(fades_.weights[k], fades_.weights[k - 1]);
+    }
 }
 
 double LevelTrack::signal(double t) const {

@@ -9,6 +9,8 @@
 #include <array>
 #include <cmath>
 #include <vector>
+#include <cstdio>
+#include <cstdlib>
 
 namespace orvinta::cw {
 namespace {
@@ -27,7 +29,14 @@ constexpr double kTimingLeeway = 0.125;
 /// share of the prefix's marks must: at the weakest signals read about 80 % do, and a
 /// fade can hide a few.
 constexpr double kAgreement = 2.0;
-constexpr double kFewestAgreeing = 0.6;
+constexpr double kFewestAgreeing = 0.78;
+/// Pieces a mark is cut into to see whether its energy adds up coherently, and how much
+/// it must gain summed whole over summed in pieces: a carrier on the line's tone gains
+/// four times (a little less where the tone is a few hertz off), noise and a station
+/// some tens of hertz away, whose energy the line's filter lets through in part, about
+/// once.
+constexpr int kQuarters = 4;
+constexpr double kLeastCoherentGain = 2.0;
 /// The unit is fitted within this fraction of the lane's, tried in these steps.
 constexpr double kUnitLeeway = 0.06;
 constexpr double kUnitFitStep = 0.005;
@@ -118,6 +127,26 @@ LevelTrack prefixLevels(const CumulativeBaseband& sums, const KeyingTiming& timi
     return levels;
 }
 
+/// The energy the marks gain summed coherently over a whole mark, over what they gain
+/// summed in quarters (the noise's share taken out of both).
+double coherentGain(const CumulativeBaseband& sums, const std::vector<KeyedStretch>& stretches,
+                    double noise) {
+    double whole = 0.0;
+    double quarters = 0.0;
+    for (const KeyedStretch& s : stretches) {
+        if (!s.down) {
+            continue;
+        }
+        const double length = s.to - s.from;
+        whole += stretchEnergy(sums, s.from, s.to) - noise * length;
+        for (int q = 0; q < kQuarters; ++q) {
+            const double from = s.from + q * length / kQuarters;
+            quarters += stretchEnergy(sums, from, from + length / kQuarters) - noise * length / kQuarters;
+        }
+    }
+    return quarters > 0.0 ? whole / quarters : 0.0;
+}
+
 } // namespace
 
 HeardPrefix hearPrefix(const CumulativeBaseband& sums, const PrefixCandidate& candidate) {
@@ -133,13 +162,22 @@ HeardPrefix hearPrefix(const CumulativeBaseband& sums, const PrefixCandidate& ca
         return prefix;
     }
     const LevelTrack levels = prefixLevels(sums, timing, stretches);
+    prefix.coherentGain = coherentGain(sums, stretches, levels.meanNoise());
     for (const KeyedStretch& s : stretches) {
         const double a = agreement(sums, levels, s.from, s.to, s.down, kTimingLeeway * timing.unit);
         prefix.disagreeing += a < -kDisagreement ? 1 : 0;
         prefix.marks += s.down ? 1 : 0;
         prefix.agreeing += s.down && a > kAgreement ? 1 : 0;
     }
-    prefix.heard = prefix.disagreeing <= kMostDisagreeing &&
+    if (std::getenv("PDEBUG")) {
+        std::fprintf(stderr, "  prefix check: fades %.4f %.4f %.4f signal %.3g noise %.3g\n", levels.fades().weights[0], levels.fades().weights[1], levels.fades().weights[2], levels.meanSignal(), levels.meanNoise());
+        for (const KeyedStretch& s : stretches) {
+            std::fprintf(stderr, "   %c%d %.1f", s.down ? 'M' : 's', s.character, agreement(sums, levels, s.from, s.to, s.down, kTimingLeeway * timing.unit));
+        }
+        std::fprintf(stderr, "\n");
+    }
+    prefix.heard = prefix.coherentGain >= kLeastCoherentGain &&
+                   prefix.disagreeing <= kMostDisagreeing &&
                    prefix.agreeing >= kFewestAgreeing * static_cast<double>(prefix.marks);
     return prefix;
 }

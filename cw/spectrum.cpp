@@ -19,10 +19,10 @@ constexpr double kSpectrumSeconds = 0.25;
 /// Spectra summed for an analysis: enough for a keyed line to stand out of the noise,
 /// short enough that a drift of 15 Hz/s smears it over a few bins only.
 constexpr double kWindowSeconds = 3.0;
-/// The noise floor is the median of the band in pieces this wide: narrow enough to
-/// follow a coloured noise (speech, a receiver's filter), wide enough that a line does
-/// not raise it.
-constexpr double kFloorPieceHz = 100.0;
+/// The noise floor at a bin is the median of the bins within this much either way:
+/// narrow enough to follow a coloured noise (speech, a receiver's filter), wide enough
+/// that a line, even one smeared by drift, does not raise it.
+constexpr double kFloorReachHz = 60.0;
 /// A line whose quietest spectrum in the window stays above this many times the floor
 /// of the quietest spectra around it is never off: not a keyed tone.
 constexpr double kKeyedQuietRatio = 4.0;
@@ -51,39 +51,21 @@ std::mutex& planner() {
     return mutex;
 }
 
-/// Per bin, the median of `values` over pieces `piece` bins wide, interpolated linearly
-/// between the pieces' centres.
-std::vector<double> pieceMedians(const std::vector<double>& values, std::size_t piece) {
+/// Per bin, the median of `values` over `reach` bins either way: a line a few bins wide
+/// does not raise it, and on a steep slope of the noise (a receiver's filter edge) it
+/// stays with the bins around.
+std::vector<double> runningMedian(const std::vector<double>& values, std::size_t reach) {
     const std::size_t n = values.size();
-    const std::size_t pieces = std::max<std::size_t>(1, n / piece);
-    std::vector<double> centre(pieces);
-    std::vector<double> median(pieces);
+    std::vector<double> result(n);
     std::vector<double> part;
-    for (std::size_t p = 0; p < pieces; ++p) {
-        const std::size_t from = p * n / pieces;
-        const std::size_t to = (p + 1) * n / pieces;
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::size_t from = k > reach ? k - reach : 0;
+        const std::size_t to = std::min(n, k + reach + 1);
         part.assign(values.begin() + static_cast<std::ptrdiff_t>(from),
                     values.begin() + static_cast<std::ptrdiff_t>(to));
         const auto middle = part.begin() + static_cast<std::ptrdiff_t>(part.size() / 2);
         std::nth_element(part.begin(), middle, part.end());
-        median[p] = std::max(*middle, 1e-30);
-        centre[p] = 0.5 * static_cast<double>(from + to - 1);
-    }
-    std::vector<double> result(n);
-    for (std::size_t k = 0; k < n; ++k) {
-        const double x = static_cast<double>(k);
-        std::size_t p = 0;
-        while (p + 1 < pieces && centre[p + 1] < x) {
-            ++p;
-        }
-        if (pieces == 1 || x <= centre[0]) {
-            result[k] = median[0];
-        } else if (p + 1 >= pieces) {
-            result[k] = median[pieces - 1];
-        } else {
-            const double w = (x - centre[p]) / (centre[p + 1] - centre[p]);
-            result[k] = median[p] + w * (median[p + 1] - median[p]);
-        }
+        result[k] = std::max(*middle, 1e-30);
     }
     return result;
 }
@@ -186,10 +168,10 @@ void LineFinder::measureFloors() {
     quietest_[0] = quietest_[1];
     quietest_[bins_ - 1] = quietest_[bins_ - 2];
     const double binHz = sampleRate_ / static_cast<double>(size_);
-    const auto piece = static_cast<std::size_t>(std::max(4.0, kFloorPieceHz / binHz));
-    floor_ = pieceMedians(smooth_, piece);
+    const auto reach = static_cast<std::size_t>(std::max(4.0, kFloorReachHz / binHz));
+    floor_ = runningMedian(smooth_, reach);
     // How low the noise's quietest spectrum goes around each bin.
-    quietFloor_ = pieceMedians(quietest_, piece);
+    quietFloor_ = runningMedian(quietest_, reach);
 }
 
 bool LineFinder::keyed(std::size_t k) const {
