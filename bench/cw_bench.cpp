@@ -41,6 +41,7 @@ struct Settings {
     int passes = 10;
     bool detail = false;
     std::set<std::string> only;
+    std::vector<double> levels; ///< instead of each curve's own, when given
     std::string dataFolder;
 
     bool wants(const std::string& part) const { return only.empty() || only.count(part) > 0; }
@@ -146,6 +147,9 @@ void runCurves(const Settings& settings) {
     std::vector<Curve> all;
     for (Curve& c : curves(settings.scale)) {
         if (settings.wants(c.group)) {
+            if (!settings.levels.empty()) {
+                c.levels = settings.levels;
+            }
             all.push_back(std::move(c));
         }
     }
@@ -412,6 +416,11 @@ bool parse(int argc, char* argv[], Settings& settings) {
             std::stringstream list(argv[++i]);
             for (std::string part; std::getline(list, part, ',');) {
                 settings.only.insert(part);
+            }
+        } else if (arg == "--levels" && hasValue) {
+            std::stringstream list(argv[++i]);
+            for (std::string part; std::getline(list, part, ',');) {
+                settings.levels.push_back(std::atof(part.c_str()));
             }
         } else if (arg == "--data" && hasValue) {
             settings.dataFolder = argv[++i];

@@ -27,6 +27,9 @@ constexpr double kContradiction = 6.0;
 /// A timing is never exact: an element is judged where it agrees best within an eighth
 /// of a unit.
 constexpr double kTimingLeeway = 0.125;
+/// A space beside a mark contradicts only when it holds a good share of that mark's
+/// energy: a strong mark's edge leaks into it, a keyed mark fills it.
+constexpr double kEdgeShare = 0.25;
 /// The payload's first character may start this many units either way of where the
 /// prefix's timing puts it.
 constexpr int kStartSlackUnits = 1;
@@ -323,10 +326,12 @@ KeyingTiming fitFrame(const CumulativeBaseband& sums, const Frame& frame,
 std::vector<bool> contradicted(const CumulativeBaseband& sums, const LevelTrack& levels,
                                const std::vector<KeyedStretch>& stretches, double unit) {
     std::vector<bool> result(kPayloadSlots, false);
+    const std::vector<bool> loud = loudEnough(sums, stretches, kEdgeShare);
     int current = -1;
-    for (const KeyedStretch& s : stretches) {
+    for (std::size_t i = 0; i < stretches.size(); ++i) {
+        const KeyedStretch& s = stretches[i];
         current = s.down ? s.character : current;
-        if (current < static_cast<int>(kPrefixCharacters)) {
+        if (current < static_cast<int>(kPrefixCharacters) || !loud[i]) {
             continue;
         }
         if (agreement(sums, levels, s.from, s.to, s.down, kTimingLeeway * unit) <

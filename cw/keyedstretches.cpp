@@ -106,6 +106,29 @@ double keyCorrelation(const CumulativeBaseband& sums, const std::vector<KeyedStr
     return variance > 0.0 ? (on / n - p * mean) / std::sqrt(variance * p * (1.0 - p)) : 0.0;
 }
 
+std::vector<bool> loudEnough(const CumulativeBaseband& sums, const std::vector<KeyedStretch>& stretches,
+                             double share) {
+    const auto perSample = [&](const KeyedStretch& s) {
+        return stretchHeld(sums, s.from, s.to) ? stretchEnergy(sums, s.from, s.to) / (s.to - s.from)
+                                               : 0.0;
+    };
+    std::vector<bool> result(stretches.size(), true);
+    for (std::size_t i = 0; i < stretches.size(); ++i) {
+        if (stretches[i].down || !stretches[i].edge) {
+            continue;
+        }
+        double beside = 0.0;
+        if (i > 0 && stretches[i - 1].down) {
+            beside = std::max(beside, perSample(stretches[i - 1]));
+        }
+        if (i + 1 < stretches.size() && stretches[i + 1].down) {
+            beside = std::max(beside, perSample(stretches[i + 1]));
+        }
+        result[i] = perSample(stretches[i]) > share * beside;
+    }
+    return result;
+}
+
 std::vector<PlacedCharacter> prefixAt(const KeyingTiming& timing) {
     const FrameLayout& layout = FrameLayout::instance();
     std::vector<PlacedCharacter> placed;

@@ -46,6 +46,13 @@ std::vector<KeyedStretch> keyedStretches(const std::vector<PlacedCharacter>& cha
 double keyCorrelation(const CumulativeBaseband& sums, const std::vector<KeyedStretch>& stretches,
                       double noise);
 
+/// Whether each stretch holds energy that a gap should not: for a space touching a mark,
+/// more per sample than `share` of the louder mark beside it (a mark's edge leaks into
+/// the space beside it, far less than a mark keyed there); for any other stretch, true.
+/// A loud edge is how another character's mark shows in a gap.
+std::vector<bool> loudEnough(const CumulativeBaseband& sums, const std::vector<KeyedStretch>& stretches,
+                             double share);
+
 /// The prefix's characters where `timing` puts them.
 std::vector<PlacedCharacter> prefixAt(const KeyingTiming& timing);
 

@@ -22,6 +22,9 @@ constexpr double kDisagreement = 6.0;
 /// One element may disagree: noise does that now and then to a weak prefix, while text
 /// that is not the prefix disagrees in many.
 constexpr int kMostDisagreeing = 1;
+/// A space beside a mark disagrees only when it holds a good share of that mark's energy:
+/// a strong mark's edge leaks into it, a keyed mark fills it.
+constexpr double kEdgeShare = 0.25;
 /// The timing learnt on the prefix is never exact: an element is judged where it agrees
 /// best within an eighth of a unit.
 constexpr double kTimingLeeway = 0.125;
@@ -163,9 +166,11 @@ HeardPrefix hearPrefix(const CumulativeBaseband& sums, const PrefixCandidate& ca
     }
     const LevelTrack levels = prefixLevels(sums, timing, stretches);
     prefix.coherentGain = coherentGain(sums, stretches, levels.meanNoise());
-    for (const KeyedStretch& s : stretches) {
+    const std::vector<bool> loud = loudEnough(sums, stretches, kEdgeShare);
+    for (std::size_t i = 0; i < stretches.size(); ++i) {
+        const KeyedStretch& s = stretches[i];
         const double a = agreement(sums, levels, s.from, s.to, s.down, kTimingLeeway * timing.unit);
-        prefix.disagreeing += a < -kDisagreement ? 1 : 0;
+        prefix.disagreeing += a < -kDisagreement && loud[i] ? 1 : 0;
         prefix.marks += s.down ? 1 : 0;
         prefix.agreeing += s.down && a > kAgreement ? 1 : 0;
     }
