@@ -7,6 +7,7 @@
 #include "cw/audiofile.h"
 #include "cw/conditions.h"
 #include "cw/cwdecoder.h"
+#include "cw/framelayout.h"
 #include "cw/scoring.h"
 #include "tests/cw/keyedsignal.h"
 
@@ -59,6 +60,26 @@ void printDetail(const Keyed& keyed, const KeyedRecording& recording,
     for (const HeardFrame& h : heard) {
         std::printf("  heard %8.2f %s  %.1f Hz %.2f WpM %.1f dB confidence %.2f\n", h.seconds,
                     h.text.c_str(), h.toneHz, h.wordsPerMinute, h.snrDb, h.confidence);
+        // The margins of the characters read wrong, for a look at how sure they were.
+        for (std::size_t f = 0; f < keyed.frames.size(); ++f) {
+            if (std::abs(recording.frameSeconds[f] - h.seconds) > 1.5) {
+                continue;
+            }
+            std::size_t slot = 0;
+            for (std::size_t i = kFramePrefix.size(); i < h.text.size(); ++i) {
+                if (h.text[i] == ' ') {
+                    continue;
+                }
+                if (h.text[i] != '?' && h.text[i] != keyed.frames[f][i]) {
+                    std::printf("    wrong %c for %c, margin %.1f\n", h.text[i], keyed.frames[f][i],
+                                slot < h.margins.size() ? h.margins[slot] : 0.0);
+                } else if (h.text[i] != '?') {
+                    std::printf("    right %c margin %.1f\n", h.text[i],
+                                slot < h.margins.size() ? h.margins[slot] : 0.0);
+                }
+                ++slot;
+            }
+        }
     }
 }
 

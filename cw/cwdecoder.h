@@ -27,6 +27,10 @@ struct HeardFrame {
     /// Probability that no payload character printed (not "?") is wrong, from each
     /// character's likelihood margin over its best alternative.
     double confidence = 0.0;
+    /// Each payload character's likelihood margin (natural log) over the best reading
+    /// with another character in its place; below DecoderSettings::minimumMargin the
+    /// character is "?".
+    std::vector<double> margins;
 };
 
 /// A tone followed at a moment, for a display to mark.

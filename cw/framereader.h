@@ -10,6 +10,7 @@
 #include "likelihood.h"
 
 #include <string>
+#include <vector>
 
 namespace orvinta::cw {
 
@@ -29,6 +30,7 @@ struct FrameReading {
     double snrDb = 0.0;        ///< mean over the marks, in 3 kHz
     double match = 0.0;        ///< key correlation of the frame as read
     double confidence = 0.0;   ///< probability that no printed character is wrong
+    std::vector<double> margins; ///< of each payload character
 };
 
 /// Reads the frame whose prefix was heard with `timing`, whose last mark ends at the

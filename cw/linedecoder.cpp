@@ -200,6 +200,7 @@ void LineDecoder::emit(const FrameReading& reading) {
     frame.wordsPerMinute = kUnitSecondsAtOneWpm * rate_ / reading.timing.unit;
     frame.snrDb = reading.snrDb;
     frame.confidence = reading.confidence;
+    frame.margins = reading.margins;
     frames_.push_back(frame);
 }
 

@@ -109,6 +109,7 @@ void boundGaps(KeyingTiming& timing) {
     timing.characterGap =
         std::clamp(timing.characterGap, kShortestCharacterGap, kLongestCharacterGap);
     timing.wordGap = std::clamp(timing.wordGap, kShortestWordGap, kLongestWordGap);
+    timing.weight = std::clamp(timing.weight, kLightestWeight, kHeaviestWeight);
 }
 
 KeyingTiming timingThrough(const std::vector<Place>& places, const std::vector<double>& starts,

@@ -21,6 +21,10 @@ inline constexpr double kShortestCharacterGap = 2.6;
 inline constexpr double kLongestCharacterGap = 5.4;
 inline constexpr double kShortestWordGap = 6.3;
 inline constexpr double kLongestWordGap = 12.2;
+/// Weights keyers use: 40 % to 60 % of a dot and its gap, a mark 0.2 units shorter or
+/// longer than nominal, with a little room.
+inline constexpr double kLightestWeight = -0.22;
+inline constexpr double kHeaviestWeight = 0.22;
 
 
 /// The timing that puts characters at `places` closest to `starts` (least squares over
@@ -92,7 +96,7 @@ struct PivotedTiming {
     KeyingTiming keying(const Place& pivot) const;
 };
 
-/// Keeps the gaps within what keyers use.
+/// Keeps the gaps and the weight within what keyers use.
 void boundGaps(KeyingTiming& timing);
 
 } // namespace orvinta::cw
