@@ -80,6 +80,11 @@ bool decodeFile(const Options& options, const QString& input, std::ostream& out,
     if (!file) {
         return false;
     }
+    if (!supportedSampleRate(file->sampleRate())) {
+        *reason = "Abtastrate " + std::to_string(file->sampleRate()) +
+                  " Hz wird nicht unterstützt (8 bis 384 kHz)";
+        return false;
+    }
     if (options.text && options.inputs.size() > 1) {
         out << name << ":\n";
     }

@@ -45,13 +45,16 @@ struct CwDecoder::Line {
 
 CwDecoder::CwDecoder(int sampleRate, DecoderSettings settings)
     : settings_(settings)
-    , front_(std::make_unique<AudioFront>(sampleRate))
-    , tracker_(std::make_unique<LineTracker>(front_->rate())) {
+    , front_(supportedSampleRate(sampleRate) ? std::make_unique<AudioFront>(sampleRate) : nullptr)
+    , tracker_(front_ ? std::make_unique<LineTracker>(front_->rate()) : nullptr) {
 }
 
 CwDecoder::~CwDecoder() = default;
 
 void CwDecoder::push(const float* audio, std::size_t count) {
+    if (!front_) {
+        return;
+    }
     std::vector<SpectrumMoment> moments;
     front_->push(audio, count, moments);
     for (const SpectrumMoment& moment : moments) {
@@ -61,6 +64,9 @@ void CwDecoder::push(const float* audio, std::size_t count) {
 }
 
 void CwDecoder::finish() {
+    if (!front_) {
+        return;
+    }
     tracker_->finish();
     follow(true);
     release(std::numeric_limits<double>::infinity());
@@ -142,6 +148,14 @@ void CwDecoder::release(double settled) {
         done = end;
     }
     pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(done));
+}
+
+std::size_t CwDecoder::heldSamples() const {
+    std::size_t held = front_ ? front_->end() - front_->begin() : 0;
+    for (const auto& l : lines_) {
+        held += l->decoder.held();
+    }
+    return held;
 }
 
 std::vector<HeardFrame> CwDecoder::takeFrames() {

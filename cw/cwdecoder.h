@@ -48,6 +48,14 @@ struct DecoderSettings {
     double fastestWpm = 30.0;
 };
 
+/// Sample rates the decoder listens at: the tone band (up to 3 kHz) needs 8 kHz; above
+/// 384 kHz nothing is gained. At other rates it hears nothing.
+inline constexpr int kLowestSampleRate = 8000;
+inline constexpr int kHighestSampleRate = 384000;
+inline bool supportedSampleRate(int sampleRate) {
+    return sampleRate >= kLowestSampleRate && sampleRate <= kHighestSampleRate;
+}
+
 class AudioFront;
 class LineTracker;
 
@@ -70,6 +78,10 @@ public:
     std::vector<HeardFrame> takeFrames();
     /// The tones followed since the last call.
     std::vector<FollowedTone> takeTones();
+
+    /// Samples held (audio and every line's baseband): bounded by the longest frame,
+    /// however long the stream.
+    std::size_t heldSamples() const;
 
 private:
     struct Line;

@@ -39,6 +39,9 @@ constexpr double kCandidateScore = 130.0;
 constexpr double kCandidateAgreement = 0.5;
 /// A candidate is the best score within this many ticks either way.
 constexpr int kPeakReach = 8;
+/// The prefix's characters from which "HI" starts the first and the second time.
+constexpr std::size_t kFirstHi = 6;
+constexpr std::size_t kSecondHi = 8;
 /// Ticks kept in the rings: more than the longest prefix, about 140 units.
 constexpr std::size_t kRing = 1024;
 
@@ -106,6 +109,37 @@ std::vector<Template> templates() {
 
 constexpr float kNone = -std::numeric_limits<float>::infinity();
 
+/// The maximum of a ring's values over a window of ticks that slides forward: ticks whose
+/// value can never be the maximum again are dropped as they come (a monotonic queue).
+class WindowMaximum {
+public:
+    bool empty() const { return head_ == tail_; }
+    long long best() const { return ticks_[head_ & kMask]; }
+
+    void push(long long tick, const std::vector<float>& values) {
+        const float value = values[ring(tick)];
+        while (!empty() && values[ring(ticks_[(tail_ - 1) & kMask])] <= value) {
+            --tail_;
+        }
+        ticks_[tail_++ & kMask] = tick;
+    }
+
+    void dropBefore(long long tick) {
+        while (!empty() && ticks_[head_ & kMask] < tick) {
+            ++head_;
+        }
+    }
+
+private:
+    static constexpr std::size_t kSize = 64; ///< more than the widest gap range in ticks
+    static constexpr std::size_t kMask = kSize - 1;
+    static std::size_t ring(long long tick) { return static_cast<std::size_t>(tick) & (kRing - 1); }
+
+    std::array<long long, kSize> ticks_{};
+    std::size_t head_ = 0;
+    std::size_t tail_ = 0;
+};
+
 } // namespace
 
 struct PrefixSearch::Lane {
@@ -115,8 +149,7 @@ struct PrefixSearch::Lane {
         , window(std::max(1L, std::lround(u)))
         , templates(shapes)
         , noiseMean(static_cast<float>(mean))
-        , mark(kRing, 0.0f)
-        , quiet(kRing, 0.0) {
+        , mark(kRing, 0.0f) {
         for (std::size_t j = 0; j < kPrefixCharacters; ++j) {
             dp[j].assign(kRing, kNone);
             back[j].assign(kRing, 0);
@@ -140,28 +173,9 @@ struct PrefixSearch::Lane {
         const std::size_t from = sampleOf(markNext) - base;
         const double energy = std::norm(sums[from + static_cast<std::size_t>(window)] - sums[from]);
         const double e = energy / (noise * static_cast<double>(window));
-        const auto score = static_cast<float>(
+        mark[at(markNext)] = static_cast<float>(
             logBesselI0(2.0 * std::sqrt(kAssumedUnitSnr * e)) - kAssumedUnitSnr - noiseMean);
-        mark[at(markNext)] = score;
-        quiet[at(markNext)] = -static_cast<double>(score) + quietAt(markNext - kTicksPerUnit);
         ++markNext;
-    }
-
-    /// Running sum of the silence scores of the units a whole number of units before
-    /// tick i, tick i included.
-    double quietAt(long long i) const { return i < markFirst ? 0.0 : quiet[at(i)]; }
-
-    /// The silence score of the gap from the end of a character at tick `end` (whose own
-    /// demanded silence of `silence` units is scored with it) to a character at tick
-    /// `next`: every whole unit in between must be key up.
-    float gapScore(long long end, int silence, long long next) const {
-        const long long first = end + 1 + static_cast<long long>(kTicksPerUnit) * silence;
-        const long long units = (next - first) / kTicksPerUnit;
-        if (units <= 0) {
-            return 0.0f;
-        }
-        return static_cast<float>(quietAt(first + kTicksPerUnit * (units - 1)) -
-                                  quietAt(first - kTicksPerUnit));
     }
 
     float templateScore(std::size_t j, long long i) const {
@@ -203,26 +217,29 @@ struct PrefixSearch::Lane {
 
     void step() {
         const long long i = dpNext++;
-        dp[0][at(i)] = templateScore(0, i);
+        // "HI" comes twice, with the same silence after each: scored once.
+        std::array<float, kPrefixCharacters> scores{};
+        for (std::size_t j = 0; j < kPrefixCharacters; ++j) {
+            scores[j] = j >= kSecondHi ? scores[j - kSecondHi + kFirstHi] : templateScore(j, i);
+        }
+        dp[0][at(i)] = scores[0];
         for (std::size_t j = 1; j < kPrefixCharacters; ++j) {
-            const Template& t = templates[j];
-            const Template& before = templates[j - 1];
-            float best = kNone;
-            int bestGap = 0;
-            for (int g = t.shortestGap; g <= t.longestGap; ++g) {
-                const long long end = i - g; // the previous character's nominal end
-                const long long k = end - kTicksPerUnit * before.length;
-                if (k < markFirst || k + static_cast<long long>(kRing) <= i) {
-                    continue;
-                }
-                const float value = dp[j - 1][at(k)] + gapScore(end, before.silence, i);
-                if (value > best) {
-                    best = value;
-                    bestGap = g;
-                }
+            // The best start of the character before, over the gaps allowed: a sliding
+            // maximum, as the window moves by one tick each step.
+            const long long span = kTicksPerUnit * templates[j - 1].length;
+            WindowMaximum& starts = windows[j];
+            const long long newest = i - templates[j].shortestGap - span;
+            if (newest >= markFirst) {
+                starts.push(newest, dp[j - 1]);
             }
-            dp[j][at(i)] = best == kNone ? kNone : best + templateScore(j, i);
-            back[j][at(i)] = static_cast<std::uint8_t>(bestGap);
+            starts.dropBefore(i - templates[j].longestGap - span);
+            if (starts.empty()) {
+                dp[j][at(i)] = kNone;
+                continue;
+            }
+            const long long k = starts.best();
+            dp[j][at(i)] = dp[j - 1][at(k)] + scores[j];
+            back[j][at(i)] = static_cast<std::uint8_t>(i - k - span);
         }
     }
 
@@ -287,7 +304,7 @@ struct PrefixSearch::Lane {
     const std::vector<Template>& templates;
     float noiseMean;
     std::vector<float> mark;
-    std::vector<double> quiet;
+    std::array<WindowMaximum, kPrefixCharacters> windows;
     std::array<std::vector<float>, kPrefixCharacters> dp;
     std::array<std::vector<std::uint8_t>, kPrefixCharacters> back;
     int ahead = 0;

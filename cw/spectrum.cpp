@@ -23,6 +23,8 @@ constexpr double kWindowSeconds = 3.0;
 /// narrow enough to follow a coloured noise (speech, a receiver's filter), wide enough
 /// that a line, even one smeared by drift, does not raise it.
 constexpr double kFloorReachHz = 60.0;
+/// The floor is taken every half of that reach.
+constexpr std::size_t kFloorStrideShare = 2;
 /// A line whose quietest spectrum in the window stays above this many times the floor
 /// of the quietest spectra around it is never off: not a keyed tone.
 constexpr double kKeyedQuietRatio = 4.0;
@@ -53,19 +55,34 @@ std::mutex& planner() {
 
 /// Per bin, the median of `values` over `reach` bins either way: a line a few bins wide
 /// does not raise it, and on a steep slope of the noise (a receiver's filter edge) it
-/// stays with the bins around.
+/// stays with the bins around. Taken every few bins and interpolated between: the floor
+/// changes slowly across the band.
 std::vector<double> runningMedian(const std::vector<double>& values, std::size_t reach) {
     const std::size_t n = values.size();
+    const std::size_t stride = std::max<std::size_t>(1, reach / kFloorStrideShare);
     std::vector<double> result(n);
     std::vector<double> part;
-    for (std::size_t k = 0; k < n; ++k) {
+    const auto medianAt = [&](std::size_t k) {
         const std::size_t from = k > reach ? k - reach : 0;
         const std::size_t to = std::min(n, k + reach + 1);
         part.assign(values.begin() + static_cast<std::ptrdiff_t>(from),
                     values.begin() + static_cast<std::ptrdiff_t>(to));
         const auto middle = part.begin() + static_cast<std::ptrdiff_t>(part.size() / 2);
         std::nth_element(part.begin(), middle, part.end());
-        result[k] = std::max(*middle, 1e-30);
+        return std::max(*middle, 1e-30);
+    };
+    std::size_t previous = 0;
+    double previousMedian = medianAt(0);
+    result[0] = previousMedian;
+    for (std::size_t k = stride; k < n + stride - 1; k += stride) {
+        const std::size_t at = std::min(k, n - 1);
+        const double median = medianAt(at);
+        for (std::size_t j = previous + 1; j <= at; ++j) {
+            const double w = static_cast<double>(j - previous) / static_cast<double>(at - previous);
+            result[j] = previousMedian + w * (median - previousMedian);
+        }
+        previous = at;
+        previousMedian = median;
     }
     return result;
 }

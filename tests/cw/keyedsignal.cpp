@@ -194,7 +194,9 @@ KeyedRecording keyFrames(const std::vector<std::string>& frames, const SignalOpt
                                            options.fadePhase);
             gain *= std::pow(10.0, fadeDb / 20.0);
         }
-        double x = amplitude * level * beaconEnvelope.at(t) * gain.real() +
+        const bool gone = std::any_of(options.dropouts.begin(), options.dropouts.end(),
+                                      [&](const auto& d) { return t >= d.first && t < d.second; });
+        double x = (gone ? 0.0 : amplitude * level * beaconEnvelope.at(t) * gain.real()) +
                    amplitude * options.carrierLevel *
                        std::cos(2.0 * std::numbers::pi * options.carrierHz * t);
         for (std::size_t s = 0; s < others.size(); ++s) {

@@ -65,6 +65,9 @@ struct SignalOptions {
     double fadeDb = 0.0; ///< Sine only
     double fadePeriodSeconds = 40.0;
     double fadePhase = 0.0; ///< Sine only
+    /// Stretches (seconds) in which the beacon's signal is gone entirely, as in the
+    /// deepest fades; the noise goes on.
+    std::vector<std::pair<double, double>> dropouts;
     /// An unkeyed carrier on all the time, its amplitude relative to the keyed tone's.
     double carrierHz = 0.0;
     double carrierLevel = 0.0;
