@@ -38,9 +38,11 @@ public:
 private:
     int inputRate_;
     double rate_;
-    FirDecimator<float> decimator_;
+    std::vector<FirDecimator<float>> stages_;
+    double delay_ = 0.0; ///< input samples from an input sample to its decimated output
     LineFinder finder_;
     std::vector<float> clean_;
+    std::vector<float> stageInput_;
     std::vector<float> decimated_;
     std::deque<float> history_;
     std::size_t historyStart_ = 0;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace orvinta::cw {
 namespace {
@@ -54,14 +55,11 @@ void NoiseFloor::update() {
 }
 
 double NoiseFloor::powerAt(std::size_t index) const {
-    double power = 1.0;
-    for (const auto& [from, estimate] : estimates_) {
-        if (from > index) {
-            break;
-        }
-        power = estimate;
-    }
-    return power;
+    // The last estimate made at or before `index`.
+    const auto after = std::upper_bound(
+        estimates_.begin(), estimates_.end(), index,
+        [](std::size_t at, const std::pair<std::size_t, double>& e) { return at < e.first; });
+    return after == estimates_.begin() ? 1.0 : std::prev(after)->second;
 }
 
 void NoiseFloor::forgetBefore(std::size_t index) {

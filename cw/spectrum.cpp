@@ -25,6 +25,10 @@ constexpr double kWindowSeconds = 3.0;
 constexpr double kFloorReachHz = 60.0;
 /// The floor is taken every half of that reach.
 constexpr std::size_t kFloorStrideShare = 2;
+/// Once the window is full the floors are measured again every fourth analysis (half a
+/// second): they follow sums of three seconds, which change little in between, and
+/// their medians are the analysis's largest cost.
+constexpr long long kAnalysesPerFloor = 4;
 /// A line whose quietest spectrum in the window stays above this many times the floor
 /// of the quietest spectra around it is never off: not a keyed tone.
 constexpr double kKeyedQuietRatio = 4.0;
@@ -184,6 +188,10 @@ void LineFinder::measureFloors() {
     }
     quietest_[0] = quietest_[1];
     quietest_[bins_ - 1] = quietest_[bins_ - 2];
+    const bool filling = spectra_.size() < window_;
+    if (!filling && analyses_ % kAnalysesPerFloor != 0) {
+        return;
+    }
     const double binHz = sampleRate_ / static_cast<double>(size_);
     const auto reach = static_cast<std::size_t>(std::max(4.0, kFloorReachHz / binHz));
     floor_ = runningMedian(smooth_, reach);
