@@ -149,9 +149,12 @@ void LineMixer::mixUpTo(const AudioFront& audio, double until, const ToneEstimat
     const ToneEstimate from = haveLast_ ? last_ : to;
     const double span = std::max(1.0, to.sample - from.sample);
     while (next_ < audio.end() && static_cast<double>(next_) <= until) {
-        // The tone between two estimates: interpolated; before the first: held.
-        const double w = std::clamp((static_cast<double>(next_) - from.sample) / span, 0.0, 1.0);
-        const double f = from.frequencyHz + w * (to.frequencyHz - from.frequencyHz);
+        // The tone between two estimates: interpolated; before the first (the seconds a
+        // new line looks back): back along the first estimate's drift.
+        const auto at = static_cast<double>(next_);
+        const double w = std::clamp((at - from.sample) / span, 0.0, 1.0);
+        const double f = haveLast_ ? from.frequencyHz + w * (to.frequencyHz - from.frequencyHz)
+                                   : to.frequencyHz + to.slopeHzPerSample * (at - to.sample);
         mixed_.push_back(audio.at(next_) * oscillator(f));
         ++next_;
     }

@@ -13,9 +13,9 @@ namespace orvinta::cw {
 namespace {
 
 /// A line's baseband starts this long before the line was first seen: a line stands out
-/// only after a second or two of keying, and its prefix and the gap before it must be
-/// in its baseband.
-constexpr double kLookbackSeconds = 6.0;
+/// only after a second or two of keying, and its prefix (6 s at 12 WpM) and the gap
+/// before it must be in its baseband.
+constexpr double kLookbackSeconds = 9.0;
 /// The audio is kept this much longer: the tracker's smoothing and the finder's window
 /// hold back what a new line's first seconds need.
 constexpr double kTrackerDelaySeconds = 4.0;

@@ -36,7 +36,7 @@ constexpr int kStartSlackUnits = 1;
 /// The gaps' slack in the trellis, in ticks: two on the first reading, whose timing comes
 /// from the prefix alone, one once the whole frame has refined it.
 constexpr int kFirstSlack = 2;
-constexpr int kLaterSlack = 1;
+const int kLaterSlack = std::getenv("SLACK") ? std::atoi(std::getenv("SLACK")) : 1;
 /// Readings in all: the first with levels from the signal alone, the others with levels
 /// and timing from the reading before.
 constexpr int kReadings = 3;
@@ -57,6 +57,10 @@ constexpr int kUnitStepsAround = 5;
 /// matches within this much of the fitted gaps' match.
 constexpr double kNominalReach = 0.05;
 constexpr double kNominalTolerance = 0.002;
+/// A weight within this much of the nominal (units; 0.1 is 45-55 %) is taken as nominal
+/// when the frame matches within this much of the best weight's match.
+constexpr double kNominalWeightReach = 0.12;
+const double kNominalWeightTolerance = std::getenv("WTOL") ? std::atof(std::getenv("WTOL")) : 2.0;
 
 /// The payload's ticks: tick i lies at origin + i * tick.
 struct TickGrid {
@@ -168,6 +172,22 @@ PayloadEvidence payloadEvidence(const CumulativeBaseband& sums, const TickGrid& 
     return evidence;
 }
 
+/// The gap after each slot in ticks: the gaps added up to each slot are rounded, not
+/// each gap, so that a gap of 3.1 units does not become 3 units 25 times over.
+std::vector<int> gapTicks(const KeyingTiming& timing) {
+    const auto& slots = FrameLayout::instance().slots();
+    std::vector<int> ticks;
+    double gaps = 0.0;
+    long before = 0;
+    for (const Slot& slot : slots) {
+        gaps += slot.wordGapAfter ? timing.wordGap : timing.characterGap;
+        const long after = std::lround(gaps * kTicksPerUnit);
+        ticks.push_back(static_cast<int>(after - before));
+        before = after;
+    }
+    return ticks;
+}
+
 /// Reads the payload with `timing`; the prefix's characters are where `prefix` (the
 /// timing learnt on the prefix) put them.
 Frame read(const CumulativeBaseband& sums, const KeyingTiming& prefix, const KeyingTiming& timing,
@@ -177,8 +197,7 @@ Frame read(const CumulativeBaseband& sums, const KeyingTiming& prefix, const Key
     PayloadShape shape;
     shape.firstFrom = kTicksPerUnit * kStartSlackUnits - kTicksPerUnit;
     shape.firstTo = kTicksPerUnit * kStartSlackUnits + kTicksPerUnit;
-    shape.characterGap = static_cast<int>(std::lround(timing.characterGap * kTicksPerUnit));
-    shape.wordGap = static_cast<int>(std::lround(timing.wordGap * kTicksPerUnit));
+    shape.gapAfter = gapTicks(timing);
     shape.slack = slack;
     shape.lastEnd = static_cast<int>(
         std::floor((limit - grid.origin) / grid.tick - timing.weight * kTicksPerUnit));
@@ -250,13 +269,19 @@ void measuredStarts(const CumulativeBaseband& sums, const Frame& frame, const Ke
     }
 }
 
-/// The key correlation of the frame with every character where `timing` puts it.
-double laidOutMatch(const CumulativeBaseband& sums, const Frame& frame, const KeyingTiming& timing,
-                    double noise) {
+/// The frame's characters where `timing` puts them.
+std::vector<PlacedCharacter> laidOut(const Frame& frame, const KeyingTiming& timing) {
     std::vector<PlacedCharacter> placed = frame.characters;
     for (std::size_t i = 0; i < placed.size(); ++i) {
         placed[i].start = timing.at(frame.places[i]);
     }
+    return placed;
+}
+
+/// The key correlation of the frame with every character where `timing` puts it.
+double laidOutMatch(const CumulativeBaseband& sums, const Frame& frame, const KeyingTiming& timing,
+                    double noise) {
+    const std::vector<PlacedCharacter> placed = laidOut(frame, timing);
     return keyCorrelation(
         sums, keyedStretches(placed, timing.unit, timing.weight, timing.wordGap, timing.wordGap),
         noise);
@@ -287,6 +312,41 @@ KeyingTiming unitAround(const CumulativeBaseband& sums, const Frame& frame,
     return timing;
 }
 
+/// The log-likelihood of `characters` keyed with `timing`: each mark's evidence for a
+/// carrier, each space's against.
+double keyedLikelihood(const CumulativeBaseband& sums, const std::vector<PlacedCharacter>& characters,
+                       const KeyingTiming& timing, const LevelTrack& levels) {
+    double total = 0.0;
+    for (const KeyedStretch& s : keyedStretches(characters, timing.unit, timing.weight, 1.0, 1.0)) {
+        const double evidence = carrierEvidence(sums, levels, s.from, s.to);
+        total += s.down ? evidence : -evidence;
+    }
+    return total;
+}
+
+/// The keyer's weight under which `characters` are likeliest; the nominal weight when it
+/// is nearly as likely. A likelihood, not a correlation: a strong signal's marks smeared
+/// by the channel filter, or a fade, make a correlation favour heavier marks.
+double likeliestWeight(const CumulativeBaseband& sums, const std::vector<PlacedCharacter>& characters,
+                       KeyingTiming timing, const LevelTrack& levels) {
+    double best = -std::numeric_limits<double>::infinity();
+    double chosen = 0.0;
+    for (double w = kLightestWeight; w <= kHeaviestWeight + 1e-9; w += kWeightStep) {
+        timing.weight = w;
+        const double likelihood = keyedLikelihood(sums, characters, timing, levels);
+        if (likelihood > best) {
+            best = likelihood;
+            chosen = w;
+        }
+    }
+    timing.weight = 0.0;
+    if (std::abs(chosen) <= kNominalWeightReach &&
+        keyedLikelihood(sums, characters, timing, levels) >= best - kNominalWeightTolerance) {
+        return 0.0;
+    }
+    return chosen;
+}
+
 /// The timing of the whole frame as read: where its characters start gives the start,
 /// the unit and the gaps; the marks then choose between units a little apart (each with
 /// the start and gaps that fit it best), and give the weight.
@@ -315,17 +375,6 @@ KeyingTiming fitFrame(const CumulativeBaseband& sums, const Frame& frame,
                              startAndUnitThrough(places, starts, nominal), true, nominalMatch);
         if (nominalMatch >= freeMatch - kNominalTolerance) {
             fitted = nominal;
-        }
-    }
-    double best = -2.0;
-    const double weight = fitted.weight;
-    KeyingTiming tried = fitted;
-    for (double w = weight - kWeightReach; w <= weight + kWeightReach + 1e-9; w += kWeightStep) {
-        tried.weight = std::clamp(w, kLightestWeight, kHeaviestWeight);
-        const double match = laidOutMatch(sums, frame, tried, noise);
-        if (match > best) {
-            best = match;
-            fitted.weight = tried.weight;
         }
     }
     return fitted;
@@ -382,9 +431,10 @@ void writeLine(const Frame& frame, const std::vector<bool>& against, double mini
 FrameReading readFrame(const CumulativeBaseband& sums, double rate, const KeyingTiming& timing,
                        double limit, const ReadSettings& settings) {
     FrameReading reading;
-    KeyingTiming fitted = timing;
     LevelTrack levels = blindLevels(sums, timing, limit);
-    Frame frame = read(sums, timing, timing, levels, limit, kFirstSlack);
+    KeyingTiming fitted = timing;
+    fitted.weight = likeliestWeight(sums, prefixAt(timing), timing, levels);
+    Frame frame = read(sums, timing, fitted, levels, limit, kFirstSlack);
     if (!frame.path.complete) {
         return reading;
     }
@@ -402,6 +452,7 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, const Keying
     // and the frame read again.
     for (int r = 1; r < kReadings; ++r) {
         fitted = fitFrame(sums, frame, fitted, levels.meanNoise());
+        fitted.weight = likeliestWeight(sums, laidOut(frame, fitted), fitted, levels);
         levels = readingLevels(sums, frame, fitted, limit);
         Frame next = read(sums, timing, fitted, levels, limit, kLaterSlack);
         if (!next.path.complete) {
@@ -422,10 +473,10 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, const Keying
     // A reading that leaves the timing more freedom must agree: a character it reads
     // otherwise rests on where a fade or the noise let the timing slip.
     const Frame freer = read(sums, timing, fitted, levels, limit, kFirstSlack);
-    for (std::size_t k = 0; k < kPayloadSlots && freer.path.complete; ++k) {
+    for (std::size_t k = 0; k < kPayloadSlots && freer.path.complete && !std::getenv("NOFREER"); ++k) {
         against[k] = against[k] || freer.path.characters[k] != frame.path.characters[k];
     }
-    writeLine(frame, against, settings.minimumMargin, reading);
+    writeLine(frame, against, std::getenv("MARGIN") ? std::atof(std::getenv("MARGIN")) : settings.minimumMargin, reading);
     reading.timing = fitFrame(sums, frame, fitted, levels.meanNoise());
     if (std::getenv("RDEBUG")) {
         std::fprintf(stderr, "  levels: meanSignal %.4g meanNoise %.4g fades %.4f %.4f %.4f\n", levels.meanSignal(), levels.meanNoise(), levels.fades().weights[0], levels.fades().weights[1], levels.fades().weights[2]);

@@ -75,7 +75,9 @@ double carrierLikelihood(double energy, double length, double signal, double noi
 
 double fadedCarrierLikelihood(double energy, double length, double signal, double noise,
                               const FadeSpread& spread) {
-    noise += kLeakage * signal;
+    // The leakage is a share of the mark's energy (signal * length^2), spread as noise
+    // over the stretch's samples.
+    noise += kLeakage * signal * length;
     // log sum_k w_k exp(L_k), kept finite by taking the largest term out.
     std::array<double, FadeSpread::kFactors.size()> terms{};
     double largest = -std::numeric_limits<double>::infinity();

@@ -161,8 +161,8 @@ bool LineDecoder::readNext(bool final) {
         return false;
     }
     const HeardPrefix prefix = hear(c);
-    if (std::getenv("LDEBUG") && prefix.heard) {
-        std::fprintf(stderr, "HEARD gain %.2f cand at %.1f s score %.0f agree %.2f unit %.2f: dis %d agreeing %d/%d match %.3f G %.2f W %.2f w %.2f\n", prefix.coherentGain, firstSeconds_ + c.found.starts[0] / rate_, c.found.score, c.found.agreement, c.found.unit, prefix.disagreeing, prefix.agreeing, prefix.marks, prefix.match, prefix.timing.characterGap, prefix.timing.wordGap, prefix.timing.weight);
+    if (std::getenv("LDEBUG")) {
+        std::fprintf(stderr, "%s gain %.2f cand at %.1f s score %.0f agree %.2f unit %.2f: dis %d agreeing %d/%d match %.3f G %.2f W %.2f w %.2f\n", prefix.heard ? "HEARD" : "reject", prefix.coherentGain, firstSeconds_ + c.found.starts[0] / rate_, c.found.score, c.found.agreement, c.found.unit, prefix.disagreeing, prefix.agreeing, prefix.marks, prefix.match, prefix.timing.characterGap, prefix.timing.wordGap, prefix.timing.weight);
     }
     if (prefix.heard) {
         const double limit = limitAfter(0, prefix);

@@ -15,6 +15,19 @@ constexpr double kFollowHz = 40.0;
 /// in a row (about half a second).
 constexpr double kBirthStrength = 2.5;
 constexpr int kBirthAnalyses = 4;
+/// While a line is silent its tone goes on along its last drift, which may change by up
+/// to this much per second (Doppler near the pass's middle): the line takes a peak
+/// that much further off for every second of silence, up to the widest reach, short of
+/// the nearest other stations.
+constexpr double kSilentDriftHz = 10.0;
+constexpr double kWidestFollowHz = 100.0;
+/// The fastest drift a line goes on along while silent, learnt from estimates whose
+/// times spread this much (standard deviation) at least.
+constexpr double kFastestDriftHz = 20.0;
+constexpr double kDriftSpreadSeconds = 0.6;
+/// A line silent this long takes up again only a peak as strong as a new line's: a
+/// stray peak of the noise would lead it astray while the next frame has not begun.
+constexpr double kSilentSeconds = 1.0;
 /// Lines are at least this far apart: nearer peaks belong to the same line.
 constexpr double kSeparationHz = 50.0;
 /// Lines followed at once; a new one replaces the one silent longest.
@@ -33,25 +46,50 @@ void LineTracker::update(const SpectrumMoment& moment) {
     retire(moment.sample);
 }
 
+double LineTracker::Followed::expectedHz(double sample) const {
+    return frequencyHz + slopeHzPerSample * (sample - lastSeen);
+}
+
+std::size_t LineTracker::peakFor(const Followed& f, const SpectrumMoment& moment,
+                                 const std::vector<bool>& taken) const {
+    // The strongest peak near the tone expected; failing that, after a silence, the
+    // nearest one within the reach the drift may have taken it.
+    const double expected = f.expectedHz(moment.sample);
+    const double silent = (moment.sample - f.lastSeen) / sampleRate_;
+    const double reach = std::min(kWidestFollowHz, kFollowHz + kSilentDriftHz * silent);
+    std::size_t strongest = moment.peaks.size();
+    std::size_t nearest = moment.peaks.size();
+    for (std::size_t p = 0; p < moment.peaks.size(); ++p) {
+        const LinePeak& peak = moment.peaks[p];
+        const double off = std::abs(peak.frequencyHz - expected);
+        if (taken[p] || off > reach ||
+            (silent > kSilentSeconds && peak.strength < kBirthStrength)) {
+            continue;
+        }
+        if (off <= kFollowHz && (strongest == moment.peaks.size() ||
+                                 peak.strength > moment.peaks[strongest].strength)) {
+            strongest = p;
+        }
+        if (nearest == moment.peaks.size() ||
+            off < std::abs(moment.peaks[nearest].frequencyHz - expected)) {
+            nearest = p;
+        }
+    }
+    return strongest < moment.peaks.size() ? strongest : nearest;
+}
+
 void LineTracker::assign(const SpectrumMoment& moment, std::vector<bool>& taken) {
     for (Followed& f : followed_) {
-        std::size_t best = moment.peaks.size();
-        for (std::size_t p = 0; p < moment.peaks.size(); ++p) {
-            const LinePeak& peak = moment.peaks[p];
-            if (!taken[p] && std::abs(peak.frequencyHz - f.frequencyHz) <= kFollowHz &&
-                (best == moment.peaks.size() || peak.strength > moment.peaks[best].strength)) {
-                best = p;
-            }
-        }
-        ToneEstimate e{moment.sample, f.frequencyHz, 0.0};
+        const std::size_t best = peakFor(f, moment, taken);
+        Raw raw{moment.sample, moment.sample, f.expectedHz(moment.sample), 0.0};
         if (best < moment.peaks.size()) {
+            const LinePeak& peak = moment.peaks[best];
             taken[best] = true;
-            e.frequencyHz = moment.peaks[best].frequencyHz;
-            e.strength = moment.peaks[best].strength;
-            f.frequencyHz = e.frequencyHz;
-            f.lastSeen = moment.sample;
+            raw = {moment.sample, peak.sample, peak.frequencyHz, peak.strength};
+            f.frequencyHz = peak.frequencyHz;
+            f.lastSeen = peak.sample;
         }
-        f.raw.push_back(e);
+        f.raw.push_back(raw);
         if (f.raw.size() == kSmoothedEstimates) {
             emitSmoothed(f, kSmoothedEstimates / 2);
             f.raw.pop_front();
@@ -67,7 +105,7 @@ void LineTracker::welcome(const SpectrumMoment& moment, const std::vector<bool>&
     for (std::size_t p = 0; p < moment.peaks.size(); ++p) {
         const LinePeak& peak = moment.peaks[p];
         const bool clear = std::none_of(followed_.begin(), followed_.end(), [&](const Followed& f) {
-            return std::abs(f.frequencyHz - peak.frequencyHz) < kSeparationHz;
+            return std::abs(f.expectedHz(moment.sample) - peak.frequencyHz) < kSeparationHz;
         });
         if (taken[p] || !clear || peak.strength < kBirthStrength) {
             continue;
@@ -115,25 +153,32 @@ void LineTracker::retire(double now) {
 }
 
 void LineTracker::emitSmoothed(Followed& f, std::size_t middle) {
-    const ToneEstimate& centre = f.raw[middle];
+    // A straight line fitted to the estimates where they were heard, each counting by
+    // how far it stands above the noise; read at the analysis in the middle.
+    const Raw& centre = f.raw[middle];
     double w = 0.0, wt = 0.0, wf = 0.0, wtt = 0.0, wtf = 0.0;
-    for (const ToneEstimate& e : f.raw) {
-        // A line counts by how far it stands above the noise.
-        const double weight = std::max(0.0, e.strength - 1.0);
-        const double t = e.sample - centre.sample;
+    for (const Raw& r : f.raw) {
+        const double weight = std::max(0.0, r.strength - 1.0);
+        const double t = r.heard - centre.moment;
         w += weight;
         wt += weight * t;
-        wf += weight * e.frequencyHz;
+        wf += weight * r.frequencyHz;
         wtt += weight * t * t;
-        wtf += weight * t * e.frequencyHz;
+        wtf += weight * t * r.frequencyHz;
     }
-    ToneEstimate smoothed = centre;
+    ToneEstimate smoothed{centre.moment, centre.frequencyHz, centre.strength, 0.0};
+    // The drift is learnt only from estimates spread over a good part of the window;
+    // estimates bunched at one end (a frame's start or end) keep the drift learnt before.
+    const double spread = kDriftSpreadSeconds * sampleRate_;
     const double determinant = w * wtt - wt * wt;
-    if (w > 0.0 && determinant > 1e-9 * w * wtt) {
-        smoothed.frequencyHz = (wtt * wf - wt * wtf) / determinant;
-    } else if (w > 0.0) {
-        smoothed.frequencyHz = wf / w;
+    if (w > 0.0 && determinant >= w * w * spread * spread) {
+        const double fastest = kFastestDriftHz / sampleRate_;
+        f.slopeHzPerSample = std::clamp((w * wtf - wt * wf) / determinant, -fastest, fastest);
     }
+    if (w > 0.0) {
+        smoothed.frequencyHz = (wf - f.slopeHzPerSample * wt) / w;
+    }
+    smoothed.slopeHzPerSample = f.slopeHzPerSample;
     if (Line* line = lineOf(f.id)) {
         line->smoothed.push_back(smoothed);
     }

@@ -4,8 +4,8 @@
 // Every keyed line in the band, followed: each analysis's peaks are handed to the lines
 // already followed (each takes the strongest peak near it); a peak that stays clear of
 // them for a few analyses starts a line of its own. A line holds its tone through
-// silence and ends after half a minute without a peak. Each line's tone is smoothed by a
-// straight line fitted to three seconds of its estimates.
+// silence, going on along its drift, and ends after half a minute without a peak. Each
+// line's tone is smoothed by a straight line fitted to three seconds of its estimates.
 
 #include "spectrum.h"
 
@@ -19,6 +19,7 @@ struct ToneEstimate {
     double sample = 0.0;
     double frequencyHz = 0.0;
     double strength = 0.0; ///< over the noise floor; 0 while the line is held
+    double slopeHzPerSample = 0.0; ///< the drift there (smoothed estimates only)
 };
 
 class LineTracker {
@@ -45,11 +46,21 @@ public:
     void forget(int id);
 
 private:
+    /// One analysis's estimate of a line: heard at the energy's centre in the window.
+    struct Raw {
+        double moment = 0.0;
+        double heard = 0.0;
+        double frequencyHz = 0.0;
+        double strength = 0.0; ///< 0 where the line was not seen
+    };
     struct Followed {
         int id = 0;
-        double frequencyHz = 0.0;
+        double frequencyHz = 0.0; ///< when last seen
         double lastSeen = 0.0;
-        std::deque<ToneEstimate> raw;
+        double slopeHzPerSample = 0.0; ///< its drift, from the last straight line fitted
+        /// Where its tone is expected at `sample`: along its drift since it was last seen.
+        double expectedHz(double sample) const;
+        std::deque<Raw> raw;
         bool smoothing = false;
     };
     struct Newcomer {
@@ -58,6 +69,8 @@ private:
         bool matched = false;
     };
     void assign(const SpectrumMoment& moment, std::vector<bool>& taken);
+    std::size_t peakFor(const Followed& f, const SpectrumMoment& moment,
+                        const std::vector<bool>& taken) const;
     void welcome(const SpectrumMoment& moment, const std::vector<bool>& taken);
     void retire(double now);
     void emitSmoothed(Followed& f, std::size_t middle);

@@ -29,10 +29,14 @@ constexpr double kEdgeShare = 0.25;
 /// best within an eighth of a unit.
 constexpr double kTimingLeeway = 0.125;
 /// A mark agrees when its log-likelihood ratio says "there" by this much; at least this
-/// share of the prefix's marks must: at the weakest signals read about 80 % do, and a
-/// fade can hide a few.
+/// share of the prefix's marks must: at the weakest signals read 60-80 % do, and a fade
+/// can hide a few.
 constexpr double kAgreement = 2.0;
-constexpr double kFewestAgreeing = 0.78;
+constexpr double kFewestAgreeing = 0.6;
+/// And the prefix as a whole must follow its key states (key correlation) this well: at
+/// the weakest signals read it does by 0.7-0.9, where noise and other text, even when
+/// most of the marks agree, reach about 0.5 (0.6 at most in hours of them).
+constexpr double kLeastMatch = 0.65;
 /// Pieces a mark is cut into to see whether its energy adds up coherently, and how much
 /// it must gain summed whole over summed in pieces: a carrier on the line's tone gains
 /// four times (a little less where the tone is a few hertz off), noise and a station
@@ -181,9 +185,11 @@ HeardPrefix hearPrefix(const CumulativeBaseband& sums, const PrefixCandidate& ca
         }
         std::fprintf(stderr, "\n");
     }
+    if (std::getenv("PDEBUG")) std::fprintf(stderr, "  -> start %.1f unit %.3f cand unit %.3f gain %.2f dis %d agree %d/%d match %.3f\n", timing.start, timing.unit, candidate.unit, prefix.coherentGain, prefix.disagreeing, prefix.agreeing, prefix.marks, prefix.match);
     prefix.heard = prefix.coherentGain >= kLeastCoherentGain &&
                    prefix.disagreeing <= kMostDisagreeing &&
-                   prefix.agreeing >= kFewestAgreeing * static_cast<double>(prefix.marks);
+                   prefix.agreeing >= kFewestAgreeing * static_cast<double>(prefix.marks) &&
+                   prefix.match >= kLeastMatch;
     return prefix;
 }
 

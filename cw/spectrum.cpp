@@ -205,6 +205,23 @@ bool LineFinder::keyed(std::size_t k) const {
            quietest_[k] * held <= kKeyedDepth * smooth_[k];
 }
 
+double LineFinder::heardAt(std::size_t k, double first, double middle) const {
+    // The spectra's centres weighted by the line's power above the floor in them.
+    const double floor = floor_[k] / static_cast<double>(spectra_.size());
+    double weight = 0.0;
+    double weighted = 0.0;
+    for (std::size_t j = 0; j < spectra_.size(); ++j) {
+        const std::vector<float>& s = spectra_[j];
+        const double above =
+            std::max(0.0, static_cast<double>(s[k - 1]) + s[k] + s[k + 1] - floor);
+        const double centre = (first + static_cast<double>(j)) * static_cast<double>(hop_) +
+                              0.5 * static_cast<double>(size_);
+        weight += above;
+        weighted += above * centre;
+    }
+    return weight > 0.0 ? weighted / weight : middle;
+}
+
 void LineFinder::analyse(std::vector<SpectrumMoment>& moments) {
     addSpectrum();
     measureFloors();
@@ -234,8 +251,8 @@ void LineFinder::analyse(std::vector<SpectrumMoment>& moments) {
         const double curvature = a - 2.0 * b + c;
         const double offset =
             curvature < 0.0 ? std::clamp(0.5 * (a - c) / curvature, -0.5, 0.5) : 0.0;
-        moment.peaks.push_back(
-            {(static_cast<double>(firstBin_ + k) + offset) * binHz, strength});
+        moment.peaks.push_back({(static_cast<double>(firstBin_ + k) + offset) * binHz, strength,
+                                heardAt(k, first, moment.sample)});
     }
     moments.push_back(std::move(moment));
 }

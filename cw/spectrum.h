@@ -17,6 +17,9 @@ namespace orvinta::cw {
 struct LinePeak {
     double frequencyHz = 0.0;
     double strength = 0.0; ///< line power over the noise floor around it
+    /// Where in the window its energy lies (an index of the audio): a drifting tone at a
+    /// frame's start or end is heard there, not at the window's middle.
+    double sample = 0.0;
 };
 
 /// The keyed lines of one analysis, centred at `sample` (an index of the audio pushed).
@@ -43,6 +46,7 @@ private:
     void addSpectrum();
     void measureFloors();
     bool keyed(std::size_t k) const;
+    double heardAt(std::size_t k, double first, double middle) const;
 
     double sampleRate_;
     std::size_t size_;

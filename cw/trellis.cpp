@@ -26,7 +26,7 @@ std::size_t lengthOf(const CharacterKeying& c) {
 }
 
 int gapAfter(const PayloadShape& shape, std::size_t k) {
-    return slotsOfFrame()[k].wordGapAfter ? shape.wordGap : shape.characterGap;
+    return shape.gapAfter[k];
 }
 
 /// Scores of every character of every slot at every tick, prior included; kNone where

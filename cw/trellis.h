@@ -29,8 +29,10 @@ struct PayloadEvidence {
 struct PayloadShape {
     int firstFrom = 0; ///< the first slot starts within [firstFrom, firstTo]
     int firstTo = 0;
-    int characterGap = 12; ///< from a character's nominal end to the next one's start
-    int wordGap = 28;
+    /// Per slot, the gap after its character: from its nominal end to the next one's
+    /// start. Each slot's own rounding of the keyer's gaps, so that the rounding does not
+    /// add up along the frame.
+    std::vector<int> gapAfter = std::vector<int>(kPayloadSlots, 12);
     int slack = 1;   ///< either way of each gap
     int lastEnd = 0; ///< every character ends by this tick (its nominal end)
     std::size_t slots = kPayloadSlots;
