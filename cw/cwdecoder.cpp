@@ -2,6 +2,7 @@
 #include "cwdecoder.h"
 
 #include "baseband.h"
+#include "framelayout.h"
 #include "linedecoder.h"
 #include "linetracker.h"
 
@@ -21,6 +22,35 @@ constexpr double kLookbackSeconds = 9.0;
 constexpr double kTrackerDelaySeconds = 4.0;
 /// Frames from two lines that start this close are the same frame, heard twice.
 constexpr double kSameFrameSeconds = 1.0;
+
+/// A steady carrier this close to a frame's tone falls into the line's channel: where the
+/// keying leaves the channel quiet it does not, and the likelihoods, which assume noise
+/// there, overrate what they read. Its characters need this margin instead.
+constexpr double kSteadyReachHz = 60.0;
+constexpr double kBesideSteadyMargin = 10.0;
+/// A steady line this close to a line followed is that line.
+constexpr double kOwnLineHz = 10.0;
+/// Moments of steady carriers and of the tones followed are kept this long: more than a
+/// frame lasts at the slowest speed.
+constexpr double kMomentsKeptSeconds = 60.0;
+/// A frame lasts about this many units (prefix, payload, gaps).
+constexpr double kFrameUnits = 300.0;
+
+/// Turns the payload characters read by less than `margin` into "?".
+void doubtBelow(double margin, HeardFrame& frame) {
+    std::size_t slot = 0;
+    for (std::size_t i = kFramePrefix.size(); i < frame.text.size() && slot < frame.margins.size(); ++i) {
+        if (frame.text[i] == ' ') {
+            continue;
+        }
+        const double m = frame.margins[slot++];
+        if (frame.text[i] != '?' && m < margin) {
+            frame.text[i] = '?';
+            ++frame.unreadable;
+            frame.confidence *= 1.0 + std::exp(-m);
+        }
+    }
+}
 
 /// Of two readings of the same frame, the one with fewer "?", then the more confident.
 bool better(const HeardFrame& a, const HeardFrame& b) {
@@ -59,8 +89,16 @@ void CwDecoder::push(const float* audio, std::size_t count) {
     front_->push(audio, count, moments);
     for (const SpectrumMoment& moment : moments) {
         tracker_->update(moment);
+        const double seconds = front_->secondsOf(moment.sample);
+        for (const double hz : moment.steadyHz) {
+            // A keyed line whose gaps are all shorter than a spectrum looks steady too.
+            if (!tracker_->follows(hz, moment.sample, kOwnLineHz)) {
+                steady_.push_back({seconds, hz, 0});
+            }
+        }
     }
     follow(false);
+    forgetMomentsBefore(front_->secondsOf(static_cast<double>(front_->end())) - kMomentsKeptSeconds);
 }
 
 void CwDecoder::finish() {
@@ -144,10 +182,29 @@ void CwDecoder::release(double settled) {
             }
             ++end;
         }
+        if (besideSteadyCarrier(best)) {
+            doubtBelow(kBesideSteadyMargin, best);
+        }
         frames_.push_back(std::move(best));
         done = end;
     }
     pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(done));
+}
+
+bool CwDecoder::besideSteadyCarrier(const HeardFrame& frame) const {
+    const double lasts = kFrameUnits * kUnitSecondsAtOneWpm / std::max(frame.wordsPerMinute, 1.0);
+    return std::any_of(steady_.begin(), steady_.end(), [&](const FollowedTone& s) {
+        return s.seconds >= frame.seconds && s.seconds <= frame.seconds + lasts &&
+               std::abs(s.hz - frame.toneHz) <= kSteadyReachHz;
+    });
+}
+
+void CwDecoder::forgetMomentsBefore(double seconds) {
+    const auto older = [&](const FollowedTone& t) { return t.seconds < seconds; };
+    while (!steady_.empty() && older(steady_.front())) {
+        steady_.pop_front();
+    }
+    std::erase_if(tones_, older);
 }
 
 std::size_t CwDecoder::heldSamples() const {

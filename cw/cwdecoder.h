@@ -10,6 +10,7 @@
 
 #include <complex>
 #include <cstddef>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,8 +43,11 @@ struct FollowedTone {
 
 /// Tuning of the frame search and reading.
 struct DecoderSettings {
-    /// Likelihood margin (natural log) below which a payload character is given as "?".
-    double minimumMargin = 3.0;
+    /// Likelihood margin (natural log) below which a payload character is given as "?":
+    /// a character is printed when the reading is at least e times as likely as the best
+    /// one with another character in its place. Higher turns readable characters of the
+    /// weakest signals into "?", lower lets guesses through in fades.
+    double minimumMargin = 1.0;
     double slowestWpm = 8.0;
     double fastestWpm = 30.0;
 };
@@ -76,7 +80,7 @@ public:
 
     /// Frames found since the last call, in the order of their start.
     std::vector<HeardFrame> takeFrames();
-    /// The tones followed since the last call.
+    /// The tones followed since the last call, of the last minute at most.
     std::vector<FollowedTone> takeTones();
 
     /// Samples held (audio and every line's baseband): bounded by the longest frame,
@@ -87,6 +91,8 @@ private:
     struct Line;
     void follow(bool final);
     void release(double settled);
+    bool besideSteadyCarrier(const HeardFrame& frame) const;
+    void forgetMomentsBefore(double seconds);
 
     DecoderSettings settings_;
     std::unique_ptr<AudioFront> front_;
@@ -95,6 +101,7 @@ private:
     std::vector<HeardFrame> pending_;
     std::vector<HeardFrame> frames_;
     std::vector<FollowedTone> tones_;
+    std::deque<FollowedTone> steady_; ///< steady carriers seen (line 0)
 };
 
 } // namespace orvinta::cw

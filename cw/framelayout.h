@@ -14,6 +14,9 @@
 
 namespace orvinta::cw {
 
+/// A unit lasts 1.2 s divided by the speed in words per minute ("PARIS").
+inline constexpr double kUnitSecondsAtOneWpm = 1.2;
+
 /// The fixed start of every frame.
 inline constexpr std::string_view kFramePrefix = "E LUSAT HI HI ";
 inline constexpr std::size_t kPayloadSlots = 26;

@@ -37,6 +37,11 @@ constexpr int kStartSlackUnits = 1;
 /// from the prefix alone, one once the whole frame has refined it.
 constexpr int kFirstSlack = 2;
 const int kLaterSlack = std::getenv("SLACK") ? std::atoi(std::getenv("SLACK")) : 1;
+/// Where more than this share of the marks has faded below its neighbours, the
+/// likelihoods rest on levels followed through the fades and are less exact: a character
+/// then needs this margin at least.
+constexpr double kFadingShare = 0.03;
+constexpr double kFadingMargin = 3.0;
 /// Readings in all: the first with levels from the signal alone, the others with levels
 /// and timing from the reading before.
 constexpr int kReadings = 3;
@@ -476,7 +481,24 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, const Keying
     for (std::size_t k = 0; k < kPayloadSlots && freer.path.complete && !std::getenv("NOFREER"); ++k) {
         against[k] = against[k] || freer.path.characters[k] != frame.path.characters[k];
     }
-    writeLine(frame, against, std::getenv("MARGIN") ? std::atof(std::getenv("MARGIN")) : settings.minimumMargin, reading);
+    if (std::getenv("CVDEBUG")) {
+        double sum = 0, sum2 = 0; int n = 0;
+        for (const KeyedStretch& st : stretches) {
+            if (!st.down && !st.edge && stretchHeld(sums, st.from, st.to)) {
+                const double e = stretchEnergy(sums, st.from, st.to) / (st.to - st.from);
+                sum += e; sum2 += e * e; ++n;
+            }
+        }
+        const double mean = sum / n;
+        std::fprintf(stderr, "CV %.3f n %d snr %.1f\n", std::sqrt(std::max(0.0, sum2 / n - mean * mean)) / mean, n, 10.0 * std::log10(levels.meanSignal() * rate / (3000.0 * levels.meanNoise())));
+    }
+    const double faded = 1.0 - levels.fades().weights[0];
+    const double fadingMargin = std::getenv("FMARGIN") ? std::atof(std::getenv("FMARGIN")) : kFadingMargin;
+    const double fadingShare = std::getenv("FSHARE") ? std::atof(std::getenv("FSHARE")) : kFadingShare;
+    writeLine(frame, against,
+              faded > fadingShare ? std::max(settings.minimumMargin, fadingMargin)
+                                  : settings.minimumMargin,
+              reading);
     reading.timing = fitFrame(sums, frame, fitted, levels.meanNoise());
     if (std::getenv("RDEBUG")) {
         std::fprintf(stderr, "  levels: meanSignal %.4g meanNoise %.4g fades %.4f %.4f %.4f\n", levels.meanSignal(), levels.meanNoise(), levels.fades().weights[0], levels.fades().weights[1], levels.fades().weights[2]);

@@ -16,7 +16,7 @@ namespace orvinta::cw {
 
 struct ReadSettings {
     /// Likelihood margin (natural log) below which a character is given as "?".
-    double minimumMargin = 3.0;
+    double minimumMargin = 1.0;
     /// A first reading whose key correlation is below this is not read further.
     double giveUpBelow = 0.0;
 };

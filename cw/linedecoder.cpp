@@ -10,8 +10,6 @@
 namespace orvinta::cw {
 namespace {
 
-/// A unit lasts 1.2 s divided by the speed in words per minute.
-constexpr double kUnitSecondsAtOneWpm = 1.2;
 /// Candidates whose "E" starts this close (units) are the same prefix found at two
 /// speeds: the better one stays.
 constexpr double kSameCandidateUnits = 4.0;

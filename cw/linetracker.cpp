@@ -141,6 +141,12 @@ void LineTracker::welcome(const SpectrumMoment& moment, const std::vector<bool>&
     std::erase_if(newcomers_, [](const Newcomer& n) { return !n.matched || n.seen < 0; });
 }
 
+bool LineTracker::follows(double hz, double sample, double reachHz) const {
+    return std::any_of(followed_.begin(), followed_.end(), [&](const Followed& f) {
+        return std::abs(f.expectedHz(sample) - hz) <= reachHz;
+    });
+}
+
 void LineTracker::retire(double now) {
     for (auto f = followed_.begin(); f != followed_.end();) {
         if (now - f->lastSeen > kLifetimeSeconds * sampleRate_) {

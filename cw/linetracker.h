@@ -38,6 +38,8 @@ public:
 
     /// Follows the lines through one more analysis.
     void update(const SpectrumMoment& moment);
+    /// Whether a line followed now is within `reachHz` of `hz` at `sample`.
+    bool follows(double hz, double sample, double reachHz) const;
     /// Ends every line: the rest of their estimates become due.
     void finish();
 

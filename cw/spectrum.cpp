@@ -205,6 +205,15 @@ bool LineFinder::keyed(std::size_t k) const {
            quietest_[k] * held <= kKeyedDepth * smooth_[k];
 }
 
+bool LineFinder::peakAt(std::size_t k) const {
+    for (std::size_t j = k - kPeakReach; j <= k + kPeakReach; ++j) {
+        if (j != k && (smooth_[j] > smooth_[k] || (j < k && smooth_[j] == smooth_[k]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 double LineFinder::heardAt(std::size_t k, double first, double middle) const {
     // The spectra's centres weighted by the line's power above the floor in them.
     const double floor = floor_[k] / static_cast<double>(spectra_.size());
@@ -235,14 +244,11 @@ void LineFinder::analyse(std::vector<SpectrumMoment>& moments) {
     const double binHz = sampleRate_ / static_cast<double>(size_);
     for (std::size_t k = kPeakReach; k + kPeakReach < bins_; ++k) {
         const double strength = smooth_[k] / floor_[k];
-        if (strength < moment.presence || !keyed(k)) {
+        if (strength < moment.presence || !peakAt(k)) {
             continue;
         }
-        bool peak = true;
-        for (std::size_t j = k - kPeakReach; j <= k + kPeakReach && peak; ++j) {
-            peak = j == k || smooth_[j] < smooth_[k] || (j > k && smooth_[j] == smooth_[k]);
-        }
-        if (!peak) {
+        if (!keyed(k)) {
+            moment.steadyHz.push_back(static_cast<double>(firstBin_ + k) * binHz);
             continue;
         }
         const double a = smooth_[k - 1];

@@ -28,6 +28,8 @@ struct SpectrumMoment {
     std::vector<LinePeak> peaks;
     /// A line weaker than this (over the floor) is not told apart from noise here.
     double presence = 0.0;
+    /// Lines that stand out but are never off: steady carriers.
+    std::vector<double> steadyHz;
 };
 
 class LineFinder {
@@ -46,6 +48,7 @@ private:
     void addSpectrum();
     void measureFloors();
     bool keyed(std::size_t k) const;
+    bool peakAt(std::size_t k) const;
     double heardAt(std::size_t k, double first, double middle) const;
 
     double sampleRate_;

@@ -155,7 +155,7 @@ std::vector<Curve> curves(double scale) {
     return all;
 }
 
-Keyed fadedPass(std::mt19937& random) {
+Keyed fadedPass(std::mt19937& random, double fadeSeconds) {
     constexpr int kFrames = 17;
     std::uniform_real_distribution<double> wpm(20.0, 24.0);
     std::uniform_real_distribution<double> tone(900.0, 2100.0);
@@ -170,8 +170,8 @@ Keyed fadedPass(std::mt19937& random) {
     o.toneHz = tone(random);
     o.driftHz = side(random) == 1 ? 300.0 : -300.0;
     o.driftRateHz = 5.0;
-    o.fading = Fading::Rayleigh;
-    o.fadePeriodSeconds = 10.0;
+    o.fading = fadeSeconds > 0.0 ? Fading::Rayleigh : Fading::Sine;
+    o.fadePeriodSeconds = fadeSeconds > 0.0 ? fadeSeconds : o.fadePeriodSeconds;
     o.leadSeconds = 5.0;
     o.gapSeconds = 12.0;
     o.tailSeconds = 5.0;

@@ -31,9 +31,9 @@ struct Curve {
 /// Every curve, with `scale` times the usual number of frames per point.
 std::vector<Curve> curves(double scale);
 
-/// The faded ten-minute pass: 17 frames 12 s apart, the SNR going from +6 dB down to
-/// -12 dB and back, slow Rayleigh fading, a drifting tone.
-Keyed fadedPass(std::mt19937& random);
+/// A ten-minute pass: 17 frames 12 s apart, the SNR going from +6 dB down to -12 dB and
+/// back, Rayleigh fading over `fadeSeconds` (none for 0), a drifting tone.
+Keyed fadedPass(std::mt19937& random, double fadeSeconds);
 
 /// Ten minutes without the beacon: white noise, speech-band noise, or an ordinary
 /// contact of two stations taking turns in white noise with their key-down level
