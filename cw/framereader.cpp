@@ -24,6 +24,11 @@ constexpr double kBlindMarkRatio = 4.0;
 /// A mark whose log-likelihood ratio is below minus this, or a space above it, shows
 /// that the signal contradicts the character read: a drop-out, or a burst covering it.
 constexpr double kContradiction = 6.0;
+/// Where the level followed falls below this share of the frame's mean (-13 dB) the
+/// signal has faded away, and a character is heard only when its marks' log-likelihood
+/// ratios add up to this much (the carrier some twenty times likelier there than not).
+constexpr double kFadedAwayShare = 0.05;
+constexpr double kHeardEvidence = 3.0;
 /// A timing is never exact: an element is judged where it agrees best within an eighth
 /// of a unit.
 constexpr double kTimingLeeway = 0.125;
@@ -406,6 +411,29 @@ std::vector<bool> contradicted(const CumulativeBaseband& sums, const LevelTrack&
     return result;
 }
 
+/// Whether each payload character as read was heard. Where the signal has faded away (a
+/// drop-out, a frame's end) the level followed through it falls toward nothing, and every
+/// reading there is about as likely as any other: a character there must show its
+/// carrier clearly, its marks' log-likelihood ratios adding up to kHeardEvidence.
+std::vector<bool> heard(const CumulativeBaseband& sums, const LevelTrack& levels,
+                        const std::vector<KeyedStretch>& stretches) {
+    std::vector<double> evidence(kPayloadSlots, 0.0);
+    std::vector<double> level(kPayloadSlots, 0.0);
+    for (const KeyedStretch& s : stretches) {
+        if (s.down && s.character >= static_cast<int>(kPrefixCharacters)) {
+            const auto k = static_cast<std::size_t>(s.character) - kPrefixCharacters;
+            evidence[k] += carrierEvidence(sums, levels, s.from, s.to);
+            level[k] = std::max(level[k], levels.signal(0.5 * (s.from + s.to)));
+        }
+    }
+    std::vector<bool> result(kPayloadSlots);
+    for (std::size_t k = 0; k < kPayloadSlots; ++k) {
+        const bool fadedAway = level[k] < kFadedAwayShare * levels.meanSignal();
+        result[k] = !fadedAway || evidence[k] >= kHeardEvidence;
+    }
+    return result;
+}
+
 /// The line as read: a character whose margin is too small, or which the signal
 /// contradicts, becomes "?".
 void writeLine(const Frame& frame, const std::vector<bool>& against, double minimumMargin,
@@ -475,6 +503,10 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, const Keying
     }
     levels = readingLevels(sums, frame, fitted, limit);
     std::vector<bool> against = contradicted(sums, levels, stretches, fitted.unit);
+    const std::vector<bool> carried = heard(sums, levels, stretches);
+    for (std::size_t k = 0; k < kPayloadSlots; ++k) {
+        against[k] = against[k] || !carried[k];
+    }
     // A reading that leaves the timing more freedom must agree: a character it reads
     // otherwise rests on where a fade or the noise let the timing slip.
     const Frame freer = read(sums, timing, fitted, levels, limit, kFirstSlack);
