@@ -111,36 +111,55 @@ void CwDecoder::finish() {
 }
 
 void CwDecoder::follow(bool final) {
-    const double rate = front_->rate();
+    for (LineTracker::Line& tracked : tracker_->lines()) {
+        feedLine(tracked, final || tracked.ended);
+    }
+    dropEndedLines();
+    // Keep the audio that the lines still have to mix and a new line would look back to.
+    const double keepFrom = static_cast<double>(front_->end()) -
+                            (kLookbackSeconds + kTrackerDelaySeconds) * front_->rate();
+    std::size_t keep = static_cast<std::size_t>(std::max(0.0, keepFrom));
+    double settled = front_->secondsOf(keepFrom);
+    for (const auto& l : lines_) {
+        keep = std::min(keep, l->mixer.next());
+        settled = std::min(settled, l->decoder.settledSeconds());
+    }
+    front_->forgetBefore(keep);
+    release(settled);
+}
+
+CwDecoder::Line& CwDecoder::lineFor(const LineTracker::Line& tracked) {
+    const auto line = std::find_if(lines_.begin(), lines_.end(),
+                                   [&](const auto& l) { return l->id == tracked.id; });
+    if (line != lines_.end()) {
+        return **line;
+    }
+    const double first = std::max(static_cast<double>(front_->begin()),
+                                  tracked.firstSample - kLookbackSeconds * front_->rate());
+    lines_.push_back(
+        std::make_unique<Line>(tracked.id, *front_, static_cast<std::size_t>(first), settings_));
+    return *lines_.back();
+}
+
+void CwDecoder::feedLine(LineTracker::Line& tracked, bool ended) {
+    Line& line = lineFor(tracked);
+    for (const ToneEstimate& e : tracked.smoothed) {
+        tones_.push_back({front_->secondsOf(e.sample), e.frequencyHz, tracked.id});
+    }
     std::vector<std::complex<float>> baseband;
     std::vector<float> tones;
-    for (LineTracker::Line& tracked : tracker_->lines()) {
-        auto line = std::find_if(lines_.begin(), lines_.end(),
-                                 [&](const auto& l) { return l->id == tracked.id; });
-        if (line == lines_.end()) {
-            const double first = std::max(static_cast<double>(front_->begin()),
-                                          tracked.firstSample - kLookbackSeconds * rate);
-            lines_.push_back(std::make_unique<Line>(tracked.id, *front_,
-                                                    static_cast<std::size_t>(first), settings_));
-            line = lines_.end() - 1;
-        }
-        for (const ToneEstimate& e : tracked.smoothed) {
-            tones_.push_back({front_->secondsOf(e.sample), e.frequencyHz, tracked.id});
-        }
-        const bool ended = final || tracked.ended;
-        baseband.clear();
-        tones.clear();
-        (*line)->mixer.mix(*front_, tracked.smoothed, ended, baseband, tones);
-        tracked.smoothed.clear();
-        (*line)->decoder.push(baseband.data(), tones.data(), baseband.size());
-        if (ended) {
-            (*line)->decoder.finish();
-        }
-        for (HeardFrame& f : (*line)->decoder.takeFrames()) {
-            pending_.push_back(std::move(f));
-        }
+    line.mixer.mix(*front_, tracked.smoothed, ended, baseband, tones);
+    tracked.smoothed.clear();
+    line.decoder.push(baseband.data(), tones.data(), baseband.size());
+    if (ended) {
+        line.decoder.finish();
     }
-    // Lines that ended are done with.
+    for (HeardFrame& f : line.decoder.takeFrames()) {
+        pending_.push_back(std::move(f));
+    }
+}
+
+void CwDecoder::dropEndedLines() {
     for (auto l = lines_.begin(); l != lines_.end();) {
         const auto tracked = std::find_if(tracker_->lines().begin(), tracker_->lines().end(),
                                           [&](const auto& t) { return t.id == (*l)->id; });
@@ -151,20 +170,6 @@ void CwDecoder::follow(bool final) {
             ++l;
         }
     }
-    // Keep the audio that the lines still have to mix and a new line would look back to.
-    const double keepFrom = static_cast<double>(front_->end()) -
-                            (kLookbackSeconds + kTrackerDelaySeconds) * rate;
-    std::size_t keep = static_cast<std::size_t>(std::max(0.0, keepFrom));
-    for (const auto& l : lines_) {
-        keep = std::min(keep, l->mixer.next());
-    }
-    front_->forgetBefore(keep);
-
-    double settled = front_->secondsOf(keepFrom);
-    for (const auto& l : lines_) {
-        settled = std::min(settled, l->decoder.settledSeconds());
-    }
-    release(settled);
 }
 
 void CwDecoder::release(double settled) {

@@ -8,6 +8,8 @@
 // (framereader.h, trellis.h) -> line. Only a frame whose prefix was heard on a line is
 // read, on that line's baseband.
 
+#include "linetracker.h"
+
 #include <complex>
 #include <cstddef>
 #include <deque>
@@ -61,7 +63,6 @@ inline bool supportedSampleRate(int sampleRate) {
 }
 
 class AudioFront;
-class LineTracker;
 
 /// Decodes the beacon from audio fed block by block, with memory bounded by the longest
 /// frame. Usable from any one thread at a time; several decoders may run on several
@@ -89,7 +90,11 @@ public:
 
 private:
     struct Line;
+    /// Feeds every line followed its baseband so far; drops the audio no line needs.
     void follow(bool final);
+    Line& lineFor(const LineTracker::Line& tracked);
+    void feedLine(LineTracker::Line& tracked, bool ended);
+    void dropEndedLines();
     void release(double settled);
     bool besideSteadyCarrier(const HeardFrame& frame) const;
     void forgetMomentsBefore(double seconds);

@@ -34,7 +34,7 @@ constexpr double kNominalWeightTolerance = 2.0;
 /// trellis put it: the trellis's grid is a quarter unit coarse.
 double sharpenedStart(const CumulativeBaseband& sums, const PlacedCharacter& c,
                       const KeyingTiming& timing) {
-    const double tick = timing.unit / kTicksPerUnit;
+    const double tick = tickSamples(timing.unit);
     double best = -1.0;
     double bestStart = c.start;
     for (int i = -kSharpenSteps; i <= kSharpenSteps; ++i) {
@@ -72,10 +72,7 @@ void measuredStarts(const CumulativeBaseband& sums, const FrameAsRead& frame,
 /// The key correlation of the frame with every character where `timing` puts it.
 double laidOutMatch(const CumulativeBaseband& sums, const FrameAsRead& frame,
                     const KeyingTiming& timing, double noise) {
-    return keyCorrelation(sums,
-                          keyedStretches(laidOut(frame, timing), timing.unit, timing.weight,
-                                         timing.wordGap, timing.wordGap),
-                          noise);
+    return placedCorrelation(sums, laidOut(frame, timing), timing, noise);
 }
 
 /// The measured starts and what the timing fitted to them must keep.

@@ -2,7 +2,6 @@
 #include "framelayout.h"
 
 #include <algorithm>
-#include <limits>
 #include <string>
 
 namespace orvinta::cw {
@@ -38,58 +37,58 @@ const FrameLayout& FrameLayout::instance() {
 }
 
 FrameLayout::FrameLayout() {
+    placePrefix();
+    placePayload();
+}
+
+void FrameLayout::placePrefix() {
     Place at;
-    bool first = true;
     bool newWord = false;
     for (const char c : kFramePrefix) {
         if (c == ' ') {
             newWord = true;
             continue;
         }
-        if (!first) {
-            (newWord ? at.wordGaps : at.characterGaps) += 1;
+        if (!prefixCharacters_.empty()) {
+            at = at + (newWord ? Place{0, 0, 1} : Place{0, 1, 0});
         }
-        first = false;
         newWord = false;
         prefixCharacters_.push_back(characterKeying(c));
         prefixPlaces_.push_back(at);
         at.units += prefixCharacters_.back().length;
     }
     payloadStart_ = at + Place{0, 0, 1};
+}
 
+void FrameLayout::placePayload() {
     // Block digit, status letter, then eight groups of three channel characters (cut
     // numbers or plain digits; "4" and "6" are keyed as digits either way).
     constexpr std::string_view kDigits = "0123456789";
     constexpr std::string_view kLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
     constexpr std::string_view kChannel = "AUVEBDNT0123456789";
+    constexpr std::size_t kFirstGroupSlot = 2;
+    constexpr std::size_t kGroupSize = 3;
     Place gaps;
     for (std::size_t k = 0; k < kPayloadSlots; ++k) {
         Slot& slot = slots_[k];
-        if (k == 0) {
-            slot.characters = keyings(kDigits);
-            slot.prior = priors(kDigits, kDigits);
-        } else if (k == 1) {
-            slot.characters = keyings(kLetters);
-            slot.prior = priors(kLetters, "O");
-        } else {
-            slot.characters = keyings(kChannel);
-            slot.prior = priors(kChannel, "AUVEBDNT46");
-        }
+        const std::string_view characters = k == 0 ? kDigits : k == 1 ? kLetters : kChannel;
+        const std::string_view usual = k == 0 ? kDigits : k == 1 ? "O" : "AUVEBDNT46";
+        slot.characters = keyings(characters);
+        slot.prior = priors(characters, usual);
         slot.gapsBefore = gaps;
-        slot.wordGapAfter = k == 1 || (k >= 4 && (k - 2) % 3 == 2);
+        // The block digit and the status letter are one word ("2O"), each group another.
+        slot.wordGapAfter = k + 1 == kFirstGroupSlot ||
+                            (k >= kFirstGroupSlot && (k - kFirstGroupSlot) % kGroupSize == kGroupSize - 1);
         if (k + 1 < kPayloadSlots) {
-            (slot.wordGapAfter ? gaps.wordGaps : gaps.characterGaps) += 1;
+            gaps = gaps + gapAfter(slot);
         }
     }
     for (const Slot& slot : slots_) {
-        int longest = 0;
-        int shortest = std::numeric_limits<int>::max();
-        for (const CharacterKeying& c : slot.characters) {
-            longest = std::max(longest, c.length);
-            shortest = std::min(shortest, c.length);
-        }
-        longestPayload_.units += longest;
-        shortestPayload_.units += shortest;
+        const auto [shortest, longest] = std::minmax_element(
+            slot.characters.begin(), slot.characters.end(),
+            [](const CharacterKeying& a, const CharacterKeying& b) { return a.length < b.length; });
+        longestPayload_.units += longest->length;
+        shortestPayload_.units += shortest->length;
     }
     longestPayload_ = longestPayload_ + gaps;
     shortestPayload_ = shortestPayload_ + gaps;

@@ -53,6 +53,10 @@ struct KeyingTiming {
     }
     /// Samples between two places.
     double span(const Place& from, const Place& to) const { return at(to) - at(from); }
+    /// Units the character and word gaps of `gaps` take.
+    double gapUnits(const Place& gaps) const {
+        return gaps.characterGaps * characterGap + gaps.wordGaps * wordGap;
+    }
 };
 
 /// What a payload slot may hold.
@@ -64,6 +68,12 @@ struct Slot {
     Place gapsBefore; ///< character and word gaps from the payload's start (units 0)
     bool wordGapAfter = false;
 };
+
+/// The gap after a slot's character: a word gap after the status letter (which follows
+/// the block digit in one word) and after each group of three, else a character gap.
+inline Place gapAfter(const Slot& slot) {
+    return slot.wordGapAfter ? Place{0, 0, 1} : Place{0, 1, 0};
+}
 
 class FrameLayout {
 public:
@@ -81,6 +91,8 @@ public:
 
 private:
     FrameLayout();
+    void placePrefix();
+    void placePayload();
     std::vector<CharacterKeying> prefixCharacters_;
     std::vector<Place> prefixPlaces_;
     Place payloadStart_;

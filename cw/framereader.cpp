@@ -46,7 +46,7 @@ struct TickGrid {
 
 TickGrid payloadGrid(const KeyingTiming& timing, double limit) {
     TickGrid grid;
-    grid.tick = timing.unit / kTicksPerUnit;
+    grid.tick = tickSamples(timing.unit);
     grid.origin = timing.at(FrameLayout::instance().payloadStart()) - kStartSlackUnits * timing.unit;
     grid.count = std::max(0, static_cast<int>(std::floor((limit - grid.origin) / grid.tick)) + 1);
     return grid;
@@ -154,7 +154,7 @@ std::vector<int> gapTicks(const KeyingTiming& timing) {
     double gaps = 0.0;
     long before = 0;
     for (const Slot& slot : FrameLayout::instance().slots()) {
-        gaps += slot.wordGapAfter ? timing.wordGap : timing.characterGap;
+        gaps += timing.gapUnits(gapAfter(slot));
         const long after = std::lround(gaps * kTicksPerUnit);
         ticks.push_back(static_cast<int>(after - before));
         before = after;
@@ -265,8 +265,8 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, const Keying
     if (!reading.frame.path.complete) {
         return result;
     }
-    result.match = keyCorrelation(sums, stretchesOf(reading.frame.characters, reading.timing),
-                                  reading.levels.meanNoise());
+    result.match = placedCorrelation(sums, reading.frame.characters, reading.timing,
+                                     reading.levels.meanNoise());
     if (result.match < settings.giveUpBelow) {
         return result;
     }
@@ -278,8 +278,8 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, const Keying
               result);
     const LevelTrack& levels = reading.levels;
     result.timing = fitFrame(sums, reading.frame, reading.timing, levels.meanNoise());
-    result.match = keyCorrelation(sums, stretchesOf(reading.frame.characters, reading.timing),
-                                  levels.meanNoise());
+    result.match = placedCorrelation(sums, reading.frame.characters, reading.timing,
+                                     levels.meanNoise());
     const PlacedCharacter& last = reading.frame.characters.back();
     result.endSample = last.start + (last.keying->length + reading.timing.weight) * reading.timing.unit;
     result.snrDb = levels.meanSignal() > 0.0

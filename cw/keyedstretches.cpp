@@ -138,11 +138,17 @@ std::vector<PlacedCharacter> prefixAt(const KeyingTiming& timing) {
     return placed;
 }
 
+double placedCorrelation(const CumulativeBaseband& sums,
+                         const std::vector<PlacedCharacter>& characters,
+                         const KeyingTiming& timing, double noise) {
+    return keyCorrelation(sums,
+                          keyedStretches(characters, timing.unit, timing.weight, timing.wordGap,
+                                         timing.wordGap),
+                          noise);
+}
+
 double prefixCorrelation(const CumulativeBaseband& sums, const KeyingTiming& timing, double noise) {
-    return keyCorrelation(
-        sums, keyedStretches(prefixAt(timing), timing.unit, timing.weight, timing.wordGap,
-                             timing.wordGap),
-        noise);
+    return placedCorrelation(sums, prefixAt(timing), timing, noise);
 }
 
 } // namespace orvinta::cw

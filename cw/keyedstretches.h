@@ -53,6 +53,12 @@ double keyCorrelation(const CumulativeBaseband& sums, const std::vector<KeyedStr
 std::vector<bool> loudEnough(const CumulativeBaseband& sums, const std::vector<KeyedStretch>& stretches,
                              double share);
 
+/// The key correlation of `characters` keyed with `timing`, a word gap before the first
+/// and after the last.
+double placedCorrelation(const CumulativeBaseband& sums,
+                         const std::vector<PlacedCharacter>& characters,
+                         const KeyingTiming& timing, double noise);
+
 /// The prefix's characters where `timing` puts them.
 std::vector<PlacedCharacter> prefixAt(const KeyingTiming& timing);
 

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
 namespace orvinta::cw {
@@ -102,16 +101,21 @@ void LevelTrack::follow(double unit) {
 }
 
 void LevelTrack::followOver(double signalReach, double noiseReach) {
-    const std::size_t cells = signal_.size();
-    // Noise: a stretch of noise alone has energy noise * length on average. Spaces away
-    // from the marks tell it, as the marks' edges leak into the spaces beside them; the
-    // median keeps a stray mark out of it, and no space counts for more than a few
-    // times that.
+    followNoise(noiseReach);
+    followSignal(signalReach);
+}
+
+void LevelTrack::followNoise(double reach) {
+    // A stretch of noise alone has energy noise * length on average. Spaces away from
+    // the marks tell it, as the marks' edges leak into the spaces beside them; the
+    // median keeps a stray mark out of it, and no space counts for more than a few times
+    // that.
     const bool clear = std::count_if(spaces_.begin(), spaces_.end(),
                                      [](const Stretch& s) { return !s.edge; }) >= kFewestSpaces;
+    const auto counts = [&](const Stretch& s) { return !clear || !s.edge; };
     std::vector<double> perSample;
     for (const Stretch& s : spaces_) {
-        if (!clear || !s.edge) {
+        if (counts(s)) {
             perSample.push_back(s.energy / s.length);
         }
     }
@@ -126,24 +130,27 @@ void LevelTrack::followOver(double signalReach, double noiseReach) {
         }
         meanNoise_ = std::max(sum / static_cast<double>(perSample.size()), 1e-30);
     }
-    std::vector<double> weight(cells, 0.0);
-    std::vector<double> sum(cells, 0.0);
+    std::vector<double> weight(noise_.size(), 0.0);
+    std::vector<double> sum(noise_.size(), 0.0);
     for (const Stretch& s : spaces_) {
-        if (!clear || !s.edge) {
+        if (counts(s)) {
             weight[cellOf(s.centre)] += s.length;
             sum[cellOf(s.centre)] += std::min(s.energy, kLoudestSpace * meanNoise_ * s.length);
         }
     }
-    const std::vector<double> noiseWeight = spread(weight, noiseReach / cell_);
-    const std::vector<double> noiseSum = spread(sum, noiseReach / cell_);
-    for (std::size_t c = 0; c < cells; ++c) {
-        // One mark's length of the mean noise keeps the estimate sane where spaces are few.
+    const std::vector<double> noiseWeight = spread(weight, reach / cell_);
+    const std::vector<double> noiseSum = spread(sum, reach / cell_);
+    for (std::size_t c = 0; c < noise_.size(); ++c) {
+        // One cell of the mean noise keeps the estimate sane where spaces are few.
         noise_[c] = (noiseSum[c] + meanNoise_ * cell_) / (noiseWeight[c] + cell_);
     }
+}
 
-    // Signal: a mark's energy is signal * length^2 + noise * length on average.
-    std::fill(weight.begin(), weight.end(), 0.0);
-    std::fill(sum.begin(), sum.end(), 0.0);
+void LevelTrack::followSignal(double reach) {
+    // A mark's energy is signal * length^2 + noise * length on average (its matched
+    // filter); each mark weighs its length in cells.
+    markWeight_.assign(signal_.size(), 0.0);
+    markSum_.assign(signal_.size(), 0.0);
     std::vector<double> ownLevel;
     std::vector<double> ownWeight;
     double allSignal = 0.0;
@@ -152,40 +159,32 @@ void LevelTrack::followOver(double signalReach, double noiseReach) {
         const std::size_t c = cellOf(m.centre);
         const double level = std::max(0.0, (m.energy - noise_[c] * m.length) / (m.length * m.length));
         const double w = m.length / cell_;
-        weight[c] += w;
-        sum[c] += w * level;
+        markWeight_[c] += w;
+        markSum_[c] += w * level;
         ownLevel.push_back(level);
         ownWeight.push_back(w);
         allSignal += m.length * level;
         allMarks += m.length;
     }
     meanSignal_ = allMarks > 0.0 ? allSignal / allMarks : 0.0;
-    const std::vector<double> signalWeight = spread(weight, signalReach / cell_);
-    const std::vector<double> signalSum = spread(sum, signalReach / cell_);
-    markWeight_ = weight;
-    markSum_ = sum;
-    spreadWeight_ = signalWeight;
-    spreadSum_ = signalSum;
-    keep_ = std::exp(-1.0 / std::max(signalReach / cell_, 1e-3));
-    for (std::size_t c = 0; c < cells; ++c) {
-        signal_[c] = signalSum[c] / (signalWeight[c] + kNothingWeight);
+    spreadWeight_ = spread(markWeight_, reach / cell_);
+    spreadSum_ = spread(markSum_, reach / cell_);
+    keep_ = std::exp(-1.0 / std::max(reach / cell_, 1e-3));
+    for (std::size_t c = 0; c < signal_.size(); ++c) {
+        signal_[c] = spreadSum_[c] / (spreadWeight_[c] + kNothingWeight);
     }
     // Each mark against its neighbours alone: its own share taken out.
     std::vector<double> neighbours(marks_.size());
     for (std::size_t i = 0; i < marks_.size(); ++i) {
         const std::size_t c = cellOf(marks_[i].centre);
-        const double w = signalWeight[c] - ownWeight[i];
-        neighbours[i] = w > 1e-9 ? (signalSum[c] - ownWeight[i] * ownLevel[i]) / w : 0.0;
+        const double w = spreadWeight_[c] - ownWeight[i];
+        neighbours[i] = w > 1e-9 ? (spreadSum_[c] - ownWeight[i] * ownLevel[i]) / w : 0.0;
     }
     learnFades(ownLevel, neighbours);
 }
 
 void LevelTrack::learnFades(const std::vector<double>& ownLevel,
                             const std::vector<double>& neighbours) {
-    if (std::getenv("NOFADES")) {
-        fades_.weights = {1.0, kLeastFadeWeight, kLeastFadeWeight};
-        return;
-    }
     std::array<double, FadeSpread::kFactors.size()> counts{};
     double total = 0.0;
     for (std::size_t i = 0; i < marks_.size(); ++i) {

@@ -52,6 +52,8 @@ public:
 
 private:
     void followOver(double signalReach, double noiseReach);
+    void followNoise(double reach);
+    void followSignal(double reach);
     struct Stretch {
         double centre;
         double length;

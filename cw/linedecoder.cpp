@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <cstdio>
-#include <cstdlib>
 
 namespace orvinta::cw {
 namespace {
@@ -132,9 +130,6 @@ double LineDecoder::limitAfter(std::size_t index, const HeardPrefix& prefix) {
             break;
         }
         const HeardPrefix& heard = hear(next);
-        if (std::getenv("LDEBUG")) {
-            std::fprintf(stderr, "  next cand at %.1f score %.0f agree %.2f unit %.2f: heard %d dis %d agreeing %d/%d match %.3f\n", next.found.starts[0], next.found.score, next.found.agreement, next.found.unit, heard.heard, heard.disagreeing, heard.agreeing, heard.marks, heard.match);
-        }
         if (heard.heard) {
             // Its leading word gap, less a unit and a half for the timings' errors.
             return heard.timing.at({}, kLimitSlack - heard.timing.wordGap);
@@ -159,9 +154,6 @@ bool LineDecoder::readNext(bool final) {
         return false;
     }
     const HeardPrefix prefix = hear(c);
-    if (std::getenv("LDEBUG")) {
-        std::fprintf(stderr, "%s gain %.2f cand at %.1f s score %.0f agree %.2f unit %.2f: dis %d agreeing %d/%d match %.3f G %.2f W %.2f w %.2f\n", prefix.heard ? "HEARD" : "reject", prefix.coherentGain, firstSeconds_ + c.found.starts[0] / rate_, c.found.score, c.found.agreement, c.found.unit, prefix.disagreeing, prefix.agreeing, prefix.marks, prefix.match, prefix.timing.characterGap, prefix.timing.wordGap, prefix.timing.weight);
-    }
     if (prefix.heard) {
         const double limit = limitAfter(0, prefix);
         KeyingTiming relative = prefix.timing;

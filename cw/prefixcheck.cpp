@@ -9,8 +9,6 @@
 #include <array>
 #include <cmath>
 #include <vector>
-#include <cstdio>
-#include <cstdlib>
 
 namespace orvinta::cw {
 namespace {
@@ -178,14 +176,6 @@ HeardPrefix hearPrefix(const CumulativeBaseband& sums, const PrefixCandidate& ca
         prefix.marks += s.down ? 1 : 0;
         prefix.agreeing += s.down && a > kAgreement ? 1 : 0;
     }
-    if (std::getenv("PDEBUG")) {
-        std::fprintf(stderr, "  prefix check: fades %.4f %.4f %.4f signal %.3g noise %.3g\n", levels.fades().weights[0], levels.fades().weights[1], levels.fades().weights[2], levels.meanSignal(), levels.meanNoise());
-        for (const KeyedStretch& s : stretches) {
-            std::fprintf(stderr, "   %c%d %.1f", s.down ? 'M' : 's', s.character, agreement(sums, levels, s.from, s.to, s.down, kTimingLeeway * timing.unit));
-        }
-        std::fprintf(stderr, "\n");
-    }
-    if (std::getenv("PDEBUG")) std::fprintf(stderr, "  -> start %.1f unit %.3f cand unit %.3f gain %.2f dis %d agree %d/%d match %.3f\n", timing.start, timing.unit, candidate.unit, prefix.coherentGain, prefix.disagreeing, prefix.agreeing, prefix.marks, prefix.match);
     prefix.heard = prefix.coherentGain >= kLeastCoherentGain &&
                    prefix.disagreeing <= kMostDisagreeing &&
                    prefix.agreeing >= kFewestAgreeing * static_cast<double>(prefix.marks) &&

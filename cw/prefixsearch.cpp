@@ -2,6 +2,7 @@
 #include "prefixsearch.h"
 
 #include "framelayout.h"
+#include "trellis.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,11 +11,10 @@
 namespace orvinta::cw {
 namespace {
 
+/// The programme moves a quarter unit (a tick) at a time, as the trellis does.
 /// Lanes: unit lengths this ratio apart. A character of 15 units (with its gap) read at a
 /// speed 2.5 % off ends 0.4 units off: still within its marks.
 constexpr double kLaneRatio = 1.05;
-/// The programme moves a quarter unit at a time.
-constexpr int kTicksPerUnit = 4;
 /// Every unit is scored as the log-likelihood ratio of a carrier 6 dB above the noise in
 /// a unit (the weakest that frames are read at), less its mean over noise alone: noise
 /// scores 0 on average whatever the template, and a strong carrier counts only with the
@@ -145,7 +145,7 @@ private:
 struct PrefixSearch::Lane {
     explicit Lane(double u, const std::vector<Template>& shapes, double mean)
         : unit(u)
-        , tick(u / kTicksPerUnit)
+        , tick(tickSamples(u))
         , window(std::max(1L, std::lround(u)))
         , templates(shapes)
         , noiseMean(static_cast<float>(mean))

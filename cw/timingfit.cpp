@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "timingfit.h"
-#include <cstdlib>
 
 #include <algorithm>
 #include <cmath>
@@ -110,7 +109,7 @@ void boundGaps(KeyingTiming& timing) {
     timing.characterGap =
         std::clamp(timing.characterGap, kShortestCharacterGap, kLongestCharacterGap);
     timing.wordGap = std::clamp(timing.wordGap, kShortestWordGap, kLongestWordGap);
-    timing.weight = std::getenv("ZEROW") ? 0.0 : std::clamp(timing.weight, kLightestWeight, kHeaviestWeight);
+    timing.weight = std::clamp(timing.weight, kLightestWeight, kHeaviestWeight);
 }
 
 KeyingTiming timingThrough(const std::vector<Place>& places, const std::vector<double>& starts,

@@ -16,6 +16,8 @@ namespace orvinta::cw {
 
 /// The trellis works in ticks of a quarter unit.
 inline constexpr int kTicksPerUnit = 4;
+/// A tick's length in samples for units of `unit` samples.
+inline double tickSamples(double unit) { return unit / kTicksPerUnit; }
 
 /// The evidence along a frame's payload, tick by tick from where the payload may start
 /// at the earliest: the log-likelihood ratio (mark against space) of a dot and of a dash

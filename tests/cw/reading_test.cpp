@@ -28,7 +28,8 @@ TEST(FrameLayoutTest, PlacesThePrefixAndThePayload) {
     EXPECT_EQ(payload.wordGaps, 4);
     EXPECT_EQ(payload.characterGaps, 6);
     EXPECT_EQ(payload.units + 3 * payload.characterGaps + 7 * payload.wordGaps, 89 + 7);
-    // Block digit, status letter, eight groups of three: a word gap after each group.
+    // Block digit and status letter in one word, then eight groups of three.
+    EXPECT_FALSE(layout.slots()[0].wordGapAfter);
     EXPECT_TRUE(layout.slots()[1].wordGapAfter);
     EXPECT_FALSE(layout.slots()[2].wordGapAfter);
     EXPECT_TRUE(layout.slots()[4].wordGapAfter);
