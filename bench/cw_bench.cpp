@@ -73,9 +73,6 @@ void printDetail(const Keyed& keyed, const KeyedRecording& recording,
                 if (h.text[i] != '?' && h.text[i] != keyed.frames[f][i]) {
                     std::printf("    wrong %c for %c, margin %.1f\n", h.text[i], keyed.frames[f][i],
                                 slot < h.margins.size() ? h.margins[slot] : 0.0);
-                } else if (h.text[i] != '?') {
-                    std::printf("    right %c margin %.1f\n", h.text[i],
-                                slot < h.margins.size() ? h.margins[slot] : 0.0);
                 }
                 ++slot;
             }

@@ -178,41 +178,44 @@ struct PrefixSearch::Lane {
         ++markNext;
     }
 
+    /// The unit score at tick k; 0 (no evidence) before the data.
+    float scoreAt(long long k) const { return k >= markFirst ? mark[at(k)] : 0.0f; }
+
     float templateScore(std::size_t j, long long i) const {
         float sum = 0.0f;
         for (const auto& [offset, sign] : templates[j].units) {
-            const long long k = i + offset;
-            if (k >= markFirst) {
-                sum += sign * mark[at(k)];
-            }
+            sum += sign * scoreAt(i + offset);
         }
         return sum;
     }
 
+    /// Unit scores added with the sign the prefix gives them, and their sizes.
+    struct SignedScores {
+        double signedSum = 0.0;
+        double sizes = 0.0;
+        void add(float score, float sign) {
+            signedSum += sign * score;
+            sizes += std::abs(score);
+        }
+    };
+
     /// The score of the prefix with its characters at `ticks` over the sum of the sizes of
     /// the same unit scores.
     double agreement(const std::array<long long, kPrefixCharacters>& ticks) const {
-        double signedSum = 0.0;
-        double sizes = 0.0;
-        const auto add = [&](long long k, float sign) {
-            if (k >= markFirst) {
-                signedSum += sign * mark[at(k)];
-                sizes += std::abs(mark[at(k)]);
-            }
-        };
+        SignedScores scores;
         for (std::size_t j = 0; j < kPrefixCharacters; ++j) {
             for (const auto& [offset, sign] : templates[j].units) {
-                add(ticks[j] + offset, sign);
+                scores.add(scoreAt(ticks[j] + offset), sign);
             }
             if (j + 1 < kPrefixCharacters) {
                 const long long end = ticks[j] + kTicksPerUnit * templates[j].length;
                 const long long first = end + 1 + kTicksPerUnit * templates[j].silence;
                 for (long long u = first; u + kTicksPerUnit <= ticks[j + 1]; u += kTicksPerUnit) {
-                    add(u, -1.0f);
+                    scores.add(scoreAt(u), -1.0f);
                 }
             }
         }
-        return sizes > 0.0 ? signedSum / sizes : 0.0;
+        return scores.sizes > 0.0 ? scores.signedSum / scores.sizes : 0.0;
     }
 
     void step() {

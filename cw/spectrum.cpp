@@ -57,6 +57,16 @@ std::mutex& planner() {
     return mutex;
 }
 
+/// The median of values[from, to), sorted partly in `scratch`.
+double medianOf(const std::vector<double>& values, std::size_t from, std::size_t to,
+                std::vector<double>& scratch) {
+    scratch.assign(values.begin() + static_cast<std::ptrdiff_t>(from),
+                   values.begin() + static_cast<std::ptrdiff_t>(to));
+    const auto middle = scratch.begin() + static_cast<std::ptrdiff_t>(scratch.size() / 2);
+    std::nth_element(scratch.begin(), middle, scratch.end());
+    return std::max(*middle, 1e-30);
+}
+
 /// Per bin, the median of `values` over `reach` bins either way: a line a few bins wide
 /// does not raise it, and on a steep slope of the noise (a receiver's filter edge) it
 /// stays with the bins around. Taken every few bins and interpolated between: the floor
@@ -65,22 +75,14 @@ std::vector<double> runningMedian(const std::vector<double>& values, std::size_t
     const std::size_t n = values.size();
     const std::size_t stride = std::max<std::size_t>(1, reach / kFloorStrideShare);
     std::vector<double> result(n);
-    std::vector<double> part;
-    const auto medianAt = [&](std::size_t k) {
-        const std::size_t from = k > reach ? k - reach : 0;
-        const std::size_t to = std::min(n, k + reach + 1);
-        part.assign(values.begin() + static_cast<std::ptrdiff_t>(from),
-                    values.begin() + static_cast<std::ptrdiff_t>(to));
-        const auto middle = part.begin() + static_cast<std::ptrdiff_t>(part.size() / 2);
-        std::nth_element(part.begin(), middle, part.end());
-        return std::max(*middle, 1e-30);
-    };
+    std::vector<double> scratch;
     std::size_t previous = 0;
-    double previousMedian = medianAt(0);
+    double previousMedian = medianOf(values, 0, std::min(n, reach + 1), scratch);
     result[0] = previousMedian;
     for (std::size_t k = stride; k < n + stride - 1; k += stride) {
         const std::size_t at = std::min(k, n - 1);
-        const double median = medianAt(at);
+        const double median = medianOf(values, at > reach ? at - reach : 0,
+                                       std::min(n, at + reach + 1), scratch);
         for (std::size_t j = previous + 1; j <= at; ++j) {
             const double w = static_cast<double>(j - previous) / static_cast<double>(at - previous);
             result[j] = previousMedian + w * (median - previousMedian);
@@ -214,6 +216,16 @@ bool LineFinder::peakAt(std::size_t k) const {
     return true;
 }
 
+double LineFinder::peakBin(std::size_t k) const {
+    // A parabola through the peak and its neighbours puts it between bins.
+    const double a = smooth_[k - 1];
+    const double b = smooth_[k];
+    const double c = smooth_[k + 1];
+    const double curvature = a - 2.0 * b + c;
+    const double offset = curvature < 0.0 ? std::clamp(0.5 * (a - c) / curvature, -0.5, 0.5) : 0.0;
+    return static_cast<double>(firstBin_ + k) + offset;
+}
+
 double LineFinder::heardAt(std::size_t k, double first, double middle) const {
     // The spectra's centres weighted by the line's power above the floor in them.
     const double floor = floor_[k] / static_cast<double>(spectra_.size());
@@ -251,14 +263,7 @@ void LineFinder::analyse(std::vector<SpectrumMoment>& moments) {
             moment.steadyHz.push_back(static_cast<double>(firstBin_ + k) * binHz);
             continue;
         }
-        const double a = smooth_[k - 1];
-        const double b = smooth_[k];
-        const double c = smooth_[k + 1];
-        const double curvature = a - 2.0 * b + c;
-        const double offset =
-            curvature < 0.0 ? std::clamp(0.5 * (a - c) / curvature, -0.5, 0.5) : 0.0;
-        moment.peaks.push_back({(static_cast<double>(firstBin_ + k) + offset) * binHz, strength,
-                                heardAt(k, first, moment.sample)});
+        moment.peaks.push_back({peakBin(k) * binHz, strength, heardAt(k, first, moment.sample)});
     }
     moments.push_back(std::move(moment));
 }

@@ -49,6 +49,7 @@ private:
     void measureFloors();
     bool keyed(std::size_t k) const;
     bool peakAt(std::size_t k) const;
+    double peakBin(std::size_t k) const;
     double heardAt(std::size_t k, double first, double middle) const;
 
     double sampleRate_;
