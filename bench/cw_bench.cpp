@@ -13,10 +13,10 @@
 
 #include <algorithm>
 #include <atomic>
-#include <ctime>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -240,10 +240,10 @@ void runPassVariant(const Settings& settings, double fadeSeconds, std::ofstream*
         starts[p] = keyFrames(passes[p].frames, silent).frameSeconds;
     });
     std::printf("\n# pass, %s\n", fadeSeconds > 0.0
-                                        ? (std::string("Rayleigh fading over ") +
-                                           std::to_string(static_cast<int>(fadeSeconds)) + " s")
-                                              .c_str()
-                                        : "no fading");
+                                      ? (std::string("Rayleigh fading over ") +
+                                         std::to_string(static_cast<int>(fadeSeconds)) + " s")
+                                            .c_str()
+                                      : "no fading");
     std::printf("# pass frames_right unreadable wrong missed false outcome_per_frame\n");
     Tally total;
     for (std::size_t p = 0; p < passes.size(); ++p) {

@@ -46,13 +46,14 @@ struct AudioFile::Memory {
         m.position += n;
         return n;
     }
-    static sf_count_t write(const void*, sf_count_t, void*) { return 0; }
+    static sf_count_t write(const void* /*data*/, sf_count_t /*count*/, void* /*self*/) {
+        return 0;
+    }
     static sf_count_t tell(void* self) { return static_cast<Memory*>(self)->position; }
 };
 
 std::unique_ptr<AudioFile> AudioFile::checked(void* handle, int sampleRate, int channels,
-                                              std::unique_ptr<Memory> memory,
-                                              std::string* reason) {
+                                              std::unique_ptr<Memory> memory, std::string* reason) {
     if (channels < 1 || sampleRate < 1) {
         sf_close(asFile(handle));
         *reason = "no audio channels";
@@ -85,8 +86,7 @@ std::unique_ptr<AudioFile> AudioFile::openBytes(const void* data, std::size_t si
                                                 std::string* reason) {
     auto memory = std::make_unique<Memory>();
     memory->bytes.assign(static_cast<const char*>(data), static_cast<const char*>(data) + size);
-    SF_VIRTUAL_IO io{&Memory::length, &Memory::seek, &Memory::read, &Memory::write,
-                     &Memory::tell};
+    SF_VIRTUAL_IO io{&Memory::length, &Memory::seek, &Memory::read, &Memory::write, &Memory::tell};
     SF_INFO info{};
     SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, memory.get());
     if (file == nullptr) {

@@ -50,8 +50,7 @@ std::vector<FirDecimator<float>> audioStages(int sampleRate) {
     std::vector<FirDecimator<float>> stages;
     if (last != factor) {
         const double middle = output * static_cast<double>(last);
-        stages.emplace_back(designLowpass(kBandEdgeHz, middle - kBandEdgeHz, input),
-                            factor / last);
+        stages.emplace_back(designLowpass(kBandEdgeHz, middle - kBandEdgeHz, input), factor / last);
     }
     const double before = output * static_cast<double>(last);
     stages.emplace_back(designLowpass(kBandEdgeHz, output - kBandEdgeHz, before), last);
@@ -82,8 +81,7 @@ AudioFront::AudioFront(int sampleRate)
     }
 }
 
-void AudioFront::push(const float* audio, std::size_t count,
-                      std::vector<SpectrumMoment>& moments) {
+void AudioFront::push(const float* audio, std::size_t count, std::vector<SpectrumMoment>& moments) {
     // A sample that is not a finite number (a damaged float file) would spoil the filters'
     // memory and every sum after it: it counts as silence.
     if (!std::all_of(audio, audio + count, [](float x) { return std::isfinite(x); })) {
@@ -103,8 +101,8 @@ void AudioFront::push(const float* audio, std::size_t count,
 }
 
 void AudioFront::forgetBefore(std::size_t index) {
-    const std::size_t drop = std::min(index > historyStart_ ? index - historyStart_ : 0,
-                                      history_.size());
+    const std::size_t drop =
+        std::min(index > historyStart_ ? index - historyStart_ : 0, history_.size());
     history_.erase(history_.begin(), history_.begin() + static_cast<std::ptrdiff_t>(drop));
     historyStart_ += drop;
 }
@@ -163,8 +161,8 @@ void LineMixer::mixUpTo(const AudioFront& audio, double until, const ToneEstimat
     tones.resize(out.size(), static_cast<float>(to.frequencyHz));
 }
 
-void LineMixer::mix(const AudioFront& audio, const std::vector<ToneEstimate>& estimates,
-                    bool final, std::vector<std::complex<float>>& out, std::vector<float>& tones) {
+void LineMixer::mix(const AudioFront& audio, const std::vector<ToneEstimate>& estimates, bool final,
+                    std::vector<std::complex<float>>& out, std::vector<float>& tones) {
     for (const ToneEstimate& e : estimates) {
         mixUpTo(audio, e.sample, e, out, tones);
         last_ = e;

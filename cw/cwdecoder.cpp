@@ -39,7 +39,8 @@ constexpr double kFrameUnits = 300.0;
 /// Turns the payload characters read by less than `margin` into "?".
 void doubtBelow(double margin, HeardFrame& frame) {
     std::size_t slot = 0;
-    for (std::size_t i = kFramePrefix.size(); i < frame.text.size() && slot < frame.margins.size(); ++i) {
+    for (std::size_t i = kFramePrefix.size(); i < frame.text.size() && slot < frame.margins.size();
+         ++i) {
         if (frame.text[i] == ' ') {
             continue;
         }
@@ -98,7 +99,8 @@ void CwDecoder::push(const float* audio, std::size_t count) {
         }
     }
     follow(false);
-    forgetMomentsBefore(front_->secondsOf(static_cast<double>(front_->end())) - kMomentsKeptSeconds);
+    forgetMomentsBefore(front_->secondsOf(static_cast<double>(front_->end())) -
+                        kMomentsKeptSeconds);
 }
 
 void CwDecoder::finish() {

@@ -28,7 +28,9 @@ std::size_t slotOf(int character) {
     return static_cast<std::size_t>(character) - kPrefixCharacters;
 }
 
-bool inPayload(int character) { return character >= static_cast<int>(kPrefixCharacters); }
+bool inPayload(int character) {
+    return character >= static_cast<int>(kPrefixCharacters);
+}
 
 /// Whether the signal contradicts each payload character: a mark of it clearly missing,
 /// or a mark clearly there in its gaps or the gap after it.

@@ -54,8 +54,7 @@ float filtered(const float* taps, const float* x, std::size_t length) {
     return sum;
 }
 
-std::complex<float> filtered(const float* taps, const std::complex<float>* x,
-                             std::size_t length) {
+std::complex<float> filtered(const float* taps, const std::complex<float>* x, std::size_t length) {
     // A std::complex<float> is laid out as its real and imaginary part, one after the other.
     const auto* parts = reinterpret_cast<const float*>(x); // NOLINT(*-reinterpret-cast)
     float real = 0.0f;

@@ -41,7 +41,8 @@ double sharpenedStart(const CumulativeBaseband& sums, const PlacedCharacter& c,
         PlacedCharacter moved = c;
         moved.start = c.start + 0.5 * tick * i / kSharpenSteps;
         double energy = 0.0;
-        for (const KeyedStretch& s : keyedStretches({moved}, timing.unit, timing.weight, 0.0, 0.0)) {
+        for (const KeyedStretch& s :
+             keyedStretches({moved}, timing.unit, timing.weight, 0.0, 0.0)) {
             energy += s.down ? stretchEnergy(sums, s.from, s.to) : 0.0;
         }
         if (energy > best) {
@@ -108,14 +109,16 @@ KeyingTiming unitAround(const CumulativeBaseband& sums, const FrameAsRead& frame
 }
 
 bool nearNominalGaps(const KeyingTiming& timing) {
-    return std::abs(timing.characterGap - kCharacterGapUnits) < kNominalReach * kCharacterGapUnits &&
+    return std::abs(timing.characterGap - kCharacterGapUnits) <
+               kNominalReach * kCharacterGapUnits &&
            std::abs(timing.wordGap - kWordGapUnits) < kNominalReach * kWordGapUnits;
 }
 
 /// The log-likelihood of `characters` keyed with `timing`: each mark's evidence for a
 /// carrier, each space's against.
-double keyedLikelihood(const CumulativeBaseband& sums, const std::vector<PlacedCharacter>& characters,
-                       const KeyingTiming& timing, const LevelTrack& levels) {
+double keyedLikelihood(const CumulativeBaseband& sums,
+                       const std::vector<PlacedCharacter>& characters, const KeyingTiming& timing,
+                       const LevelTrack& levels) {
     double total = 0.0;
     for (const KeyedStretch& s : keyedStretches(characters, timing.unit, timing.weight, 1.0, 1.0)) {
         const double evidence = carrierEvidence(sums, levels, s.from, s.to);
@@ -145,8 +148,9 @@ KeyingTiming fitFrame(const CumulativeBaseband& sums, const FrameAsRead& frame,
     // free; the keyer's nominal gaps, which most keyers keep, are taken when they match
     // as well.
     double freeMatch = 0.0;
-    const KeyingTiming fitted = unitAround(
-        sums, frame, starts, noise, timingThrough(starts.places, starts.samples, timing), freeMatch);
+    const KeyingTiming fitted =
+        unitAround(sums, frame, starts, noise, timingThrough(starts.places, starts.samples, timing),
+                   freeMatch);
     if (!nearNominalGaps(fitted)) {
         return fitted;
     }
@@ -160,8 +164,9 @@ KeyingTiming fitFrame(const CumulativeBaseband& sums, const FrameAsRead& frame,
     return nominalMatch >= freeMatch - kNominalTolerance ? nominal : fitted;
 }
 
-double likeliestWeight(const CumulativeBaseband& sums, const std::vector<PlacedCharacter>& characters,
-                       KeyingTiming timing, const LevelTrack& levels) {
+double likeliestWeight(const CumulativeBaseband& sums,
+                       const std::vector<PlacedCharacter>& characters, KeyingTiming timing,
+                       const LevelTrack& levels) {
     // A likelihood, not a correlation: a strong signal's marks smeared by the channel
     // filter, or a fade, make a correlation favour heavier marks.
     double best = -std::numeric_limits<double>::infinity();

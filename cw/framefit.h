@@ -36,7 +36,8 @@ KeyingTiming fitFrame(const CumulativeBaseband& sums, const FrameAsRead& frame,
 
 /// The keyer's weight under which `characters` keyed with `timing` are likeliest; the
 /// nominal weight (0) when it is nearly as likely.
-double likeliestWeight(const CumulativeBaseband& sums, const std::vector<PlacedCharacter>& characters,
-                       KeyingTiming timing, const LevelTrack& levels);
+double likeliestWeight(const CumulativeBaseband& sums,
+                       const std::vector<PlacedCharacter>& characters, KeyingTiming timing,
+                       const LevelTrack& levels);
 
 } // namespace orvinta::cw

@@ -77,8 +77,9 @@ void FrameLayout::placePayload() {
         slot.prior = priors(characters, usual);
         slot.gapsBefore = gaps;
         // The block digit and the status letter are one word ("2O"), each group another.
-        slot.wordGapAfter = k + 1 == kFirstGroupSlot ||
-                            (k >= kFirstGroupSlot && (k - kFirstGroupSlot) % kGroupSize == kGroupSize - 1);
+        slot.wordGapAfter =
+            k + 1 == kFirstGroupSlot ||
+            (k >= kFirstGroupSlot && (k - kFirstGroupSlot) % kGroupSize == kGroupSize - 1);
         if (k + 1 < kPayloadSlots) {
             gaps = gaps + gapAfter(slot);
         }

@@ -47,7 +47,8 @@ struct TickGrid {
 TickGrid payloadGrid(const KeyingTiming& timing, double limit) {
     TickGrid grid;
     grid.tick = tickSamples(timing.unit);
-    grid.origin = timing.at(FrameLayout::instance().payloadStart()) - kStartSlackUnits * timing.unit;
+    grid.origin =
+        timing.at(FrameLayout::instance().payloadStart()) - kStartSlackUnits * timing.unit;
     grid.count = std::max(0, static_cast<int>(std::floor((limit - grid.origin) / grid.tick)) + 1);
     return grid;
 }
@@ -85,7 +86,8 @@ void addStretches(const CumulativeBaseband& sums, const std::vector<KeyedStretch
 LevelTrack blindLevels(const CumulativeBaseband& sums, const KeyingTiming& timing, double limit) {
     LevelTrack levels(frameStart(timing), limit, timing.unit / 2.0);
     const std::vector<KeyedStretch> prefix = stretchesOf(prefixAt(timing), timing);
-    addStretches(sums, prefix, [](int) { return true; }, levels);
+    addStretches(
+        sums, prefix, [](int) { return true; }, levels);
     double noise = 0.0;
     double noiseLength = 0.0;
     for (const KeyedStretch& s : prefix) {
@@ -164,7 +166,8 @@ std::vector<int> gapTicks(const KeyingTiming& timing) {
 
 /// The payload as the trellis placed it, after the prefix where `prefix` (the timing
 /// learnt on the prefix) put it.
-FrameAsRead placeReading(const PayloadPath& path, const TickGrid& grid, const KeyingTiming& prefix) {
+FrameAsRead placeReading(const PayloadPath& path, const TickGrid& grid,
+                         const KeyingTiming& prefix) {
     const FrameLayout& layout = FrameLayout::instance();
     FrameAsRead frame{prefixAt(prefix), layout.prefixPlaces(), path};
     int units = 0;
@@ -227,8 +230,10 @@ struct Reading {
 void readAgain(const CumulativeBaseband& sums, const KeyingTiming& prefix, double limit,
                Reading& reading) {
     for (int r = 1; r < kReadings; ++r) {
-        KeyingTiming timing = fitFrame(sums, reading.frame, reading.timing, reading.levels.meanNoise());
-        timing.weight = likeliestWeight(sums, laidOut(reading.frame, timing), timing, reading.levels);
+        KeyingTiming timing =
+            fitFrame(sums, reading.frame, reading.timing, reading.levels.meanNoise());
+        timing.weight =
+            likeliestWeight(sums, laidOut(reading.frame, timing), timing, reading.levels);
         LevelTrack levels = readingLevels(sums, reading.frame, timing, limit);
         FrameAsRead next = read(sums, prefix, timing, levels, limit, kLaterSlack);
         if (!next.path.complete) {
@@ -246,10 +251,10 @@ std::vector<bool> doubts(const CumulativeBaseband& sums, const KeyingTiming& pre
     std::vector<bool> doubtful = doubtfulCharacters(
         sums, reading.levels, stretchesOf(reading.frame.characters, reading.timing),
         reading.timing.unit);
-    const FrameAsRead freer = read(sums, prefix, reading.timing, reading.levels, limit, kFirstSlack);
+    const FrameAsRead freer =
+        read(sums, prefix, reading.timing, reading.levels, limit, kFirstSlack);
     for (std::size_t k = 0; k < kPayloadSlots && freer.path.complete; ++k) {
-        doubtful[k] = doubtful[k] ||
-                      freer.path.characters[k] != reading.frame.path.characters[k];
+        doubtful[k] = doubtful[k] || freer.path.characters[k] != reading.frame.path.characters[k];
     }
     return doubtful;
 }
@@ -278,14 +283,15 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, const Keying
               result);
     const LevelTrack& levels = reading.levels;
     result.timing = fitFrame(sums, reading.frame, reading.timing, levels.meanNoise());
-    result.match = placedCorrelation(sums, reading.frame.characters, reading.timing,
-                                     levels.meanNoise());
+    result.match =
+        placedCorrelation(sums, reading.frame.characters, reading.timing, levels.meanNoise());
     const PlacedCharacter& last = reading.frame.characters.back();
-    result.endSample = last.start + (last.keying->length + reading.timing.weight) * reading.timing.unit;
-    result.snrDb = levels.meanSignal() > 0.0
-                       ? 10.0 * std::log10(levels.meanSignal() * rate /
-                                           (kSnrBandwidthHz * levels.meanNoise()))
-                       : -99.0;
+    result.endSample =
+        last.start + (last.keying->length + reading.timing.weight) * reading.timing.unit;
+    result.snrDb =
+        levels.meanSignal() > 0.0
+            ? 10.0 * std::log10(levels.meanSignal() * rate / (kSnrBandwidthHz * levels.meanNoise()))
+            : -99.0;
     return result;
 }
 

@@ -25,11 +25,11 @@ struct ReadSettings {
 struct FrameReading {
     std::string text; ///< telemetry line, "?" for unreadable characters; empty if unread
     std::size_t unreadable = 0;
-    KeyingTiming timing;       ///< as refined on the whole frame
-    double endSample = 0.0;    ///< baseband index just after the last mark
-    double snrDb = 0.0;        ///< mean over the marks, in 3 kHz
-    double match = 0.0;        ///< key correlation of the frame as read
-    double confidence = 0.0;   ///< probability that no printed character is wrong
+    KeyingTiming timing;         ///< as refined on the whole frame
+    double endSample = 0.0;      ///< baseband index just after the last mark
+    double snrDb = 0.0;          ///< mean over the marks, in 3 kHz
+    double match = 0.0;          ///< key correlation of the frame as read
+    double confidence = 0.0;     ///< probability that no printed character is wrong
     std::vector<double> margins; ///< of each payload character
 };
 

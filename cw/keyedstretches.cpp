@@ -44,8 +44,8 @@ std::vector<KeyedStretch> keyedStretches(const std::vector<PlacedCharacter>& cha
         std::size_t dash = 0;
         // Elements in keyed order: the next one is the dot or dash that starts first.
         while (dot < c.dots.size() || dash < c.dashes.size()) {
-            const bool isDot = dash == c.dashes.size() ||
-                               (dot < c.dots.size() && c.dots[dot] < c.dashes[dash]);
+            const bool isDot =
+                dash == c.dashes.size() || (dot < c.dots.size() && c.dots[dot] < c.dashes[dash]);
             const int offset = isDot ? c.dots[dot++] : c.dashes[dash++];
             const int parts = isDot ? kDotUnits : kDashUnits;
             const double markFrom = start + offset * unit;
@@ -106,8 +106,8 @@ double keyCorrelation(const CumulativeBaseband& sums, const std::vector<KeyedStr
     return variance > 0.0 ? (on / n - p * mean) / std::sqrt(variance * p * (1.0 - p)) : 0.0;
 }
 
-std::vector<bool> loudEnough(const CumulativeBaseband& sums, const std::vector<KeyedStretch>& stretches,
-                             double share) {
+std::vector<bool> loudEnough(const CumulativeBaseband& sums,
+                             const std::vector<KeyedStretch>& stretches, double share) {
     const auto perSample = [&](const KeyedStretch& s) {
         return stretchHeld(sums, s.from, s.to) ? stretchEnergy(sums, s.from, s.to) / (s.to - s.from)
                                                : 0.0;
@@ -139,12 +139,12 @@ std::vector<PlacedCharacter> prefixAt(const KeyingTiming& timing) {
 }
 
 double placedCorrelation(const CumulativeBaseband& sums,
-                         const std::vector<PlacedCharacter>& characters,
-                         const KeyingTiming& timing, double noise) {
-    return keyCorrelation(sums,
-                          keyedStretches(characters, timing.unit, timing.weight, timing.wordGap,
-                                         timing.wordGap),
-                          noise);
+                         const std::vector<PlacedCharacter>& characters, const KeyingTiming& timing,
+                         double noise) {
+    return keyCorrelation(
+        sums,
+        keyedStretches(characters, timing.unit, timing.weight, timing.wordGap, timing.wordGap),
+        noise);
 }
 
 double prefixCorrelation(const CumulativeBaseband& sums, const KeyingTiming& timing, double noise) {

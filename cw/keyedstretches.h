@@ -50,14 +50,14 @@ double keyCorrelation(const CumulativeBaseband& sums, const std::vector<KeyedStr
 /// more per sample than `share` of the louder mark beside it (a mark's edge leaks into
 /// the space beside it, far less than a mark keyed there); for any other stretch, true.
 /// A loud edge is how another character's mark shows in a gap.
-std::vector<bool> loudEnough(const CumulativeBaseband& sums, const std::vector<KeyedStretch>& stretches,
-                             double share);
+std::vector<bool> loudEnough(const CumulativeBaseband& sums,
+                             const std::vector<KeyedStretch>& stretches, double share);
 
 /// The key correlation of `characters` keyed with `timing`, a word gap before the first
 /// and after the last.
 double placedCorrelation(const CumulativeBaseband& sums,
-                         const std::vector<PlacedCharacter>& characters,
-                         const KeyingTiming& timing, double noise);
+                         const std::vector<PlacedCharacter>& characters, const KeyingTiming& timing,
+                         double noise);
 
 /// The prefix's characters where `timing` puts them.
 std::vector<PlacedCharacter> prefixAt(const KeyingTiming& timing);

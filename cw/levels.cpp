@@ -157,7 +157,8 @@ void LevelTrack::followSignal(double reach) {
     double allMarks = 0.0;
     for (const Stretch& m : marks_) {
         const std::size_t c = cellOf(m.centre);
-        const double level = std::max(0.0, (m.energy - noise_[c] * m.length) / (m.length * m.length));
+        const double level =
+            std::max(0.0, (m.energy - noise_[c] * m.length) / (m.length * m.length));
         const double w = m.length / cell_;
         markWeight_[c] += w;
         markSum_[c] += w * level;

@@ -58,8 +58,8 @@ private:
         double centre;
         double length;
         double energy;
-        bool edge;     ///< a space touching a mark
-        bool teaches;  ///< a mark that may tell the fading
+        bool edge;    ///< a space touching a mark
+        bool teaches; ///< a mark that may tell the fading
     };
     std::size_t cellOf(double t) const;
     void learnFades(const std::vector<double>& ownLevel, const std::vector<double>& neighbours);

@@ -82,11 +82,11 @@ double fadedCarrierLikelihood(double energy, double length, double signal, doubl
     std::array<double, FadeSpread::kFactors.size()> terms{};
     double largest = -std::numeric_limits<double>::infinity();
     for (std::size_t k = 0; k < terms.size(); ++k) {
-        terms[k] = spread.weights[k] > 0.0
-                       ? std::log(spread.weights[k]) +
-                             carrierLikelihood(energy, length,
-                                               signal * FadeSpread::kFactors[k], noise)
-                       : -std::numeric_limits<double>::infinity();
+        terms[k] =
+            spread.weights[k] > 0.0
+                ? std::log(spread.weights[k]) +
+                      carrierLikelihood(energy, length, signal * FadeSpread::kFactors[k], noise)
+                : -std::numeric_limits<double>::infinity();
         largest = std::max(largest, terms[k]);
     }
     double sum = 0.0;

@@ -84,15 +84,15 @@ void LineDecoder::process(bool final) {
     });
     // The same prefix found at neighbouring speeds: keep the best.
     std::vector<Candidate> kept;
-    for (Candidate& c : candidates_) {
-        if (!kept.empty() && c.found.starts[0] - kept.back().found.starts[0] <
-                                 kSameCandidateUnits * c.found.unit) {
+    for (const Candidate& c : candidates_) {
+        if (!kept.empty() &&
+            c.found.starts[0] - kept.back().found.starts[0] < kSameCandidateUnits * c.found.unit) {
             if (c.found.score > kept.back().found.score && !kept.back().heard) {
-                kept.back() = std::move(c);
+                kept.back() = c;
             }
             continue;
         }
-        kept.push_back(std::move(c));
+        kept.push_back(c);
     }
     candidates_ = std::move(kept);
     while (readNext(final)) {
@@ -176,12 +176,12 @@ void LineDecoder::emit(const FrameReading& reading) {
     frame.seconds = firstSeconds_ + reading.timing.start / rate_;
     frame.text = reading.text;
     frame.unreadable = reading.unreadable;
-    const auto from = static_cast<std::size_t>(
-        std::clamp(reading.timing.start - static_cast<double>(base_), 0.0,
-                   static_cast<double>(samples_.size() - 1)));
-    const auto to = static_cast<std::size_t>(std::clamp(
-        reading.endSample - static_cast<double>(base_), static_cast<double>(from + 1),
-        static_cast<double>(samples_.size())));
+    const auto from =
+        static_cast<std::size_t>(std::clamp(reading.timing.start - static_cast<double>(base_), 0.0,
+                                            static_cast<double>(samples_.size() - 1)));
+    const auto to = static_cast<std::size_t>(
+        std::clamp(reading.endSample - static_cast<double>(base_), static_cast<double>(from + 1),
+                   static_cast<double>(samples_.size())));
     double tone = 0.0;
     for (std::size_t n = from; n < to; ++n) {
         tone += tones_[n];
@@ -200,7 +200,8 @@ void LineDecoder::trim() {
     // where the search is.
     double keep = static_cast<double>(search_.needsFrom()) - kNextPrefixUnits * longestUnit_;
     if (!candidates_.empty()) {
-        keep = std::min(keep, candidates_.front().found.starts[0] - 2.0 * kLongestWordGap * longestUnit_);
+        keep = std::min(keep,
+                        candidates_.front().found.starts[0] - 2.0 * kLongestWordGap * longestUnit_);
     }
     if (keep < static_cast<double>(base_ + kTrimChunk)) {
         return;

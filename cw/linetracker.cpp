@@ -162,7 +162,11 @@ void LineTracker::emitSmoothed(Followed& f, std::size_t middle) {
     // A straight line fitted to the estimates where they were heard, each counting by
     // how far it stands above the noise; read at the analysis in the middle.
     const Raw& centre = f.raw[middle];
-    double w = 0.0, wt = 0.0, wf = 0.0, wtt = 0.0, wtf = 0.0;
+    double w = 0.0;
+    double wt = 0.0;
+    double wf = 0.0;
+    double wtt = 0.0;
+    double wtf = 0.0;
     for (const Raw& r : f.raw) {
         const double weight = std::max(0.0, r.strength - 1.0);
         const double t = r.heard - centre.moment;
@@ -210,7 +214,8 @@ void LineTracker::finish() {
 }
 
 LineTracker::Line* LineTracker::lineOf(int id) {
-    const auto it = std::find_if(lines_.begin(), lines_.end(), [&](const Line& l) { return l.id == id; });
+    const auto it =
+        std::find_if(lines_.begin(), lines_.end(), [&](const Line& l) { return l.id == id; });
     return it == lines_.end() ? nullptr : &*it;
 }
 

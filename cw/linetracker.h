@@ -18,7 +18,7 @@ namespace orvinta::cw {
 struct ToneEstimate {
     double sample = 0.0;
     double frequencyHz = 0.0;
-    double strength = 0.0; ///< over the noise floor; 0 while the line is held
+    double strength = 0.0;         ///< over the noise floor; 0 while the line is held
     double slopeHzPerSample = 0.0; ///< the drift there (smoothed estimates only)
 };
 

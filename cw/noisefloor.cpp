@@ -21,7 +21,8 @@ constexpr double kNoiseQuantile = 0.7885;
 } // namespace
 
 NoiseFloor::NoiseFloor(double rate)
-    : blockSamples_(std::max<std::size_t>(1, static_cast<std::size_t>(std::lround(kBlockSeconds * rate))))
+    : blockSamples_(
+          std::max<std::size_t>(1, static_cast<std::size_t>(std::lround(kBlockSeconds * rate))))
     , blocksKept_(static_cast<std::size_t>(kKeptSeconds / kBlockSeconds))
     , blocksBetweenUpdates_(static_cast<std::size_t>(kUpdateSeconds / kBlockSeconds))
     , blocks_(blocksKept_, 0.0) {
@@ -48,10 +49,12 @@ void NoiseFloor::push(const std::complex<float>* samples, std::size_t count) {
 }
 
 void NoiseFloor::update() {
-    std::vector<double> sorted(blocks_.begin(), blocks_.begin() + static_cast<std::ptrdiff_t>(filled_));
+    std::vector<double> sorted(blocks_.begin(),
+                               blocks_.begin() + static_cast<std::ptrdiff_t>(filled_));
     const auto at = static_cast<std::ptrdiff_t>(kQuantile * static_cast<double>(filled_));
     std::nth_element(sorted.begin(), sorted.begin() + at, sorted.end());
-    estimates_.emplace_back(seen_, std::max(sorted[static_cast<std::size_t>(at)] / kNoiseQuantile, 1e-30));
+    estimates_.emplace_back(seen_,
+                            std::max(sorted[static_cast<std::size_t>(at)] / kNoiseQuantile, 1e-30));
 }
 
 double NoiseFloor::powerAt(std::size_t index) const {

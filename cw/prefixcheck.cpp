@@ -146,7 +146,8 @@ double coherentGain(const CumulativeBaseband& sums, const std::vector<KeyedStret
         whole += stretchEnergy(sums, s.from, s.to) - noise * length;
         for (int q = 0; q < kQuarters; ++q) {
             const double from = s.from + q * length / kQuarters;
-            quarters += stretchEnergy(sums, from, from + length / kQuarters) - noise * length / kQuarters;
+            quarters +=
+                stretchEnergy(sums, from, from + length / kQuarters) - noise * length / kQuarters;
         }
     }
     return quarters > 0.0 ? whole / quarters : 0.0;
@@ -160,9 +161,8 @@ HeardPrefix hearPrefix(const CumulativeBaseband& sums, const PrefixCandidate& ca
     prefix.match = refine(sums, candidate.noise, timing);
     prefix.timing = timing;
     // The gaps around the prefix a unit short: the timing may still be off that much.
-    const std::vector<KeyedStretch> stretches =
-        keyedStretches(prefixAt(timing), timing.unit, timing.weight, timing.wordGap - 1.0,
-                       timing.wordGap - 1.0);
+    const std::vector<KeyedStretch> stretches = keyedStretches(
+        prefixAt(timing), timing.unit, timing.weight, timing.wordGap - 1.0, timing.wordGap - 1.0);
     if (!stretchHeld(sums, stretches.front().from, stretches.back().to)) {
         return prefix;
     }

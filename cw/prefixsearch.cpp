@@ -70,6 +70,11 @@ struct Template {
     int longestGap = 0;
 };
 
+/// Ticks in `units` units.
+long long ticksOf(int units) {
+    return static_cast<long long>(kTicksPerUnit) * units;
+}
+
 std::vector<Template> templates() {
     const FrameLayout& layout = FrameLayout::instance();
     const auto& characters = layout.prefixCharacters();
@@ -84,7 +89,8 @@ std::vector<Template> templates() {
             t.units.emplace_back(kTicksPerUnit * u, on ? 1.0f : -1.0f);
         }
         // The silence after it: before the next word, or the payload, a word gap.
-        const bool wordAfter = j + 1 == characters.size() || places[j + 1].wordGaps > places[j].wordGaps;
+        const bool wordAfter =
+            j + 1 == characters.size() || places[j + 1].wordGaps > places[j].wordGaps;
         const int silence = wordAfter ? kWordSilence : kCharacterSilence;
         t.silence = silence;
         for (int u = 0; u < silence; ++u) {
@@ -173,8 +179,8 @@ struct PrefixSearch::Lane {
         const std::size_t from = sampleOf(markNext) - base;
         const double energy = std::norm(sums[from + static_cast<std::size_t>(window)] - sums[from]);
         const double e = energy / (noise * static_cast<double>(window));
-        mark[at(markNext)] = static_cast<float>(
-            logBesselI0(2.0 * std::sqrt(kAssumedUnitSnr * e)) - kAssumedUnitSnr - noiseMean);
+        mark[at(markNext)] = static_cast<float>(logBesselI0(2.0 * std::sqrt(kAssumedUnitSnr * e)) -
+                                                kAssumedUnitSnr - noiseMean);
         ++markNext;
     }
 
@@ -208,8 +214,8 @@ struct PrefixSearch::Lane {
                 scores.add(scoreAt(ticks[j] + offset), sign);
             }
             if (j + 1 < kPrefixCharacters) {
-                const long long end = ticks[j] + kTicksPerUnit * templates[j].length;
-                const long long first = end + 1 + kTicksPerUnit * templates[j].silence;
+                const long long end = ticks[j] + ticksOf(templates[j].length);
+                const long long first = end + 1 + ticksOf(templates[j].silence);
                 for (long long u = first; u + kTicksPerUnit <= ticks[j + 1]; u += kTicksPerUnit) {
                     scores.add(scoreAt(u), -1.0f);
                 }
@@ -229,7 +235,7 @@ struct PrefixSearch::Lane {
         for (std::size_t j = 1; j < kPrefixCharacters; ++j) {
             // The best start of the character before, over the gaps allowed: a sliding
             // maximum, as the window moves by one tick each step.
-            const long long span = kTicksPerUnit * templates[j - 1].length;
+            const long long span = ticksOf(templates[j - 1].length);
             WindowMaximum& starts = windows[j];
             const long long newest = i - templates[j].shortestGap - span;
             if (newest >= markFirst) {
@@ -254,7 +260,8 @@ struct PrefixSearch::Lane {
             return;
         }
         for (long long k = i - kPeakReach; k <= i + kPeakReach; ++k) {
-            if (k != i && k >= markFirst && (last[at(k)] > score || (k < i && last[at(k)] == score))) {
+            if (k != i && k >= markFirst &&
+                (last[at(k)] > score || (k < i && last[at(k)] == score))) {
                 return;
             }
         }
@@ -268,7 +275,7 @@ struct PrefixSearch::Lane {
             ticks[j] = k;
             c.starts[j] = static_cast<double>(k) * tick;
             if (j > 0) {
-                k -= back[j][at(k)] + kTicksPerUnit * templates[j - 1].length;
+                k -= back[j][at(k)] + ticksOf(templates[j - 1].length);
             }
         }
         c.agreement = agreement(ticks);

@@ -36,8 +36,8 @@ public:
     /// A search over units from shortestUnit to longestUnit samples.
     PrefixSearch(double shortestUnit, double longestUnit);
     ~PrefixSearch();
-    PrefixSearch(PrefixSearch&&) noexcept;
-    PrefixSearch& operator=(PrefixSearch&&) noexcept;
+    PrefixSearch(PrefixSearch&& other) noexcept;
+    PrefixSearch& operator=(PrefixSearch&& other) noexcept;
 
     /// Runs every lane as far as `sums` (baseband indices from `base` on) allows, with
     /// the noise power per sample from `noise`, and appends the candidates found.

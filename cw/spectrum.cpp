@@ -81,8 +81,8 @@ std::vector<double> runningMedian(const std::vector<double>& values, std::size_t
     result[0] = previousMedian;
     for (std::size_t k = stride; k < n + stride - 1; k += stride) {
         const std::size_t at = std::min(k, n - 1);
-        const double median = medianOf(values, at > reach ? at - reach : 0,
-                                       std::min(n, at + reach + 1), scratch);
+        const double median =
+            medianOf(values, at > reach ? at - reach : 0, std::min(n, at + reach + 1), scratch);
         for (std::size_t j = previous + 1; j <= at; ++j) {
             const double w = static_cast<double>(j - previous) / static_cast<double>(at - previous);
             result[j] = previousMedian + w * (median - previousMedian);
@@ -177,7 +177,8 @@ void LineFinder::addSpectrum() {
 
 void LineFinder::measureFloors() {
     for (std::size_t k = 0; k < bins_; ++k) {
-        smooth_[k] = sum_[k] + (k > 0 ? sum_[k - 1] : sum_[k]) + (k + 1 < bins_ ? sum_[k + 1] : sum_[k]);
+        smooth_[k] =
+            sum_[k] + (k > 0 ? sum_[k - 1] : sum_[k]) + (k + 1 < bins_ ? sum_[k + 1] : sum_[k]);
     }
     // The quietest spectrum of each line in the window: a keyed tone is off between
     // characters and words, a steady carrier never is.
@@ -202,7 +203,7 @@ void LineFinder::measureFloors() {
 }
 
 bool LineFinder::keyed(std::size_t k) const {
-    const double held = static_cast<double>(spectra_.size());
+    const auto held = static_cast<double>(spectra_.size());
     return quietest_[k] <= kKeyedQuietRatio * quietFloor_[k] ||
            quietest_[k] * held <= kKeyedDepth * smooth_[k];
 }
@@ -233,8 +234,7 @@ double LineFinder::heardAt(std::size_t k, double first, double middle) const {
     double weighted = 0.0;
     for (std::size_t j = 0; j < spectra_.size(); ++j) {
         const std::vector<float>& s = spectra_[j];
-        const double above =
-            std::max(0.0, static_cast<double>(s[k - 1]) + s[k] + s[k + 1] - floor);
+        const double above = std::max(0.0, static_cast<double>(s[k - 1]) + s[k] + s[k + 1] - floor);
         const double centre = (first + static_cast<double>(j)) * static_cast<double>(hop_) +
                               0.5 * static_cast<double>(size_);
         weight += above;
@@ -247,7 +247,7 @@ void LineFinder::analyse(std::vector<SpectrumMoment>& moments) {
     addSpectrum();
     measureFloors();
     const long long index = analyses_++;
-    const double count = static_cast<double>(spectra_.size());
+    const auto count = static_cast<double>(spectra_.size());
     SpectrumMoment moment;
     moment.presence = 1.0 + kPresenceDeviations / std::sqrt(kIndependentShare * count);
     const double first = static_cast<double>(index + 1) - count;

@@ -63,8 +63,8 @@ private:
     std::unique_ptr<Plan> plan_;
     std::deque<std::vector<float>> spectra_;
     std::vector<double> sum_;
-    std::vector<double> smooth_;   ///< sum over three neighbouring bins
-    std::vector<double> quietest_; ///< per bin, the quietest spectrum in the window
+    std::vector<double> smooth_;     ///< sum over three neighbouring bins
+    std::vector<double> quietest_;   ///< per bin, the quietest spectrum in the window
     std::vector<double> floor_;      ///< per bin, the noise floor around it
     std::vector<double> quietFloor_; ///< per bin, how low the noise's quietest spectrum goes
     long long analyses_ = 0;

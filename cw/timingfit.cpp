@@ -78,10 +78,9 @@ KeyingTiming startAndUnitThrough(const std::vector<Place>& places,
     std::array<std::array<double, 3>, 2> m{};
     for (std::size_t j = 0; j < places.size(); ++j) {
         const Place& p = places[j];
-        accumulate<2>(m,
-                      {1.0, p.units + p.characterGaps * timing.characterGap +
-                                p.wordGaps * timing.wordGap},
-                      starts[j]);
+        accumulate<2>(
+            m, {1.0, p.units + p.characterGaps * timing.characterGap + p.wordGaps * timing.wordGap},
+            starts[j]);
     }
     KeyingTiming fitted = timing;
     std::array<double, 2> x{};

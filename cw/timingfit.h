@@ -26,7 +26,6 @@ inline constexpr double kLongestWordGap = 12.2;
 inline constexpr double kLightestWeight = -0.22;
 inline constexpr double kHeaviestWeight = 0.22;
 
-
 /// The timing that puts characters at `places` closest to `starts` (least squares over
 /// the start, the unit and the two gaps). `fallback` is kept where the places cannot
 /// tell, and gives the weight.
@@ -56,8 +55,8 @@ template <typename Timing> struct TimingSearch {
 /// turn, `rounds` times over, each round looking two of the last round's steps either
 /// way in quarter steps. Returns the best rating.
 template <typename Timing, typename Measure>
-double refineTiming(const Measure& measure, std::vector<TimingSearch<Timing>> searches,
-                    int rounds, Timing& timing) {
+double refineTiming(const Measure& measure, std::vector<TimingSearch<Timing>> searches, int rounds,
+                    Timing& timing) {
     constexpr double kStepsAround = 2.0;
     constexpr double kStepShrink = 0.25;
     double best = measure(timing);

@@ -8,6 +8,7 @@ namespace orvinta::cw {
 namespace {
 
 constexpr double kNone = -std::numeric_limits<double>::infinity();
+constexpr auto kTicks = static_cast<std::size_t>(kTicksPerUnit);
 /// Two scores this close count as the same path when it is traced.
 constexpr double kSamePath = 1e-9;
 
@@ -19,10 +20,17 @@ Grid makeGrid(std::size_t slots, std::size_t ticks) {
     return Grid(slots, std::vector<double>(ticks, kNone));
 }
 
-const std::array<Slot, kPayloadSlots>& slotsOfFrame() { return FrameLayout::instance().slots(); }
+const std::array<Slot, kPayloadSlots>& slotsOfFrame() {
+    return FrameLayout::instance().slots();
+}
+
+/// Ticks from `tick` on by `units` units.
+std::size_t ticksAfter(int tick, int units) {
+    return static_cast<std::size_t>(tick) + kTicks * static_cast<std::size_t>(units);
+}
 
 std::size_t lengthOf(const CharacterKeying& c) {
-    return static_cast<std::size_t>(kTicksPerUnit * c.length);
+    return ticksAfter(0, c.length);
 }
 
 int gapAfter(const PayloadShape& shape, std::size_t k) {
@@ -45,8 +53,8 @@ public:
             tableOf_.push_back(tables_.size());
             auto& table = tables_.emplace_back();
             for (std::size_t c = 0; c < slots[k].characters.size(); ++c) {
-                table.push_back(characterScores(evidence, slots[k].characters[c],
-                                                slots[k].prior[c], shape.lastEnd));
+                table.push_back(characterScores(evidence, slots[k].characters[c], slots[k].prior[c],
+                                                shape.lastEnd));
             }
         }
     }
@@ -73,10 +81,10 @@ private:
         for (int p = 0; p <= last; ++p) {
             double sum = prior;
             for (const int u : c.dots) {
-                sum += evidence.dot[static_cast<std::size_t>(p + kTicksPerUnit * u)];
+                sum += evidence.dot[ticksAfter(p, u)];
             }
             for (const int u : c.dashes) {
-                sum += evidence.dash[static_cast<std::size_t>(p + kTicksPerUnit * u)];
+                sum += evidence.dash[ticksAfter(p, u)];
             }
             scores[static_cast<std::size_t>(p)] = sum;
         }
@@ -172,8 +180,8 @@ Grid throughScores(const Scores& scores, const Grid& forward, const Grid& after,
         for (std::size_t c = 0; c < slots[k].characters.size(); ++c) {
             const std::size_t length = lengthOf(slots[k].characters[c]);
             for (std::size_t p = 0; p + length < scores.ticks(); ++p) {
-                through[k][c] = std::max(through[k][c], forward[k][p] + scores.at(k, c, p) +
-                                                            after[k][p + length]);
+                through[k][c] = std::max(through[k][c],
+                                         forward[k][p] + scores.at(k, c, p) + after[k][p + length]);
             }
         }
     }

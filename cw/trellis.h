@@ -17,7 +17,9 @@ namespace orvinta::cw {
 /// The trellis works in ticks of a quarter unit.
 inline constexpr int kTicksPerUnit = 4;
 /// A tick's length in samples for units of `unit` samples.
-inline double tickSamples(double unit) { return unit / kTicksPerUnit; }
+inline double tickSamples(double unit) {
+    return unit / kTicksPerUnit;
+}
 
 /// The evidence along a frame's payload, tick by tick from where the payload may start
 /// at the earliest: the log-likelihood ratio (mark against space) of a dot and of a dash
@@ -43,9 +45,9 @@ struct PayloadShape {
 /// The most likely payload, or its first slots.
 struct PayloadPath {
     std::string characters;
-    std::vector<int> starts;      ///< tick where each character starts
-    std::vector<double> margins;  ///< over the best reading with another character there
-    bool complete = false;        ///< false when no reading fits
+    std::vector<int> starts;     ///< tick where each character starts
+    std::vector<double> margins; ///< over the best reading with another character there
+    bool complete = false;       ///< false when no reading fits
 };
 
 PayloadPath bestPayload(const PayloadEvidence& evidence, const PayloadShape& shape);

@@ -31,7 +31,8 @@ constexpr int kRates[] = {8000, 11025, 16000, 22050, 44100, 48000, 96000, 192000
 void checkFrame(const cw::HeardFrame& frame) {
     const std::string& text = frame.text;
     require(text.rfind(cw::kFramePrefix, 0) == 0, "a frame starts with the prefix");
-    require(text.size() == cw::kFramePrefix.size() + 26 + 8, "a frame has 26 characters in 9 words");
+    require(text.size() == cw::kFramePrefix.size() + 26 + 8,
+            "a frame has 26 characters in 9 words");
     std::size_t unreadable = 0;
     for (std::size_t i = cw::kFramePrefix.size(); i < text.size(); ++i) {
         const char c = text[i];

@@ -82,7 +82,8 @@ TEST(ConditionsTest, ReadsThroughRayleighFading) {
     options.seed = 32;
     const std::vector<std::string> frames = randomFrames(3, options.seed);
     const KeyedRecording recording = keyFrames(frames, options);
-    const Heard heard = pair(decodeSamples(recording.samples, options.sampleRate), frames, recording);
+    const Heard heard =
+        pair(decodeSamples(recording.samples, options.sampleRate), frames, recording);
     EXPECT_EQ(heard.others, 0U);
     EXPECT_TRUE(std::none_of(heard.frames.begin(), heard.frames.end(),
                              [](const HeardFrame* f) { return f == nullptr; }));
@@ -171,7 +172,9 @@ struct Keyer {
     std::vector<double> speedFactors;
 };
 
-void PrintTo(const Keyer& k, std::ostream* os) { *os << k.name; }
+void PrintTo(const Keyer& k, std::ostream* os) {
+    *os << k.name;
+}
 
 class KeyerTimingTest : public ::testing::TestWithParam<Keyer> {};
 
@@ -209,7 +212,9 @@ struct Background {
     bool contact;
 };
 
-void PrintTo(const Background& b, std::ostream* os) { *os << b.name; }
+void PrintTo(const Background& b, std::ostream* os) {
+    *os << b.name;
+}
 
 class WithoutTheBeaconTest : public ::testing::TestWithParam<Background> {};
 
@@ -243,7 +248,8 @@ TEST_P(WithoutTheBeaconTest, InventsNoFrame) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backgrounds, WithoutTheBeaconTest,
-                         ::testing::Values(Background{"speech band noise", Noise::SpeechBand, false},
+                         ::testing::Values(Background{"speech band noise", Noise::SpeechBand,
+                                                      false},
                                            Background{"a CW contact", Noise::White, true}),
                          test::PrintedName());
 
