@@ -4,7 +4,8 @@
 // Where keyed lines are in the band: short-time power spectra of the audio, summed over a
 // few seconds; a line is a peak of that sum that stands above the local noise floor and
 // is keyed (its quietest spectrum drops to the noise, or far below its mean, which a
-// steady carrier's never does).
+// steady carrier's never does). Steady carriers are reported apart: one in a line's
+// channel makes the reading of that line less sure.
 
 #include <cstddef>
 #include <deque>
