@@ -42,8 +42,10 @@ struct AudioFile::Memory {
         Memory& m = *static_cast<Memory*>(self);
         const auto size = static_cast<sf_count_t>(m.bytes.size());
         const sf_count_t n = std::clamp<sf_count_t>(count, 0, size - m.position);
-        std::memcpy(into, m.bytes.data() + m.position, static_cast<std::size_t>(n));
-        m.position += n;
+        if (n > 0) {
+            std::memcpy(into, m.bytes.data() + m.position, static_cast<std::size_t>(n));
+            m.position += n;
+        }
         return n;
     }
     static sf_count_t write(const void* /*data*/, sf_count_t /*count*/, void* /*self*/) {

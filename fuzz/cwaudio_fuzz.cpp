@@ -82,7 +82,9 @@ void decodeRaw(std::string_view bytes) {
     const std::size_t block = 1 + static_cast<unsigned char>(bytes[1]) * 16U;
     bytes.remove_prefix(2);
     std::vector<float> samples(bytes.size() / sizeof(float));
-    std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
+    if (!samples.empty()) {
+        std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
+    }
     cw::CwDecoder decoder(rate);
     for (std::size_t at = 0; at < samples.size(); at += block) {
         decoder.push(samples.data() + at, std::min(block, samples.size() - at));
