@@ -1,20 +1,30 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Figures for orvinta-cw: character error rate against signal-to-noise ratio on generated
-// recordings (with drift and fading, and with drift alone), and the decoding speed on a
-// 48 kHz recording. Prints tables; the whole run takes about five minutes with --threads 2.
+// Figures for orvinta-cw on generated recordings, one table per condition: the error
+// rate against the signal-to-noise ratio in white noise (Doppler drift of 5 and 15 Hz/s),
+// under Rayleigh fading, beside another CW station and with a keyer's own timing; the
+// faded ten-minute pass; frames invented from recordings without the beacon; the speed
+// on one core and the memory. The whole run takes some twenty minutes with --threads 2.
 #include "cw/audiofile.h"
+#include "cw/conditions.h"
 #include "cw/cwdecoder.h"
+#include "cw/framelayout.h"
+#include "cw/scoring.h"
 #include "tests/cw/keyedsignal.h"
 
+#include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <random>
+#include <set>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -23,121 +33,333 @@
 namespace {
 
 using namespace orvinta::cw;
+using namespace orvinta::cw::bench;
 using namespace orvinta::cw::testsignal;
 
-constexpr std::size_t kPrefixLength = std::string_view(kFramePrefix).size();
-
 struct Settings {
-    int framesPerPoint = 200;
-    int framesPerRecording = 4;
-    double fadeDb = 6.0;
-    double driftHz = 300.0;
-    double fadePeriodSeconds = 60.0;
-    double fromDb = 10.0;
-    double toDb = -18.0;
-    double minimumMargin = DecoderSettings{}.minimumMargin;
-    double minimumMatch = DecoderSettings{}.minimumMatch;
+    double scale = 1.0;
     int threads = 1;
-    bool oneCurve = false;
+    int passes = 10;
     bool detail = false;
-    bool speed = true;
-    bool curve = true;
+    std::set<std::string> only;
+    std::vector<double> levels; ///< instead of each curve's own, when given
+    std::string dataFolder;
+
+    bool wants(const std::string& part) const { return only.empty() || only.count(part) > 0; }
 };
 
-struct Tally {
-    long long characters = 0;
-    long long wrong = 0;   ///< unreadable or wrong characters, missed frames counted whole
-    long long misread = 0; ///< wrong characters that look valid
-    long long unreadable = 0;
-    long long frames = 0;
-    long long framesRight = 0;
-    long long framesMissed = 0;
-    long long falseFrames = 0;
-};
-
-void compare(const std::string& truth, const HeardFrame* heard, Tally& tally) {
-    ++tally.frames;
-    bool right = heard != nullptr;
-    for (std::size_t i = kPrefixLength; i < truth.size(); ++i) {
-        if (truth[i] == ' ') {
-            continue;
-        }
-        ++tally.characters;
-        const char got = heard != nullptr && i < heard->text.size() ? heard->text[i] : '?';
-        if (got != truth[i]) {
-            ++tally.wrong;
-            right = false;
-            if (heard != nullptr) {
-                ++(got == '?' ? tally.unreadable : tally.misread);
+void printDetail(const Keyed& keyed, const KeyedRecording& recording,
+                 const std::vector<HeardFrame>& heard) {
+    const SignalOptions& o = keyed.options;
+    std::printf("recording: %.2f WpM, tone %.1f Hz, drift %.0f Hz, seed %u\n", o.wordsPerMinute,
+                o.toneHz, o.driftHz, o.seed);
+    for (std::size_t f = 0; f < keyed.frames.size(); ++f) {
+        std::printf("  keyed %8.2f %s (%.1f WpM)\n", recording.frameSeconds[f],
+                    keyed.frames[f].c_str(), recording.frameWpm[f]);
+    }
+    for (const HeardFrame& h : heard) {
+        std::printf("  heard %8.2f %s  %.1f Hz %.2f WpM %.1f dB confidence %.2f\n", h.seconds,
+                    h.text.c_str(), h.toneHz, h.wordsPerMinute, h.snrDb, h.confidence);
+        // The margins of the characters read wrong, for a look at how sure they were.
+        for (std::size_t f = 0; f < keyed.frames.size(); ++f) {
+            if (std::abs(recording.frameSeconds[f] - h.seconds) > 1.5) {
+                continue;
+            }
+            std::size_t slot = 0;
+            for (std::size_t i = kFramePrefix.size(); i < h.text.size(); ++i) {
+                if (h.text[i] == ' ') {
+                    continue;
+                }
+                if (h.text[i] != '?' && h.text[i] != keyed.frames[f][i]) {
+                    std::printf("    wrong %c for %c, margin %.1f\n", h.text[i], keyed.frames[f][i],
+                                slot < h.margins.size() ? h.margins[slot] : 0.0);
+                }
+                ++slot;
             }
         }
     }
-    tally.framesRight += right ? 1 : 0;
-    tally.framesMissed += heard == nullptr ? 1 : 0;
 }
 
-Tally measure(double snrDb, const Settings& settings, unsigned seed) {
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<double> wpm(12.0, 25.0);
-    std::uniform_real_distribution<double> tone(600.0, 2400.0);
-    std::uniform_real_distribution<double> unit(0.0, 1.0);
-    DecoderSettings decoderSettings;
-    decoderSettings.minimumMargin = settings.minimumMargin;
-    decoderSettings.minimumMatch = settings.minimumMatch;
+Tally decodeAndScore(const Keyed& keyed, bool detail, std::vector<Outcome>* outcomes = nullptr) {
+    const KeyedRecording recording = keyFrames(keyed.frames, keyed.options);
+    const std::vector<HeardFrame> heard =
+        decodeSamples(recording.samples, keyed.options.sampleRate);
     Tally tally;
-    for (int done = 0; done < settings.framesPerPoint; done += settings.framesPerRecording) {
-        std::vector<std::string> frames;
-        for (int f = 0; f < settings.framesPerRecording; ++f) {
-            frames.push_back(randomFrame(random));
-        }
-        SignalOptions options;
-        options.sampleRate = 8000;
-        options.wordsPerMinute = wpm(random);
-        options.toneHz = tone(random);
-        options.snrDb = snrDb;
-        options.driftHz = unit(random) < 0.5 ? settings.driftHz : -settings.driftHz;
-        options.driftRateHz = 5.0;
-        options.fadeDb = settings.fadeDb;
-        options.fadePeriodSeconds = settings.fadePeriodSeconds;
-        options.fadePhase = 2.0 * 3.14159265358979 * unit(random);
-        options.gapSeconds = 2.0 + 4.0 * unit(random);
-        options.seed = static_cast<unsigned>(random());
-        const KeyedRecording recording = keyFrames(frames, options);
-        const std::vector<HeardFrame> heard =
-            decodeSamples(recording.samples, options.sampleRate, decoderSettings);
-        if (settings.detail) {
-            std::printf("recording: %.9g WpM, tone %.9g Hz, drift %.0f Hz, fading phase %.9g, "
-                        "gap %.9g s, seed %u\n",
-                        options.wordsPerMinute, options.toneHz, options.driftHz, options.fadePhase,
-                        options.gapSeconds, options.seed);
-            for (std::size_t f = 0; f < frames.size(); ++f) {
-                std::printf("  keyed %8.2f %s\n", recording.frameSeconds[f], frames[f].c_str());
-            }
-            for (const HeardFrame& h : heard) {
-                std::printf("  heard %8.2f %s  %.1f Hz %.2f WpM %.1f dB\n", h.seconds,
-                            h.text.c_str(), h.toneHz, h.wordsPerMinute, h.snrDb);
-            }
-        }
-        std::vector<bool> used(heard.size(), false);
-        for (std::size_t f = 0; f < frames.size(); ++f) {
-            const HeardFrame* match = nullptr;
-            for (std::size_t h = 0; h < heard.size(); ++h) {
-                if (!used[h] && std::abs(heard[h].seconds - recording.frameSeconds[f]) < 1.5) {
-                    used[h] = true;
-                    match = &heard[h];
-                    break;
-                }
-            }
-            compare(frames[f], match, tally);
-        }
-        for (const bool u : used) {
-            tally.falseFrames += u ? 0 : 1;
-        }
+    tally.seconds = static_cast<double>(recording.samples.size()) / keyed.options.sampleRate;
+    score(keyed.frames, recording.frameSeconds, heard, tally, outcomes);
+    if (detail) {
+        static std::mutex printing;
+        const std::lock_guard<std::mutex> lock(printing);
+        printDetail(keyed, recording, heard);
     }
     return tally;
 }
 
-void speed() {
+Tally measurePoint(const Curve& curve, double snrDb, bool detail) {
+    // Each point has its own recordings, whatever else is run.
+    std::seed_seq seed(curve.name.begin(), curve.name.end());
+    std::mt19937 random(seed);
+    random.discard(static_cast<unsigned long long>(std::lround(1000.0 + 10.0 * snrDb)));
+    Tally tally;
+    while (tally.frames < curve.framesPerPoint) {
+        tally.add(decodeAndScore(curve.make(snrDb, random), detail));
+    }
+    return tally;
+}
+
+/// Runs `jobs` on `threads` threads, each job once.
+void runJobs(std::size_t jobs, int threads, const std::function<void(std::size_t)>& job) {
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t i = next++; i < jobs; i = next++) {
+            job(i);
+        }
+    };
+    std::vector<std::thread> pool;
+    for (int t = 1; t < threads; ++t) {
+        pool.emplace_back(work);
+    }
+    work();
+    for (std::thread& thread : pool) {
+        thread.join();
+    }
+}
+
+void printCurve(const Curve& curve, const std::vector<Tally>& points) {
+    std::printf("\n# %s: %s, %d frames per level\n", curve.group.c_str(), curve.name.c_str(),
+                curve.framesPerPoint);
+    std::printf("# snr_db cer_%% frames_right_%% wrong_%% unreadable_%% missed false\n");
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const Tally& t = points[i];
+        std::printf("%6.1f %7.3f %7.2f %7.3f %7.3f %4lld %4lld\n", curve.levels[i],
+                    t.percentErrors(), t.percentFramesRight(), t.percentWrong(),
+                    t.percentUnreadable(), t.framesMissed, t.falseFrames);
+    }
+    std::fflush(stdout);
+}
+
+/// One data file per group: the SNR, then the error rate, frames right and wrong
+/// characters (%) of each curve.
+void writeGroupData(const std::string& folder, const std::string& group,
+                    const std::vector<const Curve*>& curves,
+                    const std::vector<const std::vector<Tally>*>& results) {
+    std::ofstream data(std::filesystem::path(folder) / ("cw-" + group + ".dat"));
+    data << "snr_db";
+    for (const Curve* c : curves) {
+        data << " \"" << c->name << " CER\" \"" << c->name << " right\" \"" << c->name
+             << " wrong\"";
+    }
+    data << '\n';
+    for (std::size_t i = 0; i < curves.front()->levels.size(); ++i) {
+        data << curves.front()->levels[i];
+        for (const auto* r : results) {
+            const Tally& t = (*r)[i];
+            data << ' ' << t.percentErrors() << ' ' << t.percentFramesRight() << ' '
+                 << t.percentWrong();
+        }
+        data << '\n';
+    }
+}
+
+void runCurves(const Settings& settings) {
+    std::vector<Curve> all;
+    for (Curve& c : curves(settings.scale)) {
+        if (settings.wants(c.group)) {
+            if (!settings.levels.empty()) {
+                c.levels = settings.levels;
+            }
+            all.push_back(std::move(c));
+        }
+    }
+    if (all.empty()) {
+        return;
+    }
+    std::printf("# Payload characters (block, status, eight groups): CER counts \"?\", wrong "
+                "characters and every character of a missed frame; SNR in 3 kHz at the mean "
+                "level; \"false\" counts lines that belong to no keyed frame.\n");
+    std::vector<std::pair<std::size_t, std::size_t>> jobs;
+    std::vector<std::vector<Tally>> results(all.size());
+    std::vector<std::size_t> left(all.size());
+    for (std::size_t c = 0; c < all.size(); ++c) {
+        results[c].resize(all[c].levels.size());
+        left[c] = all[c].levels.size();
+        for (std::size_t l = 0; l < all[c].levels.size(); ++l) {
+            jobs.emplace_back(c, l);
+        }
+    }
+    std::mutex progress;
+    std::size_t printed = 0;
+    runJobs(jobs.size(), settings.threads, [&](std::size_t j) {
+        const auto [c, l] = jobs[j];
+        const Tally t = measurePoint(all[c], all[c].levels[l], settings.detail);
+        const std::lock_guard<std::mutex> lock(progress);
+        results[c][l] = t;
+        --left[c];
+        for (; printed < all.size() && left[printed] == 0; ++printed) {
+            printCurve(all[printed], results[printed]);
+        }
+    });
+    if (!settings.dataFolder.empty()) {
+        std::map<std::string,
+                 std::pair<std::vector<const Curve*>, std::vector<const std::vector<Tally>*>>>
+            groups;
+        for (std::size_t c = 0; c < all.size(); ++c) {
+            groups[all[c].group].first.push_back(&all[c]);
+            groups[all[c].group].second.push_back(&results[c]);
+        }
+        for (const auto& [group, members] : groups) {
+            writeGroupData(settings.dataFolder, group, members.first, members.second);
+        }
+    }
+}
+
+/// The SNR of the pass at `seconds` (its profile is a straight line down and back up).
+double passSnrAt(const Keyed& pass, double seconds) {
+    const auto& profile = pass.options.snrProfile;
+    const double middle = profile[1].first;
+    const double share = seconds < middle ? seconds / middle : 2.0 - seconds / middle;
+    return profile[0].second + (profile[1].second - profile[0].second) * share;
+}
+
+/// Runs `settings.passes` passes with fading of `fadeSeconds` (0: none); prints each
+/// pass's outcome frame by frame and the total, and writes them to `data` if open.
+void runPassVariant(const Settings& settings, double fadeSeconds, std::ofstream* data) {
+    std::vector<Keyed> passes;
+    std::mt19937 random(2024);
+    for (int p = 0; p < settings.passes; ++p) {
+        passes.push_back(fadedPass(random, fadeSeconds));
+    }
+    std::vector<std::vector<Outcome>> outcomes(passes.size());
+    std::vector<Tally> tallies(passes.size());
+    std::vector<std::vector<double>> starts(passes.size());
+    runJobs(passes.size(), settings.threads, [&](std::size_t p) {
+        tallies[p] = decodeAndScore(passes[p], settings.detail, &outcomes[p]);
+        SignalOptions silent = passes[p].options;
+        silent.noise = Noise::None;
+        silent.sampleRate = 400;
+        starts[p] = keyFrames(passes[p].frames, silent).frameSeconds;
+    });
+    std::printf("\n# pass, %s\n", fadeSeconds > 0.0
+                                      ? (std::string("Rayleigh fading over ") +
+                                         std::to_string(static_cast<int>(fadeSeconds)) + " s")
+                                            .c_str()
+                                      : "no fading");
+    std::printf("# pass frames_right unreadable wrong missed false outcome_per_frame\n");
+    Tally total;
+    for (std::size_t p = 0; p < passes.size(); ++p) {
+        const Tally& t = tallies[p];
+        std::string marks;
+        long long unreadable = 0;
+        long long wrong = 0;
+        for (std::size_t f = 0; f < outcomes[p].size(); ++f) {
+            const Outcome o = outcomes[p][f];
+            marks += "+?xm"[static_cast<int>(o)];
+            unreadable += o == Outcome::Unreadable ? 1 : 0;
+            wrong += o == Outcome::Wrong ? 1 : 0;
+            if (data != nullptr) {
+                *data << fadeSeconds << ' ' << p << ' ' << starts[p][f] / 60.0 << ' '
+                      << passSnrAt(passes[p], starts[p][f]) << ' ' << static_cast<int>(o) << '\n';
+            }
+        }
+        std::printf("%4zu %4lld/%lld %4lld %4lld %4lld %4lld  %s\n", p, t.framesRight, t.frames,
+                    unreadable, wrong, t.framesMissed, t.falseFrames, marks.c_str());
+        total.add(t);
+    }
+    std::printf("passes: %lld of %lld frames entirely right (%.1f per pass of 17), wrong "
+                "characters %.3f %%, CER %.2f %%\n",
+                total.framesRight, total.frames,
+                17.0 * static_cast<double>(total.framesRight) / static_cast<double>(total.frames),
+                total.percentWrong(), total.percentErrors());
+    std::fflush(stdout);
+}
+
+void runPasses(const Settings& settings) {
+    std::printf("\n# passes: 17 frames over ten minutes (12 s between them), SNR +6 dB down to "
+                "-12 dB and back, drift +-300 Hz at up to 5 Hz/s\n");
+    std::optional<std::ofstream> data;
+    if (!settings.dataFolder.empty()) {
+        data.emplace(std::filesystem::path(settings.dataFolder) / "cw-pass.dat");
+        *data << "fade_s pass minute snr_db outcome\n";
+    }
+    // Slow fading (tens of seconds) is the goal's; no fading and fading over 10 s show
+    // what the fading costs.
+    for (const double fadeSeconds : {0.0, 30.0, 10.0}) {
+        runPassVariant(settings, fadeSeconds, data ? &*data : nullptr);
+    }
+}
+
+void runWithoutBeacon(const Settings& settings) {
+    struct Run {
+        const char* name;
+        Background background;
+        double levelDb;
+    };
+    std::vector<Run> runs{{"white noise", Background::WhiteNoise, 0.0},
+                          {"speech-band noise", Background::SpeechNoise, 0.0}};
+    for (const double level : {-10.0, -3.0, 3.0, 10.0, 20.0, 30.0}) {
+        runs.push_back({"CW contact", Background::Contact, level});
+    }
+    std::vector<std::size_t> frames(runs.size());
+    std::vector<std::vector<std::string>> lines(runs.size());
+    runJobs(runs.size(), settings.threads, [&](std::size_t i) {
+        const Keyed keyed =
+            withoutBeacon(runs[i].background, runs[i].levelDb, static_cast<unsigned>(7000 + i));
+        const KeyedRecording recording = keyFrames(keyed.frames, keyed.options);
+        for (const HeardFrame& h : decodeSamples(recording.samples, keyed.options.sampleRate)) {
+            lines[i].push_back(h.text);
+        }
+        frames[i] = lines[i].size();
+    });
+    std::printf("\n# frames invented from ten minutes without the beacon\n");
+    std::size_t total = 0;
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        if (runs[i].background == Background::Contact) {
+            std::printf("%-18s at %+5.0f dB: %zu frames\n", runs[i].name, runs[i].levelDb,
+                        frames[i]);
+        } else {
+            std::printf("%-27s: %zu frames\n", runs[i].name, frames[i]);
+        }
+        for (const std::string& line : lines[i]) {
+            std::printf("    %s\n", line.c_str());
+        }
+        total += frames[i];
+    }
+    const double hours = static_cast<double>(runs.size()) * 10.0 / 60.0;
+    std::printf("invented frames: %zu in %.1f hours, %.2f per hour\n", total, hours,
+                static_cast<double>(total) / hours);
+    std::fflush(stdout);
+}
+
+/// Processor seconds spent by this thread: other work on a shared machine does not count.
+double threadSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+/// Decodes `path` on this thread, as the program does; returns processor seconds and frames.
+std::pair<double, std::size_t> timeFile(const std::string& path) {
+    double best = 1e30;
+    std::size_t found = 0;
+    for (int run = 0; run < 3; ++run) {
+        const double begin = threadSeconds();
+        std::string reason;
+        const auto file = AudioFile::open(path, &reason);
+        CwDecoder decoder(file->sampleRate());
+        std::vector<float> block;
+        found = 0;
+        while (file->read(1 << 14, block)) {
+            decoder.push(block.data(), block.size());
+            found += decoder.takeFrames().size();
+        }
+        decoder.finish();
+        found += decoder.takeFrames().size();
+        best = std::min(best, threadSeconds() - begin);
+    }
+    return {best, found};
+}
+
+void runSpeed() {
     const std::filesystem::path path =
         std::filesystem::temp_directory_path() / "orvinta-cw-bench-48k.wav";
     std::mt19937 random(99);
@@ -151,200 +373,132 @@ void speed() {
     options.toneHz = 1200.0;
     options.snrDb = -6.0;
     options.driftHz = 300.0;
-    options.fadeDb = 10.0;
-    const KeyedRecording recording = keyFrames(frames, options);
-    writeAudio(path.string(), recording.samples, options.sampleRate, AudioFormat::Wav16);
-    const double seconds = static_cast<double>(recording.samples.size()) / options.sampleRate;
-
-    double best = 1e30;
-    std::size_t found = 0;
-    for (int run = 0; run < 3; ++run) {
-        const auto begin = std::chrono::steady_clock::now();
-        std::string reason;
-        const auto file = AudioFile::open(path.string(), &reason);
-        CwDecoder decoder(file->sampleRate());
-        std::vector<float> block;
-        found = 0;
-        while (file->read(1 << 14, block)) {
-            decoder.push(block.data(), block.size());
-            found += decoder.takeFrames().size();
+    options.fading = Fading::Rayleigh;
+    options.fadePeriodSeconds = 3.0;
+    options.interferers.push_back({400.0, 0.0, 22.0, 0.0, 0.0, 0.0, 5});
+    std::printf("\n# speed on one core (processor time of the decoding thread), 48 kHz 16-bit WAV "
+                "read from disk\n");
+    for (const bool withFrames : {true, false}) {
+        const std::vector<std::string> keyed = withFrames ? frames : std::vector<std::string>{};
+        SignalOptions o = options;
+        if (!withFrames) {
+            o.interferers.clear();
+            o.leadSeconds = 600.0;
         }
-        decoder.finish();
-        found += decoder.takeFrames().size();
-        const double took =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-        best = std::min(best, took);
+        const KeyedRecording recording = keyFrames(keyed, o);
+        writeAudio(path.string(), recording.samples, o.sampleRate, AudioFormat::Wav16);
+        const double seconds = static_cast<double>(recording.samples.size()) / o.sampleRate;
+        const auto [took, found] = timeFile(path.string());
+        std::printf("%s: %.0f s decoded in %.3f s, %.0f times real time (%zu frames keyed, %zu "
+                    "heard)\n",
+                    withFrames ? "16 frames, Rayleigh fading, another station" : "white noise",
+                    seconds, took, seconds / took, keyed.size(), found);
+        std::fflush(stdout);
     }
     std::filesystem::remove(path);
-    std::printf("speed: %.0f s of 48 kHz 16-bit WAV (%zu frames keyed, %zu found) decoded in "
-                "%.3f s: %.0f times real time\n",
-                seconds, frames.size(), found, best, seconds / best);
+}
+
+long residentKilobytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::atol(line.c_str() + 6);
+        }
+    }
+    return -1;
+}
+
+void runMemory() {
+    // Two minutes of 48 kHz audio with three frames, fed over and over for an hour.
+    std::mt19937 random(5);
+    SignalOptions o;
+    o.sampleRate = 48000;
+    o.wordsPerMinute = 25.0;
+    o.snrDb = -3.0;
+    o.gapSeconds = 8.0;
+    o.leadSeconds = 5.0;
+    const KeyedRecording recording =
+        keyFrames({randomFrame(random), randomFrame(random), randomFrame(random)}, o);
+    const double seconds = static_cast<double>(recording.samples.size()) / o.sampleRate;
+    std::printf("\n# memory: a %.0f s recording of 3 frames at 48 kHz fed again and again\n",
+                seconds);
+    CwDecoder decoder(o.sampleRate);
+    long first = 0;
+    std::size_t frames = 0;
+    double fed = 0.0;
+    for (const double report : {120.0, 600.0, 1800.0, 3600.0}) {
+        while (fed < report) {
+            for (std::size_t at = 0; at < recording.samples.size(); at += 4800) {
+                decoder.push(recording.samples.data() + at,
+                             std::min<std::size_t>(4800, recording.samples.size() - at));
+                frames += decoder.takeFrames().size();
+            }
+            fed += seconds;
+        }
+        const long resident = residentKilobytes();
+        first = first == 0 ? resident : first;
+        std::printf("after %5.0f s: %zu frames, %.1f MB resident, %+.1f MB since the first report, "
+                    "%zu samples held by the decoder\n",
+                    fed, frames, static_cast<double>(resident) / 1024.0,
+                    static_cast<double>(resident - first) / 1024.0, decoder.heldSamples());
+        std::fflush(stdout);
+    }
+}
+
+bool parse(int argc, char* argv[], Settings& settings) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--scale" && hasValue) {
+            settings.scale = std::atof(argv[++i]);
+        } else if (arg == "--threads" && hasValue) {
+            settings.threads = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--passes" && hasValue) {
+            settings.passes = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--only" && hasValue) {
+            std::stringstream list(argv[++i]);
+            for (std::string part; std::getline(list, part, ',');) {
+                settings.only.insert(part);
+            }
+        } else if (arg == "--levels" && hasValue) {
+            std::stringstream list(argv[++i]);
+            for (std::string part; std::getline(list, part, ',');) {
+                settings.levels.push_back(std::atof(part.c_str()));
+            }
+        } else if (arg == "--data" && hasValue) {
+            settings.dataFolder = argv[++i];
+        } else if (arg == "--detail") {
+            settings.detail = true;
+        } else {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace
 
-struct Curve {
-    std::string name;
-    double fadeDb;
-    double fadePeriodSeconds;
-    std::vector<std::pair<double, Tally>> points;
-};
-
-double percent(long long part, long long whole) {
-    return whole > 0 ? 100.0 * static_cast<double>(part) / static_cast<double>(whole) : 0.0;
-}
-
-void runCurve(Curve& curve, Settings settings) {
-    settings.fadeDb = curve.fadeDb;
-    settings.fadePeriodSeconds = curve.fadePeriodSeconds;
-    std::printf("\n# %s: %d frames per level, 12-25 WpM, tone 600-2400 Hz drifting +-300 Hz "
-                "at up to 5 Hz/s, fading %.0f dB (crest to trough) over %.0f s, 8 kHz\n",
-                curve.name.c_str(), settings.framesPerPoint, settings.fadeDb,
-                settings.fadePeriodSeconds);
-    std::printf("# snr_db cer_%% frames_right_%% misread_%% unreadable_%% missed false\n");
-    std::vector<double> levels;
-    for (double snr = settings.fromDb; snr >= settings.toDb - 1e-9; snr -= 1.0) {
-        levels.push_back(snr);
-    }
-    // Levels are shared out among the threads and printed in order as they finish.
-    std::vector<std::optional<Tally>> results(levels.size());
-    std::atomic<std::size_t> next{0};
-    std::mutex printing;
-    std::size_t printed = 0;
-    const auto work = [&] {
-        for (std::size_t i = next++; i < levels.size(); i = next++) {
-            // Each level has its own recordings, whatever range is run.
-            const auto seed = static_cast<unsigned>(1000 + std::lround(10.0 * levels[i]));
-            const Tally t = measure(levels[i], settings, seed);
-            const std::lock_guard<std::mutex> lock(printing);
-            results[i] = t;
-            for (; printed < results.size() && results[printed]; ++printed) {
-                const Tally& r = *results[printed];
-                std::printf("%6.1f %7.3f %7.2f %7.3f %7.3f %4lld %4lld\n", levels[printed],
-                            percent(r.wrong, r.characters), percent(r.framesRight, r.frames),
-                            percent(r.misread, r.characters), percent(r.unreadable, r.characters),
-                            r.framesMissed, r.falseFrames);
-            }
-            std::fflush(stdout);
-        }
-    };
-    std::vector<std::thread> threads;
-    for (int t = 1; t < settings.threads; ++t) {
-        threads.emplace_back(work);
-    }
-    work();
-    for (std::thread& thread : threads) {
-        thread.join();
-    }
-    for (std::size_t i = 0; i < levels.size(); ++i) {
-        curve.points.emplace_back(levels[i], *results[i]);
-    }
-}
-
-const Tally* at(const Curve& curve, double snr) {
-    for (const auto& [level, tally] : curve.points) {
-        if (std::abs(level - snr) < 0.01) {
-            return &tally;
-        }
-    }
-    return nullptr;
-}
-
 int main(int argc, char* argv[]) {
     Settings settings;
-    std::string dataPath;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        const auto value = [&] { return i + 1 < argc ? std::atof(argv[++i]) : 0.0; };
-        if (arg == "--frames") {
-            settings.framesPerPoint = static_cast<int>(value());
-        } else if (arg == "--fade") {
-            settings.fadeDb = value();
-        } else if (arg == "--fade-period") {
-            settings.fadePeriodSeconds = value();
-        } else if (arg == "--drift") {
-            settings.driftHz = value();
-        } else if (arg == "--from") {
-            settings.fromDb = value();
-        } else if (arg == "--to") {
-            settings.toDb = value();
-        } else if (arg == "--margin") {
-            settings.minimumMargin = value();
-        } else if (arg == "--match") {
-            settings.minimumMatch = value();
-        } else if (arg == "--data" && i + 1 < argc) {
-            dataPath = argv[++i];
-        } else if (arg == "--threads") {
-            settings.threads = std::max(1, static_cast<int>(value()));
-        } else if (arg == "--one") {
-            settings.oneCurve = true;
-        } else if (arg == "--detail") {
-            settings.detail = true;
-        } else if (arg == "--no-speed") {
-            settings.speed = false;
-        } else if (arg == "--speed-only") {
-            settings.curve = false;
-        } else {
-            std::fprintf(stderr,
-                         "usage: orvinta-cw-bench [--frames N] [--from DB] [--to DB] "
-                         "[--fade DB] [--fade-period S] [--drift HZ] [--one] [--margin NATS] "
-                         "[--match R] [--data FILE] [--threads N] [--detail] "
-                         "[--no-speed | --speed-only]\n");
-            return 2;
-        }
+    if (!parse(argc, argv, settings)) {
+        std::fprintf(stderr, "usage: orvinta-cw-bench [--threads N] [--scale X] [--passes N] "
+                             "[--only white,fading,interference,keying,pass,false,speed,memory] "
+                             "[--data FOLDER] [--detail]\n");
+        return 2;
     }
-    char fadingName[80];
-    std::snprintf(fadingName, sizeof fadingName, "drift, fading %g dB over %g s", settings.fadeDb,
-                  settings.fadePeriodSeconds);
-    std::vector<Curve> curves{{fadingName, settings.fadeDb, settings.fadePeriodSeconds, {}}};
-    if (!settings.oneCurve) {
-        curves.push_back({"drift, no fading", 0.0, settings.fadePeriodSeconds, {}});
+    runCurves(settings);
+    if (settings.wants("pass")) {
+        runPasses(settings);
     }
-    if (settings.curve) {
-        std::printf("# Character error rate: characters of the payload (block, status, eight "
-                    "groups) not read right, \"?\" and missed frames included; SNR in 3 kHz "
-                    "at the unfaded level.\n");
-        for (Curve& curve : curves) {
-            runCurve(curve, settings);
-        }
-        std::printf("\n");
-        for (const Curve& curve : curves) {
-            if (const Tally* t = at(curve, -6.0)) {
-                std::printf("%s: frames read entirely right at -6 dB: %.1f %%\n",
-                            curve.name.c_str(), percent(t->framesRight, t->frames));
-            }
-            if (const Tally* t = at(curve, -13.0)) {
-                std::printf("%s: character error rate at -13 dB: %.2f %% (%.2f %% misread, "
-                            "%.2f %% \"?\")\n",
-                            curve.name.c_str(), percent(t->wrong, t->characters),
-                            percent(t->misread, t->characters),
-                            percent(t->unreadable, t->characters));
-            }
-        }
-        if (!dataPath.empty()) {
-            std::FILE* data = std::fopen(dataPath.c_str(), "w");
-            if (data == nullptr) {
-                std::fprintf(stderr, "orvinta-cw-bench: cannot write %s\n", dataPath.c_str());
-                return 2;
-            }
-            std::fprintf(data, "snr_db");
-            for (const Curve& curve : curves) {
-                std::fprintf(data, " \"%s\"", curve.name.c_str());
-            }
-            std::fprintf(data, "\n");
-            for (std::size_t i = 0; i < curves[0].points.size(); ++i) {
-                std::fprintf(data, "%.1f", curves[0].points[i].first);
-                for (const Curve& curve : curves) {
-                    const Tally& t = curve.points[i].second;
-                    std::fprintf(data, " %.4f", percent(t.wrong, t.characters));
-                }
-                std::fprintf(data, "\n");
-            }
-            std::fclose(data);
-        }
+    if (settings.wants("false")) {
+        runWithoutBeacon(settings);
     }
-    if (settings.speed) {
-        speed();
+    if (settings.wants("speed")) {
+        runSpeed();
+    }
+    if (settings.wants("memory")) {
+        runMemory();
     }
     return 0;
 }

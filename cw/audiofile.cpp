@@ -5,17 +5,65 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 
 namespace orvinta::cw {
 namespace {
+
+/// Frames of every channel read at once are capped: a header may claim any number of
+/// channels, and a block must stay small.
+constexpr std::size_t kMostSamplesPerRead = std::size_t{1} << 22;
 
 SNDFILE* asFile(void* handle) {
     return static_cast<SNDFILE*>(handle);
 }
 
 } // namespace
+
+/// An audio file in memory, read through libsndfile's virtual I/O.
+struct AudioFile::Memory {
+    std::vector<char> bytes;
+    sf_count_t position = 0;
+
+    static sf_count_t length(void* self) {
+        return static_cast<sf_count_t>(static_cast<Memory*>(self)->bytes.size());
+    }
+    static sf_count_t seek(sf_count_t offset, int whence, void* self) {
+        Memory& m = *static_cast<Memory*>(self);
+        const auto size = static_cast<sf_count_t>(m.bytes.size());
+        const sf_count_t base = whence == SEEK_CUR ? m.position : whence == SEEK_END ? size : 0;
+        m.position = std::clamp<sf_count_t>(base + offset, 0, size);
+        return m.position;
+    }
+    static sf_count_t read(void* into, sf_count_t count, void* self) {
+        Memory& m = *static_cast<Memory*>(self);
+        const auto size = static_cast<sf_count_t>(m.bytes.size());
+        const sf_count_t n = std::clamp<sf_count_t>(count, 0, size - m.position);
+        if (n > 0) {
+            std::memcpy(into, m.bytes.data() + m.position, static_cast<std::size_t>(n));
+            m.position += n;
+        }
+        return n;
+    }
+    static sf_count_t write(const void* /*data*/, sf_count_t /*count*/, void* /*self*/) {
+        return 0;
+    }
+    static sf_count_t tell(void* self) { return static_cast<Memory*>(self)->position; }
+};
+
+std::unique_ptr<AudioFile> AudioFile::checked(void* handle, int sampleRate, int channels,
+                                              std::unique_ptr<Memory> memory, std::string* reason) {
+    if (channels < 1 || sampleRate < 1) {
+        sf_close(asFile(handle));
+        *reason = "no audio channels";
+        return nullptr;
+    }
+    return std::unique_ptr<AudioFile>(
+        new AudioFile(handle, sampleRate, channels, std::move(memory)));
+}
 
 std::unique_ptr<AudioFile> AudioFile::open(const std::string& path, std::string* reason) {
     struct stat status {};
@@ -33,18 +81,28 @@ std::unique_ptr<AudioFile> AudioFile::open(const std::string& path, std::string*
         *reason = sf_strerror(nullptr);
         return nullptr;
     }
-    if (info.channels < 1 || info.samplerate < 1) {
-        sf_close(file);
-        *reason = "no audio channels";
-        return nullptr;
-    }
-    return std::unique_ptr<AudioFile>(new AudioFile(file, info.samplerate, info.channels));
+    return checked(file, info.samplerate, info.channels, nullptr, reason);
 }
 
-AudioFile::AudioFile(void* handle, int sampleRate, int channels)
+std::unique_ptr<AudioFile> AudioFile::openBytes(const void* data, std::size_t size,
+                                                std::string* reason) {
+    auto memory = std::make_unique<Memory>();
+    memory->bytes.assign(static_cast<const char*>(data), static_cast<const char*>(data) + size);
+    SF_VIRTUAL_IO io{&Memory::length, &Memory::seek, &Memory::read, &Memory::write, &Memory::tell};
+    SF_INFO info{};
+    SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, memory.get());
+    if (file == nullptr) {
+        *reason = sf_strerror(nullptr);
+        return nullptr;
+    }
+    return checked(file, info.samplerate, info.channels, std::move(memory), reason);
+}
+
+AudioFile::AudioFile(void* handle, int sampleRate, int channels, std::unique_ptr<Memory> memory)
     : handle_(handle)
     , sampleRate_(sampleRate)
-    , channels_(channels) {
+    , channels_(channels)
+    , memory_(std::move(memory)) {
 }
 
 AudioFile::~AudioFile() {
@@ -53,6 +111,7 @@ AudioFile::~AudioFile() {
 
 bool AudioFile::read(std::size_t maxFrames, std::vector<float>& mono) {
     const auto channels = static_cast<std::size_t>(channels_);
+    maxFrames = std::max<std::size_t>(1, std::min(maxFrames, kMostSamplesPerRead / channels));
     interleaved_.resize(maxFrames * channels);
     const sf_count_t got =
         sf_readf_float(asFile(handle_), interleaved_.data(), static_cast<sf_count_t>(maxFrames));

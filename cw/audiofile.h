@@ -14,6 +14,9 @@ class AudioFile {
 public:
     /// Opens `path`; on failure returns null and puts the reason into `reason`.
     static std::unique_ptr<AudioFile> open(const std::string& path, std::string* reason);
+    /// Opens an audio file held in memory (a copy of `size` bytes at `data` is kept).
+    static std::unique_ptr<AudioFile> openBytes(const void* data, std::size_t size,
+                                                std::string* reason);
 
     ~AudioFile();
     AudioFile(const AudioFile&) = delete;
@@ -30,11 +33,15 @@ public:
     const std::string& error() const { return error_; }
 
 private:
-    AudioFile(void* handle, int sampleRate, int channels);
+    struct Memory;
+    AudioFile(void* handle, int sampleRate, int channels, std::unique_ptr<Memory> memory);
+    static std::unique_ptr<AudioFile> checked(void* handle, int sampleRate, int channels,
+                                              std::unique_ptr<Memory> memory, std::string* reason);
 
     void* handle_;
     int sampleRate_;
     int channels_;
+    std::unique_ptr<Memory> memory_;
     std::vector<float> interleaved_;
     std::string error_;
 };

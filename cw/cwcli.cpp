@@ -46,7 +46,11 @@ public:
     void print(const std::vector<HeardFrame>& frames) {
         for (const HeardFrame& frame : frames) {
             if (options_.text) {
-                out_ << formatted("%9.2f", frame.seconds) << "  " << frame.text << '\n';
+                out_ << formatted("%9.2f", frame.seconds) << "  " << frame.text << "  "
+                     << formatted("%6.1f", frame.toneHz) << " Hz  "
+                     << formatted("%4.1f", frame.wordsPerMinute) << " WpM  "
+                     << formatted("%+5.1f", frame.snrDb) << " dB  Vertrauen "
+                     << formatted("%.2f", frame.confidence) << '\n';
             } else {
                 out_ << frame.text << '\n';
             }
@@ -54,7 +58,8 @@ public:
                 err_ << name_ << ": " << formatted("%.2f", frame.seconds) << " s: Ton "
                      << formatted("%.1f", frame.toneHz) << " Hz, Tempo "
                      << formatted("%.1f", frame.wordsPerMinute) << " WpM, SNR "
-                     << formatted("%.1f", frame.snrDb) << " dB in 3 kHz, " << frame.unreadable
+                     << formatted("%.1f", frame.snrDb) << " dB in 3 kHz, Vertrauen "
+                     << formatted("%.2f", frame.confidence) << ", " << frame.unreadable
                      << " unlesbare Zeichen\n";
             }
             ++count_;
@@ -78,6 +83,11 @@ bool decodeFile(const Options& options, const QString& input, std::ostream& out,
     const std::string path = QFile::encodeName(input).toStdString();
     const std::unique_ptr<AudioFile> file = AudioFile::open(path, reason);
     if (!file) {
+        return false;
+    }
+    if (!supportedSampleRate(file->sampleRate())) {
+        *reason = "Abtastrate " + std::to_string(file->sampleRate()) +
+                  " Hz wird nicht unterstützt (8 bis 384 kHz)";
         return false;
     }
     if (options.text && options.inputs.size() > 1) {
@@ -110,10 +120,11 @@ std::optional<int> parseOptions(const QStringList& arguments, Options& options, 
         "orvinta-cw",
         QStringLiteral(
             "Hört die CW-Bake von LUSAT-OSCAR 19 in Tonaufnahmen ab (WAV, FLAC, Ogg Vorbis;\n"
-            "mono oder stereo, 8 bis 192 kHz) und schreibt jeden gehörten Block als\n"
+            "mono oder stereo, 8 bis 384 kHz) und schreibt jeden gehörten Block als\n"
             "Telemetriezeile, bereit für orvinta-decode. Den Ton (200-3000 Hz), seine\n"
-            "Drift und das Tempo (8-30 WpM) findet das Programm selbst. Nicht lesbare\n"
-            "Zeichen werden zu \"?\".\n"
+            "Drift und das Tempo (8-30 WpM) findet das Programm selbst, auch neben anderen\n"
+            "CW-Stationen. Ein Block wird nur geschrieben, wenn sein Anfang \"E LUSAT HI HI\"\n"
+            "sicher gehört wurde. Nicht sicher lesbare Zeichen werden zu \"?\".\n"
             "\n"
             "Rückgabewert: 0 alle Dateien gelesen, 2 Bedienfehler oder eine Datei konnte\n"
             "nicht gelesen werden."),
@@ -121,12 +132,15 @@ std::optional<int> parseOptions(const QStringList& arguments, Options& options, 
     QCommandLineParser& parser = commandLine.parser;
     const QCommandLineOption text(
         QStringLiteral("text"),
-        QStringLiteral("Schreibt vor jede Zeile die Zeit in Sekunden ab Dateianfang, bei "
-                       "mehreren Dateien unter dem Dateinamen."));
+        QStringLiteral("Schreibt vor jede Zeile die Zeit in Sekunden ab Dateianfang und "
+                       "dahinter Ton, Tempo, geschätzten Rauschabstand und das Vertrauen "
+                       "(Wahrscheinlichkeit, dass kein geschriebenes Zeichen falsch ist); "
+                       "bei mehreren Dateien unter dem Dateinamen."));
     const QCommandLineOption verbose(
         QStringLiteral("verbose"),
-        QStringLiteral("Meldet je Block Tonfrequenz, Tempo und geschätzten Rauschabstand "
-                       "auf der Standardfehlerausgabe."));
+        QStringLiteral("Meldet je Block Tonfrequenz, Tempo, geschätzten Rauschabstand, "
+                       "Vertrauen und die Zahl unlesbarer Zeichen auf der "
+                       "Standardfehlerausgabe."));
     parser.addOptions({text, verbose});
     parser.addPositionalArgument(QStringLiteral("DATEI"),
                                  QStringLiteral("Tonaufnahme (WAV, FLAC, Ogg Vorbis)."),

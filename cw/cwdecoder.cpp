@@ -1,186 +1,225 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cwdecoder.h"
 
-#include "morse.h"
+#include "baseband.h"
+#include "framelayout.h"
+#include "linedecoder.h"
+#include "linetracker.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace orvinta::cw {
 namespace {
 
-/// A unit lasts 1.2 s divided by the speed in words per minute.
-constexpr double kUnitSecondsAtOneWpm = 1.2;
-constexpr double kSearchWindowSeconds = 8.0;
-/// Ratio between neighbouring speeds tried while the speed is unknown.
-constexpr double kUnitStep = 1.008;
-/// Units either way of the best coarse start searched again (the prefix may run on past
-/// the window); then unit lengths tried around the best, a fraction apart.
-constexpr double kRefineReach = 30.0;
-constexpr int kFineUnitSteps = 10;
-constexpr double kFineUnitStep = 0.0015;
-/// How far the unit length learnt on earlier frames may be off; unit lengths tried
-/// around the one learnt on a prefix alone (each trusted to half the step either way).
-constexpr double kLockedUnitTolerance = 0.002;
-constexpr int kUnitTries = 4;
-constexpr double kUnitTryStep = 0.0025;
-/// A prefix matching this much better than needed is clear enough to try harder.
-constexpr double kClearPrefix = 0.15;
-/// A first reading this far below the frame match needed is not worth trying harder.
-constexpr double kFrameMatchSlack = 0.15;
-/// Weight of a new good frame's unit length in the one followed.
-constexpr double kUnitLearning = 0.3;
-/// Unreadable characters a frame may have and still fix the speed.
-constexpr std::size_t kLockingUnreadable = 6;
+/// A line's baseband starts this long before the line was first seen: a line stands out
+/// only after a second or two of keying, and its prefix (6 s at 12 WpM) and the gap
+/// before it must be in its baseband.
+constexpr double kLookbackSeconds = 9.0;
+/// The audio is kept this much longer: the tracker's smoothing and the finder's window
+/// hold back what a new line's first seconds need.
+constexpr double kTrackerDelaySeconds = 4.0;
+/// Frames from two lines that start this close are the same frame, heard twice.
+constexpr double kSameFrameSeconds = 1.0;
 
-/// The next frame's prefix must match about as well as this frame's, at most this much
-/// less: a prefix matched by chance in a frame's tail, or in its payload, matches worse.
-constexpr double kNextMatchShortfall = 0.2;
-/// The next frame's prefix must have gaps as quiet as this frame's, within this factor:
-/// inside a frame, a prefix matched by chance has key-down units in its gaps.
-constexpr double kQuietFactor = 2.0;
-/// A steady line in the tone's channel with this share of the tone's power, and the
-/// likelihood margin a character then needs.
-constexpr double kCrowdingShare = 0.1;
-constexpr double kCrowdedMargin = 3.0;
+/// A steady carrier this close to a frame's tone falls into the line's channel: where the
+/// keying leaves the channel quiet it does not, and the likelihoods, which assume noise
+/// there, overrate what they read. Its characters need this margin instead.
+constexpr double kSteadyReachHz = 60.0;
+constexpr double kBesideSteadyMargin = 10.0;
+/// A steady line this close to a line followed is that line.
+constexpr double kOwnLineHz = 10.0;
+/// Moments of steady carriers and of the tones followed are kept this long: more than a
+/// frame lasts at the slowest speed.
+constexpr double kMomentsKeptSeconds = 60.0;
+/// A frame lasts about this many units (prefix, payload, gaps).
+constexpr double kFrameUnits = 300.0;
 
-struct Candidate {
-    double start = 0.0;
-    double unit = 0.0;
-    double match = -1.0;
-};
-
-/// Pearson correlation of unit energies with key states (1 down, 0 up), from the sums
-/// of the key-down energies, of the key-up energies and of all squared energies.
-double keyCorrelation(double on, double off, double squares, std::size_t downCount,
-                      std::size_t upCount) {
-    const double n = static_cast<double>(downCount + upCount);
-    const double p = static_cast<double>(downCount) / n;
-    const double mean = (on + off) / n;
-    const double variance = squares / n - mean * mean;
-    if (variance <= 0.0) {
-        return 0.0;
-    }
-    return (on / n - p * mean) / std::sqrt(variance * p * (1.0 - p));
-}
-
-/// The coarse search for the prefix at one unit length: energies of stretches one
-/// (rounded) unit long from every sample on, looked up at each unit's start, at starts
-/// a quarter unit apart from `first` to `windowEnd`. Keeps the best in `best`.
-void scanPrefix(const CumulativeBaseband& sums, double unit, std::size_t first,
-                std::size_t windowEnd, Candidate& best) {
-    const auto& prefix = FrameLayout::instance().prefixUnits();
-    const std::size_t held = sums.size() - 1;
-    const auto length = static_cast<std::size_t>(std::max(1L, std::lround(unit)));
-    std::vector<std::size_t> down;
-    std::vector<std::size_t> up;
-    for (std::size_t u = 0; u < prefix.size(); ++u) {
-        const auto at = static_cast<std::size_t>(std::lround(static_cast<double>(u) * unit));
-        (prefix[u] ? down : up).push_back(at);
-    }
-    const std::size_t reach = std::max(down.back(), up.back()) + length;
-    if (held < reach || first + reach > held + 1) {
-        return;
-    }
-    const std::size_t starts = std::min(windowEnd, held - reach + 1);
-    if (starts <= first) {
-        return;
-    }
-    const std::size_t count = starts - first + reach;
-    std::vector<float> energy(count);
-    std::vector<float> square(count);
-    for (std::size_t i = 0; i + length <= count && first + i + length <= held; ++i) {
-        const auto e = static_cast<float>(std::norm(sums[first + i + length] - sums[first + i]));
-        energy[i] = e;
-        square[i] = e * e;
-    }
-    const std::size_t stride = std::max<std::size_t>(1, static_cast<std::size_t>(unit / 4.0));
-    for (std::size_t t = 0; first + t < starts; t += stride) {
-        float on = 0.0f;
-        float off = 0.0f;
-        float squares = 0.0f;
-        for (const std::size_t at : down) {
-            on += energy[t + at];
-            squares += square[t + at];
+/// Turns the payload characters read by less than `margin` into "?".
+void doubtBelow(double margin, HeardFrame& frame) {
+    std::size_t slot = 0;
+    for (std::size_t i = kFramePrefix.size(); i < frame.text.size() && slot < frame.margins.size();
+         ++i) {
+        if (frame.text[i] == ' ') {
+            continue;
         }
-        for (const std::size_t at : up) {
-            off += energy[t + at];
-            squares += square[t + at];
-        }
-        const double c = keyCorrelation(on, off, squares, down.size(), up.size());
-        if (c > best.match) {
-            best = {static_cast<double>(first + t), unit, c};
+        const double m = frame.margins[slot++];
+        if (frame.text[i] != '?' && m < margin) {
+            frame.text[i] = '?';
+            ++frame.unreadable;
+            frame.confidence *= 1.0 + std::exp(-m);
         }
     }
 }
 
-/// How well the unit energies match the keyed prefix at a start: their correlation with
-/// the key states. About 0 for noise, near 1 for a clean prefix.
-class PrefixProbe {
-public:
-    PrefixProbe(const CumulativeBaseband& sums, double unit)
-        : sums_(sums) {
-        const auto& prefix = FrameLayout::instance().prefixUnits();
-        for (std::size_t u = 0; u <= prefix.size(); ++u) {
-            bounds_.push_back(static_cast<std::size_t>(std::lround(static_cast<double>(u) * unit)));
-        }
-        for (std::size_t u = 0; u < prefix.size(); ++u) {
-            (prefix[u] ? on_ : off_).push_back(u);
-        }
+/// Of two readings of the same frame, the one with fewer "?", then the more confident.
+bool better(const HeardFrame& a, const HeardFrame& b) {
+    if (a.unreadable != b.unreadable) {
+        return a.unreadable < b.unreadable;
     }
-
-    std::size_t span() const { return bounds_.back(); }
-
-    /// The correlation at `start`; also the mean energy of the prefix's gaps, if asked.
-    double match(std::size_t start, double* gapEnergy = nullptr) const {
-        const auto energy = [&](std::size_t u) {
-            return std::norm(sums_[start + bounds_[u + 1]] - sums_[start + bounds_[u]]);
-        };
-        double on = 0.0;
-        double squares = 0.0;
-        for (const std::size_t u : on_) {
-            const double e = energy(u);
-            on += e;
-            squares += e * e;
-        }
-        double off = 0.0;
-        for (const std::size_t u : off_) {
-            const double e = energy(u);
-            off += e;
-            squares += e * e;
-        }
-        if (gapEnergy != nullptr) {
-            *gapEnergy = off / static_cast<double>(off_.size());
-        }
-        return keyCorrelation(on, off, squares, on_.size(), off_.size());
-    }
-
-private:
-    const CumulativeBaseband& sums_;
-    std::vector<std::size_t> bounds_;
-    std::vector<std::size_t> on_;
-    std::vector<std::size_t> off_;
-};
+    return a.confidence > b.confidence;
+}
 
 } // namespace
 
+struct CwDecoder::Line {
+    Line(int lineId, const AudioFront& front, std::size_t first, const DecoderSettings& settings)
+        : id(lineId)
+        , mixer(front.rate(), first)
+        , decoder(mixer.rate(), front.secondsOf(mixer.audioIndexOf(0.0)), settings) {}
+
+    int id;
+    LineMixer mixer;
+    LineDecoder decoder;
+};
+
 CwDecoder::CwDecoder(int sampleRate, DecoderSettings settings)
     : settings_(settings)
-    , baseband_(sampleRate)
-    , shortestUnit_(kUnitSecondsAtOneWpm / settings.fastestWpm * baseband_.rate())
-    , longestUnit_(kUnitSecondsAtOneWpm / settings.slowestWpm * baseband_.rate())
-    , windowSamples_(std::round(kSearchWindowSeconds * baseband_.rate())) {
-    baseband_.reportSteadyLines(&steady_);
+    , front_(supportedSampleRate(sampleRate) ? std::make_unique<AudioFront>(sampleRate) : nullptr)
+    , tracker_(front_ ? std::make_unique<LineTracker>(front_->rate()) : nullptr) {
 }
 
+CwDecoder::~CwDecoder() = default;
+
 void CwDecoder::push(const float* audio, std::size_t count) {
-    baseband_.push(audio, count, samples_, tones_);
-    search(false);
+    if (!front_) {
+        return;
+    }
+    std::vector<SpectrumMoment> moments;
+    front_->push(audio, count, moments);
+    for (const SpectrumMoment& moment : moments) {
+        tracker_->update(moment);
+        const double seconds = front_->secondsOf(moment.sample);
+        for (const double hz : moment.steadyHz) {
+            // A keyed line whose gaps are all shorter than a spectrum looks steady too.
+            if (!tracker_->follows(hz, moment.sample, kOwnLineHz)) {
+                steady_.push_back({seconds, hz, 0});
+            }
+        }
+    }
+    follow(false);
+    forgetMomentsBefore(front_->secondsOf(static_cast<double>(front_->end())) -
+                        kMomentsKeptSeconds);
 }
 
 void CwDecoder::finish() {
-    baseband_.finish(samples_, tones_);
-    search(true);
+    if (!front_) {
+        return;
+    }
+    tracker_->finish();
+    follow(true);
+    release(std::numeric_limits<double>::infinity());
+}
+
+void CwDecoder::follow(bool final) {
+    for (LineTracker::Line& tracked : tracker_->lines()) {
+        feedLine(tracked, final || tracked.ended);
+    }
+    dropEndedLines();
+    // Keep the audio that the lines still have to mix and a new line would look back to.
+    const double keepFrom = static_cast<double>(front_->end()) -
+                            (kLookbackSeconds + kTrackerDelaySeconds) * front_->rate();
+    std::size_t keep = static_cast<std::size_t>(std::max(0.0, keepFrom));
+    double settled = front_->secondsOf(keepFrom);
+    for (const auto& l : lines_) {
+        keep = std::min(keep, l->mixer.next());
+        settled = std::min(settled, l->decoder.settledSeconds());
+    }
+    front_->forgetBefore(keep);
+    release(settled);
+}
+
+CwDecoder::Line& CwDecoder::lineFor(const LineTracker::Line& tracked) {
+    const auto line = std::find_if(lines_.begin(), lines_.end(),
+                                   [&](const auto& l) { return l->id == tracked.id; });
+    if (line != lines_.end()) {
+        return **line;
+    }
+    const double first = std::max(static_cast<double>(front_->begin()),
+                                  tracked.firstSample - kLookbackSeconds * front_->rate());
+    lines_.push_back(
+        std::make_unique<Line>(tracked.id, *front_, static_cast<std::size_t>(first), settings_));
+    return *lines_.back();
+}
+
+void CwDecoder::feedLine(LineTracker::Line& tracked, bool ended) {
+    Line& line = lineFor(tracked);
+    for (const ToneEstimate& e : tracked.smoothed) {
+        tones_.push_back({front_->secondsOf(e.sample), e.frequencyHz, tracked.id});
+    }
+    std::vector<std::complex<float>> baseband;
+    std::vector<float> tones;
+    line.mixer.mix(*front_, tracked.smoothed, ended, baseband, tones);
+    tracked.smoothed.clear();
+    line.decoder.push(baseband.data(), tones.data(), baseband.size());
+    if (ended) {
+        line.decoder.finish();
+    }
+    for (HeardFrame& f : line.decoder.takeFrames()) {
+        pending_.push_back(std::move(f));
+    }
+}
+
+void CwDecoder::dropEndedLines() {
+    for (auto l = lines_.begin(); l != lines_.end();) {
+        const auto tracked = std::find_if(tracker_->lines().begin(), tracker_->lines().end(),
+                                          [&](const auto& t) { return t.id == (*l)->id; });
+        if (tracked == tracker_->lines().end() || tracked->ended) {
+            tracker_->forget((*l)->id);
+            l = lines_.erase(l);
+        } else {
+            ++l;
+        }
+    }
+}
+
+void CwDecoder::release(double settled) {
+    std::sort(pending_.begin(), pending_.end(),
+              [](const HeardFrame& a, const HeardFrame& b) { return a.seconds < b.seconds; });
+    std::size_t done = 0;
+    while (done < pending_.size() && pending_[done].seconds + kSameFrameSeconds < settled) {
+        // The frame and its duplicates from other lines: the best reading of them.
+        std::size_t end = done + 1;
+        HeardFrame best = pending_[done];
+        while (end < pending_.size() &&
+               pending_[end].seconds - pending_[done].seconds < kSameFrameSeconds) {
+            if (better(pending_[end], best)) {
+                best = pending_[end];
+            }
+            ++end;
+        }
+        if (besideSteadyCarrier(best)) {
+            doubtBelow(kBesideSteadyMargin, best);
+        }
+        frames_.push_back(std::move(best));
+        done = end;
+    }
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(done));
+}
+
+bool CwDecoder::besideSteadyCarrier(const HeardFrame& frame) const {
+    const double lasts = kFrameUnits * kUnitSecondsAtOneWpm / std::max(frame.wordsPerMinute, 1.0);
+    return std::any_of(steady_.begin(), steady_.end(), [&](const FollowedTone& s) {
+        return s.seconds >= frame.seconds && s.seconds <= frame.seconds + lasts &&
+               std::abs(s.hz - frame.toneHz) <= kSteadyReachHz;
+    });
+}
+
+void CwDecoder::forgetMomentsBefore(double seconds) {
+    const auto older = [&](const FollowedTone& t) { return t.seconds < seconds; };
+    while (!steady_.empty() && older(steady_.front())) {
+        steady_.pop_front();
+    }
+    std::erase_if(tones_, older);
+}
+
+std::size_t CwDecoder::heldSamples() const {
+    std::size_t held = front_ ? front_->end() - front_->begin() : 0;
+    for (const auto& l : lines_) {
+        held += l->decoder.held();
+    }
+    return held;
 }
 
 std::vector<HeardFrame> CwDecoder::takeFrames() {
@@ -189,204 +228,10 @@ std::vector<HeardFrame> CwDecoder::takeFrames() {
     return frames;
 }
 
-std::vector<double> CwDecoder::unitGrid() const {
-    if (lockedUnit_ > 0.0) {
-        return {lockedUnit_};
-    }
-    std::vector<double> grid;
-    for (double unit = shortestUnit_; unit <= longestUnit_ * 1.0001; unit *= kUnitStep) {
-        grid.push_back(unit);
-    }
-    return grid;
-}
-
-void CwDecoder::search(bool final) {
-    while (step(final)) {
-    }
-    trim();
-}
-
-bool CwDecoder::step(bool final) {
-    const FrameLayout& layout = FrameLayout::instance();
-    const double end = static_cast<double>(base_ + samples_.size());
-    const double from = static_cast<double>(searchFrom_);
-    const double frameSpan = static_cast<double>(layout.longestFrame() + 8) * longestUnit_;
-    if (!final && end < from + windowSamples_ + 32.0 * longestUnit_ + frameSpan) {
-        return false;
-    }
-    if (final && end < from + static_cast<double>(layout.payloadStart()) * shortestUnit_) {
-        return false;
-    }
-
-    // Running sums over everything held, indexed relative to base_.
-    sums_.assign(samples_.size() + 1, {});
-    for (std::size_t n = 0; n < samples_.size(); ++n) {
-        sums_[n + 1] = sums_[n] + std::complex<double>(samples_[n]);
-    }
-    const std::size_t held = samples_.size();
-    const std::size_t first = searchFrom_ - base_;
-    const std::size_t windowEnd = std::min(first + static_cast<std::size_t>(windowSamples_), held);
-
-    Candidate best;
-    for (const double unit : unitGrid()) {
-        scanPrefix(sums_, unit, first, windowEnd, best);
-    }
-    const auto advance = [&] {
-        searchFrom_ = base_ + windowEnd;
-        return windowEnd < held;
-    };
-    if (best.match < 0.9 * settings_.minimumMatch) {
-        return advance();
-    }
-
-    // Around the best start: the strongest start within some units either way (the
-    // prefix may continue past the window), then start and speed finely.
-    const auto refine = [&](double unit, double from0, double to0, std::size_t stride,
-                            Candidate& into) {
-        const PrefixProbe probe(sums_, unit);
-        const auto lo = static_cast<std::size_t>(std::max(0.0, from0));
-        for (std::size_t t = lo; static_cast<double>(t) <= to0 && t + probe.span() <= held;
-             t += stride) {
-            const double c = probe.match(t);
-            if (c > into.match) {
-                into = {static_cast<double>(t), unit, c};
-            }
-        }
-    };
-    Candidate coarse = best;
-    refine(best.unit, best.start - kRefineReach * best.unit, best.start + kRefineReach * best.unit,
-           std::max<std::size_t>(1, static_cast<std::size_t>(best.unit / 4.0)), coarse);
-    Candidate fine = coarse;
-    const int unitSteps = lockedUnit_ > 0.0 ? 0 : kFineUnitSteps;
-    for (int i = -unitSteps; i <= unitSteps; ++i) {
-        refine(coarse.unit * (1.0 + kFineUnitStep * i), coarse.start - coarse.unit / 2.0,
-               coarse.start + coarse.unit / 2.0, 1, fine);
-    }
-    if (fine.match < settings_.minimumMatch) {
-        return advance();
-    }
-
-    const PrefixProbe nextProbe(sums_, fine.unit);
-    const double nextFrom =
-        fine.start + (layout.payloadStart() + layout.shortestPayload()) * fine.unit;
-
-    // A prefix that matches better where this frame would be cannot share the air with
-    // it: this one is a chance match on the tail of one frame and the start of that one.
-    Candidate overlapping;
-    const auto stride = std::max<std::size_t>(1, static_cast<std::size_t>(fine.unit / 4.0));
-    for (auto t = static_cast<std::size_t>(fine.start + fine.unit);
-         static_cast<double>(t) < nextFrom && t + nextProbe.span() <= held; t += stride) {
-        const double c = nextProbe.match(t);
-        if (c > overlapping.match) {
-            overlapping = {static_cast<double>(t), fine.unit, c};
-        }
-    }
-    if (overlapping.match > fine.match) {
-        searchFrom_ = std::max(searchFrom_ + 1,
-                               base_ + static_cast<std::size_t>(overlapping.start - fine.unit));
-        return true;
-    }
-
-    // A frame ends before the next one begins: look for the next prefix, so that the
-    // reading does not stretch characters into it.
-    Candidate next;
-    double quiet = 0.0;
-    nextProbe.match(static_cast<std::size_t>(fine.start), &quiet);
-    const double nextTo = fine.start + (layout.longestFrame() + kWordGapUnits) * fine.unit;
-    for (auto t = static_cast<std::size_t>(nextFrom);
-         static_cast<double>(t) <= nextTo && t + nextProbe.span() <= held; ++t) {
-        double gaps = 0.0;
-        const double c = nextProbe.match(t, &gaps);
-        if (c > next.match && gaps <= kQuietFactor * quiet) {
-            next = {static_cast<double>(t), fine.unit, c};
-        }
-    }
-    // The next prefix starts with the word gap after this frame's last character; a
-    // unit or two more leaves room for rounding.
-    const int units =
-        static_cast<int>(
-            ((next.match >= std::max(settings_.minimumMatch, fine.match - kNextMatchShortfall)
-                  ? next.start
-                  : nextTo) -
-             fine.start) /
-            fine.unit) +
-        2;
-    // A steady line in the tone's channel during the frame adds to the key-up units and
-    // can make a wrong reading look sure: only characters read by a wide margin count.
-    const auto frameFrom = static_cast<std::size_t>(fine.start);
-    const auto frameTo = std::min(
-        held, static_cast<std::size_t>(fine.start + static_cast<double>(units) * fine.unit));
-    const bool crowded =
-        frameFrom < frameTo &&
-        *std::max_element(steady_.begin() + static_cast<std::ptrdiff_t>(frameFrom),
-                          steady_.begin() + static_cast<std::ptrdiff_t>(frameTo)) >= kCrowdingShare;
-    const double margin = crowded ? kCrowdedMargin : settings_.minimumMargin;
-    // With the speed known, one reading; else readings from several unit lengths
-    // around the prefix's (which may be off by a few tenths of a percent, too much
-    // for the last characters), keeping the one that matches its frame best.
-    const double tolerance = lockedUnit_ > 0.0 ? kLockedUnitTolerance : kUnitTryStep;
-    const double hopeless = settings_.minimumFrameMatch - kFrameMatchSlack;
-    FrameReading reading = readFrame(sums_, baseband_.rate(), fine.start, fine.unit, units,
-                                     tolerance, margin, hopeless);
-    // A clear prefix is worth the tries even when the first reading went astray: a unit
-    // length off by a few tenths of a percent garbles the end of the frame.
-    if (lockedUnit_ <= 0.0 &&
-        (reading.match >= hopeless || fine.match >= settings_.minimumMatch + kClearPrefix)) {
-        for (int i = -kUnitTries; i <= kUnitTries; ++i) {
-            FrameReading r =
-                readFrame(sums_, baseband_.rate(), fine.start, fine.unit * (1.0 + kUnitTryStep * i),
-                          units, tolerance, margin, hopeless);
-            if (r.match > reading.match) {
-                reading = std::move(r);
-            }
-        }
-    }
-    if (reading.match < settings_.minimumFrameMatch) {
-        return advance();
-    }
-    HeardFrame frame;
-    frame.seconds = baseband_.timeOf(static_cast<double>(base_) + reading.firstUnitSample);
-    frame.text = reading.text;
-    frame.unreadable = reading.unreadable;
-    // The tone as followed over the frame, on average.
-    const auto firstHeld = static_cast<std::size_t>(
-        std::clamp(reading.firstUnitSample, 0.0, static_cast<double>(held - 1)));
-    const auto lastHeld = static_cast<std::size_t>(std::clamp(
-        reading.endSample, static_cast<double>(firstHeld + 1), static_cast<double>(held)));
-    double toneSum = 0.0;
-    for (std::size_t n = firstHeld; n < lastHeld; ++n) {
-        toneSum += tones_[n];
-    }
-    frame.toneHz = toneSum / static_cast<double>(lastHeld - firstHeld);
-    frame.wordsPerMinute = kUnitSecondsAtOneWpm * baseband_.rate() / reading.unitSamples;
-    frame.snrDb = reading.snrDb;
-    frame.match = reading.match;
-    frames_.push_back(frame);
-
-    if (reading.unreadable <= kLockingUnreadable) {
-        lockedUnit_ = lockedUnit_ > 0.0 ? (1.0 - kUnitLearning) * lockedUnit_ +
-                                              kUnitLearning * reading.unitSamples
-                                        : reading.unitSamples;
-        lockedUntil_ = static_cast<double>(base_) + reading.endSample + 3.0 * frameSpan;
-    }
-    searchFrom_ = base_ + static_cast<std::size_t>(std::max(static_cast<double>(first + 1),
-                                                            std::round(reading.endSample)));
-    return searchFrom_ < base_ + held;
-}
-
-void CwDecoder::trim() {
-    if (lockedUnit_ > 0.0 && static_cast<double>(searchFrom_) > lockedUntil_) {
-        lockedUnit_ = 0.0;
-    }
-    const auto keep = static_cast<std::size_t>(40.0 * longestUnit_);
-    if (searchFrom_ < base_ + keep) {
-        return;
-    }
-    const std::size_t drop = std::min(searchFrom_ - keep - base_, samples_.size());
-    samples_.erase(samples_.begin(), samples_.begin() + static_cast<std::ptrdiff_t>(drop));
-    tones_.erase(tones_.begin(), tones_.begin() + static_cast<std::ptrdiff_t>(drop));
-    steady_.erase(steady_.begin(), steady_.begin() + static_cast<std::ptrdiff_t>(drop));
-    base_ += drop;
+std::vector<FollowedTone> CwDecoder::takeTones() {
+    std::vector<FollowedTone> tones;
+    tones.swap(tones_);
+    return tones;
 }
 
 } // namespace orvinta::cw

@@ -1,11 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "baseband.h"
-#include "framedecoder.h"
+// The decoding core: audio samples pushed in block by block, frames with their details
+// taken out. The path of the data: samples -> keyed lines found and followed, each
+// mixed down to its own baseband (baseband.h, linetracker.h) -> prefix search
+// (prefixsearch.h) -> prefix heard, timing learnt (prefixcheck.h) -> trellis
+// (framereader.h, trellis.h) -> line. Only a frame whose prefix was heard on a line is
+// read, on that line's baseband.
+
+#include "linetracker.h"
 
 #include <complex>
 #include <cstddef>
+#include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,64 +21,93 @@ namespace orvinta::cw {
 
 /// A frame heard in a recording.
 struct HeardFrame {
-    double seconds = 0.0; ///< where the frame's first character starts, into the recording
+    double seconds = 0.0;    ///< where the frame's "E" starts, in seconds into the stream
+    double endSeconds = 0.0; ///< just after the frame's last mark
     std::string text;     ///< telemetry line with "?" for unreadable characters
     std::size_t unreadable = 0;
     double toneHz = 0.0;
     double wordsPerMinute = 0.0;
     double snrDb = 0.0; ///< estimated in 3 kHz bandwidth
-    double match = 0.0; ///< correlation of the unit energies with the frame as read
+    /// Probability that no payload character printed (not "?") is wrong, from each
+    /// character's likelihood margin over its best alternative.
+    double confidence = 0.0;
+    /// Each payload character's likelihood margin (natural log) over the best reading
+    /// with another character in its place; below DecoderSettings::minimumMargin the
+    /// character is "?".
+    std::vector<double> margins;
+};
+
+/// A tone followed at a moment, for a display to mark.
+struct FollowedTone {
+    double seconds = 0.0;
+    double hz = 0.0;
+    int line = 0; ///< the same for all moments of one followed line
 };
 
 /// Tuning of the frame search and reading.
 struct DecoderSettings {
-    /// Correlation of unit energies with the keyed prefix that a frame must reach.
-    double minimumMatch = 0.45;
-    /// Correlation of unit energies with the whole frame as read that it must reach.
-    double minimumFrameMatch = 0.52;
-    /// Likelihood margin (natural log) below which a character is given as "?".
-    double minimumMargin = 0.5;
+    /// Likelihood margin (natural log) below which a payload character is given as "?":
+    /// a character is printed when the reading is at least e times as likely as the best
+    /// one with another character in its place. Higher turns readable characters of the
+    /// weakest signals into "?", lower lets guesses through in fades.
+    double minimumMargin = 1.0;
     double slowestWpm = 8.0;
     double fastestWpm = 30.0;
 };
 
+/// Sample rates the decoder listens at: the tone band (up to 3 kHz) needs 8 kHz; above
+/// 384 kHz nothing is gained. At other rates it hears nothing.
+inline constexpr int kLowestSampleRate = 8000;
+inline constexpr int kHighestSampleRate = 384000;
+inline bool supportedSampleRate(int sampleRate) {
+    return sampleRate >= kLowestSampleRate && sampleRate <= kHighestSampleRate;
+}
+
+class AudioFront;
+
 /// Decodes the beacon from audio fed block by block, with memory bounded by the longest
-/// frame: the audio becomes complex baseband around the tracked tone; the keyed prefix
-/// "E LUSAT HI HI" is searched over start and speed; each frame found is read with the
-/// speed and levels learnt on its prefix.
+/// frame. Usable from any one thread at a time; several decoders may run on several
+/// threads.
 class CwDecoder {
 public:
     explicit CwDecoder(int sampleRate, DecoderSettings settings = {});
+    ~CwDecoder();
+    CwDecoder(const CwDecoder&) = delete;
+    CwDecoder& operator=(const CwDecoder&) = delete;
 
     /// Takes mono audio samples.
     void push(const float* audio, std::size_t count);
-    /// Reads what remains at the end of the recording.
+    /// Reads what remains at the end of the stream.
     void finish();
 
-    /// Frames found since the last call, in recording order.
+    /// Frames found since the last call, in the order of their start.
     std::vector<HeardFrame> takeFrames();
+    /// The tones followed since the last call, of the last minute at most.
+    std::vector<FollowedTone> takeTones();
+
+    /// Samples held (audio and every line's baseband): bounded by the longest frame,
+    /// however long the stream.
+    std::size_t heldSamples() const;
 
 private:
-    void search(bool final);
-    /// One search step from searchFrom_; false when more baseband is needed.
-    bool step(bool final);
-    void trim();
-    std::vector<double> unitGrid() const;
+    struct Line;
+    /// Feeds every line followed its baseband so far; drops the audio no line needs.
+    void follow(bool final);
+    Line& lineFor(const LineTracker::Line& tracked);
+    void feedLine(LineTracker::Line& tracked, bool ended);
+    void dropEndedLines();
+    void release(double settled);
+    bool besideSteadyCarrier(const HeardFrame& frame) const;
+    void forgetMomentsBefore(double seconds);
 
     DecoderSettings settings_;
-    Baseband baseband_;
-    std::vector<std::complex<float>> samples_;
-    std::vector<float> tones_;
-    std::vector<float> steady_; ///< share of a steady line in the tone's channel
-    std::size_t base_ = 0;      ///< absolute baseband index of samples_[0]
-    std::size_t searchFrom_ = 0;
-    CumulativeBaseband sums_;
-    double shortestUnit_;
-    double longestUnit_;
-    double windowSamples_;
-    double lockedUnit_ = 0.0;
-    double lockedUntil_ = 0.0;
+    std::unique_ptr<AudioFront> front_;
+    std::unique_ptr<LineTracker> tracker_;
+    std::vector<std::unique_ptr<Line>> lines_;
+    std::vector<HeardFrame> pending_;
     std::vector<HeardFrame> frames_;
+    std::vector<FollowedTone> tones_;
+    std::deque<FollowedTone> steady_; ///< steady carriers seen (line 0)
 };
 
 } // namespace orvinta::cw

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmempfang.h"
 
-#include "coreframe.h"
 #include "frametable.h"
 #include "heardframesmodel.h"
 #include "listenmessages.h"
@@ -280,7 +279,7 @@ void frmEmpfang::Session_Heard(const ListenBatch& batch) {
     for (std::size_t i = 0; i < batch.frames.size(); ++i) {
         const cw::HeardFrame& frame = batch.frames[i].heard;
         picWasserfall->markFrame(first + static_cast<int>(i) + 1, frame.seconds,
-                                 listening::frameEndSeconds(frame), frame.toneHz);
+                                 frame.endSeconds, frame.toneHz);
     }
     if (batch.progress)
         prgFortschritt->setValue(static_cast<int>(std::lround(100.0 * *batch.progress)));

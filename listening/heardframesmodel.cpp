@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "heardframesmodel.h"
 
-#include "coreframe.h"
 
 #include <cmath>
 
@@ -34,7 +33,7 @@ QVariant HeardFramesModel::displayText(const ListedFrame& frame, int column) con
     case SnrColumn:
         return QString::number(frame.heard.snrDb, 'f', 1) + QStringLiteral(" dB");
     case ConfidenceColumn:
-        return QString::number(std::lround(100.0 * frameConfidence(frame.heard))) +
+        return QString::number(std::lround(100.0 * frame.heard.confidence)) +
                QStringLiteral(" %");
     default:
         return {};

@@ -98,7 +98,8 @@ INSTANTIATE_TEST_SUITE_P(RatesAndFormats, CwCliFileTest,
                                            FileCase{48000, AudioFormat::Wav16, 2, "g.wav"},
                                            FileCase{48000, AudioFormat::Vorbis, 2, "h.ogg"},
                                            FileCase{96000, AudioFormat::Flac, 1, "i.flac"},
-                                           FileCase{192000, AudioFormat::Wav16, 1, "j.wav"}),
+                                           FileCase{192000, AudioFormat::Wav16, 1, "j.wav"},
+                                           FileCase{384000, AudioFormat::WavFloat, 1, "k.wav"}),
                          test::PrintedName());
 
 TEST_F(CwCliTest, WritesOneLinePerFrameOfEveryFile) {
@@ -126,10 +127,28 @@ TEST_F(CwCliTest, TextGivesTheTimeOfEachFrame) {
     lines >> secondTime >> std::ws;
     std::getline(lines, secondText);
     EXPECT_NEAR(firstTime, 1.5, 0.05);
-    EXPECT_EQ(firstText, kFrame);
+    EXPECT_EQ(firstText.substr(0, std::string(kFrame).size() + 2), std::string(kFrame) + "  ");
     EXPECT_GT(secondTime, firstTime + 15.0);
-    EXPECT_EQ(secondText, kSecondFrame);
-    EXPECT_EQ(result.out.substr(0, 11), "     1.49  ");
+    EXPECT_EQ(secondText.substr(0, std::string(kSecondFrame).size()), kSecondFrame);
+    // Nine places with two decimals, then two blanks.
+    EXPECT_EQ(result.out.substr(0, 8), "     1.5");
+    EXPECT_EQ(result.out.substr(9, 2), "  ");
+    // After the line: tone, speed, SNR and the confidence in the frame.
+    std::istringstream details(firstText.substr(std::string(kFrame).size()));
+    double tone = 0.0;
+    double wpm = 0.0;
+    double snr = 0.0;
+    double confidence = 0.0;
+    std::string hz;
+    std::string speed;
+    std::string db;
+    std::string label;
+    details >> tone >> hz >> wpm >> speed >> snr >> db >> label >> confidence;
+    EXPECT_NEAR(tone, 1100.0, 3.0) << firstText;
+    EXPECT_EQ(hz + speed + db + label, "HzWpMdBVertrauen") << firstText;
+    EXPECT_NEAR(wpm, 25.0, 0.1) << firstText;
+    EXPECT_GT(confidence, 0.9) << firstText;
+    EXPECT_LE(confidence, 1.0) << firstText;
 
     const CliRun two = run({QStringLiteral("--text"), file, file});
     const std::string heading = file.toStdString() + ":\n";
@@ -146,6 +165,8 @@ TEST_F(CwCliTest, VerboseReportsToneSpeedAndSnr) {
     EXPECT_NEAR(std::stod(result.err.substr(tone + 4)), 1100.0, 3.0) << result.err;
     EXPECT_NE(result.err.find("Tempo 25.0 WpM"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("SNR "), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("Vertrauen 1.00, 0 unlesbare Zeichen"), std::string::npos)
+        << result.err;
 }
 
 TEST_F(CwCliTest, ReportsARecordingWithoutFrames) {
@@ -171,10 +192,11 @@ TEST_F(CwCliTest, NamesFilesThatCannotBeReadAndGoesOn) {
         text << kFrame << '\n';
     }
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.wav")));
+    const QString slow = record(QStringLiteral("slow.wav"), 4000, AudioFormat::Wav16);
     for (const QString& bad :
          {path(QStringLiteral("missing.wav")), path(QStringLiteral("garbage.wav")),
           path(QStringLiteral("empty.wav")), path(QStringLiteral("frame.txt")),
-          path(QStringLiteral("folder.wav"))}) {
+          path(QStringLiteral("folder.wav")), slow}) {
         const CliRun result = run({bad, good});
         EXPECT_EQ(result.status, kCwExitFailure) << bad.toStdString();
         EXPECT_EQ(result.out, std::string(kFrame) + "\n") << bad.toStdString();
@@ -186,6 +208,7 @@ TEST_F(CwCliTest, NamesFilesThatCannotBeReadAndGoesOn) {
     EXPECT_NE(run({path(QStringLiteral("missing.wav"))}).err.find("No such file"),
               std::string::npos);
     EXPECT_NE(run({path(QStringLiteral("folder.wav"))}).err.find("directory"), std::string::npos);
+    EXPECT_NE(run({slow}).err.find("4000 Hz wird nicht unterstützt"), std::string::npos);
 }
 
 TEST_F(CwCliTest, RejectsWrongUsage) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -77,18 +78,71 @@ INSTANTIATE_TEST_SUITE_P(Keyings, SpeedAndToneTest,
                          test::PrintedName());
 
 TEST(CwDecoderTest, FollowsDrift) {
-    // 600 Hz in all, at up to 5 Hz/s, rising and falling.
-    for (const double drift : {300.0, -300.0}) {
-        SignalOptions options;
-        options.wordsPerMinute = 22.0;
-        options.toneHz = 1500.0;
-        options.driftHz = drift;
-        options.driftRateHz = 5.0;
-        options.snrDb = -3.0;
-        options.gapSeconds = 2.0;
-        const std::vector<std::string> frames = randomFrames(4, 11);
-        expectFrames(keyFrames(frames, options), frames, options, "drift " + std::to_string(drift));
+    // 600 Hz in all, rising and falling, at up to 5 and 15 Hz/s (Doppler of a low pass).
+    for (const double rate : {5.0, 15.0}) {
+        for (const double drift : {300.0, -300.0}) {
+            SignalOptions options;
+            options.wordsPerMinute = 22.0;
+            options.toneHz = 1500.0;
+            options.driftHz = drift;
+            options.driftRateHz = rate;
+            options.snrDb = -3.0;
+            options.gapSeconds = 2.0;
+            const std::vector<std::string> frames = randomFrames(4, 11);
+            expectFrames(keyFrames(frames, options), frames, options,
+                         "drift " + std::to_string(drift) + " at " + std::to_string(rate));
+        }
     }
+}
+
+TEST(CwDecoderTest, ShowsTheToneItFollows) {
+    // For a display's marker: the tone followed, moment by moment, where it is.
+    SignalOptions options;
+    options.wordsPerMinute = 20.0;
+    options.toneHz = 900.0;
+    options.snrDb = 0.0;
+    const KeyedRecording recording = keyFrames(randomFrames(2, 17), options);
+    CwDecoder decoder(options.sampleRate);
+    decoder.push(recording.samples.data(), recording.samples.size());
+    decoder.finish();
+    const std::vector<FollowedTone> tones = decoder.takeTones();
+    ASSERT_FALSE(tones.empty());
+    for (const FollowedTone& t : tones) {
+        EXPECT_NEAR(t.hz, options.toneHz, 5.0) << "at " << t.seconds << " s";
+        EXPECT_EQ(t.line, tones.front().line);
+    }
+    EXPECT_LT(tones.front().seconds, recording.frameSeconds[1]);
+    EXPECT_TRUE(decoder.takeTones().empty());
+}
+
+TEST(CwDecoderTest, HoldsNoMoreSamplesTheLongerItListens) {
+    // A recording of four frames fed again and again as a live receiver would, for
+    // eleven minutes: every frame is read, and the decoder holds about as much after
+    // the last as after the first two minutes.
+    SignalOptions options;
+    options.wordsPerMinute = 20.0;
+    options.snrDb = -3.0;
+    options.gapSeconds = 10.0;
+    const KeyedRecording recording = keyFrames(randomFrames(4, 18), options);
+    constexpr int kRepeats = 5;
+    CwDecoder decoder(options.sampleRate);
+    std::size_t early = 0;
+    std::size_t most = 0;
+    std::size_t frames = 0;
+    for (int repeat = 0; repeat < kRepeats; ++repeat) {
+        for (std::size_t at = 0; at < recording.samples.size(); at += 4000) {
+            decoder.push(recording.samples.data() + at,
+                         std::min<std::size_t>(4000, recording.samples.size() - at));
+            frames += decoder.takeFrames().size();
+            decoder.takeTones();
+            most = std::max(most, decoder.heldSamples());
+        }
+        early = repeat == 0 ? most : early;
+    }
+    decoder.finish();
+    frames += decoder.takeFrames().size();
+    EXPECT_EQ(frames, 4U * kRepeats);
+    EXPECT_LE(most, early + early / 4);
 }
 
 TEST(CwDecoderTest, AdaptsToFading) {
@@ -228,7 +282,7 @@ TEST(CwDecoderTest, TakesDamagedSamplesAsSilence) {
 TEST(CwDecoderTest, HearsNothingInSilenceOrNoise) {
     for (const bool noise : {false, true}) {
         SignalOptions options;
-        options.noise = noise;
+        options.noise = noise ? testsignal::Noise::White : testsignal::Noise::None;
         options.snrDb = 0.0;
         options.leadSeconds = 120.0;
         options.tailSeconds = 0.0;

@@ -1,80 +1,225 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "keyedsignal.h"
 
-#include "cw/morse.h"
+#include "impairments.h"
+#include "morsechart.h"
 
 #include <sndfile.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <complex>
 #include <numbers>
+#include <optional>
 
 namespace orvinta::cw::testsignal {
+namespace {
+
+/// A Rayleigh-faded level rarely goes this far above its mean amplitude (10 dB in power).
+constexpr double kRayleighCrest = 3.2;
+
+/// The envelope of keyed marks with raised-cosine edges, read at increasing times.
+class Envelope {
+public:
+    Envelope(const std::vector<Mark>& marks, double edgeSeconds)
+        : marks_(marks)
+        , edge_(edgeSeconds) {}
+
+    double at(double t) {
+        while (next_ < marks_.size() && marks_[next_].end + edge_ < t) {
+            ++next_;
+        }
+        if (next_ == marks_.size() || t < marks_[next_].start) {
+            return 0.0;
+        }
+        const Mark& m = marks_[next_];
+        const double rise = std::clamp((t - m.start) / edge_, 0.0, 1.0);
+        const double fall = std::clamp((t - m.end) / edge_, 0.0, 1.0);
+        return 0.5 - 0.5 * std::cos(std::numbers::pi * (rise - fall));
+    }
+
+private:
+    const std::vector<Mark>& marks_;
+    double edge_;
+    std::size_t next_ = 0;
+};
+
+/// A keyed line on its way into the recording: its envelope and the phase of its tone.
+struct Station {
+    std::vector<Mark> marks;
+    double amplitude = 0.0;
+    double toneHz = 0.0;
+    double phase = 0.0;
+};
+
+/// The marks of an interferer's random text over `duration` seconds, in whole words.
+std::vector<Mark> interfererMarks(const Interferer& station, double duration) {
+    std::mt19937 random(station.seed);
+    KeyerTiming timing;
+    timing.wordsPerMinute = station.wordsPerMinute;
+    std::vector<Mark> marks;
+    const bool overs = station.overSeconds > 0.0 && station.turnSeconds > 0.0;
+    for (double over = overs ? station.firstOverSeconds : 0.0; over < duration;
+         over += overs ? station.turnSeconds : duration) {
+        const double stop = std::min(duration, overs ? over + station.overSeconds : duration);
+        double at = over;
+        while (true) {
+            std::vector<Mark> word;
+            const double end = keyText(randomContactText(random, 1), timing, at, word);
+            if (end > stop) {
+                break;
+            }
+            marks.insert(marks.end(), word.begin(), word.end());
+            at = end + timing.wordGapSeconds();
+        }
+    }
+    return marks;
+}
+
+/// The SNR in dB at `t`, through the profile's points.
+double snrAt(const SignalOptions& options, double t) {
+    const auto& profile = options.snrProfile;
+    if (profile.empty()) {
+        return options.snrDb;
+    }
+    if (t <= profile.front().first) {
+        return profile.front().second;
+    }
+    for (std::size_t i = 1; i < profile.size(); ++i) {
+        if (t <= profile[i].first) {
+            const auto [t0, db0] = profile[i - 1];
+            const auto [t1, db1] = profile[i];
+            return db0 + (db1 - db0) * (t - t0) / std::max(1e-9, t1 - t0);
+        }
+    }
+    return profile.back().second;
+}
+
+double highestSnr(const SignalOptions& options) {
+    double highest = options.snrDb;
+    if (!options.snrProfile.empty()) {
+        highest = options.snrProfile.front().second;
+        for (const auto& point : options.snrProfile) {
+            highest = std::max(highest, point.second);
+        }
+    }
+    return highest;
+}
+
+/// Keys the frames, each at its speed; fills the moments and speeds in `recording`.
+std::vector<Mark> beaconMarks(const std::vector<std::string>& frames, const SignalOptions& options,
+                              KeyedRecording& recording, double& duration) {
+    std::vector<Mark> marks;
+    double at = options.leadSeconds;
+    for (std::size_t f = 0; f < frames.size(); ++f) {
+        KeyerTiming timing;
+        timing.wordsPerMinute =
+            options.wordsPerMinute *
+            (options.frameSpeedFactors.empty()
+                 ? 1.0
+                 : options.frameSpeedFactors[f % options.frameSpeedFactors.size()]);
+        timing.weight = options.weight;
+        timing.characterGapStretch = options.characterGapStretch;
+        timing.wordGapStretch = options.wordGapStretch;
+        recording.frameSeconds.push_back(at);
+        recording.frameWpm.push_back(timing.wordsPerMinute);
+        const double end = keyText(frames[f], timing, at, marks);
+        at = end + timing.wordGapSeconds() + options.gapSeconds;
+    }
+    duration = (frames.empty() ? at : at - options.gapSeconds) + options.tailSeconds;
+    return marks;
+}
+
+} // namespace
 
 KeyedRecording keyFrames(const std::vector<std::string>& frames, const SignalOptions& options) {
     const double rate = options.sampleRate;
-    const double unit = 1.2 / options.wordsPerMinute;
-
-    // Key state per unit for the whole recording, frames separated by silence.
-    std::vector<bool> keying;
     KeyedRecording recording;
-    const auto silence = [&](double seconds) {
-        keying.insert(keying.end(), static_cast<std::size_t>(std::round(seconds / unit)), false);
-    };
-    silence(options.leadSeconds);
-    for (std::size_t f = 0; f < frames.size(); ++f) {
-        if (f > 0) {
-            keying.insert(keying.end(), kWordGapUnits, false);
-            silence(options.gapSeconds);
-        }
-        recording.frameSeconds.push_back(static_cast<double>(keying.size()) * unit);
-        const std::vector<bool> units = keyUnits(frames[f]);
-        keying.insert(keying.end(), units.begin(), units.end());
+    double duration = 0.0;
+    Station beacon{beaconMarks(frames, options, recording, duration), 0.0, options.toneHz, 0.0};
+    std::vector<Station> others;
+    for (const Interferer& station : options.interferers) {
+        others.push_back({interfererMarks(station, duration),
+                          std::pow(10.0, station.levelDb / 20.0), options.toneHz + station.offsetHz,
+                          0.0});
     }
-    silence(options.tailSeconds);
 
-    const double duration = static_cast<double>(keying.size()) * unit;
-    const auto count = static_cast<std::size_t>(duration * rate);
-    const double snr = std::pow(10.0, options.snrDb / 10.0);
+    const double snr = std::pow(10.0, highestSnr(options) / 10.0);
     // sigma^2 in the full band for the wanted power in 3 kHz: P / (sigma^2 3000 / (fs/2)).
     const double sigmaPerAmplitude = std::sqrt(0.5 * rate / (6000.0 * snr));
-    const double crest = std::pow(10.0, options.fadeDb / 40.0);
-    const double amplitude =
-        0.3 / (crest + options.carrierLevel + (options.noise ? 4.0 * sigmaPerAmplitude : 0.0));
+    const bool rayleigh = options.fading == Fading::Rayleigh;
+    double peak = rayleigh ? kRayleighCrest : std::pow(10.0, options.fadeDb / 40.0);
+    peak += options.carrierLevel;
+    for (const Station& other : others) {
+        peak += other.amplitude;
+    }
+    const bool noisy = options.noise != Noise::None;
+    const double amplitude = 0.3 / (peak + (noisy ? 4.0 * sigmaPerAmplitude : 0.0));
     const double sigma = amplitude * sigmaPerAmplitude;
     const double tau =
         options.driftHz != 0.0 ? std::abs(options.driftHz) / options.driftRateHz : 1.0;
 
+    const auto count = static_cast<std::size_t>(duration * rate);
     std::mt19937 random(options.seed);
     std::normal_distribution<double> gauss(0.0, 1.0);
+    const std::vector<double> speech = options.noise == Noise::SpeechBand
+                                           ? speechBandNoise(count, rate, random)
+                                           : std::vector<double>();
+    std::optional<RayleighFading> fading;
+    if (rayleigh) {
+        fading.emplace(1.0 / options.fadePeriodSeconds, duration, options.seed * 7919U + 1U);
+    }
+    Envelope beaconEnvelope(beacon.marks, options.edgeSeconds);
+    std::vector<Envelope> otherEnvelopes;
+    for (const Station& other : others) {
+        otherEnvelopes.emplace_back(other.marks, options.edgeSeconds);
+    }
+
     recording.samples.resize(count);
-    double phase = 0.0;
-    double ramp = 0.0; // 0 key up, 1 key down, moving linearly over the edge time
-    const double rampStep = 1.0 / (options.edgeSeconds * rate);
+    const double highest = highestSnr(options);
     for (std::size_t n = 0; n < count; ++n) {
         const double t = static_cast<double>(n) / rate;
-        const auto u = std::min(keying.size() - 1, static_cast<std::size_t>(t / unit));
-        ramp = keying[u] ? std::min(1.0, ramp + rampStep) : std::max(0.0, ramp - rampStep);
-        const double envelope = 0.5 - 0.5 * std::cos(std::numbers::pi * ramp);
-        const double fadeDb =
-            0.5 * options.fadeDb *
-            std::sin(2.0 * std::numbers::pi * t / options.fadePeriodSeconds + options.fadePhase);
-        const double level = std::pow(10.0, fadeDb / 20.0);
+        const double level = std::pow(10.0, (snrAt(options, t) - highest) / 20.0);
         const double frequency =
             options.toneHz + options.driftHz * std::tanh((t - 0.5 * duration) / tau);
-        phase += 2.0 * std::numbers::pi * frequency / rate;
-        if (phase > 2.0 * std::numbers::pi) {
-            phase -= 2.0 * std::numbers::pi;
+        beacon.phase = std::fmod(beacon.phase + 2.0 * std::numbers::pi * frequency / rate,
+                                 2.0 * std::numbers::pi);
+        std::complex<double> gain = std::polar(1.0, beacon.phase);
+        if (rayleigh) {
+            gain *= fading->gain(t);
+        } else {
+            const double fadeDb = 0.5 * options.fadeDb *
+                                  std::sin(2.0 * std::numbers::pi * t / options.fadePeriodSeconds +
+                                           options.fadePhase);
+            gain *= std::pow(10.0, fadeDb / 20.0);
         }
-        double x = amplitude * level * envelope * std::cos(phase) +
+        const bool gone = std::any_of(options.dropouts.begin(), options.dropouts.end(),
+                                      [&](const auto& d) { return t >= d.first && t < d.second; });
+        double x = (gone ? 0.0 : amplitude * level * beaconEnvelope.at(t) * gain.real()) +
                    amplitude * options.carrierLevel *
                        std::cos(2.0 * std::numbers::pi * options.carrierHz * t);
-        if (options.noise) {
+        for (std::size_t s = 0; s < others.size(); ++s) {
+            Station& other = others[s];
+            other.phase = std::fmod(other.phase + 2.0 * std::numbers::pi * other.toneHz / rate,
+                                    2.0 * std::numbers::pi);
+            x += amplitude * other.amplitude * otherEnvelopes[s].at(t) * std::cos(other.phase);
+        }
+        if (options.noise == Noise::White) {
             x += sigma * gauss(random);
+        } else if (options.noise == Noise::SpeechBand) {
+            x += sigma * speech[n];
         }
         recording.samples[n] = static_cast<float>(std::clamp(x, -1.0, 1.0));
     }
     return recording;
+}
+
+double recordingSeconds(const std::vector<std::string>& frames, const SignalOptions& options) {
+    KeyedRecording ignored;
+    double duration = 0.0;
+    beaconMarks(frames, options, ignored, duration);
+    return duration;
 }
 
 std::string randomFrame(std::mt19937& random) {
@@ -92,6 +237,45 @@ std::string randomFrame(std::mt19937& random) {
         }
     }
     return frame;
+}
+
+std::string randomContactText(std::mt19937& random, std::size_t words) {
+    static constexpr std::array<const char*, 40> kWords{
+        "CQ",  "DE",   "K",   "KN", "BK",   "R",   "TNX",  "FER", "UR",  "RST",
+        "599", "579",  "ES",  "HI", "HI",   "73",  "GM",   "GE",  "OP",  "NAME",
+        "QTH", "RIG",  "ANT", "WX", "FB",   "OM",  "HR",   "PSE", "AGN", "QSL",
+        "VIA", "BURO", "TU",  "EE", "TEST", "SAT", "PASS", "DR",  "CUL", "SK"};
+    std::uniform_int_distribution<std::size_t> pick(0, kWords.size() - 1);
+    std::uniform_int_distribution<int> kind(0, 9);
+    std::uniform_int_distribution<int> letter(0, 25);
+    std::uniform_int_distribution<int> digit(0, 9);
+    std::uniform_int_distribution<int> length(1, 5);
+    std::string text;
+    for (std::size_t w = 0; w < words; ++w) {
+        if (w > 0) {
+            text += ' ';
+        }
+        const int k = kind(random);
+        if (k < 6) {
+            text += kWords[pick(random)];
+        } else if (k < 8) {
+            // A call sign: one or two letters, a digit, two or three letters.
+            for (int i = 0, n = 1 + digit(random) % 2; i < n; ++i) {
+                text += static_cast<char>('A' + letter(random));
+            }
+            text += static_cast<char>('0' + digit(random));
+            for (int i = 0, n = 2 + digit(random) % 2; i < n; ++i) {
+                text += static_cast<char>('A' + letter(random));
+            }
+        } else {
+            // A group of random letters and digits.
+            for (int i = 0, n = length(random); i < n; ++i) {
+                text += digit(random) < 7 ? static_cast<char>('A' + letter(random))
+                                          : static_cast<char>('0' + digit(random));
+            }
+        }
+    }
+    return text;
 }
 
 std::vector<HeardFrame> decodeSamples(const std::vector<float>& samples, int sampleRate,

@@ -20,7 +20,7 @@ ListedFrame frame(const char* text, double seconds, QDateTime utc = {}) {
     heard.text = text;
     heard.seconds = seconds;
     heard.snrDb = 7.24;
-    heard.match = 0.876;
+    heard.confidence = 0.876;
     heard.toneHz = 812.0;
     heard.wordsPerMinute = 20.0;
     return {heard, utc};

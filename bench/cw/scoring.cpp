@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "scoring.h"
+
+#include <cmath>
+#include <string_view>
+
+namespace orvinta::cw::bench {
+namespace {
+
+/// A heard frame belongs to a keyed one when it starts this close to it.
+constexpr double kSameFrameSeconds = 1.5;
+constexpr std::size_t kPrefixLength = kFramePrefix.size();
+
+double percent(long long part, long long whole) {
+    return whole > 0 ? 100.0 * static_cast<double>(part) / static_cast<double>(whole) : 0.0;
+}
+
+Outcome compare(const std::string& truth, const HeardFrame* heard, Tally& tally) {
+    ++tally.frames;
+    bool unreadable = false;
+    bool wrong = false;
+    for (std::size_t i = kPrefixLength; i < truth.size(); ++i) {
+        if (truth[i] == ' ') {
+            continue;
+        }
+        ++tally.characters;
+        const char got = heard != nullptr && i < heard->text.size() ? heard->text[i] : '?';
+        if (got == truth[i]) {
+            continue;
+        }
+        ++tally.errors;
+        if (heard == nullptr) {
+            continue;
+        }
+        if (got == '?') {
+            ++tally.unreadable;
+            unreadable = true;
+        } else {
+            ++tally.wrong;
+            wrong = true;
+        }
+    }
+    if (heard == nullptr) {
+        ++tally.framesMissed;
+        return Outcome::Missed;
+    }
+    if (!wrong && !unreadable) {
+        ++tally.framesRight;
+        return Outcome::Right;
+    }
+    return wrong ? Outcome::Wrong : Outcome::Unreadable;
+}
+
+} // namespace
+
+void Tally::add(const Tally& other) {
+    characters += other.characters;
+    errors += other.errors;
+    wrong += other.wrong;
+    unreadable += other.unreadable;
+    frames += other.frames;
+    framesRight += other.framesRight;
+    framesMissed += other.framesMissed;
+    falseFrames += other.falseFrames;
+    seconds += other.seconds;
+}
+
+double Tally::percentErrors() const {
+    return percent(errors, characters);
+}
+
+double Tally::percentWrong() const {
+    return percent(wrong, characters);
+}
+
+double Tally::percentUnreadable() const {
+    return percent(unreadable, characters);
+}
+
+double Tally::percentFramesRight() const {
+    return percent(framesRight, frames);
+}
+
+void score(const std::vector<std::string>& keyed, const std::vector<double>& keyedSeconds,
+           const std::vector<HeardFrame>& heard, Tally& tally, std::vector<Outcome>* outcomes) {
+    std::vector<bool> used(heard.size(), false);
+    for (std::size_t f = 0; f < keyed.size(); ++f) {
+        const HeardFrame* match = nullptr;
+        for (std::size_t h = 0; h < heard.size(); ++h) {
+            if (!used[h] && std::abs(heard[h].seconds - keyedSeconds[f]) < kSameFrameSeconds) {
+                used[h] = true;
+                match = &heard[h];
+                break;
+            }
+        }
+        const Outcome outcome = compare(keyed[f], match, tally);
+        if (outcomes != nullptr) {
+            outcomes->push_back(outcome);
+        }
+    }
+    for (const bool u : used) {
+        tally.falseFrames += u ? 0 : 1;
+    }
+}
+
+} // namespace orvinta::cw::bench

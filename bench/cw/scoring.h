@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// How orvinta-cw-bench scores what the decoder heard against what was keyed.
+
+#include "cw/cwdecoder.h"
+#include "cw/framelayout.h"
+
+#include <string>
+#include <vector>
+
+namespace orvinta::cw::bench {
+
+/// What became of one keyed frame.
+enum class Outcome {
+    Right,      ///< every payload character read right
+    Unreadable, ///< some characters "?", none wrong
+    Wrong,      ///< at least one character read as another
+    Missed,     ///< no frame heard at its moment
+};
+
+/// Counts over many frames. Characters are those of the payload (block, status, eight
+/// groups): a "?", a wrong character and every character of a missed frame are errors.
+struct Tally {
+    long long characters = 0;
+    long long errors = 0;
+    long long wrong = 0; ///< read as another character (not "?")
+    long long unreadable = 0;
+    long long frames = 0;
+    long long framesRight = 0;
+    long long framesMissed = 0;
+    long long falseFrames = 0; ///< lines printed that belong to no keyed frame
+    double seconds = 0.0;      ///< length of the recordings
+
+    void add(const Tally& other);
+    double percentErrors() const;
+    double percentWrong() const;
+    double percentUnreadable() const;
+    double percentFramesRight() const;
+};
+
+/// Pairs the heard frames with the keyed ones by their start (within 1.5 s) and counts;
+/// appends each keyed frame's outcome to `outcomes` if given.
+void score(const std::vector<std::string>& keyed, const std::vector<double>& keyedSeconds,
+           const std::vector<HeardFrame>& heard, Tally& tally,
+           std::vector<Outcome>* outcomes = nullptr);
+
+} // namespace orvinta::cw::bench

@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "framelayout.h"
+
+#include <algorithm>
+#include <string>
+
+namespace orvinta::cw {
+namespace {
+
+/// Log prior of a character the beacon seldom sends in its place: a status other than
+/// "O", a channel digit other than the cut numbers' "4" and "6". A rare character must
+/// be heard this much (natural log of the likelihood ratio) better than a usual one.
+constexpr double kRarePrior = -3.0;
+
+/// The log prior of each of `characters`: 0 for those in `usual`, kRarePrior for others.
+std::vector<double> priors(std::string_view characters, std::string_view usual) {
+    std::vector<double> result;
+    for (const char c : characters) {
+        result.push_back(usual.find(c) == std::string_view::npos ? kRarePrior : 0.0);
+    }
+    return result;
+}
+
+std::vector<CharacterKeying> keyings(std::string_view characters) {
+    std::vector<CharacterKeying> result;
+    for (const char c : characters) {
+        result.push_back(characterKeying(c));
+    }
+    return result;
+}
+
+} // namespace
+
+const FrameLayout& FrameLayout::instance() {
+    static const FrameLayout layout;
+    return layout;
+}
+
+FrameLayout::FrameLayout() {
+    placePrefix();
+    placePayload();
+}
+
+void FrameLayout::placePrefix() {
+    Place at;
+    bool newWord = false;
+    for (const char c : kFramePrefix) {
+        if (c == ' ') {
+            newWord = true;
+            continue;
+        }
+        if (!prefixCharacters_.empty()) {
+            at = at + (newWord ? Place{0, 0, 1} : Place{0, 1, 0});
+        }
+        newWord = false;
+        prefixCharacters_.push_back(characterKeying(c));
+        prefixPlaces_.push_back(at);
+        at.units += prefixCharacters_.back().length;
+    }
+    payloadStart_ = at + Place{0, 0, 1};
+}
+
+void FrameLayout::placePayload() {
+    // Block digit, status letter, then eight groups of three channel characters (cut
+    // numbers or plain digits; "4" and "6" are keyed as digits either way).
+    constexpr std::string_view kDigits = "0123456789";
+    constexpr std::string_view kLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    constexpr std::string_view kChannel = "AUVEBDNT0123456789";
+    constexpr std::size_t kFirstGroupSlot = 2;
+    constexpr std::size_t kGroupSize = 3;
+    Place gaps;
+    for (std::size_t k = 0; k < kPayloadSlots; ++k) {
+        Slot& slot = slots_[k];
+        const std::string_view characters = k == 0 ? kDigits : k == 1 ? kLetters : kChannel;
+        const std::string_view usual = k == 0 ? kDigits : k == 1 ? "O" : "AUVEBDNT46";
+        slot.characters = keyings(characters);
+        slot.prior = priors(characters, usual);
+        slot.gapsBefore = gaps;
+        // The block digit and the status letter are one word ("2O"), each group another.
+        slot.wordGapAfter =
+            k + 1 == kFirstGroupSlot ||
+            (k >= kFirstGroupSlot && (k - kFirstGroupSlot) % kGroupSize == kGroupSize - 1);
+        if (k + 1 < kPayloadSlots) {
+            gaps = gaps + gapAfter(slot);
+        }
+    }
+    for (const Slot& slot : slots_) {
+        const auto [shortest, longest] = std::minmax_element(
+            slot.characters.begin(), slot.characters.end(),
+            [](const CharacterKeying& a, const CharacterKeying& b) { return a.length < b.length; });
+        longestPayload_.units += longest->length;
+        shortestPayload_.units += shortest->length;
+    }
+    longestPayload_ = longestPayload_ + gaps;
+    shortestPayload_ = shortestPayload_ + gaps;
+}
+
+} // namespace orvinta::cw

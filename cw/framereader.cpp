@@ -1,0 +1,298 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "framereader.h"
+
+#include "doubt.h"
+#include "framefit.h"
+#include "keyedstretches.h"
+#include "levels.h"
+#include "timingfit.h"
+#include "trellis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace orvinta::cw {
+namespace {
+
+/// Before a reading exists, a unit whose matched filter shows this many times the noise
+/// energy counts as key down: at the weakest signals read (6 dB per unit) most marks do,
+/// and two spaces in a hundred.
+constexpr double kBlindMarkRatio = 4.0;
+/// The payload's first character may start this many units either way of where the
+/// prefix's timing puts it.
+constexpr int kStartSlackUnits = 1;
+/// The gaps' slack in the trellis, in ticks: two on the first reading, whose timing comes
+/// from the prefix alone, one once the whole frame has refined it.
+constexpr int kFirstSlack = 2;
+constexpr int kLaterSlack = 1;
+/// Readings in all: the first with levels from the signal alone, the others with levels
+/// and timing from the reading before.
+constexpr int kReadings = 3;
+/// Where more than this share of the marks has faded below its neighbours, the
+/// likelihoods rest on levels followed through the fades and are less exact: a character
+/// then needs this margin at least.
+constexpr double kFadingShare = 0.03;
+constexpr double kFadingMargin = 3.0;
+/// The SNR is given in this bandwidth.
+constexpr double kSnrBandwidthHz = 3000.0;
+
+/// The payload's ticks: tick i lies at origin + i * tick.
+struct TickGrid {
+    double origin = 0.0;
+    double tick = 1.0;
+    int count = 0;
+};
+
+TickGrid payloadGrid(const KeyingTiming& timing, double limit) {
+    TickGrid grid;
+    grid.tick = tickSamples(timing.unit);
+    grid.origin =
+        timing.at(FrameLayout::instance().payloadStart()) - kStartSlackUnits * timing.unit;
+    grid.count = std::max(0, static_cast<int>(std::floor((limit - grid.origin) / grid.tick)) + 1);
+    return grid;
+}
+
+double frameStart(const KeyingTiming& timing) {
+    return timing.at({}) - timing.wordGap * timing.unit;
+}
+
+std::vector<KeyedStretch> stretchesOf(const std::vector<PlacedCharacter>& characters,
+                                      const KeyingTiming& timing) {
+    return keyedStretches(characters, timing.unit, timing.weight, timing.wordGap, timing.wordGap);
+}
+
+/// Adds the stretches to `levels`; the marks of the characters for which `teaches`
+/// holds may tell how deep the signal fades.
+template <typename Teaches>
+void addStretches(const CumulativeBaseband& sums, const std::vector<KeyedStretch>& stretches,
+                  const Teaches& teaches, LevelTrack& levels) {
+    for (const KeyedStretch& s : stretches) {
+        if (!stretchHeld(sums, s.from, s.to)) {
+            continue;
+        }
+        const double e = stretchEnergy(sums, s.from, s.to);
+        if (s.down) {
+            levels.addMark(s.from, s.to, e, teaches(s.character));
+        } else {
+            levels.addSpace(s.from, s.to, e, s.edge);
+        }
+    }
+}
+
+/// Levels before any reading: the prefix as keyed, and the payload's units taken as key
+/// down where their energy stands clearly above the noise. Only the prefix's marks tell
+/// how deep the signal fades: the payload's units do not line up with its marks yet.
+LevelTrack blindLevels(const CumulativeBaseband& sums, const KeyingTiming& timing, double limit) {
+    LevelTrack levels(frameStart(timing), limit, timing.unit / 2.0);
+    const std::vector<KeyedStretch> prefix = stretchesOf(prefixAt(timing), timing);
+    addStretches(
+        sums, prefix, [](int) { return true; }, levels);
+    double noise = 0.0;
+    double noiseLength = 0.0;
+    for (const KeyedStretch& s : prefix) {
+        if (!s.down && stretchHeld(sums, s.from, s.to)) {
+            noise += stretchEnergy(sums, s.from, s.to);
+            noiseLength += s.to - s.from;
+        }
+    }
+    noise = noiseLength > 0.0 ? noise / noiseLength : 1.0;
+    const double u = timing.unit;
+    for (double t = timing.at(FrameLayout::instance().payloadStart());
+         stretchHeld(sums, t, t + u) && t + u <= limit; t += u) {
+        const double e = stretchEnergy(sums, t, t + u);
+        if (e > kBlindMarkRatio * noise * u) {
+            levels.addMark(t, t + u, e, false);
+        } else {
+            levels.addSpace(t, t + u, e);
+        }
+    }
+    levels.follow(u);
+    return levels;
+}
+
+/// Levels along a reading: its marks and spaces, and a word gap after its end. The
+/// marks of the prefix and of characters read clearly tell how deep the signal fades.
+/// Each stretch is judged by the levels its neighbours show, its own marks left out.
+LevelTrack readingLevels(const CumulativeBaseband& sums, const FrameAsRead& frame,
+                         const KeyingTiming& timing, double limit) {
+    LevelTrack levels(frameStart(timing), limit, timing.unit / 2.0);
+    levels.leaveOwnMarksOut(true);
+    const auto clear = [&](int character) {
+        const auto c = static_cast<std::size_t>(character);
+        return c < kPrefixCharacters || frame.path.margins[c - kPrefixCharacters] >= kClearMargin;
+    };
+    addStretches(sums, stretchesOf(frame.characters, timing), clear, levels);
+    levels.follow(timing.unit);
+    return levels;
+}
+
+/// The matched filters of a dot and of a dash starting at every tick, as log-likelihood
+/// ratios (carrier of unknown phase against noise). A dash is summed coherently in
+/// thirds: the carrier's phase drifts too much over a whole dash with the tone's
+/// residual offset.
+PayloadEvidence payloadEvidence(const CumulativeBaseband& sums, const TickGrid& grid,
+                                const KeyingTiming& timing, const LevelTrack& levels) {
+    PayloadEvidence evidence;
+    const double u = timing.unit;
+    const double third = (kDashUnits + timing.weight) * u / kDashUnits;
+    for (int i = 0; i < grid.count; ++i) {
+        const double start = grid.origin + i * grid.tick;
+        evidence.dot.push_back(
+            carrierEvidence(sums, levels, start, start + (kDotUnits + timing.weight) * u));
+        double dash = 0.0;
+        for (int p = 0; p < kDashUnits; ++p) {
+            dash += carrierEvidence(sums, levels, start + p * third, start + (p + 1) * third);
+        }
+        evidence.dash.push_back(dash);
+    }
+    return evidence;
+}
+
+/// The gap after each slot in ticks: the gaps added up to each slot are rounded, not
+/// each gap, so that a gap of 3.1 units does not become 3 units 25 times over.
+std::vector<int> gapTicks(const KeyingTiming& timing) {
+    std::vector<int> ticks;
+    double gaps = 0.0;
+    long before = 0;
+    for (const Slot& slot : FrameLayout::instance().slots()) {
+        gaps += timing.gapUnits(gapAfter(slot));
+        const long after = std::lround(gaps * kTicksPerUnit);
+        ticks.push_back(static_cast<int>(after - before));
+        before = after;
+    }
+    return ticks;
+}
+
+/// The payload as the trellis placed it, after the prefix where `prefix` (the timing
+/// learnt on the prefix) put it.
+FrameAsRead placeReading(const PayloadPath& path, const TickGrid& grid,
+                         const KeyingTiming& prefix) {
+    const FrameLayout& layout = FrameLayout::instance();
+    FrameAsRead frame{prefixAt(prefix), layout.prefixPlaces(), path};
+    int units = 0;
+    for (std::size_t k = 0; k < path.characters.size(); ++k) {
+        const Slot& slot = layout.slots()[k];
+        const auto found = std::find_if(
+            slot.characters.begin(), slot.characters.end(),
+            [&](const CharacterKeying& c) { return c.character == path.characters[k]; });
+        frame.characters.push_back({&*found, grid.origin + path.starts[k] * grid.tick});
+        frame.places.push_back(layout.payloadStart() + slot.gapsBefore + Place{units, 0, 0});
+        units += found->length;
+    }
+    return frame;
+}
+
+/// Reads the payload with `timing` on the trellis, each gap `slack` ticks either way.
+FrameAsRead read(const CumulativeBaseband& sums, const KeyingTiming& prefix,
+                 const KeyingTiming& timing, const LevelTrack& levels, double limit, int slack) {
+    const TickGrid grid = payloadGrid(timing, limit);
+    PayloadShape shape;
+    shape.firstFrom = kTicksPerUnit * kStartSlackUnits - kTicksPerUnit;
+    shape.firstTo = kTicksPerUnit * kStartSlackUnits + kTicksPerUnit;
+    shape.gapAfter = gapTicks(timing);
+    shape.slack = slack;
+    shape.lastEnd = static_cast<int>(
+        std::floor((limit - grid.origin) / grid.tick - timing.weight * kTicksPerUnit));
+    const PayloadPath path = bestPayload(payloadEvidence(sums, grid, timing, levels), shape);
+    return path.complete ? placeReading(path, grid, prefix) : FrameAsRead{{}, {}, path};
+}
+
+/// The line as read: a character in doubt, or read by less than `minimumMargin`,
+/// becomes "?". The confidence is the probability that no character printed is wrong,
+/// each one's from its margin (a likelihood ratio of e^margin against the alternative).
+void writeLine(const FrameAsRead& frame, const std::vector<bool>& doubtful, double minimumMargin,
+               FrameReading& reading) {
+    reading.text = kFramePrefix;
+    reading.confidence = 1.0;
+    reading.margins = frame.path.margins;
+    for (std::size_t k = 0; k < kPayloadSlots; ++k) {
+        const double margin = frame.path.margins[k];
+        const bool sure = !doubtful[k] && margin >= minimumMargin;
+        reading.text += sure ? frame.path.characters[k] : '?';
+        reading.unreadable += sure ? 0U : 1U;
+        reading.confidence *= sure ? 1.0 / (1.0 + std::exp(-margin)) : 1.0;
+        if (k + 1 < kPayloadSlots && FrameLayout::instance().slots()[k].wordGapAfter) {
+            reading.text += ' ';
+        }
+    }
+}
+
+/// The reading so far: the frame, the timing and levels it was read with.
+struct Reading {
+    FrameAsRead frame;
+    KeyingTiming timing;
+    LevelTrack levels;
+};
+
+/// Reads the frame again with the timing fitted to the reading before and levels
+/// followed along it, while a reading comes out.
+void readAgain(const CumulativeBaseband& sums, const KeyingTiming& prefix, double limit,
+               Reading& reading) {
+    for (int r = 1; r < kReadings; ++r) {
+        KeyingTiming timing =
+            fitFrame(sums, reading.frame, reading.timing, reading.levels.meanNoise());
+        timing.weight =
+            likeliestWeight(sums, laidOut(reading.frame, timing), timing, reading.levels);
+        LevelTrack levels = readingLevels(sums, reading.frame, timing, limit);
+        FrameAsRead next = read(sums, prefix, timing, levels, limit, kLaterSlack);
+        if (!next.path.complete) {
+            return;
+        }
+        reading = {std::move(next), timing, std::move(levels)};
+    }
+}
+
+/// The characters in doubt: those the signal does not vouch for, and those that a
+/// reading leaving the timing more freedom reads otherwise (they rest on where a fade or
+/// the noise let the timing slip).
+std::vector<bool> doubts(const CumulativeBaseband& sums, const KeyingTiming& prefix, double limit,
+                         const Reading& reading) {
+    std::vector<bool> doubtful = doubtfulCharacters(
+        sums, reading.levels, stretchesOf(reading.frame.characters, reading.timing),
+        reading.timing.unit);
+    const FrameAsRead freer =
+        read(sums, prefix, reading.timing, reading.levels, limit, kFirstSlack);
+    for (std::size_t k = 0; k < kPayloadSlots && freer.path.complete; ++k) {
+        doubtful[k] = doubtful[k] || freer.path.characters[k] != reading.frame.path.characters[k];
+    }
+    return doubtful;
+}
+
+} // namespace
+
+FrameReading readFrame(const CumulativeBaseband& sums, double rate, const KeyingTiming& timing,
+                       double limit, const ReadSettings& settings) {
+    FrameReading result;
+    Reading reading{{}, timing, blindLevels(sums, timing, limit)};
+    reading.timing.weight = likeliestWeight(sums, prefixAt(timing), timing, reading.levels);
+    reading.frame = read(sums, timing, reading.timing, reading.levels, limit, kFirstSlack);
+    if (!reading.frame.path.complete) {
+        return result;
+    }
+    result.match = placedCorrelation(sums, reading.frame.characters, reading.timing,
+                                     reading.levels.meanNoise());
+    if (result.match < settings.giveUpBelow) {
+        return result;
+    }
+    readAgain(sums, timing, limit, reading);
+    reading.levels = readingLevels(sums, reading.frame, reading.timing, limit);
+    const bool fading = 1.0 - reading.levels.fades().weights[0] > kFadingShare;
+    writeLine(reading.frame, doubts(sums, timing, limit, reading),
+              fading ? std::max(settings.minimumMargin, kFadingMargin) : settings.minimumMargin,
+              result);
+    const LevelTrack& levels = reading.levels;
+    result.timing = fitFrame(sums, reading.frame, reading.timing, levels.meanNoise());
+    result.match =
+        placedCorrelation(sums, reading.frame.characters, reading.timing, levels.meanNoise());
+    const PlacedCharacter& last = reading.frame.characters.back();
+    result.endSample =
+        last.start + (last.keying->length + reading.timing.weight) * reading.timing.unit;
+    result.snrDb =
+        levels.meanSignal() > 0.0
+            ? 10.0 * std::log10(levels.meanSignal() * rate / (kSnrBandwidthHz * levels.meanNoise()))
+            : -99.0;
+    return result;
+}
+
+} // namespace orvinta::cw

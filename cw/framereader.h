@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Reading one frame whose prefix was heard: levels -> each slot's evidence (matched
+// filters and likelihood ratios) -> trellis -> timing refined on the whole frame ->
+// levels followed along the reading -> trellis again -> the characters the signal
+// vouches for, "?" for the rest.
+
+#include "framelayout.h"
+#include "likelihood.h"
+
+#include <string>
+#include <vector>
+
+namespace orvinta::cw {
+
+struct ReadSettings {
+    /// Likelihood margin (natural log) below which a character is given as "?".
+    double minimumMargin = 1.0;
+    /// A first reading whose key correlation is below this is not read further.
+    double giveUpBelow = 0.0;
+};
+
+/// A frame read from the baseband.
+struct FrameReading {
+    std::string text; ///< telemetry line, "?" for unreadable characters; empty if unread
+    std::size_t unreadable = 0;
+    KeyingTiming timing;         ///< as refined on the whole frame
+    double endSample = 0.0;      ///< baseband index just after the last mark
+    double snrDb = 0.0;          ///< mean over the marks, in 3 kHz
+    double match = 0.0;          ///< key correlation of the frame as read
+    double confidence = 0.0;     ///< probability that no printed character is wrong
+    std::vector<double> margins; ///< of each payload character
+};
+
+/// Reads the frame whose prefix was heard with `timing`, whose last mark ends at the
+/// latest at baseband index `limit` (where the next frame's leading gap begins, or where
+/// the baseband ends). `rate` is the baseband's sample rate.
+FrameReading readFrame(const CumulativeBaseband& sums, double rate, const KeyingTiming& timing,
+                       double limit, const ReadSettings& settings);
+
+} // namespace orvinta::cw

@@ -1,0 +1,259 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "levels.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace orvinta::cw {
+namespace {
+
+/// Weight of nothing (a level of 0) against the marks, each of which weighs its length
+/// in cells: beyond about log(1 / kNothingWeight) reaches from the last mark, the signal
+/// level is gone.
+constexpr double kNothingWeight = 3e-4;
+/// A mark's level counts toward its fading only where its neighbours show the carrier
+/// at least this far above the noise in a mark's length (per-mark SNR 13 dB): below,
+/// noise alone spreads the marks' energies as much as fading does.
+constexpr double kFadeLearningSnr = 20.0;
+/// Bounds between the fade factors {1, 0.2, 0.04}: a mark at less than 35 % of its
+/// neighbours' level counts as faded to 0.2, at less than 8 % as faded to 0.04.
+constexpr double kFadeBounds[] = {0.35, 0.08};
+/// Every fade keeps at least this weight: a steady carrier can still fade now and then.
+constexpr double kLeastFadeWeight = 1e-8;
+/// A level estimate within 20 % of the truth needs the marks' noise to average out.
+constexpr double kLevelPrecision = 0.2;
+/// About this share of a frame's units is key down.
+constexpr double kMarkShare = 0.45;
+/// Bounds of the reach over which the signal level is followed, in units: a fade of the
+/// fastest kind (0.5 s) lasts a few units; beyond 40 units a level is stale.
+constexpr double kShortestReach = 1.0;
+constexpr double kLongestReach = 40.0;
+/// The noise changes slowly (it is the receiver's): it is learnt over this many units.
+constexpr double kNoiseReach = 60.0;
+/// The median of exponential energies is ln 2 times their mean.
+constexpr double kMedianOverMean = 0.6931471805599453;
+/// A space counts for at most this many times the noise: noise alone exceeds it once in
+/// some four hundred spaces, a mark's edge leaking into its gap far more often.
+constexpr double kLoudestSpace = 6.0;
+/// Spaces away from the marks needed to tell the noise without the ones beside them.
+constexpr long kFewestSpaces = 8;
+
+/// Units of reach that leave enough marks for a level within kLevelPrecision when a
+/// mark of one unit shows the carrier `snr` times above the noise: the energy of such a
+/// mark varies by sqrt(1 + 2 snr) around snr (in noise units).
+double reachUnits(double snr) {
+    const double rho = std::max(snr, 1e-3);
+    const double marksNeeded = (1.0 + 2.0 * rho) / (rho * rho * kLevelPrecision * kLevelPrecision);
+    return std::clamp(marksNeeded / kMarkShare, kShortestReach, kLongestReach);
+}
+
+/// Sums of a per-cell quantity over every cell, each weighted by exp(-distance / reach)
+/// (cells): a forward and a backward first-order recursion, so the cost does not grow
+/// with the reach.
+std::vector<double> spread(const std::vector<double>& values, double reachCells) {
+    const double keep = std::exp(-1.0 / std::max(reachCells, 1e-3));
+    std::vector<double> forward(values.size());
+    std::vector<double> result(values.size());
+    double running = 0.0;
+    for (std::size_t c = 0; c < values.size(); ++c) {
+        running = values[c] + keep * running;
+        forward[c] = running;
+    }
+    running = 0.0;
+    for (std::size_t c = values.size(); c-- > 0;) {
+        running = values[c] + keep * running;
+        result[c] = forward[c] + running - values[c];
+    }
+    return result;
+}
+
+} // namespace
+
+LevelTrack::LevelTrack(double from, double to, double cellSamples)
+    : from_(from)
+    , cell_(std::max(cellSamples, 1.0))
+    , signal_(static_cast<std::size_t>(std::max(1.0, std::ceil((to - from) / cell_))), 0.0)
+    , noise_(signal_.size(), 1.0) {
+}
+
+std::size_t LevelTrack::cellOf(double t) const {
+    const double c = std::floor((t - from_) / cell_);
+    return static_cast<std::size_t>(std::clamp(c, 0.0, static_cast<double>(signal_.size() - 1)));
+}
+
+void LevelTrack::addSpace(double from, double to, double energy, bool edge) {
+    if (to > from) {
+        spaces_.push_back({0.5 * (from + to), to - from, energy, edge, false});
+    }
+}
+
+void LevelTrack::addMark(double from, double to, double energy, bool teaches) {
+    if (to > from) {
+        marks_.push_back({0.5 * (from + to), to - from, energy, false, teaches});
+    }
+}
+
+void LevelTrack::follow(double unit) {
+    // Once over the longest reach for the frame's SNR, then over the reach it allows.
+    followOver(kLongestReach * unit, kNoiseReach * unit);
+    followOver(reachUnits(meanSignal_ * unit / meanNoise_) * unit, kNoiseReach * unit);
+}
+
+void LevelTrack::followOver(double signalReach, double noiseReach) {
+    followNoise(noiseReach);
+    followSignal(signalReach);
+}
+
+void LevelTrack::followNoise(double reach) {
+    // A stretch of noise alone has energy noise * length on average. Spaces away from
+    // the marks tell it, as the marks' edges leak into the spaces beside them; the
+    // median keeps a stray mark out of it, and no space counts for more than a few times
+    // that.
+    const bool clear = std::count_if(spaces_.begin(), spaces_.end(),
+                                     [](const Stretch& s) { return !s.edge; }) >= kFewestSpaces;
+    const auto counts = [&](const Stretch& s) { return !clear || !s.edge; };
+    std::vector<double> perSample;
+    for (const Stretch& s : spaces_) {
+        if (counts(s)) {
+            perSample.push_back(s.energy / s.length);
+        }
+    }
+    if (!perSample.empty()) {
+        const auto middle = perSample.begin() + static_cast<std::ptrdiff_t>(perSample.size() / 2);
+        std::nth_element(perSample.begin(), middle, perSample.end());
+        // The mean is the better estimate; the median only bounds what a space may add.
+        const double bound = kLoudestSpace * *middle / kMedianOverMean;
+        double sum = 0.0;
+        for (const double x : perSample) {
+            sum += std::min(x, bound);
+        }
+        meanNoise_ = std::max(sum / static_cast<double>(perSample.size()), 1e-30);
+    }
+    std::vector<double> weight(noise_.size(), 0.0);
+    std::vector<double> sum(noise_.size(), 0.0);
+    for (const Stretch& s : spaces_) {
+        if (counts(s)) {
+            weight[cellOf(s.centre)] += s.length;
+            sum[cellOf(s.centre)] += std::min(s.energy, kLoudestSpace * meanNoise_ * s.length);
+        }
+    }
+    const std::vector<double> noiseWeight = spread(weight, reach / cell_);
+    const std::vector<double> noiseSum = spread(sum, reach / cell_);
+    for (std::size_t c = 0; c < noise_.size(); ++c) {
+        // One cell of the mean noise keeps the estimate sane where spaces are few.
+        noise_[c] = (noiseSum[c] + meanNoise_ * cell_) / (noiseWeight[c] + cell_);
+    }
+}
+
+void LevelTrack::followSignal(double reach) {
+    // A mark's energy is signal * length^2 + noise * length on average (its matched
+    // filter); each mark weighs its length in cells.
+    markWeight_.assign(signal_.size(), 0.0);
+    markSum_.assign(signal_.size(), 0.0);
+    std::vector<double> ownLevel;
+    std::vector<double> ownWeight;
+    double allSignal = 0.0;
+    double allMarks = 0.0;
+    for (const Stretch& m : marks_) {
+        const std::size_t c = cellOf(m.centre);
+        const double level =
+            std::max(0.0, (m.energy - noise_[c] * m.length) / (m.length * m.length));
+        const double w = m.length / cell_;
+        markWeight_[c] += w;
+        markSum_[c] += w * level;
+        ownLevel.push_back(level);
+        ownWeight.push_back(w);
+        allSignal += m.length * level;
+        allMarks += m.length;
+    }
+    meanSignal_ = allMarks > 0.0 ? allSignal / allMarks : 0.0;
+    spreadWeight_ = spread(markWeight_, reach / cell_);
+    spreadSum_ = spread(markSum_, reach / cell_);
+    keep_ = std::exp(-1.0 / std::max(reach / cell_, 1e-3));
+    for (std::size_t c = 0; c < signal_.size(); ++c) {
+        signal_[c] = spreadSum_[c] / (spreadWeight_[c] + kNothingWeight);
+    }
+    // Each mark against its neighbours alone: its own share taken out.
+    std::vector<double> neighbours(marks_.size());
+    for (std::size_t i = 0; i < marks_.size(); ++i) {
+        const std::size_t c = cellOf(marks_[i].centre);
+        const double w = spreadWeight_[c] - ownWeight[i];
+        neighbours[i] = w > 1e-9 ? (spreadSum_[c] - ownWeight[i] * ownLevel[i]) / w : 0.0;
+    }
+    learnFades(ownLevel, neighbours);
+}
+
+void LevelTrack::learnFades(const std::vector<double>& ownLevel,
+                            const std::vector<double>& neighbours) {
+    std::array<double, FadeSpread::kFactors.size()> counts{};
+    double total = 0.0;
+    for (std::size_t i = 0; i < marks_.size(); ++i) {
+        const double expected = neighbours[i] * marks_[i].length / noise(marks_[i].centre);
+        if (!marks_[i].teaches || expected < kFadeLearningSnr) {
+            continue;
+        }
+        const double ratio = ownLevel[i] / neighbours[i];
+        const std::size_t k = ratio >= kFadeBounds[0] ? 0 : ratio >= kFadeBounds[1] ? 1 : 2;
+        counts[k] += 1.0;
+        total += 1.0;
+    }
+    for (std::size_t k = 0; k < counts.size(); ++k) {
+        const double share = total > 0.0 ? counts[k] / total : (k == 0 ? 1.0 : 0.0);
+        fades_.weights[k] = std::max(share, kLeastFadeWeight);
+    }
+    // A fade deep enough to hide a mark passes through the levels between: marks that are
+    // either whole or gone, none in between, are not fading but missing (text that is
+    // not the frame read as the frame), and count as such.
+    for (std::size_t k = 2; k < counts.size(); ++k) {
+        fades_.weights[k] = std::min(fades_.weights[k], fades_.weights[k - 1]);
+    }
+}
+
+double LevelTrack::signal(double t) const {
+    return signal_[cellOf(t)];
+}
+
+double LevelTrack::signalFor(double from, double to) const {
+    if (!leaveOut_ || spreadSum_.empty()) {
+        return signal(0.5 * (from + to));
+    }
+    const std::size_t centre = cellOf(0.5 * (from + to));
+    const std::size_t first = cellOf(from);
+    const std::size_t last = cellOf(std::max(from, to - 1e-9));
+    double weight = spreadWeight_[centre];
+    double sum = spreadSum_[centre];
+    for (std::size_t c = first; c <= last; ++c) {
+        const auto distance = static_cast<double>(c > centre ? c - centre : centre - c);
+        const double factor = std::pow(keep_, distance);
+        weight -= factor * markWeight_[c];
+        sum -= factor * markSum_[c];
+    }
+    return std::max(sum, 0.0) / (std::max(weight, 0.0) + kNothingWeight);
+}
+
+double LevelTrack::noise(double t) const {
+    return noise_[cellOf(t)];
+}
+
+double carrierEvidence(const CumulativeBaseband& sums, const LevelTrack& levels, double from,
+                       double to) {
+    if (!stretchHeld(sums, from, to)) {
+        return 0.0;
+    }
+    return fadedCarrierLikelihood(stretchEnergy(sums, from, to), to - from,
+                                  levels.signalFor(from, to), levels.noise(0.5 * (from + to)),
+                                  levels.fades());
+}
+
+double agreement(const CumulativeBaseband& sums, const LevelTrack& levels, double from, double to,
+                 bool down, double leeway) {
+    double best = -std::numeric_limits<double>::infinity();
+    for (const double shift : {-leeway, 0.0, leeway}) {
+        const double evidence = carrierEvidence(sums, levels, from + shift, to + shift);
+        best = std::max(best, down ? evidence : -evidence);
+    }
+    return best;
+}
+
+} // namespace orvinta::cw

@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Signal and noise levels along a frame, learnt from the keyed marks and the spaces of a
+// reading. A satellite that tumbles fades within half a second by 20 dB and more: the
+// signal level is followed from the marks around each moment, as closely as the
+// signal-to-noise ratio allows, not averaged over seconds.
+
+#include "likelihood.h"
+
+#include <vector>
+
+namespace orvinta::cw {
+
+/// Levels per baseband sample over a stretch of baseband, kept in cells a fraction of a
+/// unit wide.
+class LevelTrack {
+public:
+    LevelTrack(double from, double to, double cellSamples);
+
+    /// A stretch the reading takes as key up, and the energy its matched filter gave;
+    /// `edge` if it touches a mark (then it tells the noise only when no other does).
+    void addSpace(double from, double to, double energy, bool edge = false);
+    /// A stretch the reading takes as key down; `teaches` if it may tell how deep the
+    /// signal fades (a mark of a character read clearly).
+    void addMark(double from, double to, double energy, bool teaches = true);
+
+    /// Learns the levels for units `unit` samples long: the noise from the spaces
+    /// within some 60 units of each moment, the signal from the marks within as few
+    /// units as the signal-to-noise ratio allows (one unit for a strong signal, up to 40
+    /// for the weakest). Far from any mark the signal level falls toward nothing, so
+    /// that a frame's end or a fade long enough to hide every mark leaves its characters
+    /// unread rather than guessed.
+    void follow(double unit);
+
+    /// Signal power per sample at `t`.
+    double signal(double t) const;
+    /// Signal power per sample that judges the stretch from `from` to `to`. For levels
+    /// learnt from a reading, as the marks beside the stretch show it, its own left out:
+    /// a mark read where there is none cannot lower the level that judges it.
+    double signalFor(double from, double to) const;
+    /// Whether signalFor() leaves a stretch's own marks out (for levels from a reading).
+    void leaveOwnMarksOut(bool leave) { leaveOut_ = leave; }
+    /// Noise power per sample at `t`.
+    double noise(double t) const;
+    /// How far the marks' own levels fall below the level their neighbours show:
+    /// the fading the matched filters must allow for.
+    const FadeSpread& fades() const { return fades_; }
+    /// Mean signal and noise power per sample over the marks.
+    double meanSignal() const { return meanSignal_; }
+    double meanNoise() const { return meanNoise_; }
+
+private:
+    void followOver(double signalReach, double noiseReach);
+    void followNoise(double reach);
+    void followSignal(double reach);
+    struct Stretch {
+        double centre;
+        double length;
+        double energy;
+        bool edge;    ///< a space touching a mark
+        bool teaches; ///< a mark that may tell the fading
+    };
+    std::size_t cellOf(double t) const;
+    void learnFades(const std::vector<double>& ownLevel, const std::vector<double>& neighbours);
+
+    double from_;
+    double cell_;
+    std::vector<Stretch> marks_;
+    std::vector<Stretch> spaces_;
+    std::vector<double> signal_;
+    std::vector<double> noise_;
+    std::vector<double> markWeight_; ///< per cell, before spreading
+    std::vector<double> markSum_;
+    std::vector<double> spreadWeight_; ///< per cell, spread over the reach
+    std::vector<double> spreadSum_;
+    double keep_ = 0.0; ///< the spreading's factor from one cell to the next
+    bool leaveOut_ = false;
+    FadeSpread fades_;
+    double meanSignal_ = 0.0;
+    double meanNoise_ = 1.0;
+};
+
+/// The log-likelihood ratio "carrier" against "no carrier" of the stretch from `from` to
+/// `to`, judged by `levels`; 0 (no evidence) where the stretch leaves the sums.
+double carrierEvidence(const CumulativeBaseband& sums, const LevelTrack& levels, double from,
+                       double to);
+
+/// How much the stretch agrees with being a mark (`down`) or a space: its evidence, or
+/// the evidence negated. A timing is never exact: the stretch counts where it agrees
+/// best within `leeway` samples either way.
+double agreement(const CumulativeBaseband& sums, const LevelTrack& levels, double from, double to,
+                 bool down, double leeway);
+
+} // namespace orvinta::cw

@@ -1,0 +1,218 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "linedecoder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace orvinta::cw {
+namespace {
+
+/// Candidates whose "E" starts this close (units) are the same prefix found at two
+/// speeds: the better one stays.
+constexpr double kSameCandidateUnits = 4.0;
+/// Units past a frame's longest end in which the next frame's prefix may end: a prefix
+/// at its longest gaps, and its leading gap.
+constexpr double kNextPrefixUnits = 150.0;
+/// Units by which a frame may run into the word gap before the next frame's prefix,
+/// as both timings are estimates.
+constexpr double kLimitSlack = 1.5;
+/// The baseband is trimmed in chunks of at least this many samples.
+constexpr std::size_t kTrimChunk = 4096;
+
+/// Units from a frame's "E" to its longest end, gaps at their longest keyers use.
+double longestFrameUnits() {
+    const FrameLayout& layout = FrameLayout::instance();
+    const Place p = layout.payloadStart() + layout.longestPayload();
+    return p.units + p.characterGaps * kLongestCharacterGap + p.wordGaps * kLongestWordGap;
+}
+
+} // namespace
+
+LineDecoder::LineDecoder(double rate, double firstSeconds, const DecoderSettings& settings)
+    : settings_(settings)
+    , rate_(rate)
+    , firstSeconds_(firstSeconds)
+    , sums_(1)
+    , noise_(rate)
+    , search_(kUnitSecondsAtOneWpm / settings.fastestWpm * rate,
+              kUnitSecondsAtOneWpm / settings.slowestWpm * rate)
+    , longestUnit_(kUnitSecondsAtOneWpm / settings.slowestWpm * rate) {
+}
+
+void LineDecoder::push(const std::complex<float>* samples, const float* tones, std::size_t count) {
+    samples_.insert(samples_.end(), samples, samples + count);
+    tones_.insert(tones_.end(), tones, tones + count);
+    for (std::size_t n = 0; n < count; ++n) {
+        sums_.push_back(sums_.back() + std::complex<double>(samples[n]));
+    }
+    noise_.push(samples, count);
+    process(false);
+}
+
+void LineDecoder::finish() {
+    process(true);
+    finished_ = true;
+}
+
+double LineDecoder::settledSeconds() const {
+    if (finished_) {
+        return std::numeric_limits<double>::infinity();
+    }
+    // A candidate still to come starts up to a prefix before where the search is.
+    double index = static_cast<double>(search_.needsFrom()) - kNextPrefixUnits * longestUnit_;
+    if (!candidates_.empty()) {
+        index = std::min(index, candidates_.front().found.starts[0]);
+    }
+    return firstSeconds_ + index / rate_;
+}
+
+std::vector<HeardFrame> LineDecoder::takeFrames() {
+    std::vector<HeardFrame> frames;
+    frames.swap(frames_);
+    return frames;
+}
+
+void LineDecoder::process(bool final) {
+    std::vector<PrefixCandidate> found;
+    search_.advance(sums_, base_, noise_, found);
+    for (const PrefixCandidate& c : found) {
+        candidates_.push_back({c, std::nullopt});
+    }
+    std::sort(candidates_.begin(), candidates_.end(), [](const Candidate& a, const Candidate& b) {
+        return a.found.starts[0] < b.found.starts[0];
+    });
+    // The same prefix found at neighbouring speeds: keep the best.
+    std::vector<Candidate> kept;
+    for (const Candidate& c : candidates_) {
+        if (!kept.empty() &&
+            c.found.starts[0] - kept.back().found.starts[0] < kSameCandidateUnits * c.found.unit) {
+            if (c.found.score > kept.back().found.score && !kept.back().heard) {
+                kept.back() = c;
+            }
+            continue;
+        }
+        kept.push_back(c);
+    }
+    candidates_ = std::move(kept);
+    while (readNext(final)) {
+    }
+    trim();
+}
+
+const HeardPrefix& LineDecoder::hear(Candidate& candidate) {
+    if (!candidate.heard) {
+        PrefixCandidate relative = candidate.found;
+        for (double& s : relative.starts) {
+            s -= static_cast<double>(base_);
+        }
+        HeardPrefix prefix = hearPrefix(sums_, relative);
+        prefix.timing.start += static_cast<double>(base_);
+        candidate.heard = prefix;
+    }
+    return *candidate.heard;
+}
+
+/// Where the frame of `prefix` must end: before the next heard prefix, or past its
+/// longest payload and a word gap.
+double LineDecoder::limitAfter(std::size_t index, const HeardPrefix& prefix) {
+    const FrameLayout& layout = FrameLayout::instance();
+    const KeyingTiming& t = prefix.timing;
+    const double shortestEnd = t.at(layout.payloadStart() + layout.shortestPayload());
+    const double longestEnd =
+        t.at(layout.payloadStart() + layout.longestPayload()) + t.wordGap * t.unit;
+    for (std::size_t i = index + 1; i < candidates_.size(); ++i) {
+        Candidate& next = candidates_[i];
+        if (next.found.starts[0] < shortestEnd) {
+            continue;
+        }
+        if (next.found.starts[0] > longestEnd + t.wordGap * t.unit) {
+            break;
+        }
+        const HeardPrefix& heard = hear(next);
+        if (heard.heard) {
+            // Its leading word gap, less a unit and a half for the timings' errors.
+            return heard.timing.at({}, kLimitSlack - heard.timing.wordGap);
+        }
+    }
+    // Past the data, the reading finds no evidence and gives "?".
+    return longestEnd;
+}
+
+bool LineDecoder::readNext(bool final) {
+    while (!candidates_.empty() && candidates_.front().found.starts[0] < doneUntil_) {
+        candidates_.erase(candidates_.begin());
+    }
+    if (candidates_.empty()) {
+        return false;
+    }
+    Candidate& c = candidates_.front();
+    // Wait until the longest frame and the next prefix after it are in.
+    const double needed =
+        c.found.starts[0] + (longestFrameUnits() + kNextPrefixUnits) * c.found.unit;
+    if (!final && end() < needed) {
+        return false;
+    }
+    const HeardPrefix prefix = hear(c);
+    if (prefix.heard) {
+        const double limit = limitAfter(0, prefix);
+        KeyingTiming relative = prefix.timing;
+        relative.start -= static_cast<double>(base_);
+        FrameReading reading = readFrame(sums_, rate_, relative, limit - static_cast<double>(base_),
+                                         {settings_.minimumMargin, 0.0});
+        if (!reading.text.empty()) {
+            reading.timing.start += static_cast<double>(base_);
+            reading.endSample += static_cast<double>(base_);
+            emit(reading);
+            doneUntil_ = reading.endSample;
+        }
+    }
+    candidates_.erase(candidates_.begin());
+    return true;
+}
+
+void LineDecoder::emit(const FrameReading& reading) {
+    HeardFrame frame;
+    frame.seconds = firstSeconds_ + reading.timing.start / rate_;
+    frame.endSeconds = firstSeconds_ + reading.endSample / rate_;
+    frame.text = reading.text;
+    frame.unreadable = reading.unreadable;
+    const auto from =
+        static_cast<std::size_t>(std::clamp(reading.timing.start - static_cast<double>(base_), 0.0,
+                                            static_cast<double>(samples_.size() - 1)));
+    const auto to = static_cast<std::size_t>(
+        std::clamp(reading.endSample - static_cast<double>(base_), static_cast<double>(from + 1),
+                   static_cast<double>(samples_.size())));
+    double tone = 0.0;
+    for (std::size_t n = from; n < to; ++n) {
+        tone += tones_[n];
+    }
+    frame.toneHz = tone / static_cast<double>(to - from);
+    frame.wordsPerMinute = kUnitSecondsAtOneWpm * rate_ / reading.timing.unit;
+    frame.snrDb = reading.snrDb;
+    frame.confidence = reading.confidence;
+    frame.margins = reading.margins;
+    frames_.push_back(frame);
+}
+
+void LineDecoder::trim() {
+    // Keep what the search and the pending candidates still need, and a prefix's
+    // leading gap before them. A candidate still to come starts up to a prefix before
+    // where the search is.
+    double keep = static_cast<double>(search_.needsFrom()) - kNextPrefixUnits * longestUnit_;
+    if (!candidates_.empty()) {
+        keep = std::min(keep,
+                        candidates_.front().found.starts[0] - 2.0 * kLongestWordGap * longestUnit_);
+    }
+    if (keep < static_cast<double>(base_ + kTrimChunk)) {
+        return;
+    }
+    const auto drop = std::min(static_cast<std::size_t>(keep) - base_, samples_.size());
+    noise_.forgetBefore(static_cast<std::size_t>(keep));
+    samples_.erase(samples_.begin(), samples_.begin() + static_cast<std::ptrdiff_t>(drop));
+    tones_.erase(tones_.begin(), tones_.begin() + static_cast<std::ptrdiff_t>(drop));
+    sums_.erase(sums_.begin(), sums_.begin() + static_cast<std::ptrdiff_t>(drop));
+    base_ += drop;
+}
+
+} // namespace orvinta::cw

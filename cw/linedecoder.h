@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// One keyed line's decoder: its baseband -> prefix search (candidates) -> prefix heard,
+// timing learnt -> frame read up to where the next heard prefix begins -> frames.
+
+#include "cwdecoder.h"
+#include "framereader.h"
+#include "noisefloor.h"
+#include "prefixcheck.h"
+#include "prefixsearch.h"
+
+#include <complex>
+#include <optional>
+#include <vector>
+
+namespace orvinta::cw {
+
+class LineDecoder {
+public:
+    /// For baseband at `rate` samples per second whose sample i is centred
+    /// `firstSeconds + i / rate` seconds into the recording.
+    LineDecoder(double rate, double firstSeconds, const DecoderSettings& settings);
+
+    /// Takes baseband samples and the tone each was mixed down from.
+    void push(const std::complex<float>* samples, const float* tones, std::size_t count);
+    /// Reads what remains at the end.
+    void finish();
+    /// Frames read since the last call, in order.
+    std::vector<HeardFrame> takeFrames();
+
+    /// Baseband samples held (memory stays bounded by the longest frame).
+    std::size_t held() const { return samples_.size(); }
+    /// No frame still to come from this line starts before this (seconds into the
+    /// stream); after finish(), none at all.
+    double settledSeconds() const;
+
+private:
+    struct Candidate {
+        PrefixCandidate found; ///< absolute baseband indices
+        std::optional<HeardPrefix> heard;
+    };
+
+    void process(bool final);
+    bool readNext(bool final);
+    const HeardPrefix& hear(Candidate& candidate);
+    double limitAfter(std::size_t index, const HeardPrefix& prefix);
+    void emit(const FrameReading& reading);
+    void trim();
+    double end() const { return static_cast<double>(base_ + samples_.size()); }
+
+    DecoderSettings settings_;
+    double rate_;
+    double firstSeconds_;
+    std::vector<std::complex<float>> samples_;
+    std::vector<float> tones_;
+    CumulativeBaseband sums_; ///< sums_[i]: sum of everything before samples_[i]
+    std::size_t base_ = 0;    ///< absolute index of samples_[0]
+    NoiseFloor noise_;
+    PrefixSearch search_;
+    std::vector<Candidate> candidates_;
+    double doneUntil_ = 0.0; ///< frames are read up to here
+    double longestUnit_;
+    std::vector<HeardFrame> frames_;
+    bool finished_ = false;
+};
+
+} // namespace orvinta::cw

@@ -1,0 +1,226 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "linetracker.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orvinta::cw {
+namespace {
+
+/// A line takes the strongest peak this close to its tone: drift of 15 Hz/s moves a
+/// tone by 2 Hz between two analyses, and the peak of a drifting line wanders a little.
+constexpr double kFollowHz = 40.0;
+/// A new line starts where a peak at least this strong over the floor (some 4 dB, far
+/// beyond what noise reaches) stays clear of the lines followed for this many analyses
+/// in a row (about half a second).
+constexpr double kBirthStrength = 2.5;
+constexpr int kBirthAnalyses = 4;
+/// While a line is silent its tone goes on along its last drift, which may change by up
+/// to this much per second (Doppler near the pass's middle): the line takes a peak
+/// that much further off for every second of silence, up to the widest reach, short of
+/// the nearest other stations.
+constexpr double kSilentDriftHz = 10.0;
+constexpr double kWidestFollowHz = 100.0;
+/// The fastest drift a line goes on along while silent, learnt from estimates whose
+/// times spread this much (standard deviation) at least.
+constexpr double kFastestDriftHz = 20.0;
+constexpr double kDriftSpreadSeconds = 0.6;
+/// A line silent this long takes up again only a peak as strong as a new line's: a
+/// stray peak of the noise would lead it astray while the next frame has not begun.
+constexpr double kSilentSeconds = 1.0;
+/// Lines are at least this far apart: nearer peaks belong to the same line.
+constexpr double kSeparationHz = 50.0;
+/// Lines followed at once; a new one replaces the one silent longest.
+constexpr std::size_t kMostLines = 6;
+/// A line ends after this long without a peak: the beacon's frames come far more often.
+constexpr double kLifetimeSeconds = 30.0;
+/// Raw estimates a straight line is fitted to (about three seconds).
+constexpr std::size_t kSmoothedEstimates = 24;
+
+} // namespace
+
+void LineTracker::update(const SpectrumMoment& moment) {
+    std::vector<bool> taken(moment.peaks.size(), false);
+    assign(moment, taken);
+    welcome(moment, taken);
+    retire(moment.sample);
+}
+
+double LineTracker::Followed::expectedHz(double sample) const {
+    return frequencyHz + slopeHzPerSample * (sample - lastSeen);
+}
+
+std::size_t LineTracker::peakFor(const Followed& f, const SpectrumMoment& moment,
+                                 const std::vector<bool>& taken) const {
+    // The strongest peak near the tone expected; failing that, after a silence, the
+    // nearest one within the reach the drift may have taken it.
+    const double expected = f.expectedHz(moment.sample);
+    const double silent = (moment.sample - f.lastSeen) / sampleRate_;
+    const double reach = std::min(kWidestFollowHz, kFollowHz + kSilentDriftHz * silent);
+    std::size_t strongest = moment.peaks.size();
+    std::size_t nearest = moment.peaks.size();
+    for (std::size_t p = 0; p < moment.peaks.size(); ++p) {
+        const LinePeak& peak = moment.peaks[p];
+        const double off = std::abs(peak.frequencyHz - expected);
+        if (taken[p] || off > reach ||
+            (silent > kSilentSeconds && peak.strength < kBirthStrength)) {
+            continue;
+        }
+        if (off <= kFollowHz && (strongest == moment.peaks.size() ||
+                                 peak.strength > moment.peaks[strongest].strength)) {
+            strongest = p;
+        }
+        if (nearest == moment.peaks.size() ||
+            off < std::abs(moment.peaks[nearest].frequencyHz - expected)) {
+            nearest = p;
+        }
+    }
+    return strongest < moment.peaks.size() ? strongest : nearest;
+}
+
+void LineTracker::assign(const SpectrumMoment& moment, std::vector<bool>& taken) {
+    for (Followed& f : followed_) {
+        const std::size_t best = peakFor(f, moment, taken);
+        Raw raw{moment.sample, moment.sample, f.expectedHz(moment.sample), 0.0};
+        if (best < moment.peaks.size()) {
+            const LinePeak& peak = moment.peaks[best];
+            taken[best] = true;
+            raw = {moment.sample, peak.sample, peak.frequencyHz, peak.strength};
+            f.frequencyHz = peak.frequencyHz;
+            f.lastSeen = peak.sample;
+        }
+        f.raw.push_back(raw);
+        if (f.raw.size() == kSmoothedEstimates) {
+            emitSmoothed(f, kSmoothedEstimates / 2);
+            f.raw.pop_front();
+            f.smoothing = true;
+        }
+    }
+}
+
+void LineTracker::welcome(const SpectrumMoment& moment, const std::vector<bool>& taken) {
+    for (Newcomer& n : newcomers_) {
+        n.matched = false;
+    }
+    for (std::size_t p = 0; p < moment.peaks.size(); ++p) {
+        const LinePeak& peak = moment.peaks[p];
+        const bool clear = std::none_of(followed_.begin(), followed_.end(), [&](const Followed& f) {
+            return std::abs(f.expectedHz(moment.sample) - peak.frequencyHz) < kSeparationHz;
+        });
+        if (taken[p] || !clear || peak.strength < kBirthStrength) {
+            continue;
+        }
+        auto n = std::find_if(newcomers_.begin(), newcomers_.end(), [&](const Newcomer& c) {
+            return !c.matched && std::abs(c.frequencyHz - peak.frequencyHz) <= kFollowHz;
+        });
+        if (n == newcomers_.end()) {
+            newcomers_.push_back({peak.frequencyHz, 0, false});
+            n = newcomers_.end() - 1;
+        }
+        n->frequencyHz = peak.frequencyHz;
+        n->matched = true;
+        if (++n->seen < kBirthAnalyses) {
+            continue;
+        }
+        if (followed_.size() == kMostLines) {
+            // Make room: the line silent longest ends.
+            const auto oldest = std::min_element(
+                followed_.begin(), followed_.end(),
+                [](const Followed& a, const Followed& b) { return a.lastSeen < b.lastSeen; });
+            flush(*oldest);
+            followed_.erase(oldest);
+        }
+        Followed f;
+        f.id = nextId_++;
+        f.frequencyHz = peak.frequencyHz;
+        f.lastSeen = moment.sample;
+        followed_.push_back(f);
+        lines_.push_back({f.id, moment.sample, false, {}});
+        n->seen = -1; // born: drop below
+    }
+    std::erase_if(newcomers_, [](const Newcomer& n) { return !n.matched || n.seen < 0; });
+}
+
+bool LineTracker::follows(double hz, double sample, double reachHz) const {
+    return std::any_of(followed_.begin(), followed_.end(), [&](const Followed& f) {
+        return std::abs(f.expectedHz(sample) - hz) <= reachHz;
+    });
+}
+
+void LineTracker::retire(double now) {
+    for (auto f = followed_.begin(); f != followed_.end();) {
+        if (now - f->lastSeen > kLifetimeSeconds * sampleRate_) {
+            flush(*f);
+            f = followed_.erase(f);
+        } else {
+            ++f;
+        }
+    }
+}
+
+void LineTracker::emitSmoothed(Followed& f, std::size_t middle) {
+    // A straight line fitted to the estimates where they were heard, each counting by
+    // how far it stands above the noise; read at the analysis in the middle.
+    const Raw& centre = f.raw[middle];
+    double w = 0.0;
+    double wt = 0.0;
+    double wf = 0.0;
+    double wtt = 0.0;
+    double wtf = 0.0;
+    for (const Raw& r : f.raw) {
+        const double weight = std::max(0.0, r.strength - 1.0);
+        const double t = r.heard - centre.moment;
+        w += weight;
+        wt += weight * t;
+        wf += weight * r.frequencyHz;
+        wtt += weight * t * t;
+        wtf += weight * t * r.frequencyHz;
+    }
+    ToneEstimate smoothed{centre.moment, centre.frequencyHz, centre.strength, 0.0};
+    // The drift is learnt only from estimates spread over a good part of the window;
+    // estimates bunched at one end (a frame's start or end) keep the drift learnt before.
+    const double spread = kDriftSpreadSeconds * sampleRate_;
+    const double determinant = w * wtt - wt * wt;
+    if (w > 0.0 && determinant >= w * w * spread * spread) {
+        const double fastest = kFastestDriftHz / sampleRate_;
+        f.slopeHzPerSample = std::clamp((w * wtf - wt * wf) / determinant, -fastest, fastest);
+    }
+    if (w > 0.0) {
+        smoothed.frequencyHz = (wf - f.slopeHzPerSample * wt) / w;
+    }
+    smoothed.slopeHzPerSample = f.slopeHzPerSample;
+    if (Line* line = lineOf(f.id)) {
+        line->smoothed.push_back(smoothed);
+    }
+}
+
+void LineTracker::flush(Followed& f) {
+    // Once the window has been full, the estimates up to its middle are out already.
+    const std::size_t from = f.smoothing ? kSmoothedEstimates / 2 : 0;
+    for (std::size_t middle = from; middle < f.raw.size(); ++middle) {
+        emitSmoothed(f, middle);
+    }
+    f.raw.clear();
+    if (Line* line = lineOf(f.id)) {
+        line->ended = true;
+    }
+}
+
+void LineTracker::finish() {
+    for (Followed& f : followed_) {
+        flush(f);
+    }
+    followed_.clear();
+}
+
+LineTracker::Line* LineTracker::lineOf(int id) {
+    const auto it =
+        std::find_if(lines_.begin(), lines_.end(), [&](const Line& l) { return l.id == id; });
+    return it == lines_.end() ? nullptr : &*it;
+}
+
+void LineTracker::forget(int id) {
+    std::erase_if(lines_, [&](const Line& l) { return l.id == id; });
+}
+
+} // namespace orvinta::cw

@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Every keyed line in the band, followed: each analysis's peaks are handed to the lines
+// already followed (each takes the strongest peak near it); a peak that stays clear of
+// them for a few analyses starts a line of its own. A line holds its tone through
+// silence, going on along its drift, and ends after half a minute without a peak. Each
+// line's tone is smoothed by a straight line fitted to three seconds of its estimates.
+
+#include "spectrum.h"
+
+#include <deque>
+#include <vector>
+
+namespace orvinta::cw {
+
+/// A line's tone at a moment (an index of the audio the finder analysed).
+struct ToneEstimate {
+    double sample = 0.0;
+    double frequencyHz = 0.0;
+    double strength = 0.0;         ///< over the noise floor; 0 while the line is held
+    double slopeHzPerSample = 0.0; ///< the drift there (smoothed estimates only)
+};
+
+class LineTracker {
+public:
+    struct Line {
+        int id = 0;
+        double firstSample = 0.0; ///< the moment the line was first seen
+        bool ended = false;
+        /// Smoothed estimates not yet taken, in order.
+        std::vector<ToneEstimate> smoothed;
+    };
+
+    /// For analyses of audio at `sampleRate`.
+    explicit LineTracker(double sampleRate)
+        : sampleRate_(sampleRate) {}
+
+    /// Follows the lines through one more analysis.
+    void update(const SpectrumMoment& moment);
+    /// Whether a line followed now is within `reachHz` of `hz` at `sample`.
+    bool follows(double hz, double sample, double reachHz) const;
+    /// Ends every line: the rest of their estimates become due.
+    void finish();
+
+    /// The lines followed, ended ones included until forget() drops them.
+    std::vector<Line>& lines() { return lines_; }
+    void forget(int id);
+
+private:
+    /// One analysis's estimate of a line: heard at the energy's centre in the window.
+    struct Raw {
+        double moment = 0.0;
+        double heard = 0.0;
+        double frequencyHz = 0.0;
+        double strength = 0.0; ///< 0 where the line was not seen
+    };
+    struct Followed {
+        int id = 0;
+        double frequencyHz = 0.0; ///< when last seen
+        double lastSeen = 0.0;
+        double slopeHzPerSample = 0.0; ///< its drift, from the last straight line fitted
+        /// Where its tone is expected at `sample`: along its drift since it was last seen.
+        double expectedHz(double sample) const;
+        std::deque<Raw> raw;
+        bool smoothing = false;
+    };
+    struct Newcomer {
+        double frequencyHz = 0.0;
+        int seen = 0;
+        bool matched = false;
+    };
+    void assign(const SpectrumMoment& moment, std::vector<bool>& taken);
+    std::size_t peakFor(const Followed& f, const SpectrumMoment& moment,
+                        const std::vector<bool>& taken) const;
+    void welcome(const SpectrumMoment& moment, const std::vector<bool>& taken);
+    void retire(double now);
+    void emitSmoothed(Followed& f, std::size_t middle);
+    void flush(Followed& f);
+    Line* lineOf(int id);
+
+    double sampleRate_;
+    std::vector<Followed> followed_;
+    std::vector<Newcomer> newcomers_;
+    std::vector<Line> lines_;
+    int nextId_ = 1;
+};
+
+} // namespace orvinta::cw

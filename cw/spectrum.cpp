@@ -1,0 +1,271 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "spectrum.h"
+
+#include <fftw3.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <mutex>
+#include <numbers>
+
+namespace orvinta::cw {
+namespace {
+
+constexpr double kLowestToneHz = 200.0;
+constexpr double kHighestToneHz = 3000.0;
+/// A spectrum of a quarter second resolves lines 4 Hz apart; spectra overlap by half.
+constexpr double kSpectrumSeconds = 0.25;
+/// Spectra summed for an analysis: enough for a keyed line to stand out of the noise,
+/// short enough that a drift of 15 Hz/s smears it over a few bins only.
+constexpr double kWindowSeconds = 3.0;
+/// The noise floor at a bin is the median of the bins within this much either way:
+/// narrow enough to follow a coloured noise (speech, a receiver's filter), wide enough
+/// that a line, even one smeared by drift, does not raise it.
+constexpr double kFloorReachHz = 60.0;
+/// The floor is taken every half of that reach.
+constexpr std::size_t kFloorStrideShare = 2;
+/// Once the window is full the floors are measured again every fourth analysis (half a
+/// second): they follow sums of three seconds, which change little in between, and
+/// their medians are the analysis's largest cost.
+constexpr long long kAnalysesPerFloor = 4;
+/// A line whose quietest spectrum in the window stays above this many times the floor
+/// of the quietest spectra around it is never off: not a keyed tone.
+constexpr double kKeyedQuietRatio = 4.0;
+/// Nor is a strong line whose quietest spectrum keeps this share of its mean.
+constexpr double kKeyedDepth = 0.1;
+/// A line must stand this far above the floor to count: five standard deviations of the
+/// summed noise spectra, which become smaller the more spectra are summed.
+constexpr double kPresenceDeviations = 5.0;
+/// The summed spectra of three bins over about 1.5 times as many independent spectra as
+/// summed (the spectra overlap by half).
+constexpr double kIndependentShare = 1.5;
+/// A peak is the strongest bin within this many either way.
+constexpr std::size_t kPeakReach = 2;
+
+std::size_t nextPowerOfTwo(double value) {
+    std::size_t n = 1;
+    while (static_cast<double>(n) < value) {
+        n <<= 1U;
+    }
+    return n;
+}
+
+/// FFTW's planner is not thread-safe: decoders on several threads take turns.
+std::mutex& planner() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+/// The median of values[from, to), sorted partly in `scratch`.
+double medianOf(const std::vector<double>& values, std::size_t from, std::size_t to,
+                std::vector<double>& scratch) {
+    scratch.assign(values.begin() + static_cast<std::ptrdiff_t>(from),
+                   values.begin() + static_cast<std::ptrdiff_t>(to));
+    const auto middle = scratch.begin() + static_cast<std::ptrdiff_t>(scratch.size() / 2);
+    std::nth_element(scratch.begin(), middle, scratch.end());
+    return std::max(*middle, 1e-30);
+}
+
+/// Per bin, the median of `values` over `reach` bins either way: a line a few bins wide
+/// does not raise it, and on a steep slope of the noise (a receiver's filter edge) it
+/// stays with the bins around. Taken every few bins and interpolated between: the floor
+/// changes slowly across the band.
+std::vector<double> runningMedian(const std::vector<double>& values, std::size_t reach) {
+    const std::size_t n = values.size();
+    const std::size_t stride = std::max<std::size_t>(1, reach / kFloorStrideShare);
+    std::vector<double> result(n);
+    std::vector<double> scratch;
+    std::size_t previous = 0;
+    double previousMedian = medianOf(values, 0, std::min(n, reach + 1), scratch);
+    result[0] = previousMedian;
+    for (std::size_t k = stride; k < n + stride - 1; k += stride) {
+        const std::size_t at = std::min(k, n - 1);
+        const double median =
+            medianOf(values, at > reach ? at - reach : 0, std::min(n, at + reach + 1), scratch);
+        for (std::size_t j = previous + 1; j <= at; ++j) {
+            const double w = static_cast<double>(j - previous) / static_cast<double>(at - previous);
+            result[j] = previousMedian + w * (median - previousMedian);
+        }
+        previous = at;
+        previousMedian = median;
+    }
+    return result;
+}
+
+} // namespace
+
+struct LineFinder::Plan {
+    explicit Plan(std::size_t size)
+        : in(static_cast<float*>(fftwf_malloc(sizeof(float) * size)))
+        , out(static_cast<fftwf_complex*>(fftwf_malloc(sizeof(fftwf_complex) * (size / 2 + 1)))) {
+        const std::lock_guard<std::mutex> lock(planner());
+        plan = fftwf_plan_dft_r2c_1d(static_cast<int>(size), in, out, FFTW_ESTIMATE);
+    }
+    ~Plan() {
+        {
+            const std::lock_guard<std::mutex> lock(planner());
+            fftwf_destroy_plan(plan);
+        }
+        fftwf_free(out);
+        fftwf_free(in);
+    }
+    Plan(const Plan&) = delete;
+    Plan& operator=(const Plan&) = delete;
+
+    float* in;
+    fftwf_complex* out;
+    fftwf_plan plan = nullptr;
+};
+
+LineFinder::LineFinder(double sampleRate)
+    : sampleRate_(sampleRate)
+    , size_(nextPowerOfTwo(sampleRate * kSpectrumSeconds))
+    , hop_(size_ / 2)
+    , firstBin_(static_cast<std::size_t>(kLowestToneHz * static_cast<double>(size_) / sampleRate))
+    , bins_(static_cast<std::size_t>(
+                std::ceil(kHighestToneHz * static_cast<double>(size_) / sampleRate)) -
+            firstBin_ + 1)
+    , window_(std::max<std::size_t>(
+          4, static_cast<std::size_t>(kWindowSeconds * sampleRate / static_cast<double>(hop_))))
+    , hann_(size_)
+    , plan_(std::make_unique<Plan>(size_))
+    , sum_(bins_, 0.0)
+    , smooth_(bins_, 0.0)
+    , quietest_(bins_, 0.0)
+    , floor_(bins_, 1.0) {
+    for (std::size_t n = 0; n < size_; ++n) {
+        hann_[n] = static_cast<float>(
+            0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(n) /
+                                 static_cast<double>(size_)));
+    }
+}
+
+LineFinder::~LineFinder() = default;
+
+void LineFinder::push(const float* samples, std::size_t count,
+                      std::vector<SpectrumMoment>& moments) {
+    input_.insert(input_.end(), samples, samples + count);
+    std::size_t start = 0;
+    while (start + size_ <= input_.size()) {
+        for (std::size_t n = 0; n < size_; ++n) {
+            plan_->in[n] = input_[start + n] * hann_[n];
+        }
+        fftwf_execute(plan_->plan);
+        analyse(moments);
+        start += hop_;
+    }
+    input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(start));
+}
+
+void LineFinder::addSpectrum() {
+    std::vector<float> power(bins_);
+    for (std::size_t k = 0; k < bins_; ++k) {
+        const fftwf_complex& c = plan_->out[firstBin_ + k];
+        power[k] = c[0] * c[0] + c[1] * c[1];
+        sum_[k] += power[k];
+    }
+    spectra_.push_back(std::move(power));
+    if (spectra_.size() > window_) {
+        const std::vector<float>& oldest = spectra_.front();
+        for (std::size_t k = 0; k < bins_; ++k) {
+            sum_[k] = std::max(0.0, sum_[k] - oldest[k]);
+        }
+        spectra_.pop_front();
+    }
+}
+
+void LineFinder::measureFloors() {
+    for (std::size_t k = 0; k < bins_; ++k) {
+        smooth_[k] =
+            sum_[k] + (k > 0 ? sum_[k - 1] : sum_[k]) + (k + 1 < bins_ ? sum_[k + 1] : sum_[k]);
+    }
+    // The quietest spectrum of each line in the window: a keyed tone is off between
+    // characters and words, a steady carrier never is.
+    std::fill(quietest_.begin(), quietest_.end(), std::numeric_limits<double>::max());
+    for (const std::vector<float>& spectrum : spectra_) {
+        for (std::size_t k = 1; k + 1 < bins_; ++k) {
+            const double s = static_cast<double>(spectrum[k - 1]) + spectrum[k] + spectrum[k + 1];
+            quietest_[k] = std::min(quietest_[k], s);
+        }
+    }
+    quietest_[0] = quietest_[1];
+    quietest_[bins_ - 1] = quietest_[bins_ - 2];
+    const bool filling = spectra_.size() < window_;
+    if (!filling && analyses_ % kAnalysesPerFloor != 0) {
+        return;
+    }
+    const double binHz = sampleRate_ / static_cast<double>(size_);
+    const auto reach = static_cast<std::size_t>(std::max(4.0, kFloorReachHz / binHz));
+    floor_ = runningMedian(smooth_, reach);
+    // How low the noise's quietest spectrum goes around each bin.
+    quietFloor_ = runningMedian(quietest_, reach);
+}
+
+bool LineFinder::keyed(std::size_t k) const {
+    const auto held = static_cast<double>(spectra_.size());
+    return quietest_[k] <= kKeyedQuietRatio * quietFloor_[k] ||
+           quietest_[k] * held <= kKeyedDepth * smooth_[k];
+}
+
+bool LineFinder::peakAt(std::size_t k) const {
+    for (std::size_t j = k - kPeakReach; j <= k + kPeakReach; ++j) {
+        if (j != k && (smooth_[j] > smooth_[k] || (j < k && smooth_[j] == smooth_[k]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+double LineFinder::peakBin(std::size_t k) const {
+    // A parabola through the peak and its neighbours puts it between bins.
+    const double a = smooth_[k - 1];
+    const double b = smooth_[k];
+    const double c = smooth_[k + 1];
+    const double curvature = a - 2.0 * b + c;
+    const double offset = curvature < 0.0 ? std::clamp(0.5 * (a - c) / curvature, -0.5, 0.5) : 0.0;
+    return static_cast<double>(firstBin_ + k) + offset;
+}
+
+double LineFinder::heardAt(std::size_t k, double first, double middle) const {
+    // The spectra's centres weighted by the line's power above the floor in them.
+    const double floor = floor_[k] / static_cast<double>(spectra_.size());
+    double weight = 0.0;
+    double weighted = 0.0;
+    for (std::size_t j = 0; j < spectra_.size(); ++j) {
+        const std::vector<float>& s = spectra_[j];
+        const double above = std::max(0.0, static_cast<double>(s[k - 1]) + s[k] + s[k + 1] - floor);
+        const double centre = (first + static_cast<double>(j)) * static_cast<double>(hop_) +
+                              0.5 * static_cast<double>(size_);
+        weight += above;
+        weighted += above * centre;
+    }
+    return weight > 0.0 ? weighted / weight : middle;
+}
+
+void LineFinder::analyse(std::vector<SpectrumMoment>& moments) {
+    addSpectrum();
+    measureFloors();
+    const long long index = analyses_++;
+    const auto count = static_cast<double>(spectra_.size());
+    SpectrumMoment moment;
+    moment.presence = 1.0 + kPresenceDeviations / std::sqrt(kIndependentShare * count);
+    const double first = static_cast<double>(index + 1) - count;
+    moment.sample = 0.5 * ((first + static_cast<double>(index)) * static_cast<double>(hop_) +
+                           static_cast<double>(size_));
+    const double binHz = sampleRate_ / static_cast<double>(size_);
+    for (std::size_t k = kPeakReach; k + kPeakReach < bins_; ++k) {
+        const double strength = smooth_[k] / floor_[k];
+        if (strength < moment.presence || !peakAt(k)) {
+            continue;
+        }
+        if (!keyed(k)) {
+            moment.steadyHz.push_back(static_cast<double>(firstBin_ + k) * binHz);
+            continue;
+        }
+        moment.peaks.push_back({peakBin(k) * binHz, strength, heardAt(k, first, moment.sample)});
+    }
+    moments.push_back(std::move(moment));
+}
+
+} // namespace orvinta::cw

@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Where keyed lines are in the band: short-time power spectra of the audio, summed over a
+// few seconds; a line is a peak of that sum that stands above the local noise floor and
+// is keyed (its quietest spectrum drops to the noise, or far below its mean, which a
+// steady carrier's never does). Steady carriers are reported apart: one in a line's
+// channel makes the reading of that line less sure.
+
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <vector>
+
+namespace orvinta::cw {
+
+/// A keyed line at one moment.
+struct LinePeak {
+    double frequencyHz = 0.0;
+    double strength = 0.0; ///< line power over the noise floor around it
+    /// Where in the window its energy lies (an index of the audio): a drifting tone at a
+    /// frame's start or end is heard there, not at the window's middle.
+    double sample = 0.0;
+};
+
+/// The keyed lines of one analysis, centred at `sample` (an index of the audio pushed).
+struct SpectrumMoment {
+    double sample = 0.0;
+    std::vector<LinePeak> peaks;
+    /// A line weaker than this (over the floor) is not told apart from noise here.
+    double presence = 0.0;
+    /// Lines that stand out but are never off: steady carriers.
+    std::vector<double> steadyHz;
+};
+
+class LineFinder {
+public:
+    explicit LineFinder(double sampleRate);
+    ~LineFinder();
+    LineFinder(const LineFinder&) = delete;
+    LineFinder& operator=(const LineFinder&) = delete;
+
+    /// Takes audio samples; appends an analysis for every half spectrum that became due.
+    void push(const float* samples, std::size_t count, std::vector<SpectrumMoment>& moments);
+
+private:
+    struct Plan;
+    void analyse(std::vector<SpectrumMoment>& moments);
+    void addSpectrum();
+    void measureFloors();
+    bool keyed(std::size_t k) const;
+    bool peakAt(std::size_t k) const;
+    double peakBin(std::size_t k) const;
+    double heardAt(std::size_t k, double first, double middle) const;
+
+    double sampleRate_;
+    std::size_t size_;
+    std::size_t hop_;
+    std::size_t firstBin_;
+    std::size_t bins_;
+    std::size_t window_; ///< spectra summed per analysis
+    std::vector<float> hann_;
+    std::vector<float> input_;
+    std::unique_ptr<Plan> plan_;
+    std::deque<std::vector<float>> spectra_;
+    std::vector<double> sum_;
+    std::vector<double> smooth_;     ///< sum over three neighbouring bins
+    std::vector<double> quietest_;   ///< per bin, the quietest spectrum in the window
+    std::vector<double> floor_;      ///< per bin, the noise floor around it
+    std::vector<double> quietFloor_; ///< per bin, how low the noise's quietest spectrum goes
+    long long analyses_ = 0;
+};
+
+} // namespace orvinta::cw

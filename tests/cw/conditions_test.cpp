@@ -1,0 +1,289 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What a real pass does to the beacon, one test per condition at a comfortable level:
+// fading, a drop-out, another station beside it, a keyer's own timing, recordings
+// without the beacon, doubtful characters. The figures over many levels are the
+// benchmark's (orvinta-cw-bench); these fail when the behaviour breaks.
+#include "cw/cwdecoder.h"
+#include "cw/framelayout.h"
+
+#include "keyedsignal.h"
+#include "morsechart.h"
+#include "tests/support/testnames.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <ostream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace orvinta::cw {
+namespace {
+
+using testsignal::decodeSamples;
+using testsignal::Fading;
+using testsignal::Interferer;
+using testsignal::KeyedRecording;
+using testsignal::keyFrames;
+using testsignal::Noise;
+using testsignal::randomFrame;
+using testsignal::SignalOptions;
+
+std::vector<std::string> randomFrames(std::size_t count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<std::string> frames;
+    for (std::size_t i = 0; i < count; ++i) {
+        frames.push_back(randomFrame(random));
+    }
+    return frames;
+}
+
+/// What became of the keyed frames: heard frames paired with them by their start.
+struct Heard {
+    std::vector<const HeardFrame*> frames; ///< per keyed frame, null where none was heard
+    std::size_t others = 0;                ///< frames heard where none was keyed
+    std::size_t wrong = 0;                 ///< payload characters read as another
+    std::size_t unreadable = 0;
+};
+
+Heard pair(const std::vector<HeardFrame>& heard, const std::vector<std::string>& keyed,
+           const KeyedRecording& recording) {
+    Heard result;
+    result.frames.assign(keyed.size(), nullptr);
+    for (const HeardFrame& h : heard) {
+        std::size_t i = 0;
+        while (i < keyed.size() && std::abs(h.seconds - recording.frameSeconds[i]) > 0.5) {
+            ++i;
+        }
+        if (i == keyed.size() || h.text.size() != keyed[i].size()) {
+            ++result.others;
+            continue;
+        }
+        result.frames[i] = &h;
+        for (std::size_t k = kFramePrefix.size(); k < h.text.size(); ++k) {
+            result.unreadable += h.text[k] == '?' ? 1U : 0U;
+            result.wrong += h.text[k] != '?' && h.text[k] != keyed[i][k] ? 1U : 0U;
+        }
+    }
+    return result;
+}
+
+TEST(ConditionsTest, ReadsThroughRayleighFading) {
+    // A tumbling satellite: Rayleigh fading over three seconds, troughs far below the
+    // noise. Where a trough hides an element the character is "?"; none is read wrong.
+    SignalOptions options;
+    options.wordsPerMinute = 20.0;
+    options.toneHz = 1100.0;
+    options.snrDb = 10.0;
+    options.fading = Fading::Rayleigh;
+    options.fadePeriodSeconds = 3.0;
+    options.seed = 32;
+    const std::vector<std::string> frames = randomFrames(3, options.seed);
+    const KeyedRecording recording = keyFrames(frames, options);
+    const Heard heard =
+        pair(decodeSamples(recording.samples, options.sampleRate), frames, recording);
+    EXPECT_EQ(heard.others, 0U);
+    EXPECT_TRUE(std::none_of(heard.frames.begin(), heard.frames.end(),
+                             [](const HeardFrame* f) { return f == nullptr; }));
+    EXPECT_EQ(heard.wrong, 0U);
+    EXPECT_LE(heard.unreadable, 4U) << "of " << 3 * kPayloadSlots;
+}
+
+/// Seconds at which the group starting at `position` of `frame` starts, keyed from
+/// `start` at `wpm`.
+double groupStart(const std::string& frame, std::size_t position, double start, double wpm) {
+    testsignal::KeyerTiming timing;
+    timing.wordsPerMinute = wpm;
+    std::vector<testsignal::Mark> marks;
+    return testsignal::keyText(frame.substr(0, position - 1), timing, start, marks) +
+           timing.wordGapSeconds();
+}
+
+TEST(ConditionsTest, GivesWhatADropOutHidesAsUnreadable) {
+    // The signal gone for half a second in the third group and from the last group on:
+    // the characters there are "?", never shorter or other ones; the rest is read.
+    SignalOptions options;
+    options.wordsPerMinute = 20.0;
+    options.toneHz = 800.0;
+    options.snrDb = 6.0;
+    const std::string frame = "E LUSAT HI HI 3O 6TB UU4 BD6 UDB 64U D4A DBA BBD";
+    const double third = groupStart(frame, 25, options.leadSeconds, options.wordsPerMinute);
+    const double last = groupStart(frame, 45, options.leadSeconds, options.wordsPerMinute);
+    options.dropouts = {{third + 0.2, third + 0.7}, {last - 0.1, last + 10.0}};
+    const KeyedRecording recording = keyFrames({frame}, options);
+    const std::vector<HeardFrame> heard = decodeSamples(recording.samples, options.sampleRate);
+    ASSERT_EQ(heard.size(), 1U);
+    const std::string& text = heard[0].text;
+    ASSERT_EQ(text.size(), frame.size());
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        EXPECT_TRUE(text[k] == frame[k] || text[k] == '?') << text;
+    }
+    EXPECT_NE(text.substr(25, 3).find('?'), std::string::npos) << text;
+    EXPECT_EQ(text.substr(45), "???") << text;
+    EXPECT_EQ(text.substr(0, 25), frame.substr(0, 25)) << text;
+}
+
+struct OtherStation {
+    double offsetHz;
+    double levelDb;
+};
+
+void PrintTo(const OtherStation& s, std::ostream* os) {
+    *os << s.offsetHz << " Hz away at " << s.levelDb << " dB";
+}
+
+class BesideAnotherStationTest : public ::testing::TestWithParam<OtherStation> {};
+
+TEST_P(BesideAnotherStationTest, ReadsTheBeaconOnlyOnItsOwnLine) {
+    // Another station sending ordinary text throughout: the beacon's frames are read on
+    // its own line, and nothing of the other station is printed.
+    SignalOptions options;
+    options.wordsPerMinute = 22.0;
+    options.toneHz = 1300.0;
+    options.snrDb = 0.0;
+    options.seed = 41;
+    Interferer station;
+    station.offsetHz = GetParam().offsetHz;
+    station.levelDb = GetParam().levelDb;
+    station.wordsPerMinute = 25.0;
+    station.seed = 43;
+    options.interferers.push_back(station);
+    const std::vector<std::string> frames = randomFrames(3, options.seed);
+    const KeyedRecording recording = keyFrames(frames, options);
+    const std::vector<HeardFrame> heard = decodeSamples(recording.samples, options.sampleRate);
+    ASSERT_EQ(heard.size(), frames.size());
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        EXPECT_EQ(heard[i].text, frames[i]);
+        EXPECT_NEAR(heard[i].toneHz, options.toneHz, 10.0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Stations, BesideAnotherStationTest,
+                         ::testing::Values(OtherStation{150.0, 0.0}, OtherStation{-150.0, 0.0},
+                                           OtherStation{400.0, 6.0}),
+                         test::PrintedName());
+
+struct Keyer {
+    const char* name;
+    double weight;
+    double gapStretch;
+    std::vector<double> speedFactors;
+};
+
+void PrintTo(const Keyer& k, std::ostream* os) {
+    *os << k.name;
+}
+
+class KeyerTimingTest : public ::testing::TestWithParam<Keyer> {};
+
+TEST_P(KeyerTimingTest, LearnsTheTimingFromThePrefix) {
+    SignalOptions options;
+    options.wordsPerMinute = 18.0;
+    options.toneHz = 1000.0;
+    options.snrDb = -3.0;
+    options.weight = GetParam().weight;
+    options.characterGapStretch = GetParam().gapStretch;
+    options.wordGapStretch = GetParam().gapStretch;
+    options.frameSpeedFactors = GetParam().speedFactors;
+    options.seed = 51;
+    const std::vector<std::string> frames = randomFrames(3, options.seed);
+    const KeyedRecording recording = keyFrames(frames, options);
+    const std::vector<HeardFrame> heard = decodeSamples(recording.samples, options.sampleRate);
+    ASSERT_EQ(heard.size(), frames.size());
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        EXPECT_EQ(heard[i].text, frames[i]);
+        EXPECT_NEAR(heard[i].wordsPerMinute, recording.frameWpm[i], 0.02 * recording.frameWpm[i]);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keyers, KeyerTimingTest,
+    ::testing::Values(Keyer{"gaps stretched 1.6 times", 0.5, 1.6, {}},
+                      Keyer{"weight 40 percent", 0.4, 1.0, {}},
+                      Keyer{"weight 60 percent", 0.6, 1.0, {}},
+                      Keyer{"speed 15 percent up then down", 0.5, 1.0, {1.0, 1.15, 0.85}}),
+    test::PrintedName());
+
+struct Background {
+    const char* name;
+    Noise noise;
+    bool contact;
+};
+
+void PrintTo(const Background& b, std::ostream* os) {
+    *os << b.name;
+}
+
+class WithoutTheBeaconTest : public ::testing::TestWithParam<Background> {};
+
+TEST_P(WithoutTheBeaconTest, InventsNoFrame) {
+    // Three minutes without the beacon: nothing to print, whatever the signals there.
+    SignalOptions options;
+    options.noise = GetParam().noise;
+    options.snrDb = 10.0;
+    options.toneHz = 1000.0;
+    options.leadSeconds = 180.0;
+    options.tailSeconds = 0.0;
+    options.seed = 61;
+    if (GetParam().contact) {
+        // Two stations taking turns, the second one 40 Hz off the first.
+        for (int turn = 0; turn < 2; ++turn) {
+            Interferer station;
+            station.offsetHz = turn == 0 ? 0.0 : 40.0;
+            station.wordsPerMinute = turn == 0 ? 20.0 : 24.0;
+            station.overSeconds = 40.0;
+            station.turnSeconds = 85.0;
+            station.firstOverSeconds = 1.0 + 42.5 * turn;
+            station.seed = 63U + static_cast<unsigned>(turn);
+            options.interferers.push_back(station);
+        }
+    }
+    const KeyedRecording recording = keyFrames({}, options);
+    const std::vector<HeardFrame> heard = decodeSamples(recording.samples, options.sampleRate);
+    for (const HeardFrame& f : heard) {
+        ADD_FAILURE() << "invented at " << f.seconds << " s: " << f.text;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backgrounds, WithoutTheBeaconTest,
+                         ::testing::Values(Background{"speech band noise", Noise::SpeechBand,
+                                                      false},
+                                           Background{"a CW contact", Noise::White, true}),
+                         test::PrintedName());
+
+TEST(ConditionsTest, GivesADoubtfulCharacterAsUnreadable) {
+    // At the weakest signals read some characters are doubtful: each is "?", and every
+    // character printed leads its best alternative by the margin asked for.
+    for (const double margin : {DecoderSettings{}.minimumMargin, 4.0}) {
+        SignalOptions options;
+        options.wordsPerMinute = 22.0;
+        options.toneHz = 1400.0;
+        options.snrDb = -13.0;
+        options.seed = 71;
+        const std::vector<std::string> frames = randomFrames(4, options.seed);
+        const KeyedRecording recording = keyFrames(frames, options);
+        DecoderSettings settings;
+        settings.minimumMargin = margin;
+        std::size_t doubtful = 0;
+        for (const HeardFrame& f : decodeSamples(recording.samples, options.sampleRate, settings)) {
+            ASSERT_EQ(f.margins.size(), kPayloadSlots);
+            std::size_t slot = 0;
+            for (std::size_t k = kFramePrefix.size(); k < f.text.size(); ++k) {
+                if (f.text[k] == ' ') {
+                    continue;
+                }
+                const double m = f.margins[slot++];
+                EXPECT_TRUE(f.text[k] == '?' || m >= margin) << f.text << " margin " << m;
+                doubtful += f.text[k] == '?' && m > 0.0 && m < margin ? 1U : 0U;
+            }
+        }
+        EXPECT_GT(doubtful, 0U) << "no doubtful character to test at margin " << margin;
+    }
+    // A character is printed when its reading is at least e times as likely as any other.
+    EXPECT_DOUBLE_EQ(DecoderSettings{}.minimumMargin, 1.0);
+}
+
+} // namespace
+} // namespace orvinta::cw

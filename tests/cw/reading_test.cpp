@@ -1,0 +1,143 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The reading's pieces on their own: the frame's layout, the likelihood of a stretch,
+// and the trellis that reads a payload from its evidence.
+#include "cw/framelayout.h"
+#include "cw/likelihood.h"
+#include "cw/trellis.h"
+
+#include "tests/support/testnames.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <string>
+
+namespace orvinta::cw {
+namespace {
+
+TEST(FrameLayoutTest, PlacesThePrefixAndThePayload) {
+    const FrameLayout& layout = FrameLayout::instance();
+    // "E LUSAT HI HI": 10 characters, two word gaps inside; "E" is one unit long.
+    ASSERT_EQ(layout.prefixPlaces().size(), 10U);
+    EXPECT_EQ(layout.prefixPlaces()[1].units, 1);
+    EXPECT_EQ(layout.prefixPlaces()[1].wordGaps, 1);
+    // The payload follows the prefix's 89 - 2 * 7 - 5 * 3 units of marks a word gap on.
+    const Place& payload = layout.payloadStart();
+    EXPECT_EQ(payload.wordGaps, 4);
+    EXPECT_EQ(payload.characterGaps, 6);
+    EXPECT_EQ(payload.units + 3 * payload.characterGaps + 7 * payload.wordGaps, 89 + 7);
+    // Block digit and status letter in one word, then eight groups of three.
+    EXPECT_FALSE(layout.slots()[0].wordGapAfter);
+    EXPECT_TRUE(layout.slots()[1].wordGapAfter);
+    EXPECT_FALSE(layout.slots()[2].wordGapAfter);
+    EXPECT_TRUE(layout.slots()[4].wordGapAfter);
+}
+
+class LogBesselTest : public ::testing::TestWithParam<double> {};
+
+TEST_P(LogBesselTest, MatchesTheLibrary) {
+    const double x = GetParam();
+    EXPECT_NEAR(logBesselI0(x), std::log(std::cyl_bessel_i(0.0, x)), 1e-9 * (1.0 + x));
+    EXPECT_DOUBLE_EQ(logBesselI0(-x), logBesselI0(x));
+}
+
+INSTANTIATE_TEST_SUITE_P(Arguments, LogBesselTest,
+                         ::testing::Values(0.0, 1e-3, 0.5, 2.0, 9.9, 29.99, 30.0, 200.0),
+                         test::PrintedName());
+
+TEST(LikelihoodTest, TakesAMarksEdgeBesideItForASpace) {
+    // A stretch beside a strong mark catches some per cent of its energy through the
+    // channel filter: that is a space, however far above the noise it stands, even
+    // where a few marks have faded to a fifth of their neighbours' level.
+    constexpr double kLength = 24.0;
+    constexpr double kSignal = 1e-3;
+    constexpr double kNoise = 1e-5; // 20 dB per sample, 34 dB per mark
+    const double mark = kSignal * kLength * kLength;
+    EXPECT_GT(carrierLikelihood(mark, kLength, kSignal, kNoise), 100.0);
+    FadeSpread fading;
+    fading.weights = {0.97, 0.03, 0.0};
+    EXPECT_LT(fadedCarrierLikelihood(0.08 * mark, kLength, kSignal, kNoise, fading), 0.0);
+    EXPECT_GT(fadedCarrierLikelihood(mark, kLength, kSignal, kNoise, fading), 10.0);
+}
+
+TEST(LikelihoodTest, LetsAFadeExplainAMissingMark) {
+    // Where the signal fades, a mark without energy counts less against its reading.
+    constexpr double kLength = 24.0;
+    constexpr double kSignal = 1e-3;
+    constexpr double kNoise = 1e-4;
+    FadeSpread steady;
+    FadeSpread fading;
+    fading.weights = {0.8, 0.1, 0.1};
+    const double missing = kNoise * kLength;
+    EXPECT_GT(fadedCarrierLikelihood(missing, kLength, kSignal, kNoise, fading),
+              fadedCarrierLikelihood(missing, kLength, kSignal, kNoise, steady) + 5.0);
+}
+
+/// Evidence along a payload keyed as `payload` (26 characters) with the keyer's gaps:
+/// `strength` at the start of each of its dots and dashes, minus as much elsewhere.
+PayloadEvidence keyedEvidence(const std::string& payload, double strength, PayloadShape& shape) {
+    const auto& slots = FrameLayout::instance().slots();
+    std::vector<std::pair<int, bool>> elements; // tick, dash
+    int tick = 4;
+    for (std::size_t k = 0; k < payload.size(); ++k) {
+        const auto& choices = slots[k].characters;
+        const auto c = std::find_if(choices.begin(), choices.end(), [&](const auto& keying) {
+            return keying.character == payload[k];
+        });
+        for (const int u : c->dots) {
+            elements.emplace_back(tick + kTicksPerUnit * u, false);
+        }
+        for (const int u : c->dashes) {
+            elements.emplace_back(tick + kTicksPerUnit * u, true);
+        }
+        tick += kTicksPerUnit * c->length + shape.gapAfter[k];
+    }
+    PayloadEvidence evidence;
+    evidence.dot.assign(static_cast<std::size_t>(tick + 80), -strength);
+    evidence.dash.assign(evidence.dot.size(), -3.0 * strength);
+    for (const auto& [at, dash] : elements) {
+        (dash ? evidence.dash : evidence.dot)[static_cast<std::size_t>(at)] = strength;
+    }
+    shape.firstFrom = 0;
+    shape.firstTo = 8;
+    shape.lastEnd = tick + 60;
+    return evidence;
+}
+
+TEST(TrellisTest, ReadsThePayloadTheEvidenceShows) {
+    const std::string payload = "3O6TBUU4BD6UDB64UD4ADBABBD";
+    PayloadShape shape;
+    for (std::size_t k = 0; k < kPayloadSlots; ++k) {
+        shape.gapAfter[k] = FrameLayout::instance().slots()[k].wordGapAfter ? 28 : 12;
+    }
+    const PayloadPath path = bestPayload(keyedEvidence(payload, 5.0, shape), shape);
+    ASSERT_TRUE(path.complete);
+    EXPECT_EQ(path.characters, payload);
+    for (const double margin : path.margins) {
+        EXPECT_GT(margin, 4.0);
+    }
+}
+
+TEST(TrellisTest, HasNoMarginWhereTheEvidenceIsGone) {
+    // The eighth group's evidence wiped out: any reading of its characters is as likely
+    // as the one found, the groups before keep their margins.
+    const std::string payload = "3O6TBUU4BD6UDB64UD4ADBABBD";
+    PayloadShape shape;
+    for (std::size_t k = 0; k < kPayloadSlots; ++k) {
+        shape.gapAfter[k] = FrameLayout::instance().slots()[k].wordGapAfter ? 28 : 12;
+    }
+    PayloadEvidence evidence = keyedEvidence(payload, 5.0, shape);
+    const auto from = static_cast<std::ptrdiff_t>(evidence.dot.size() - 200);
+    std::fill(evidence.dot.begin() + from, evidence.dot.end(), 0.0);
+    std::fill(evidence.dash.begin() + from, evidence.dash.end(), 0.0);
+    const PayloadPath path = bestPayload(evidence, shape);
+    ASSERT_TRUE(path.complete);
+    EXPECT_EQ(path.characters.substr(0, 20), payload.substr(0, 20));
+    EXPECT_GT(path.margins[0], 4.0);
+    EXPECT_LT(path.margins[kPayloadSlots - 1], 1.0);
+}
+
+} // namespace
+} // namespace orvinta::cw
