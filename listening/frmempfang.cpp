@@ -278,8 +278,8 @@ void frmEmpfang::Session_Heard(const ListenBatch& batch) {
     picWasserfall->addRows(batch.rows, batch.secondsPerRow);
     for (std::size_t i = 0; i < batch.frames.size(); ++i) {
         const cw::HeardFrame& frame = batch.frames[i].heard;
-        picWasserfall->markFrame(first + static_cast<int>(i) + 1, frame.seconds,
-                                 frame.endSeconds, frame.toneHz);
+        picWasserfall->markFrame(first + static_cast<int>(i) + 1, frame.seconds, frame.endSeconds,
+                                 frame.toneHz);
     }
     if (batch.progress)
         prgFortschritt->setValue(static_cast<int>(std::lround(100.0 * *batch.progress)));
