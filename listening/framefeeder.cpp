@@ -29,6 +29,8 @@ double FrameFeeder::seconds() const {
 void FrameFeeder::collect(Heard& out) {
     for (cw::HeardFrame& frame : decoder_.takeFrames())
         out.frames.push_back(std::move(frame));
+    const std::vector<cw::FollowedTone> tones = decoder_.takeTones();
+    out.tones.insert(out.tones.end(), tones.begin(), tones.end());
 }
 
 } // namespace orvinta::listening

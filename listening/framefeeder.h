@@ -4,7 +4,7 @@
 // The one way audio reaches the decoder in the desktop program, whether it comes from a
 // recording, a live input device or a test:
 //
-//   mono float samples -> FrameFeeder::push() -> cw::CwDecoder (frames heard)
+//   mono float samples -> FrameFeeder::push() -> cw::CwDecoder (frames heard, tones followed)
 //                                             -> Waterfall     (rows of the spectrum)
 
 #include "cw/cwdecoder.h"
@@ -15,9 +15,11 @@
 
 namespace orvinta::listening {
 
-/// What a stretch of audio gave: frames and waterfall rows, each in stream order.
+/// What a stretch of audio gave: frames, the tones followed and waterfall rows, each in
+/// stream order.
 struct Heard {
     std::vector<cw::HeardFrame> frames;
+    std::vector<cw::FollowedTone> tones;
     std::vector<WaterfallRow> rows;
 };
 

@@ -276,6 +276,7 @@ void frmEmpfang::Session_Heard(const ListenBatch& batch) {
     const int first = m_frames->rowCount();
     m_frames->append(batch.frames);
     picWasserfall->addRows(batch.rows, batch.secondsPerRow);
+    picWasserfall->addTones(batch.tones);
     for (std::size_t i = 0; i < batch.frames.size(); ++i) {
         const cw::HeardFrame& frame = batch.frames[i].heard;
         picWasserfall->markFrame(first + static_cast<int>(i) + 1, frame.seconds, frame.endSeconds,

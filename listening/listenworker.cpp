@@ -179,8 +179,10 @@ void ListenWorker::collect(Heard& heard) {
             utc = m_streamStartUtc.addMSecs(std::llround(frame.seconds * 1000.0));
         m_batch.frames.push_back({std::move(frame), utc});
     }
+    m_batch.tones.insert(m_batch.tones.end(), heard.tones.begin(), heard.tones.end());
     std::move(heard.rows.begin(), heard.rows.end(), std::back_inserter(m_batch.rows));
     heard.frames.clear();
+    heard.tones.clear();
     heard.rows.clear();
 }
 

@@ -31,6 +31,7 @@ namespace orvinta::listening {
 /// What one batch brings to the window.
 struct ListenBatch {
     std::vector<ListedFrame> frames;
+    std::vector<cw::FollowedTone> tones;
     std::vector<WaterfallRow> rows;
     double secondsPerRow = 0.0;
     /// The share of a recording decoded so far; nothing for live audio or a recording of

@@ -12,6 +12,9 @@ namespace {
 /// Height of the frequency scale below the spectrum, in pixels of the font's height.
 constexpr double kAxisLines = 1.4;
 constexpr double kAxisStepHz = 500.0;
+/// Moments of one followed tone further apart than this are not joined: the line was lost
+/// in between.
+constexpr double kLongestToneStepSeconds = 1.0;
 /// The frame marks stand this many pixels to the right of the tone.
 constexpr double kMarkOffset = 8.0;
 const QColor kMarkColour(255, 64, 255);
@@ -60,6 +63,7 @@ WaterfallView::WaterfallView(QWidget* parent)
 void WaterfallView::clear() {
     m_rows.clear();
     m_marks.clear();
+    m_tones.clear();
     m_secondsPerRow = 0.0;
     rebuildImage();
     update();
@@ -73,6 +77,7 @@ void WaterfallView::addRows(const std::vector<WaterfallRow>& rows, double second
         m_rows.push_front(row);
     while (m_rows.size() > static_cast<std::size_t>(kHistoryRows))
         m_rows.pop_back();
+    dropHiddenTones();
     rebuildImage();
     update();
 }
@@ -80,6 +85,20 @@ void WaterfallView::addRows(const std::vector<WaterfallRow>& rows, double second
 void WaterfallView::markFrame(int number, double startSeconds, double endSeconds, double toneHz) {
     m_marks.push_back({number, startSeconds, endSeconds, toneHz});
     update();
+}
+
+void WaterfallView::addTones(const std::vector<cw::FollowedTone>& tones) {
+    m_tones.insert(m_tones.end(), tones.begin(), tones.end());
+    dropHiddenTones();
+    update();
+}
+
+void WaterfallView::dropHiddenTones() {
+    if (m_rows.empty())
+        return;
+    const double oldest = m_rows.back().seconds;
+    while (!m_tones.empty() && m_tones.front().seconds < oldest)
+        m_tones.pop_front();
 }
 
 void WaterfallView::rebuildImage() {
@@ -118,8 +137,10 @@ void WaterfallView::paintEvent(QPaintEvent* /*event*/) {
     painter.fillRect(rect(), palette().color(QPalette::Window));
     painter.drawImage(spectrumArea(), m_image);
     paintAxis(painter);
-    if (!m_rows.empty() && m_secondsPerRow > 0.0)
+    if (!m_rows.empty() && m_secondsPerRow > 0.0) {
+        paintTones(painter);
         paintMarks(painter);
+    }
 }
 
 void WaterfallView::paintMarks(QPainter& painter) const {
@@ -140,12 +161,27 @@ void WaterfallView::paintMarks(QPainter& painter) const {
         painter.drawText(QPointF(x + 3.0, std::min(bottom, area.bottom() - 2.0)),
                          QString::number(mark.number));
     }
-    if (!m_marks.empty()) {
-        // The tone followed: the last frame's, from that frame on.
-        const Mark& last = m_marks.back();
-        painter.setPen(QPen(kToneColour, 1.0, Qt::DashLine));
-        const double x = xOf(last.toneHz);
-        painter.drawLine(QPointF(x, area.top()), QPointF(x, yOf(last.startSeconds)));
+    painter.restore();
+}
+
+void WaterfallView::paintTones(QPainter& painter) const {
+    painter.save();
+    painter.setClipRect(spectrumArea());
+    painter.setPen(QPen(kToneColour, 1.0, Qt::DotLine));
+    // Each moment is joined to the last one of the same line, when that is recent.
+    std::vector<const cw::FollowedTone*> lastOfLine;
+    for (const cw::FollowedTone& tone : m_tones) {
+        const auto last =
+            std::find_if(lastOfLine.begin(), lastOfLine.end(),
+                         [&](const cw::FollowedTone* t) { return t->line == tone.line; });
+        if (last == lastOfLine.end()) {
+            lastOfLine.push_back(&tone);
+            continue;
+        }
+        if (tone.seconds - (*last)->seconds <= kLongestToneStepSeconds)
+            painter.drawLine(QPointF(xOf((*last)->hz), yOf((*last)->seconds)),
+                             QPointF(xOf(tone.hz), yOf(tone.seconds)));
+        *last = &tone;
     }
     painter.restore();
 }

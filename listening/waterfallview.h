@@ -3,6 +3,8 @@
 
 #include "waterfall.h"
 
+#include "cw/cwdecoder.h"
+
 #include <QImage>
 #include <QWidget>
 
@@ -14,9 +16,9 @@ class QPainter;
 namespace orvinta::listening {
 
 /// Shows the waterfall: frequency from left (200 Hz) to right (3000 Hz), time downwards
-/// with the newest row at the top. Each frame heard is marked by a bar at its tone over
-/// the time it took, with its number in the list; the tone followed (the last frame's) is
-/// a dashed line from that frame on.
+/// with the newest row at the top. Each keyed tone the decoder follows is traced by a
+/// thin line; each frame heard is marked by a bracket beside its tone over the time it
+/// took, with its number in the list.
 class WaterfallView : public QWidget {
     Q_OBJECT
 
@@ -31,9 +33,13 @@ public:
     void addRows(const std::vector<WaterfallRow>& rows, double secondsPerRow);
     /// Marks frame `number` of the list, heard from `startSeconds` to `endSeconds`.
     void markFrame(int number, double startSeconds, double endSeconds, double toneHz);
+    /// Adds moments of the tones the decoder follows, in stream order.
+    void addTones(const std::vector<cw::FollowedTone>& tones);
 
     int rowCount() const { return static_cast<int>(m_rows.size()); }
     int markCount() const { return static_cast<int>(m_marks.size()); }
+    /// Moments of followed tones kept for the rows shown.
+    const std::deque<cw::FollowedTone>& tones() const { return m_tones; }
     /// The picture of the rows as shown, before scaling and marks.
     const QImage& picture() const { return m_image; }
 
@@ -54,11 +60,15 @@ private:
     double xOf(double hz) const;
     double yOf(double seconds) const;
     void paintMarks(QPainter& painter) const;
+    void paintTones(QPainter& painter) const;
+    /// Forgets tones older than the oldest row kept.
+    void dropHiddenTones();
     void paintAxis(QPainter& painter) const;
 
     std::deque<WaterfallRow> m_rows;
     double m_secondsPerRow = 0.0;
     std::vector<Mark> m_marks;
+    std::deque<cw::FollowedTone> m_tones;
     QImage m_image;
     std::vector<QRgb> m_colours;
 };

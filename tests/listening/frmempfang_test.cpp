@@ -119,6 +119,11 @@ TEST_F(ListeningWindow, DecodesARecordingTakesFramesOverAndExportsThem) {
     EXPECT_EQ(window->prgFortschritt->value(), 100);
     EXPECT_GT(window->picWasserfall->rowCount(), 100);
     EXPECT_EQ(window->picWasserfall->markCount(), 2);
+    // The tone followed is traced where the beacon keys.
+    const auto& tones = window->picWasserfall->tones();
+    ASSERT_FALSE(tones.empty());
+    for (const cw::FollowedTone& tone : tones)
+        EXPECT_NEAR(tone.hz, test::listeningSignal().toneHz, 20.0) << tone.seconds;
     EXPECT_TRUE(platform.messages.empty());
 
     // Alt+B goes to the list; the second frame is taken over as loading a file would put
