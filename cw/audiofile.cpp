@@ -21,6 +21,11 @@ SNDFILE* asFile(void* handle) {
     return static_cast<SNDFILE*>(handle);
 }
 
+/// The text of a fixed-width field, which is not ended by a zero when full.
+template <std::size_t N> std::string fieldText(const char (&field)[N]) {
+    return {field, std::find(field, field + N, '\0')};
+}
+
 } // namespace
 
 /// An audio file in memory, read through libsndfile's virtual I/O.
@@ -103,6 +108,18 @@ AudioFile::AudioFile(void* handle, int sampleRate, int channels, std::unique_ptr
     , sampleRate_(sampleRate)
     , channels_(channels)
     , memory_(std::move(memory)) {
+}
+
+DateTags AudioFile::dateTags() const {
+    DateTags tags;
+    if (const char* date = sf_get_string(asFile(handle_), SF_STR_DATE))
+        tags.date = date;
+    SF_BROADCAST_INFO bext{};
+    if (sf_command(asFile(handle_), SFC_GET_BROADCAST_INFO, &bext, sizeof bext) == SF_TRUE) {
+        tags.originationDate = fieldText(bext.origination_date);
+        tags.originationTime = fieldText(bext.origination_time);
+    }
+    return tags;
 }
 
 AudioFile::~AudioFile() {

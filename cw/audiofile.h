@@ -8,6 +8,17 @@
 
 namespace orvinta::cw {
 
+/// The texts in a recording's metadata that may tell when it began, as written there;
+/// empty where the file has none.
+struct DateTags {
+    /// The Broadcast-WAV "bext" chunk's origination date ("2026-12-07") and time
+    /// ("14:05:00").
+    std::string originationDate;
+    std::string originationTime;
+    /// The date tag: DATE in FLAC and Ogg Vorbis comments, ICRD in a WAV file.
+    std::string date;
+};
+
 /// An audio file (WAV, FLAC, Ogg Vorbis and whatever else libsndfile reads) opened for
 /// reading block by block, every block mixed down to mono.
 class AudioFile {
@@ -28,6 +39,9 @@ public:
     /// Reads up to `maxFrames` frames into `mono` (replacing its content), the channels
     /// averaged. Returns false at the end of the file or on a read error (see error()).
     bool read(std::size_t maxFrames, std::vector<float>& mono);
+
+    /// The texts of the file's metadata that may give its start time (recordingstart.h).
+    DateTags dateTags() const;
 
     /// The read error met, empty when the file ended normally.
     const std::string& error() const { return error_; }

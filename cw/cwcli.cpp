@@ -3,13 +3,16 @@
 
 #include "audiofile.h"
 #include "cwdecoder.h"
+#include "recordingstart.h"
 
 #include "cli/commandline.h"
+#include "timestamps/isotime.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <ostream>
@@ -20,10 +23,15 @@ namespace orvinta::cw {
 namespace {
 
 constexpr std::size_t kBlockFrames = 1 << 14;
+/// The width of a time with milliseconds, "2026-12-07T14:05:00.250Z": --text pads the
+/// times of whole seconds to it, so that the columns after them line up.
+constexpr std::size_t kTimeWidth = 24;
 
 struct Options {
     bool text = false;
+    bool time = false;
     bool verbose = false;
+    std::optional<UtcTime> start;
     QStringList inputs;
 };
 
@@ -36,17 +44,21 @@ std::string formatted(const char* format, double value) {
 /// Writes the frames of one file as they are found.
 class FramePrinter {
 public:
-    FramePrinter(const Options& options, const std::string& name, std::ostream& out,
-                 std::ostream& err)
+    FramePrinter(const Options& options, const std::string& name,
+                 const std::optional<RecordingStart>& start, std::ostream& out, std::ostream& err)
         : options_(options)
         , name_(name)
+        , start_(start)
         , out_(out)
         , err_(err) {}
 
     void print(const std::vector<HeardFrame>& frames) {
         for (const HeardFrame& frame : frames) {
-            if (options_.text) {
-                out_ << formatted("%9.2f", frame.seconds) << "  " << frame.text << "  "
+            if (options_.time && start_) {
+                out_ << formatIsoTime(timeAtOffset(start_->time, frame.seconds)) << '\t'
+                     << frame.text << '\n';
+            } else if (options_.text) {
+                out_ << timeText(frame) << "  " << frame.text << "  "
                      << formatted("%6.1f", frame.toneHz) << " Hz  "
                      << formatted("%4.1f", frame.wordsPerMinute) << " WpM  "
                      << formatted("%+5.1f", frame.snrDb) << " dB  Vertrauen "
@@ -69,12 +81,39 @@ public:
     long long count() const { return count_; }
 
 private:
+    /// When the frame began: its time of day when the recording's start is known, else
+    /// seconds into the file.
+    std::string timeText(const HeardFrame& frame) const {
+        if (!start_)
+            return formatted("%9.2f", frame.seconds);
+        std::string text = formatIsoTime(timeAtOffset(start_->time, frame.seconds));
+        text.resize(std::max(text.size(), kTimeWidth), ' ');
+        return text;
+    }
+
     const Options& options_;
     const std::string& name_;
+    const std::optional<RecordingStart>& start_;
     std::ostream& out_;
     std::ostream& err_;
     long long count_ = 0;
 };
+
+/// Names the start time and its source with --verbose; warns when --time has none.
+void reportStart(const Options& options, const std::string& name,
+                 const std::optional<RecordingStart>& start, std::ostream& err) {
+    if (options.verbose) {
+        err << name << ": Startzeit ";
+        if (start)
+            err << formatIsoTime(start->time) << " (" << startSourceName(start->source) << ")\n";
+        else
+            err << "unbekannt\n";
+    }
+    if (options.time && !start) {
+        err << "orvinta-cw: " << name
+            << ": Startzeit unbekannt, die Zeilen bleiben ohne Zeit (--start angeben)\n";
+    }
+}
 
 /// Decodes one file; false with the reason when it cannot be read.
 bool decodeFile(const Options& options, const QString& input, std::ostream& out, std::ostream& err,
@@ -93,8 +132,12 @@ bool decodeFile(const Options& options, const QString& input, std::ostream& out,
     if (options.text && options.inputs.size() > 1) {
         out << name << ":\n";
     }
+    const std::optional<RecordingStart> start =
+        options.start ? RecordingStart{*options.start, StartSource::Option}
+                      : recordingStart(*file, path);
+    reportStart(options, name, start, err);
     CwDecoder decoder(file->sampleRate());
-    FramePrinter printer(options, name, out, err);
+    FramePrinter printer(options, name, start, out, err);
     std::vector<float> block;
     while (file->read(kBlockFrames, block)) {
         decoder.push(block.data(), block.size());
@@ -126,22 +169,38 @@ std::optional<int> parseOptions(const QStringList& arguments, Options& options, 
             "CW-Stationen. Ein Block wird nur geschrieben, wenn sein Anfang \"E LUSAT HI HI\"\n"
             "sicher gehört wurde. Nicht sicher lesbare Zeichen werden zu \"?\".\n"
             "\n"
+            "Startzeit einer Aufnahme: --start, sonst aus den Metadaten (Broadcast-WAV\n"
+            "bext, DATE/ICRD; Datum und Uhrzeit, ohne Zeitzone als UTC), sonst aus dem\n"
+            "Dateinamen (..._2026-12-07T14-05-00.ogg, ..._20261207_140500.wav).\n"
+            "\n"
             "Rückgabewert: 0 alle Dateien gelesen, 2 Bedienfehler oder eine Datei konnte\n"
             "nicht gelesen werden."),
         out, err);
     QCommandLineParser& parser = commandLine.parser;
     const QCommandLineOption text(
         QStringLiteral("text"),
-        QStringLiteral("Schreibt vor jede Zeile die Zeit in Sekunden ab Dateianfang und "
-                       "dahinter Ton, Tempo, geschätzten Rauschabstand und das Vertrauen "
-                       "(Wahrscheinlichkeit, dass kein geschriebenes Zeichen falsch ist); "
-                       "bei mehreren Dateien unter dem Dateinamen."));
+        QStringLiteral("Schreibt vor jede Zeile die Zeit, zu der der Block beginnt (UTC in "
+                       "ISO 8601, wenn die Startzeit der Aufnahme bekannt ist, sonst Sekunden "
+                       "ab Dateianfang), und dahinter Ton, Tempo, geschätzten Rauschabstand "
+                       "und das Vertrauen (Wahrscheinlichkeit, dass kein geschriebenes "
+                       "Zeichen falsch ist); bei mehreren Dateien unter dem Dateinamen."));
+    const QCommandLineOption time(
+        QStringLiteral("time"),
+        QStringLiteral("Schreibt ZEIT<TAB>ZEILE mit der Zeit des Blocks in UTC, für "
+                       "\"orvinta-decode --time\". Ohne bekannte Startzeit bleiben die Zeilen "
+                       "ohne Zeit, mit einer Warnung."));
+    const QCommandLineOption start(
+        QStringLiteral("start"),
+        QStringLiteral("Die Aufnahme begann zur ZEIT (ISO 8601 mit Zeitzone, z. B. "
+                       "2026-12-07T14:05:00Z); gilt vor der Startzeit in den Metadaten und "
+                       "im Dateinamen. Nur mit einer DATEI."),
+        QStringLiteral("ZEIT"));
     const QCommandLineOption verbose(
         QStringLiteral("verbose"),
         QStringLiteral("Meldet je Block Tonfrequenz, Tempo, geschätzten Rauschabstand, "
                        "Vertrauen und die Zahl unlesbarer Zeichen auf der "
                        "Standardfehlerausgabe."));
-    parser.addOptions({text, verbose});
+    parser.addOptions({text, time, start, verbose});
     parser.addPositionalArgument(QStringLiteral("DATEI"),
                                  QStringLiteral("Tonaufnahme (WAV, FLAC, Ogg Vorbis)."),
                                  QStringLiteral("DATEI..."));
@@ -149,10 +208,27 @@ std::optional<int> parseOptions(const QStringList& arguments, Options& options, 
     if (const std::optional<int> status = commandLine.parse(arguments))
         return status;
     options.text = parser.isSet(text);
+    options.time = parser.isSet(time);
     options.verbose = parser.isSet(verbose);
     options.inputs = parser.positionalArguments();
     if (options.inputs.isEmpty()) {
         return commandLine.usageError(QStringLiteral("keine Tonaufnahme angegeben"));
+    }
+    if (options.text && options.time) {
+        return commandLine.usageError(QStringLiteral("--text und --time schließen einander aus"));
+    }
+    if (parser.isSet(start)) {
+        // Each recording began at its own time: one time cannot be right for several.
+        if (options.inputs.size() > 1) {
+            return commandLine.usageError(QStringLiteral("--start gilt nur für eine DATEI"));
+        }
+        const std::string value = parser.value(start).toStdString();
+        const TimeParse parsed = parseIsoTime(value);
+        if (!parsed) {
+            return commandLine.usageError(QStringLiteral("--start: ") +
+                                          QString::fromStdString(describeTimeError(value, parsed)));
+        }
+        options.start = parsed.time;
     }
     return std::nullopt;
 }

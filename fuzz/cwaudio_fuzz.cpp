@@ -4,13 +4,15 @@
 // program reads a file; or as raw samples (any value, NaN and infinities included) at a
 // sample rate and in blocks of sizes the bytes choose. Checks what the decoder
 // promises: it returns, holds a bounded number of samples, and every frame it reports
-// has the frame's layout and sane details.
+// has the frame's layout and sane details; and the start time the file's metadata
+// may give is read without harm.
 
 #include "fuzzcheck.h"
 
 #include "cw/audiofile.h"
 #include "cw/cwdecoder.h"
 #include "cw/framelayout.h"
+#include "cw/recordingstart.h"
 
 #include <cmath>
 #include <cstring>
@@ -64,6 +66,9 @@ void decodeFile(std::string_view bytes, std::size_t block) {
         require(!reason.empty(), "a refused file has a reason");
         return;
     }
+    // The metadata are as untrusted as the audio.
+    if (const auto start = cw::startTimeFromTags(file->dateTags()))
+        require(!formatIsoTime(*start).empty(), "a start time found can be written");
     cw::CwDecoder decoder(file->sampleRate());
     std::vector<float> samples;
     while (file->read(block, samples)) {

@@ -19,4 +19,18 @@ std::vector<DisplayTexts> frameTableRows(const QStringList& lines) {
     return rows;
 }
 
+std::vector<history::HistoryFrame> historyFrames(std::span<const ListedFrame> frames) {
+    std::vector<history::HistoryFrame> result;
+    result.reserve(frames.size());
+    for (const ListedFrame& frame : frames) {
+        std::optional<UtcTime> time;
+        if (frame.utc.isValid())
+            time = UtcTime(std::chrono::milliseconds(frame.utc.toMSecsSinceEpoch()));
+        if (std::optional<history::HistoryFrame> decoded =
+                history::frameFromLine(time, frame.heard.text))
+            result.push_back(std::move(*decoded));
+    }
+    return result;
+}
+
 } // namespace orvinta::listening

@@ -3,6 +3,7 @@
 
 #include "frametable.h"
 #include "heardframesmodel.h"
+#include "history/frmverlauf.h"
 #include "listenmessages.h"
 #include "unreadabledelegate.h"
 #include "waterfallview.h"
@@ -70,11 +71,12 @@ QProgressBar* makeBar(QWidget* parent, const char* name, const QRect& twips) {
 
 } // namespace
 
-frmEmpfang::frmEmpfang(QLineEdit* txtEingabe, QWidget* parent)
+frmEmpfang::frmEmpfang(QLineEdit* txtEingabe, std::function<frmVerlauf*()> verlauf, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint)
     , m_txtEingabe(txtEingabe)
+    , m_verlauf(std::move(verlauf))
     , m_frames(new HeardFramesModel(this))
     , m_session(new listening::ListenSession(this))
     , m_tabelle([this] {
@@ -89,7 +91,7 @@ frmEmpfang::frmEmpfang(QLineEdit* txtEingabe, QWidget* parent)
     createRunControls();
     createFrameControls();
     setTabChain({optAufnahme, txtDatei, cmdDurchsuchen, optGeraet, cboGeraet, cmdStart, cmdStopp,
-                 lstBloecke, cmdUebernehmen, cmdTabelle});
+                 lstBloecke, cmdUebernehmen, cmdTabelle, cmdVerlauf});
     connectControls();
     setRunning(false);
     lblStatus->setText(QStringLiteral("Bereit."));
@@ -171,7 +173,9 @@ void frmEmpfang::createFrameControls() {
                                 {kLeft, 7176, 1560, 372}, font());
     cmdTabelle = makeButton(this, "cmdTabelle", QStringLiteral("In &Tabelle ..."),
                             {1800, 7176, 1560, 372}, font());
-    lblStatus = makeLabel(this, "lblStatus", QString(), {3600, 7236, 6840, 252}, font());
+    cmdVerlauf =
+        makeButton(this, "cmdVerlauf", QStringLiteral("&Verlauf"), {3480, 7176, 1560, 372}, font());
+    lblStatus = makeLabel(this, "lblStatus", QString(), {5280, 7236, 5160, 252}, font());
 }
 
 void frmEmpfang::connectControls() {
@@ -180,6 +184,7 @@ void frmEmpfang::connectControls() {
     connect(cmdStopp, &QPushButton::clicked, this, &frmEmpfang::cmdStopp_Click);
     connect(cmdUebernehmen, &QPushButton::clicked, this, &frmEmpfang::cmdUebernehmen_Click);
     connect(cmdTabelle, &QPushButton::clicked, this, &frmEmpfang::cmdTabelle_Click);
+    connect(cmdVerlauf, &QPushButton::clicked, this, &frmEmpfang::cmdVerlauf_Click);
     connect(lstBloecke, &QTableView::doubleClicked, this, &frmEmpfang::lstBloecke_DblClick);
     connect(cboGeraet, &QComboBox::activated, this, &frmEmpfang::cboGeraet_Click);
     connect(txtDatei, &QLineEdit::textEdited, optAufnahme,
@@ -320,6 +325,7 @@ void frmEmpfang::setRunning(bool running) {
 void frmEmpfang::updateFrameButtons() {
     cmdUebernehmen->setEnabled(lstBloecke->selectionModel()->hasSelection());
     cmdTabelle->setEnabled(m_frames->rowCount() > 0);
+    cmdVerlauf->setEnabled(m_frames->rowCount() > 0);
 }
 
 void frmEmpfang::cmdUebernehmen_Click() {
@@ -335,22 +341,40 @@ void frmEmpfang::lstBloecke_DblClick(const QModelIndex& index) {
     m_txtEingabe->setText(m_frames->line(index.row()));
 }
 
-QStringList frmEmpfang::exportLines() const {
-    QModelIndexList rows = lstBloecke->selectionModel()->selectedRows();
-    std::sort(rows.begin(), rows.end());
-    QStringList lines;
-    if (rows.isEmpty()) {
+std::vector<int> frmEmpfang::exportRows() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : lstBloecke->selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    if (rows.empty()) {
         for (int row = 0; row < m_frames->rowCount(); ++row)
-            lines << m_frames->line(row);
+            rows.push_back(row);
     }
-    for (const QModelIndex& index : rows)
-        lines << m_frames->line(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+QStringList frmEmpfang::exportLines() const {
+    QStringList lines;
+    for (const int row : exportRows())
+        lines << m_frames->line(row);
     return lines;
 }
 
 void frmEmpfang::cmdTabelle_Click() {
     m_exportLines = exportLines();
     showModal(tabelle());
+}
+
+void frmEmpfang::cmdVerlauf_Click() {
+    std::vector<listening::ListedFrame> chosen;
+    for (const int row : exportRows())
+        chosen.push_back(m_frames->frames()[static_cast<std::size_t>(row)]);
+    // Shown first, so that what the history window has to tell stands over it.
+    frmVerlauf* window = m_verlauf();
+    window->show();
+    window->raise();
+    window->activateWindow();
+    window->showFrames(listening::historyFrames(chosen), QStringLiteral("Empfang"));
 }
 
 void frmEmpfang::closeEvent(QCloseEvent* event) {

@@ -10,6 +10,9 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
+#include <vector>
+
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -20,6 +23,8 @@ class QTableView;
 
 namespace orvinta {
 
+class frmVerlauf;
+
 namespace listening {
 class HeardFramesModel;
 class WaterfallView;
@@ -27,14 +32,17 @@ class WaterfallView;
 
 /// The listening window: the operator picks a recording or an input device and starts;
 /// the waterfall shows the band, the list the frames heard. "&Übernehmen" puts a frame
-/// into the main window's input line; "In &Tabelle" adds frames to a table file. The
-/// decoding runs on a thread of its own (listening::ListenSession).
+/// into the main window's input line; "In &Tabelle" adds frames to a table file;
+/// "&Verlauf" shows them in the history window. The decoding runs on a thread of its own
+/// (listening::ListenSession).
 class frmEmpfang : public QWidget {
     Q_OBJECT
 
 public:
-    /// `txtEingabe` is the main window's input line, which "&Übernehmen" fills.
-    explicit frmEmpfang(QLineEdit* txtEingabe, QWidget* parent = nullptr);
+    /// `txtEingabe` is the main window's input line, which "&Übernehmen" fills; `verlauf`
+    /// gives the history window, which "&Verlauf" fills.
+    frmEmpfang(QLineEdit* txtEingabe, std::function<frmVerlauf*()> verlauf,
+               QWidget* parent = nullptr);
     ~frmEmpfang() override;
 
     QRadioButton* optAufnahme;
@@ -54,6 +62,7 @@ public:
     QTableView* lstBloecke;
     QPushButton* cmdUebernehmen;
     QPushButton* cmdTabelle;
+    QPushButton* cmdVerlauf;
     QLabel* lblStatus;
 
     /// The frames heard since the window was opened.
@@ -68,6 +77,7 @@ public slots:
     void cmdStopp_Click();
     void cmdUebernehmen_Click();
     void cmdTabelle_Click();
+    void cmdVerlauf_Click();
     void lstBloecke_DblClick(const QModelIndex& index);
     void cboGeraet_Click();
     void Session_Heard(const orvinta::listening::ListenBatch& batch);
@@ -87,10 +97,12 @@ private:
     bool startDevice();
     void setRunning(bool running);
     void updateFrameButtons();
-    /// The lines of the selected frames, or of all when none is selected.
+    /// The rows of the selected frames, or of all when none is selected, in list order.
+    std::vector<int> exportRows() const;
     QStringList exportLines() const;
 
     QPointer<QLineEdit> m_txtEingabe;
+    std::function<frmVerlauf*()> m_verlauf;
     listening::HeardFramesModel* m_frames;
     listening::ListenSession* m_session;
     QList<QAudioDevice> m_devices;

@@ -13,8 +13,9 @@ namespace orvinta::listening {
 /// A frame in the list of frames heard.
 struct ListedFrame {
     cw::HeardFrame heard;
-    /// When the frame began, for live audio; invalid for a frame from a recording, whose
-    /// time is heard.seconds into the recording.
+    /// When the frame began, for live audio and for a recording whose start time is
+    /// known; invalid otherwise, the frame's time then being heard.seconds into the
+    /// recording.
     QDateTime utc;
 };
 
@@ -40,8 +41,8 @@ public:
     /// The telemetry line of `row`.
     QString line(int row) const;
 
-    /// The time as the list shows it: seconds into a recording ("12.34 s"), or the UTC
-    /// wall-clock time for live audio ("14:05:07 UTC").
+    /// The time as the list shows it: the UTC time of day when known ("14:05:07 UTC"),
+    /// else seconds into the recording ("12.34 s").
     static QString timeText(const ListedFrame& frame);
 
 private:

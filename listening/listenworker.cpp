@@ -2,6 +2,7 @@
 #include "listenworker.h"
 
 #include "cw/audiofile.h"
+#include "cw/recordingstart.h"
 #include "listenmessages.h"
 #include "recordinginfo.h"
 
@@ -50,8 +51,8 @@ ListenWorker::~ListenWorker() = default;
 
 void ListenWorker::decodeRecording(const QString& path) {
     std::string reason;
-    const std::unique_ptr<cw::AudioFile> file =
-        cw::AudioFile::open(QFile::encodeName(path).toStdString(), &reason);
+    const std::string encodedPath = QFile::encodeName(path).toStdString();
+    const std::unique_ptr<cw::AudioFile> file = cw::AudioFile::open(encodedPath, &reason);
     if (!file) {
         emit ended({ListenOutcome::Kind::Failed,
                     recordingUnreadableMessage(path, unreadableReason(path))});
@@ -60,7 +61,11 @@ void ListenWorker::decodeRecording(const QString& path) {
     const std::optional<double> length = recordingSeconds(path);
     m_feeder = std::make_unique<FrameFeeder>(
         file->sampleRate(), std::max(kLiveSecondsPerRow, length.value_or(0.0) / kRecordingRows));
+    // Frames get their time of day when the recording tells when it began.
     m_streamStartUtc = {};
+    if (const std::optional<cw::RecordingStart> start = cw::recordingStart(*file, encodedPath))
+        m_streamStartUtc =
+            QDateTime::fromMSecsSinceEpoch(start->time.time_since_epoch().count(), Qt::UTC);
     m_sinceBatch.start();
 
     std::vector<float> block;

@@ -82,7 +82,8 @@ private:
     void readDevice();
     void deviceStateChanged();
     void endCapture(const ListenOutcome& outcome);
-    /// Moves what `heard` holds into the pending batch; frames get their UTC time when live.
+    /// Moves what `heard` holds into the pending batch; frames get their UTC time when the
+    /// stream's start is known.
     void collect(Heard& heard);
     /// Sends the pending batch when it holds frames or enough time has passed, or always.
     void flush(bool always);
@@ -98,6 +99,8 @@ private:
     QAudioFormat m_format;
     QByteArray m_partial; ///< bytes of an incomplete frame from the last block
     std::vector<float> m_mono;
+    /// When the stream began: live, when its first block arrived; for a recording, its
+    /// start time if known (cw/recordingstart.h).
     QDateTime m_streamStartUtc;
 };
 

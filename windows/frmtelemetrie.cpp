@@ -55,7 +55,7 @@ frmTelemetrie::frmTelemetrie(int introIntervalMs, QWidget* parent)
     , m_open([this] { return new frmOpen(txtEingabe); })
     , m_speichern([this] { return new frmSpeichern([this] { return ausgabe()->valueTexts(); }); })
     , m_boxEingabe([this] { return new frmBoxEingabe(txtEingabe); })
-    , m_empfang([this] { return new frmEmpfang(txtEingabe); })
+    , m_empfang([this] { return new frmEmpfang(txtEingabe, [this] { return verlauf(); }); })
     , m_verlauf([] { return new frmVerlauf; }) {
     setObjectName(QStringLiteral("frmTelemetrie"));
     setWindowTitle(QStringLiteral("LUSAT OSCAR 19 Orvinta"));

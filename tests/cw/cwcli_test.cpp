@@ -3,6 +3,7 @@
 
 #include "keyedsignal.h"
 #include "tests/support/testnames.h"
+#include "timestamps/isotime.h"
 
 #include <QDir>
 #include <QFile>
@@ -47,9 +48,7 @@ class CwCliTest : public ::testing::Test {
 protected:
     QString path(const QString& name) const { return dir.filePath(name); }
 
-    /// Writes a recording of `frames` at `rate` in `format` and returns its path.
-    QString record(const QString& name, int rate, AudioFormat format, int channels = 1,
-                   std::vector<std::string> frames = {kFrame}) {
+    static SignalOptions signal(int rate) {
         SignalOptions options;
         options.sampleRate = rate;
         options.wordsPerMinute = 25.0;
@@ -58,10 +57,25 @@ protected:
         options.leadSeconds = 1.5;
         options.gapSeconds = 1.0;
         options.tailSeconds = 0.5;
-        const KeyedRecording recording = keyFrames(frames, options);
+        return options;
+    }
+
+    /// Writes a recording of `frames` at `rate` in `format` and returns its path.
+    QString record(const QString& name, int rate, AudioFormat format, int channels = 1,
+                   std::vector<std::string> frames = {kFrame}) {
+        const KeyedRecording recording = keyFrames(frames, signal(rate));
         EXPECT_TRUE(writeAudio(QFile::encodeName(path(name)).toStdString(), recording.samples, rate,
                                format, channels));
         return path(name);
+    }
+
+    /// Writes `frames` as float samples, which read back as written, and gives the frames
+    /// the decoder hears in them: the frames orvinta-cw hears in the file.
+    std::vector<HeardFrame> recordExactly(const QString& name, std::vector<std::string> frames) {
+        const KeyedRecording recording = keyFrames(frames, signal(8000));
+        EXPECT_TRUE(writeAudio(QFile::encodeName(path(name)).toStdString(), recording.samples, 8000,
+                               AudioFormat::WavFloat));
+        return testsignal::decodeSamples(recording.samples, 8000);
     }
 
     QTemporaryDir dir;
@@ -155,6 +169,84 @@ TEST_F(CwCliTest, TextGivesTheTimeOfEachFrame) {
     EXPECT_EQ(two.out.substr(0, heading.size()), heading);
 }
 
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+TEST_F(CwCliTest, TextGivesTheUtcTimeWhenTheStartIsKnown) {
+    const std::vector<HeardFrame> frames =
+        recordExactly(QStringLiteral("pass.wav"), {kFrame, kSecondFrame});
+    ASSERT_EQ(frames.size(), 2U);
+    const QString file = path(QStringLiteral("pass.wav"));
+    const CliRun seconds = run({QStringLiteral("--text"), file});
+    const CliRun timed = run({QStringLiteral("--text"), QStringLiteral("--start"),
+                              QStringLiteral("2026-12-07T16:05:00+02:00"), file});
+    EXPECT_EQ(timed.status, kCwExitOk);
+    EXPECT_EQ(timed.err, "");
+    const std::vector<std::string> secondsLines = linesOf(seconds.out);
+    const std::vector<std::string> timedLines = linesOf(timed.out);
+    ASSERT_EQ(secondsLines.size(), 2U);
+    ASSERT_EQ(timedLines.size(), 2U);
+    const UtcTime start = *parseIsoTime("2026-12-07T14:05:00Z").time;
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        char time[16];
+        std::snprintf(time, sizeof time, "%9.2f", frames[i].seconds);
+        EXPECT_EQ(secondsLines[i].substr(0, 11), std::string(time) + "  ");
+        // The time of day, padded to the width of one with milliseconds; then the same.
+        std::string timeOfDay = formatIsoTime(timeAtOffset(start, frames[i].seconds));
+        timeOfDay.resize(24, ' ');
+        EXPECT_EQ(timedLines[i], timeOfDay + secondsLines[i].substr(9));
+    }
+}
+
+TEST_F(CwCliTest, TimeWritesTimedLinesOrPlainOnesWithAWarning) {
+    const std::vector<HeardFrame> frames =
+        recordExactly(QStringLiteral("sdr_20261207_140500.wav"), {kFrame, kSecondFrame});
+    ASSERT_EQ(frames.size(), 2U);
+    const UtcTime start = *parseIsoTime("2026-12-07T14:05:00Z").time;
+    const CliRun timed =
+        run({QStringLiteral("--time"), path(QStringLiteral("sdr_20261207_140500.wav"))});
+    EXPECT_EQ(timed.status, kCwExitOk);
+    EXPECT_EQ(timed.err, "");
+    EXPECT_EQ(timed.out, formatIsoTime(timeAtOffset(start, frames[0].seconds)) + "\t" + kFrame +
+                             "\n" + formatIsoTime(timeAtOffset(start, frames[1].seconds)) + "\t" +
+                             kSecondFrame + "\n");
+
+    const QString unknown = path(QStringLiteral("pass.wav"));
+    ASSERT_TRUE(QFile::copy(path(QStringLiteral("sdr_20261207_140500.wav")), unknown));
+    const CliRun plain = run({QStringLiteral("--time"), unknown});
+    EXPECT_EQ(plain.status, kCwExitOk);
+    EXPECT_EQ(plain.out, std::string(kFrame) + "\n" + kSecondFrame + "\n");
+    EXPECT_EQ(plain.err, "orvinta-cw: " + unknown.toStdString() +
+                             ": Startzeit unbekannt, die Zeilen bleiben ohne Zeit (--start "
+                             "angeben)\n");
+}
+
+TEST_F(CwCliTest, RefusesABadStartTime) {
+    const QString file = record(QStringLiteral("s.wav"), 8000, AudioFormat::Wav16);
+    const struct {
+        const char* start;
+        const char* reason;
+    } cases[] = {
+        {"2026-12-07T14:05:00", "die Zeitzone fehlt"},
+        {"2026-13-07T14:05Z", "das Datum gibt es nicht"},
+        {"morgen", "das Datum ist nicht JJJJ-MM-TT"},
+    };
+    for (const auto& c : cases) {
+        const CliRun result = run({QStringLiteral("--start"), QString::fromUtf8(c.start), file});
+        EXPECT_EQ(result.status, kCwExitFailure) << c.start;
+        EXPECT_EQ(result.out, "") << c.start;
+        const std::string told =
+            "orvinta-cw: --start: ungültige Zeit \"" + std::string(c.start) + "\": " + c.reason;
+        EXPECT_EQ(result.err.substr(0, told.size()), told) << result.err;
+        EXPECT_NE(result.err.find("--help"), std::string::npos) << result.err;
+    }
+}
+
 TEST_F(CwCliTest, VerboseReportsToneSpeedAndSnr) {
     const CliRun result = run(
         {QStringLiteral("--verbose"), record(QStringLiteral("v.wav"), 8000, AudioFormat::Wav16)});
@@ -218,6 +310,15 @@ TEST_F(CwCliTest, RejectsWrongUsage) {
     const CliRun unknown = run({QStringLiteral("--bogus"), QStringLiteral("x.wav")});
     EXPECT_EQ(unknown.status, kCwExitFailure);
     EXPECT_NE(unknown.err.find("--help"), std::string::npos);
+    // One start time cannot be right for several recordings.
+    const CliRun several = run({QStringLiteral("--start"), QStringLiteral("2026-12-07T14:05Z"),
+                                QStringLiteral("a.wav"), QStringLiteral("b.wav")});
+    EXPECT_EQ(several.status, kCwExitFailure);
+    EXPECT_NE(several.err.find("--start gilt nur für eine DATEI"), std::string::npos);
+    const CliRun both =
+        run({QStringLiteral("--text"), QStringLiteral("--time"), QStringLiteral("a.wav")});
+    EXPECT_EQ(both.status, kCwExitFailure);
+    EXPECT_NE(both.err.find("--text und --time"), std::string::npos);
 }
 
 TEST_F(CwCliTest, ShowsHelpAndVersion) {
@@ -225,6 +326,8 @@ TEST_F(CwCliTest, ShowsHelpAndVersion) {
     EXPECT_EQ(help.status, kCwExitOk);
     EXPECT_NE(help.out.find("--text"), std::string::npos);
     EXPECT_NE(help.out.find("--verbose"), std::string::npos);
+    EXPECT_NE(help.out.find("--start <ZEIT>"), std::string::npos);
+    EXPECT_NE(help.out.find("--time"), std::string::npos);
     EXPECT_NE(help.out.find("DATEI"), std::string::npos);
     const CliRun version = run({QStringLiteral("--version")});
     EXPECT_EQ(version.status, kCwExitOk);
@@ -246,6 +349,29 @@ TEST_F(CwCliTest, FeedsTheCommandLineDecoder) {
     }
     EXPECT_EQ(::pclose(pipe), 0);
     EXPECT_EQ(output, "6;OK; 4.892308; 10.944; 3.7878; 947.282044887781; 7.832; 119; .3; 8.68\n");
+}
+
+TEST_F(CwCliTest, FeedsTheDecodersTimeColumn) {
+    const std::vector<HeardFrame> frames =
+        recordExactly(QStringLiteral("pass_2026-12-07T14-05-00.wav"), {kFrame});
+    ASSERT_EQ(frames.size(), 1U);
+    const std::string command =
+        std::string(ORVINTA_CW_BINARY) + " --time '" +
+        QFile::encodeName(path(QStringLiteral("pass_2026-12-07T14-05-00.wav"))).toStdString() +
+        "' | " + ORVINTA_DECODE_BINARY + " --time --header";
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+        output += buffer;
+    }
+    EXPECT_EQ(::pclose(pipe), 0);
+    const std::string time =
+        formatIsoTime(timeAtOffset(*parseIsoTime("2026-12-07T14:05:00Z").time, frames[0].seconds));
+    EXPECT_EQ(output.substr(0, 11), "Zeit (UTC);") << output;
+    EXPECT_EQ(output.substr(output.find('\n') + 1),
+              time + ";6;OK; 4.892308; 10.944; 3.7878; 947.282044887781; 7.832; 119; .3; 8.68\n");
 }
 
 } // namespace

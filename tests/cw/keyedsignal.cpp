@@ -297,7 +297,7 @@ std::vector<HeardFrame> decodeSamples(const std::vector<float>& samples, int sam
 }
 
 bool writeAudio(const std::string& path, const std::vector<float>& samples, int sampleRate,
-                AudioFormat format, int channels) {
+                AudioFormat format, int channels, const DateTags& tags) {
     SF_INFO info{};
     info.samplerate = sampleRate;
     info.channels = channels;
@@ -319,6 +319,14 @@ bool writeAudio(const std::string& path, const std::vector<float>& samples, int 
     if (file == nullptr) {
         return false;
     }
+    // Metadata go before the first sample, or FLAC and Ogg leave them out.
+    bool tagged = tags.date.empty() || sf_set_string(file, SF_STR_DATE, tags.date.c_str()) == 0;
+    if (!tags.originationDate.empty() || !tags.originationTime.empty()) {
+        SF_BROADCAST_INFO bext{};
+        tags.originationDate.copy(bext.origination_date, sizeof bext.origination_date);
+        tags.originationTime.copy(bext.origination_time, sizeof bext.origination_time);
+        tagged = tagged && sf_command(file, SFC_SET_BROADCAST_INFO, &bext, sizeof bext) == SF_TRUE;
+    }
     const auto width = static_cast<std::size_t>(channels);
     std::vector<float> frames(samples.size() * width);
     for (std::size_t n = 0; n < samples.size(); ++n) {
@@ -326,7 +334,7 @@ bool writeAudio(const std::string& path, const std::vector<float>& samples, int 
     }
     const sf_count_t written =
         sf_writef_float(file, frames.data(), static_cast<sf_count_t>(samples.size()));
-    return sf_close(file) == 0 && written == static_cast<sf_count_t>(samples.size());
+    return sf_close(file) == 0 && tagged && written == static_cast<sf_count_t>(samples.size());
 }
 
 } // namespace orvinta::cw::testsignal

@@ -5,6 +5,7 @@
 // (morsechart.h), then what a pass does to them on the way (drift, fading, other
 // stations, noise), then written as audio files if a test needs one.
 
+#include "cw/audiofile.h"
 #include "cw/cwdecoder.h"
 
 #include <random>
@@ -109,8 +110,9 @@ std::vector<HeardFrame> decodeSamples(const std::vector<float>& samples, int sam
 
 enum class AudioFormat { Wav16, WavFloat, Flac, Vorbis };
 
-/// Writes mono `samples` (duplicated to every channel) to `path`; false on failure.
+/// Writes mono `samples` (duplicated to every channel) to `path`, with the date texts of
+/// `tags` in its metadata (the origination fields only in a WAV file); false on failure.
 bool writeAudio(const std::string& path, const std::vector<float>& samples, int sampleRate,
-                AudioFormat format, int channels = 1);
+                AudioFormat format, int channels = 1, const DateTags& tags = {});
 
 } // namespace orvinta::cw::testsignal

@@ -4,6 +4,7 @@
 #include "listening/frmempfang.h"
 
 #include "files/resultformats.h"
+#include "history/frmverlauf.h"
 #include "listening/heardframesmodel.h"
 #include "listening/listenmessages.h"
 #include "listening/unreadabledelegate.h"
@@ -29,6 +30,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 namespace orvinta {
@@ -63,6 +65,16 @@ protected:
         main.mnuHoeren->trigger();
         window = main.empfang();
         ASSERT_TRUE(test::activate(window));
+    }
+
+    /// Chooses `recording` with Alt+D in the file dialog and decodes it with Alt+S.
+    void decode(const QString& recording) {
+        platform.fileAnswers.push_back(recording);
+        press(Qt::Key_D);
+        ASSERT_TRUE(test::eventually([&] { return window->txtDatei->text() == recording; }));
+        press(Qt::Key_S);
+        ASSERT_TRUE(test::eventually([&] { return running(); }));
+        ASSERT_TRUE(test::eventually([&] { return !running(); }, 60000));
     }
 
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::AltModifier) {
@@ -153,6 +165,51 @@ TEST_F(ListeningWindow, DecodesARecordingTakesFramesOverAndExportsThem) {
     EXPECT_EQ(fileContent(table + ".txt"),
               QByteArray(header.data(), static_cast<qsizetype>(header.size())) + "\r\n" + row0 +
                   row0 + row1);
+}
+
+TEST_F(ListeningWindow, TimesTheFramesOfARecordingAndShowsThemInTheHistory) {
+    // The recording's name says when it began.
+    const QString timed = path("pass_2026-12-07T14-05-00.wav");
+    ASSERT_EQ(test::writeRecording(timed, test::twoFrames(), test::listeningSignal()).size(), 2U);
+    decode(timed);
+    const listening::HeardFramesModel* frames = window->frames();
+    ASSERT_EQ(frames->rowCount(), 2);
+    const QDateTime start(QDate(2026, 12, 7), QTime(14, 5), Qt::UTC);
+    for (const listening::ListedFrame& frame : frames->frames()) {
+        const QDateTime expected = start.addMSecs(std::llround(frame.heard.seconds * 1000.0));
+        EXPECT_EQ(frame.utc, expected);
+        EXPECT_EQ(listening::HeardFramesModel::timeText(frame),
+                  expected.toString(QStringLiteral("HH:mm:ss")) + QStringLiteral(" UTC"));
+    }
+
+    ASSERT_TRUE(test::pressAccessKey(window, Qt::Key_V));
+    frmVerlauf* verlauf = main.verlauf();
+    // The history window comes to the front.
+    ASSERT_TRUE(test::eventually([&] { return QApplication::activeWindow() == verlauf; }));
+    const history::HistoryTable& table = verlauf->table();
+    EXPECT_EQ(table.axis, history::AxisKind::Time);
+    ASSERT_EQ(table.size(), 2U);
+    for (std::size_t i = 0; i < 2; ++i)
+        EXPECT_EQ(table.x[i], static_cast<double>(frames->frames()[i].utc.toMSecsSinceEpoch()));
+    EXPECT_DOUBLE_EQ(table.values[0][0], 4.892308);
+    EXPECT_DOUBLE_EQ(table.values[0][1], 4.818182);
+    EXPECT_EQ(verlauf->lblDatei->text(), QStringLiteral("Empfang: 2 Zeilen"));
+
+    // Frames of a recording without a start time have no place on the time axis; the
+    // history counts them.
+    ASSERT_TRUE(test::activate(window));
+    const QString plain = path("pass.wav");
+    ASSERT_EQ(test::writeRecording(plain, test::twoFrames(), test::listeningSignal()).size(), 2U);
+    decode(plain);
+    ASSERT_EQ(frames->rowCount(), 4);
+    EXPECT_FALSE(frames->frames()[2].utc.isValid());
+    EXPECT_TRUE(listening::HeardFramesModel::timeText(frames->frames()[2]).endsWith(" s"));
+    ASSERT_TRUE(test::pressAccessKey(window, Qt::Key_V));
+    ASSERT_TRUE(test::eventually([&] {
+        return verlauf->lblDatei->text() ==
+               QStringLiteral("Empfang: 2 Zeilen, 2 ohne Zeit nicht gezeigt");
+    }));
+    EXPECT_TRUE(platform.messages.empty());
 }
 
 TEST_F(ListeningWindow, StopsAndClosesCleanlyAndTellsFailuresInGerman) {
