@@ -80,7 +80,8 @@ public:
     /// Reads what remains at the end of the stream.
     void finish();
 
-    /// Frames found since the last call, in the order of their start.
+    /// Frames found since the last call, in the order they were read; each as soon as the
+    /// audio shows its last character complete.
     std::vector<HeardFrame> takeFrames();
     /// The tones followed since the last call, of the last minute at most.
     std::vector<FollowedTone> takeTones();
@@ -92,11 +93,12 @@ public:
 private:
     struct Line;
     /// Feeds every line followed its baseband so far; drops the audio no line needs.
-    void follow(bool final);
+    /// At decimated audio index `due`.
+    void follow(bool final, double due);
     Line& lineFor(const LineTracker::Line& tracked);
-    void feedLine(LineTracker::Line& tracked, bool ended);
+    void feedLine(LineTracker::Line& tracked, bool ended, double due);
     void dropEndedLines();
-    void release(double settled);
+    void release();
     bool besideSteadyCarrier(const HeardFrame& frame) const;
     void forgetMomentsBefore(double seconds);
 
@@ -108,6 +110,7 @@ private:
     std::vector<HeardFrame> frames_;
     std::vector<FollowedTone> tones_;
     std::deque<FollowedTone> steady_; ///< steady carriers seen (line 0)
+    std::vector<double> given_;       ///< where the frames given out lately start
 };
 
 } // namespace orvinta::cw

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "linedecoder.h"
 
+#include "framefit.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -17,6 +19,17 @@ constexpr double kNextPrefixUnits = 150.0;
 /// Units by which a frame may run into the word gap before the next frame's prefix,
 /// as both timings are estimates.
 constexpr double kLimitSlack = 1.5;
+/// A frame's last character is complete once this much silence follows its last mark:
+/// more than any element gap (1.22 units at the lightest weight), and enough that a
+/// longer character in its place would have keyed a mark in it.
+constexpr double kCompleteUnits = 3.0;
+/// A frame found not yet complete is read again after this much more baseband.
+constexpr double kRetryUnits = 1.0;
+/// The search reports a prefix about this many units after its last character starts
+/// (the "I", the silence after it, the peak's reach), and a lane up to this much slower
+/// may report the same prefix, better: a candidate is heard only once they are all in.
+constexpr double kReportUnits = 12.0;
+constexpr double kSlowerLanes = 1.5;
 /// The baseband is trimmed in chunks of at least this many samples.
 constexpr std::size_t kTrimChunk = 4096;
 
@@ -52,19 +65,31 @@ void LineDecoder::push(const std::complex<float>* samples, const float* tones, s
 
 void LineDecoder::finish() {
     process(true);
-    finished_ = true;
 }
 
-double LineDecoder::settledSeconds() const {
-    if (finished_) {
+void LineDecoder::lookAhead(const std::complex<float>* samples, const float* tones,
+                            std::size_t count) {
+    const std::size_t held = samples_.size();
+    samples_.insert(samples_.end(), samples, samples + count);
+    tones_.insert(tones_.end(), tones, tones + count);
+    for (std::size_t n = 0; n < count; ++n) {
+        sums_.push_back(sums_.back() + std::complex<double>(samples[n]));
+    }
+    while (readEarly()) {
+    }
+    samples_.resize(held);
+    tones_.resize(held);
+    sums_.resize(held + 1);
+}
+
+double LineDecoder::wantsUpTo() const {
+    if (candidates_.empty()) {
         return std::numeric_limits<double>::infinity();
     }
-    // A candidate still to come starts up to a prefix before where the search is.
-    double index = static_cast<double>(search_.needsFrom()) - kNextPrefixUnits * longestUnit_;
-    if (!candidates_.empty()) {
-        index = std::min(index, candidates_.front().found.starts[0]);
-    }
-    return firstSeconds_ + index / rate_;
+    const PrefixCandidate& c = candidates_.front().found;
+    const double settled =
+        c.starts[0] + kSlowerLanes * (c.starts.back() - c.starts[0] + kReportUnits * c.unit);
+    return std::max(settled, candidates_.front().readyAt);
 }
 
 std::vector<HeardFrame> LineDecoder::takeFrames() {
@@ -139,10 +164,68 @@ double LineDecoder::limitAfter(std::size_t index, const HeardPrefix& prefix) {
     return longestEnd;
 }
 
-bool LineDecoder::readNext(bool final) {
+void LineDecoder::dropInsideFramesRead() {
     while (!candidates_.empty() && candidates_.front().found.starts[0] < doneUntil_) {
         candidates_.erase(candidates_.begin());
     }
+}
+
+FrameReading LineDecoder::read(const HeardPrefix& prefix) {
+    const double limit = limitAfter(0, prefix);
+    KeyingTiming relative = prefix.timing;
+    relative.start -= static_cast<double>(base_);
+    FrameReading reading = readFrame(sums_, rate_, relative, limit - static_cast<double>(base_),
+                                     {settings_.minimumMargin, 0.0});
+    if (!reading.text.empty()) {
+        reading.timing.start += static_cast<double>(base_);
+        reading.endSample += static_cast<double>(base_);
+    }
+    return reading;
+}
+
+bool LineDecoder::readEarly() {
+    dropInsideFramesRead();
+    if (candidates_.empty() || end() < wantsUpTo()) {
+        return false;
+    }
+    Candidate& c = candidates_.front();
+    const HeardPrefix prefix = hear(c);
+    if (!prefix.heard) {
+        candidates_.erase(candidates_.begin());
+        return true;
+    }
+    // The layout after the prefix is fixed: the frame cannot end before its shortest
+    // payload has been keyed.
+    const KeyingTiming& t = prefix.timing;
+    const FrameLayout& layout = FrameLayout::instance();
+    const double shortestEnd =
+        t.at(layout.payloadStart() + layout.shortestPayload(), t.weight + kCompleteUnits);
+    if (end() < std::max(c.readyAt, shortestEnd)) {
+        c.readyAt = std::max(c.readyAt, shortestEnd);
+        return false;
+    }
+    // Beyond the baseband the trellis finds no evidence either way: a reading whose last
+    // character is clear and followed by silence in the baseband has all its characters
+    // where they stay. A last character in doubt (lost in a fade, or the frame cut off)
+    // waits for the reading up to the next frame.
+    const FrameReading reading = read(prefix);
+    const bool complete = !reading.text.empty() && reading.margins.back() >= kClearMargin &&
+                          reading.endSample + kCompleteUnits * t.unit <= end();
+    if (!complete) {
+        const double longestEnd =
+            t.at(layout.payloadStart() + layout.longestPayload(), t.weight + kCompleteUnits);
+        c.readyAt = end() < longestEnd ? end() + kRetryUnits * t.unit
+                                       : std::numeric_limits<double>::infinity();
+        return false;
+    }
+    emit(reading);
+    doneUntil_ = reading.endSample;
+    candidates_.erase(candidates_.begin());
+    return true;
+}
+
+bool LineDecoder::readNext(bool final) {
+    dropInsideFramesRead();
     if (candidates_.empty()) {
         return false;
     }
@@ -155,14 +238,8 @@ bool LineDecoder::readNext(bool final) {
     }
     const HeardPrefix prefix = hear(c);
     if (prefix.heard) {
-        const double limit = limitAfter(0, prefix);
-        KeyingTiming relative = prefix.timing;
-        relative.start -= static_cast<double>(base_);
-        FrameReading reading = readFrame(sums_, rate_, relative, limit - static_cast<double>(base_),
-                                         {settings_.minimumMargin, 0.0});
+        const FrameReading reading = read(prefix);
         if (!reading.text.empty()) {
-            reading.timing.start += static_cast<double>(base_);
-            reading.endSample += static_cast<double>(base_);
             emit(reading);
             doneUntil_ = reading.endSample;
         }
