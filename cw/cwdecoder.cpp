@@ -123,8 +123,7 @@ void CwDecoder::follow(bool final, double due) {
     }
     dropEndedLines();
     // Keep the audio that the lines still have to mix and a new line would look back to.
-    const double keepFrom =
-        due - (kLookbackSeconds + kTrackerDelaySeconds) * front_->rate();
+    const double keepFrom = due - (kLookbackSeconds + kTrackerDelaySeconds) * front_->rate();
     std::size_t keep = static_cast<std::size_t>(std::max(0.0, keepFrom));
     for (const auto& l : lines_) {
         keep = std::min(keep, l->mixer.next());

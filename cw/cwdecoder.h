@@ -23,7 +23,7 @@ namespace orvinta::cw {
 struct HeardFrame {
     double seconds = 0.0;    ///< where the frame's "E" starts, in seconds into the stream
     double endSeconds = 0.0; ///< just after the frame's last mark
-    std::string text;     ///< telemetry line with "?" for unreadable characters
+    std::string text;        ///< telemetry line with "?" for unreadable characters
     std::size_t unreadable = 0;
     double toneHz = 0.0;
     double wordsPerMinute = 0.0;
