@@ -105,8 +105,9 @@ void CwDecoder::push(const float* audio, std::size_t count) {
         }
         follow(false, moment.due);
     }
-    forgetMomentsBefore(front_->secondsOf(static_cast<double>(front_->end())) -
-                        kMomentsKeptSeconds);
+    const double now = front_->secondsOf(static_cast<double>(front_->end()));
+    forgetMomentsBefore(now - kMomentsKeptSeconds);
+    std::erase_if(given_, [&](double seconds) { return seconds < now - kFramesKeptSeconds; });
 }
 
 void CwDecoder::finish() {
@@ -229,9 +230,6 @@ void CwDecoder::forgetMomentsBefore(double seconds) {
         steady_.pop_front();
     }
     std::erase_if(tones_, older);
-    std::erase_if(given_, [&](double given) {
-        return given < seconds + kMomentsKeptSeconds - kFramesKeptSeconds;
-    });
 }
 
 std::size_t CwDecoder::heldSamples() const {

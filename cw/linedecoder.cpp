@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "linedecoder.h"
 
-#include "framefit.h"
+#include "framecompletion.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,12 +19,6 @@ constexpr double kNextPrefixUnits = 150.0;
 /// Units by which a frame may run into the word gap before the next frame's prefix,
 /// as both timings are estimates.
 constexpr double kLimitSlack = 1.5;
-/// A frame's last character is complete once this much silence follows its last mark:
-/// more than any element gap (1.22 units at the lightest weight), and enough that a
-/// longer character in its place would have keyed a mark in it.
-constexpr double kCompleteUnits = 3.0;
-/// A frame found not yet complete is read again after this much more baseband.
-constexpr double kRetryUnits = 1.0;
 /// The search reports a prefix about this many units after its last character starts
 /// (the "I", the silence after it, the peak's reach), and a lane up to this much slower
 /// may report the same prefix, better: a candidate is heard only once they are all in.
@@ -170,15 +164,19 @@ void LineDecoder::dropInsideFramesRead() {
     }
 }
 
-FrameReading LineDecoder::read(const HeardPrefix& prefix) {
-    const double limit = limitAfter(0, prefix);
+FrameReading LineDecoder::read(const HeardPrefix& prefix, bool placeOnly) {
+    const double limit = limitAfter(0, prefix) - static_cast<double>(base_);
     KeyingTiming relative = prefix.timing;
     relative.start -= static_cast<double>(base_);
-    FrameReading reading = readFrame(sums_, rate_, relative, limit - static_cast<double>(base_),
-                                     {settings_.minimumMargin, 0.0});
+    FrameReading reading =
+        placeOnly ? placeFrame(sums_, relative, limit)
+                  : readFrame(sums_, rate_, relative, limit, {settings_.minimumMargin, 0.0});
     if (!reading.text.empty()) {
         reading.timing.start += static_cast<double>(base_);
         reading.endSample += static_cast<double>(base_);
+        for (double& start : reading.starts) {
+            start += static_cast<double>(base_);
+        }
     }
     return reading;
 }
@@ -194,27 +192,24 @@ bool LineDecoder::readEarly() {
         candidates_.erase(candidates_.begin());
         return true;
     }
-    // The layout after the prefix is fixed: the frame cannot end before its shortest
-    // payload has been keyed.
+    // A frame ending in doubt (lost in a fade, or cut off) is read once the longest
+    // frame and the next prefix are in, by readNext().
     const KeyingTiming& t = prefix.timing;
     const FrameLayout& layout = FrameLayout::instance();
-    const double shortestEnd =
-        t.at(layout.payloadStart() + layout.shortestPayload(), t.weight + kCompleteUnits);
-    if (end() < std::max(c.readyAt, shortestEnd)) {
-        c.readyAt = std::max(c.readyAt, shortestEnd);
+    const double longestEnd =
+        t.at(layout.payloadStart() + layout.longestPayload(), t.weight) + t.wordGap * t.unit;
+    c.readyAt = std::max(c.readyAt, firstChance(t));
+    if (end() < c.readyAt) {
         return false;
     }
-    // Beyond the baseband the trellis finds no evidence either way: a reading whose last
-    // character is clear and followed by silence in the baseband has all its characters
-    // where they stay. A last character in doubt (lost in a fade, or the frame cut off)
-    // waits for the reading up to the next frame.
-    const FrameReading reading = read(prefix);
-    const bool complete = !reading.text.empty() && reading.margins.back() >= kClearMargin &&
-                          reading.endSample + kCompleteUnits * t.unit <= end();
-    if (!complete) {
-        const double longestEnd =
-            t.at(layout.payloadStart() + layout.longestPayload(), t.weight + kCompleteUnits);
-        c.readyAt = end() < longestEnd ? end() + kRetryUnits * t.unit
+    // The characters placed first, and only once they end in the baseband the whole
+    // reading, which tells whether the last group is clear.
+    FrameReading reading = read(prefix, true);
+    if (frameEnded(reading, end())) {
+        reading = read(prefix);
+    }
+    if (!frameComplete(reading, end())) {
+        c.readyAt = end() < longestEnd ? nextChance(reading, t, end())
                                        : std::numeric_limits<double>::infinity();
         return false;
     }

@@ -53,7 +53,8 @@ private:
     bool readNext(bool final);
     bool readEarly();
     void dropInsideFramesRead();
-    FrameReading read(const HeardPrefix& prefix);
+    /// The frame of `prefix` read whole, or with `placeOnly` only placed.
+    FrameReading read(const HeardPrefix& prefix, bool placeOnly = false);
     const HeardPrefix& hear(Candidate& candidate);
     double limitAfter(std::size_t index, const HeardPrefix& prefix);
     void emit(const FrameReading& reading);
