@@ -159,7 +159,7 @@ void CwDecoder::feedLine(LineTracker::Line& tracked, bool ended, double due) {
     ToneEstimate newest;
     if (ended) {
         line.decoder.finish();
-    } else if (line.mixer.indexOf(due) >= line.decoder.wantsUpTo() &&
+    } else if (settings_.readFramesEarly && line.mixer.indexOf(due) >= line.decoder.wantsUpTo() &&
                tracker_->newest(tracked.id, newest)) {
         // The smoothed tone lags the audio by seconds: a frame's last seconds are read on
         // the audio mixed along the newest tone.

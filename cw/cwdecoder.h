@@ -53,6 +53,11 @@ struct DecoderSettings {
     double minimumMargin = 1.0;
     double slowestWpm = 8.0;
     double fastestWpm = 30.0;
+    /// Gives each frame out as soon as the audio shows its last character complete,
+    /// rather than once the next frame's start is in: for live audio, where the operator
+    /// waits for it. Reading frames again as the audio comes costs about three times the
+    /// processing, which a recording need not pay.
+    bool readFramesEarly = false;
 };
 
 /// Sample rates the decoder listens at: the tone band (up to 3 kHz) needs 8 kHz; above
@@ -80,8 +85,9 @@ public:
     /// Reads what remains at the end of the stream.
     void finish();
 
-    /// Frames found since the last call, in the order they were read; each as soon as the
-    /// audio shows its last character complete.
+    /// Frames found since the last call, in the order they were read; with
+    /// DecoderSettings::readFramesEarly each as soon as the audio shows its last character
+    /// complete.
     std::vector<HeardFrame> takeFrames();
     /// The tones followed since the last call, of the last minute at most.
     std::vector<FollowedTone> takeTones();

@@ -94,7 +94,7 @@ bool stall() {
 
 bool memory() {
     const bench::PassAudio pass = bench::twoMinutesOfPass(kLiveRate);
-    listening::FrameFeeder feeder(kLiveRate, 0.25);
+    listening::FrameFeeder feeder(kLiveRate, 0.25, true);
     listening::HeardFramesModel list;
     // A device hands over a tenth of a second at a time.
     const std::size_t block = kLiveRate / 10;
@@ -151,7 +151,7 @@ bool latencyOf(const LatencyCase& c) {
     for (int i = 0; i < kLatencyFrames; ++i)
         frames.push_back(cw::testsignal::randomFrame(random));
     const cw::testsignal::KeyedRecording recording = cw::testsignal::keyFrames(frames, options);
-    listening::FrameFeeder feeder(kLiveRate, 0.25);
+    listening::FrameFeeder feeder(kLiveRate, 0.25, true);
     // A device hands over a tenth of a second at a time.
     const std::size_t block = kLiveRate / 10;
     const auto& samples = recording.samples;

@@ -199,7 +199,9 @@ TEST(CwDecoderTest, GivesEachFrameOutWithinASecondOfItsEnd) {
         options.tailSeconds = 5.0;
         const std::vector<std::string> frames = randomFrames(2, 19);
         const KeyedRecording recording = keyFrames(frames, options);
-        CwDecoder decoder(options.sampleRate);
+        DecoderSettings live;
+        live.readFramesEarly = true;
+        CwDecoder decoder(options.sampleRate, live);
         const auto block = static_cast<std::size_t>(options.sampleRate / 10);
         std::vector<HeardFrame> heard;
         for (std::size_t at = 0; at < recording.samples.size(); at += block) {
