@@ -10,8 +10,20 @@ include(GoogleTest)
 #   orvinta_add_gtests(target [OFFSCREEN] [DISCOVERY_TIMEOUT seconds])
 #
 # OFFSCREEN runs the tests on Qt's offscreen platform even under a plain `ctest`.
+#
+# Most of the time of building a test file goes into parsing GoogleTest and, for the
+# window tests, Qt's widget headers: the target precompiles them once.
+option(ORVINTA_PRECOMPILE_TEST_HEADERS "Precompile GoogleTest and Qt headers for the tests" ON)
+
 function(orvinta_add_gtests target)
     cmake_parse_arguments(ARG "OFFSCREEN" "DISCOVERY_TIMEOUT" "" ${ARGN})
+    if(ORVINTA_PRECOMPILE_TEST_HEADERS)
+        set(headers <gtest/gtest.h> <string> <vector>)
+        if(ARG_OFFSCREEN)
+            list(APPEND headers <QtWidgets> <QtTest>)
+        endif()
+        target_precompile_headers(${target} PRIVATE ${headers})
+    endif()
     set(options NO_PRETTY_VALUES)
     if(ARG_DISCOVERY_TIMEOUT)
         list(APPEND options DISCOVERY_TIMEOUT ${ARG_DISCOVERY_TIMEOUT})

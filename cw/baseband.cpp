@@ -126,6 +126,12 @@ double LineMixer::audioIndexOf(double index) const {
            0.5 * static_cast<double>(decimator_.length() - 1);
 }
 
+double LineMixer::indexOf(double audioIndex) const {
+    return (audioIndex - static_cast<double>(first_) -
+            0.5 * static_cast<double>(decimator_.length() - 1)) /
+           static_cast<double>(decimator_.factor());
+}
+
 std::complex<float> LineMixer::oscillator(double frequencyHz) {
     const double step = 2.0 * std::numbers::pi * frequencyHz / audioRate_;
     if (rotorCountdown_ == 0) {
@@ -159,6 +165,20 @@ void LineMixer::mixUpTo(const AudioFront& audio, double until, const ToneEstimat
     decimator_.push(mixed_.data(), mixed_.size(), out);
     mixed_.clear();
     tones.resize(out.size(), static_cast<float>(to.frequencyHz));
+}
+
+void LineMixer::mixAhead(const AudioFront& audio, const ToneEstimate& newest, double until,
+                         std::vector<std::complex<float>>& out, std::vector<float>& tones) const {
+    LineMixer ahead = *this;
+    if (!ahead.haveLast_ || newest.sample > ahead.last_.sample) {
+        ahead.mixUpTo(audio, newest.sample, newest, out, tones);
+        ahead.last_ = newest;
+        ahead.haveLast_ = true;
+    }
+    ToneEstimate further = newest;
+    further.sample = std::max(until, newest.sample + 1.0);
+    further.frequencyHz += newest.slopeHzPerSample * (further.sample - newest.sample);
+    ahead.mixUpTo(audio, until, further, out, tones);
 }
 
 void LineMixer::mix(const AudioFront& audio, const std::vector<ToneEstimate>& estimates, bool final,

@@ -58,6 +58,8 @@ public:
     double rate() const { return rate_; }
     /// The decimated sample at which baseband sample `index` is centred.
     double audioIndexOf(double index) const;
+    /// The baseband index centred at decimated sample `audioIndex`.
+    double indexOf(double audioIndex) const;
     /// The next decimated sample to mix.
     std::size_t next() const { return next_; }
 
@@ -65,6 +67,13 @@ public:
     /// all the audio held, the filter flushed.
     void mix(const AudioFront& audio, const std::vector<ToneEstimate>& estimates, bool final,
              std::vector<std::complex<float>>& out, std::vector<float>& tones);
+
+    /// The audio beyond the estimates, up to decimated sample `until`, mixed along the
+    /// tone at the newest analysis (`newest`) and on along its drift: a provisional
+    /// continuation of the baseband, which the line's later estimates replace. The mixer
+    /// itself stays where it was.
+    void mixAhead(const AudioFront& audio, const ToneEstimate& newest, double until,
+                  std::vector<std::complex<float>>& out, std::vector<float>& tones) const;
 
 private:
     void mixUpTo(const AudioFront& audio, double until, const ToneEstimate& to,

@@ -22,6 +22,10 @@ constexpr double kLookbackSeconds = 9.0;
 constexpr double kTrackerDelaySeconds = 4.0;
 /// Frames from two lines that start this close are the same frame, heard twice.
 constexpr double kSameFrameSeconds = 1.0;
+/// The frames given out are remembered this long, to know a duplicate that another line
+/// reads later: longer than a frame and the next prefix take at the slowest speed, after
+/// which a line that never found the frame complete reads it.
+constexpr double kFramesKeptSeconds = 120.0;
 
 /// A steady carrier this close to a frame's tone falls into the line's channel: where the
 /// keying leaves the channel quiet it does not, and the likelihoods, which assume noise
@@ -88,6 +92,8 @@ void CwDecoder::push(const float* audio, std::size_t count) {
     }
     std::vector<SpectrumMoment> moments;
     front_->push(audio, count, moments);
+    // Moment by moment, each with the audio it fell due at: what comes out does not
+    // depend on the blocks the audio came in.
     for (const SpectrumMoment& moment : moments) {
         tracker_->update(moment);
         const double seconds = front_->secondsOf(moment.sample);
@@ -97,10 +103,11 @@ void CwDecoder::push(const float* audio, std::size_t count) {
                 steady_.push_back({seconds, hz, 0});
             }
         }
+        follow(false, moment.due);
     }
-    follow(false);
-    forgetMomentsBefore(front_->secondsOf(static_cast<double>(front_->end())) -
-                        kMomentsKeptSeconds);
+    const double now = front_->secondsOf(static_cast<double>(front_->end()));
+    forgetMomentsBefore(now - kMomentsKeptSeconds);
+    std::erase_if(given_, [&](double seconds) { return seconds < now - kFramesKeptSeconds; });
 }
 
 void CwDecoder::finish() {
@@ -108,26 +115,22 @@ void CwDecoder::finish() {
         return;
     }
     tracker_->finish();
-    follow(true);
-    release(std::numeric_limits<double>::infinity());
+    follow(true, static_cast<double>(front_->end()));
 }
 
-void CwDecoder::follow(bool final) {
+void CwDecoder::follow(bool final, double due) {
     for (LineTracker::Line& tracked : tracker_->lines()) {
-        feedLine(tracked, final || tracked.ended);
+        feedLine(tracked, final || tracked.ended, due);
     }
     dropEndedLines();
     // Keep the audio that the lines still have to mix and a new line would look back to.
-    const double keepFrom = static_cast<double>(front_->end()) -
-                            (kLookbackSeconds + kTrackerDelaySeconds) * front_->rate();
+    const double keepFrom = due - (kLookbackSeconds + kTrackerDelaySeconds) * front_->rate();
     std::size_t keep = static_cast<std::size_t>(std::max(0.0, keepFrom));
-    double settled = front_->secondsOf(keepFrom);
     for (const auto& l : lines_) {
         keep = std::min(keep, l->mixer.next());
-        settled = std::min(settled, l->decoder.settledSeconds());
     }
     front_->forgetBefore(keep);
-    release(settled);
+    release();
 }
 
 CwDecoder::Line& CwDecoder::lineFor(const LineTracker::Line& tracked) {
@@ -143,7 +146,7 @@ CwDecoder::Line& CwDecoder::lineFor(const LineTracker::Line& tracked) {
     return *lines_.back();
 }
 
-void CwDecoder::feedLine(LineTracker::Line& tracked, bool ended) {
+void CwDecoder::feedLine(LineTracker::Line& tracked, bool ended, double due) {
     Line& line = lineFor(tracked);
     for (const ToneEstimate& e : tracked.smoothed) {
         tones_.push_back({front_->secondsOf(e.sample), e.frequencyHz, tracked.id});
@@ -153,8 +156,17 @@ void CwDecoder::feedLine(LineTracker::Line& tracked, bool ended) {
     line.mixer.mix(*front_, tracked.smoothed, ended, baseband, tones);
     tracked.smoothed.clear();
     line.decoder.push(baseband.data(), tones.data(), baseband.size());
+    ToneEstimate newest;
     if (ended) {
         line.decoder.finish();
+    } else if (settings_.readFramesEarly && line.mixer.indexOf(due) >= line.decoder.wantsUpTo() &&
+               tracker_->newest(tracked.id, newest)) {
+        // The smoothed tone lags the audio by seconds: a frame's last seconds are read on
+        // the audio mixed along the newest tone.
+        baseband.clear();
+        tones.clear();
+        line.mixer.mixAhead(*front_, newest, due, baseband, tones);
+        line.decoder.lookAhead(baseband.data(), tones.data(), baseband.size());
     }
     for (HeardFrame& f : line.decoder.takeFrames()) {
         pending_.push_back(std::move(f));
@@ -174,12 +186,11 @@ void CwDecoder::dropEndedLines() {
     }
 }
 
-void CwDecoder::release(double settled) {
+void CwDecoder::release() {
     std::sort(pending_.begin(), pending_.end(),
               [](const HeardFrame& a, const HeardFrame& b) { return a.seconds < b.seconds; });
-    std::size_t done = 0;
-    while (done < pending_.size() && pending_[done].seconds + kSameFrameSeconds < settled) {
-        // The frame and its duplicates from other lines: the best reading of them.
+    for (std::size_t done = 0; done < pending_.size();) {
+        // The frame and its duplicates from other lines read at once: the best of them.
         std::size_t end = done + 1;
         HeardFrame best = pending_[done];
         while (end < pending_.size() &&
@@ -189,13 +200,20 @@ void CwDecoder::release(double settled) {
             }
             ++end;
         }
+        done = end;
+        // A duplicate of a frame given out already, read later on another line.
+        if (std::any_of(given_.begin(), given_.end(), [&](double seconds) {
+                return std::abs(seconds - best.seconds) < kSameFrameSeconds;
+            })) {
+            continue;
+        }
         if (besideSteadyCarrier(best)) {
             doubtBelow(kBesideSteadyMargin, best);
         }
+        given_.push_back(best.seconds);
         frames_.push_back(std::move(best));
-        done = end;
     }
-    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(done));
+    pending_.clear();
 }
 
 bool CwDecoder::besideSteadyCarrier(const HeardFrame& frame) const {

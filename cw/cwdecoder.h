@@ -23,7 +23,7 @@ namespace orvinta::cw {
 struct HeardFrame {
     double seconds = 0.0;    ///< where the frame's "E" starts, in seconds into the stream
     double endSeconds = 0.0; ///< just after the frame's last mark
-    std::string text;     ///< telemetry line with "?" for unreadable characters
+    std::string text;        ///< telemetry line with "?" for unreadable characters
     std::size_t unreadable = 0;
     double toneHz = 0.0;
     double wordsPerMinute = 0.0;
@@ -53,6 +53,11 @@ struct DecoderSettings {
     double minimumMargin = 1.0;
     double slowestWpm = 8.0;
     double fastestWpm = 30.0;
+    /// Gives each frame out as soon as the audio shows its last character complete,
+    /// rather than once the next frame's start is in: for live audio, where the operator
+    /// waits for it. Reading frames again as the audio comes costs about three times the
+    /// processing, which a recording need not pay.
+    bool readFramesEarly = false;
 };
 
 /// Sample rates the decoder listens at: the tone band (up to 3 kHz) needs 8 kHz; above
@@ -80,7 +85,9 @@ public:
     /// Reads what remains at the end of the stream.
     void finish();
 
-    /// Frames found since the last call, in the order of their start.
+    /// Frames found since the last call, in the order they were read; with
+    /// DecoderSettings::readFramesEarly each as soon as the audio shows its last character
+    /// complete.
     std::vector<HeardFrame> takeFrames();
     /// The tones followed since the last call, of the last minute at most.
     std::vector<FollowedTone> takeTones();
@@ -92,11 +99,12 @@ public:
 private:
     struct Line;
     /// Feeds every line followed its baseband so far; drops the audio no line needs.
-    void follow(bool final);
+    /// At decimated audio index `due`.
+    void follow(bool final, double due);
     Line& lineFor(const LineTracker::Line& tracked);
-    void feedLine(LineTracker::Line& tracked, bool ended);
+    void feedLine(LineTracker::Line& tracked, bool ended, double due);
     void dropEndedLines();
-    void release(double settled);
+    void release();
     bool besideSteadyCarrier(const HeardFrame& frame) const;
     void forgetMomentsBefore(double seconds);
 
@@ -108,6 +116,7 @@ private:
     std::vector<HeardFrame> frames_;
     std::vector<FollowedTone> tones_;
     std::deque<FollowedTone> steady_; ///< steady carriers seen (line 0)
+    std::vector<double> given_;       ///< where the frames given out lately start
 };
 
 } // namespace orvinta::cw

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace orvinta::cw {
@@ -261,6 +262,26 @@ std::vector<bool> doubts(const CumulativeBaseband& sums, const KeyingTiming& pre
 
 } // namespace
 
+FrameReading placeFrame(const CumulativeBaseband& sums, const KeyingTiming& timing, double limit) {
+    FrameReading result;
+    const LevelTrack levels = blindLevels(sums, timing, limit);
+    result.timing = timing;
+    result.timing.weight = likeliestWeight(sums, prefixAt(timing), timing, levels);
+    const FrameAsRead frame = read(sums, timing, result.timing, levels, limit, kFirstSlack);
+    if (!frame.path.complete) {
+        return result;
+    }
+    writeLine(frame, std::vector<bool>(kPayloadSlots, false),
+              -std::numeric_limits<double>::infinity(), result);
+    for (std::size_t k = kPrefixCharacters; k < frame.characters.size(); ++k) {
+        result.starts.push_back(frame.characters[k].start);
+    }
+    const PlacedCharacter& last = frame.characters.back();
+    result.endSample =
+        last.start + (last.keying->length + result.timing.weight) * result.timing.unit;
+    return result;
+}
+
 FrameReading readFrame(const CumulativeBaseband& sums, double rate, const KeyingTiming& timing,
                        double limit, const ReadSettings& settings) {
     FrameReading result;
@@ -285,6 +306,9 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, const Keying
     result.timing = fitFrame(sums, reading.frame, reading.timing, levels.meanNoise());
     result.match =
         placedCorrelation(sums, reading.frame.characters, reading.timing, levels.meanNoise());
+    for (std::size_t k = kPrefixCharacters; k < reading.frame.characters.size(); ++k) {
+        result.starts.push_back(reading.frame.characters[k].start);
+    }
     const PlacedCharacter& last = reading.frame.characters.back();
     result.endSample =
         last.start + (last.keying->length + reading.timing.weight) * reading.timing.unit;

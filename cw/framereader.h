@@ -31,6 +31,7 @@ struct FrameReading {
     double match = 0.0;          ///< key correlation of the frame as read
     double confidence = 0.0;     ///< probability that no printed character is wrong
     std::vector<double> margins; ///< of each payload character
+    std::vector<double> starts;  ///< baseband index where each payload character starts
 };
 
 /// Reads the frame whose prefix was heard with `timing`, whose last mark ends at the
@@ -38,5 +39,11 @@ struct FrameReading {
 /// the baseband ends). `rate` is the baseband's sample rate.
 FrameReading readFrame(const CumulativeBaseband& sums, double rate, const KeyingTiming& timing,
                        double limit, const ReadSettings& settings);
+
+/// The first reading alone, on levels from the signal and the prefix's timing: where the
+/// trellis places the payload's characters, each one's margin, and the last mark's end;
+/// no character is given as "?".
+/// A few times cheaper than readFrame(), for telling whether a frame is complete yet.
+FrameReading placeFrame(const CumulativeBaseband& sums, const KeyingTiming& timing, double limit);
 
 } // namespace orvinta::cw

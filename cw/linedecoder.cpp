@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "linedecoder.h"
 
+#include "framecompletion.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -17,6 +19,11 @@ constexpr double kNextPrefixUnits = 150.0;
 /// Units by which a frame may run into the word gap before the next frame's prefix,
 /// as both timings are estimates.
 constexpr double kLimitSlack = 1.5;
+/// The search reports a prefix about this many units after its last character starts
+/// (the "I", the silence after it, the peak's reach), and a lane up to this much slower
+/// may report the same prefix, better: a candidate is heard only once they are all in.
+constexpr double kReportUnits = 12.0;
+constexpr double kSlowerLanes = 1.5;
 /// The baseband is trimmed in chunks of at least this many samples.
 constexpr std::size_t kTrimChunk = 4096;
 
@@ -52,19 +59,31 @@ void LineDecoder::push(const std::complex<float>* samples, const float* tones, s
 
 void LineDecoder::finish() {
     process(true);
-    finished_ = true;
 }
 
-double LineDecoder::settledSeconds() const {
-    if (finished_) {
+void LineDecoder::lookAhead(const std::complex<float>* samples, const float* tones,
+                            std::size_t count) {
+    const std::size_t held = samples_.size();
+    samples_.insert(samples_.end(), samples, samples + count);
+    tones_.insert(tones_.end(), tones, tones + count);
+    for (std::size_t n = 0; n < count; ++n) {
+        sums_.push_back(sums_.back() + std::complex<double>(samples[n]));
+    }
+    while (readEarly()) {
+    }
+    samples_.resize(held);
+    tones_.resize(held);
+    sums_.resize(held + 1);
+}
+
+double LineDecoder::wantsUpTo() const {
+    if (candidates_.empty()) {
         return std::numeric_limits<double>::infinity();
     }
-    // A candidate still to come starts up to a prefix before where the search is.
-    double index = static_cast<double>(search_.needsFrom()) - kNextPrefixUnits * longestUnit_;
-    if (!candidates_.empty()) {
-        index = std::min(index, candidates_.front().found.starts[0]);
-    }
-    return firstSeconds_ + index / rate_;
+    const PrefixCandidate& c = candidates_.front().found;
+    const double settled =
+        c.starts[0] + kSlowerLanes * (c.starts.back() - c.starts[0] + kReportUnits * c.unit);
+    return std::max(settled, candidates_.front().readyAt);
 }
 
 std::vector<HeardFrame> LineDecoder::takeFrames() {
@@ -139,10 +158,69 @@ double LineDecoder::limitAfter(std::size_t index, const HeardPrefix& prefix) {
     return longestEnd;
 }
 
-bool LineDecoder::readNext(bool final) {
+void LineDecoder::dropInsideFramesRead() {
     while (!candidates_.empty() && candidates_.front().found.starts[0] < doneUntil_) {
         candidates_.erase(candidates_.begin());
     }
+}
+
+FrameReading LineDecoder::read(const HeardPrefix& prefix, bool placeOnly) {
+    const double limit = limitAfter(0, prefix) - static_cast<double>(base_);
+    KeyingTiming relative = prefix.timing;
+    relative.start -= static_cast<double>(base_);
+    FrameReading reading =
+        placeOnly ? placeFrame(sums_, relative, limit)
+                  : readFrame(sums_, rate_, relative, limit, {settings_.minimumMargin, 0.0});
+    if (!reading.text.empty()) {
+        reading.timing.start += static_cast<double>(base_);
+        reading.endSample += static_cast<double>(base_);
+        for (double& start : reading.starts) {
+            start += static_cast<double>(base_);
+        }
+    }
+    return reading;
+}
+
+bool LineDecoder::readEarly() {
+    dropInsideFramesRead();
+    if (candidates_.empty() || end() < wantsUpTo()) {
+        return false;
+    }
+    Candidate& c = candidates_.front();
+    const HeardPrefix prefix = hear(c);
+    if (!prefix.heard) {
+        candidates_.erase(candidates_.begin());
+        return true;
+    }
+    // A frame ending in doubt (lost in a fade, or cut off) is read once the longest
+    // frame and the next prefix are in, by readNext().
+    const KeyingTiming& t = prefix.timing;
+    const FrameLayout& layout = FrameLayout::instance();
+    const double longestEnd =
+        t.at(layout.payloadStart() + layout.longestPayload(), t.weight) + t.wordGap * t.unit;
+    c.readyAt = std::max(c.readyAt, firstChance(t));
+    if (end() < c.readyAt) {
+        return false;
+    }
+    // The characters placed first, and only once they end in the baseband the whole
+    // reading, which tells whether the last group is clear.
+    FrameReading reading = read(prefix, true);
+    if (frameEnded(reading, end())) {
+        reading = read(prefix);
+    }
+    if (!frameComplete(reading, end())) {
+        c.readyAt = end() < longestEnd ? nextChance(reading, t, end())
+                                       : std::numeric_limits<double>::infinity();
+        return false;
+    }
+    emit(reading);
+    doneUntil_ = reading.endSample;
+    candidates_.erase(candidates_.begin());
+    return true;
+}
+
+bool LineDecoder::readNext(bool final) {
+    dropInsideFramesRead();
     if (candidates_.empty()) {
         return false;
     }
@@ -155,14 +233,8 @@ bool LineDecoder::readNext(bool final) {
     }
     const HeardPrefix prefix = hear(c);
     if (prefix.heard) {
-        const double limit = limitAfter(0, prefix);
-        KeyingTiming relative = prefix.timing;
-        relative.start -= static_cast<double>(base_);
-        FrameReading reading = readFrame(sums_, rate_, relative, limit - static_cast<double>(base_),
-                                         {settings_.minimumMargin, 0.0});
+        const FrameReading reading = read(prefix);
         if (!reading.text.empty()) {
-            reading.timing.start += static_cast<double>(base_);
-            reading.endSample += static_cast<double>(base_);
             emit(reading);
             doneUntil_ = reading.endSample;
         }

@@ -2,7 +2,9 @@
 #pragma once
 
 // One keyed line's decoder: its baseband -> prefix search (candidates) -> prefix heard,
-// timing learnt -> frame read up to where the next heard prefix begins -> frames.
+// timing learnt -> frame read as soon as the baseband shows its last character complete
+// (else once the longest frame is in, up to where the next heard prefix begins) ->
+// frames.
 
 #include "cwdecoder.h"
 #include "framereader.h"
@@ -26,23 +28,33 @@ public:
     void push(const std::complex<float>* samples, const float* tones, std::size_t count);
     /// Reads what remains at the end.
     void finish();
+    /// Reads early, on the baseband so far and `count` provisional samples after it
+    /// (audio beyond what the line's tone estimates cover, mixed along its newest tone):
+    /// a frame whose last character they show complete comes out now. The provisional
+    /// samples are not kept.
+    void lookAhead(const std::complex<float>* samples, const float* tones, std::size_t count);
+    /// The baseband index an early reading needs the baseband (provisional samples
+    /// included) to reach; infinite while no candidate waits for one.
+    double wantsUpTo() const;
     /// Frames read since the last call, in order.
     std::vector<HeardFrame> takeFrames();
 
     /// Baseband samples held (memory stays bounded by the longest frame).
     std::size_t held() const { return samples_.size(); }
-    /// No frame still to come from this line starts before this (seconds into the
-    /// stream); after finish(), none at all.
-    double settledSeconds() const;
 
 private:
     struct Candidate {
         PrefixCandidate found; ///< absolute baseband indices
         std::optional<HeardPrefix> heard;
+        double readyAt = 0.0; ///< the next early reading once the baseband reaches this
     };
 
     void process(bool final);
     bool readNext(bool final);
+    bool readEarly();
+    void dropInsideFramesRead();
+    /// The frame of `prefix` read whole, or with `placeOnly` only placed.
+    FrameReading read(const HeardPrefix& prefix, bool placeOnly = false);
     const HeardPrefix& hear(Candidate& candidate);
     double limitAfter(std::size_t index, const HeardPrefix& prefix);
     void emit(const FrameReading& reading);
@@ -62,7 +74,6 @@ private:
     double doneUntil_ = 0.0; ///< frames are read up to here
     double longestUnit_;
     std::vector<HeardFrame> frames_;
-    bool finished_ = false;
 };
 
 } // namespace orvinta::cw

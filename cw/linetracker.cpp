@@ -158,10 +158,10 @@ void LineTracker::retire(double now) {
     }
 }
 
-void LineTracker::emitSmoothed(Followed& f, std::size_t middle) {
+ToneEstimate LineTracker::fitted(const Followed& f, double moment, double fallbackHz,
+                                 double sampleRate, double& slope) {
     // A straight line fitted to the estimates where they were heard, each counting by
-    // how far it stands above the noise; read at the analysis in the middle.
-    const Raw& centre = f.raw[middle];
+    // how far it stands above the noise.
     double w = 0.0;
     double wt = 0.0;
     double wf = 0.0;
@@ -169,29 +169,50 @@ void LineTracker::emitSmoothed(Followed& f, std::size_t middle) {
     double wtf = 0.0;
     for (const Raw& r : f.raw) {
         const double weight = std::max(0.0, r.strength - 1.0);
-        const double t = r.heard - centre.moment;
+        const double t = r.heard - moment;
         w += weight;
         wt += weight * t;
         wf += weight * r.frequencyHz;
         wtt += weight * t * t;
         wtf += weight * t * r.frequencyHz;
     }
-    ToneEstimate smoothed{centre.moment, centre.frequencyHz, centre.strength, 0.0};
+    ToneEstimate estimate{moment, fallbackHz, 0.0, 0.0};
     // The drift is learnt only from estimates spread over a good part of the window;
     // estimates bunched at one end (a frame's start or end) keep the drift learnt before.
-    const double spread = kDriftSpreadSeconds * sampleRate_;
+    const double spread = kDriftSpreadSeconds * sampleRate;
     const double determinant = w * wtt - wt * wt;
     if (w > 0.0 && determinant >= w * w * spread * spread) {
-        const double fastest = kFastestDriftHz / sampleRate_;
-        f.slopeHzPerSample = std::clamp((w * wtf - wt * wf) / determinant, -fastest, fastest);
+        const double fastest = kFastestDriftHz / sampleRate;
+        slope = std::clamp((w * wtf - wt * wf) / determinant, -fastest, fastest);
     }
     if (w > 0.0) {
-        smoothed.frequencyHz = (wf - f.slopeHzPerSample * wt) / w;
+        estimate.frequencyHz = (wf - slope * wt) / w;
     }
-    smoothed.slopeHzPerSample = f.slopeHzPerSample;
+    estimate.slopeHzPerSample = slope;
+    return estimate;
+}
+
+void LineTracker::emitSmoothed(Followed& f, std::size_t middle) {
+    // Read at the analysis in the middle of the fit.
+    const Raw& centre = f.raw[middle];
+    ToneEstimate smoothed =
+        fitted(f, centre.moment, centre.frequencyHz, sampleRate_, f.slopeHzPerSample);
+    smoothed.strength = centre.strength;
     if (Line* line = lineOf(f.id)) {
         line->smoothed.push_back(smoothed);
     }
+}
+
+bool LineTracker::newest(int id, ToneEstimate& estimate) const {
+    const auto f = std::find_if(followed_.begin(), followed_.end(),
+                                [&](const Followed& l) { return l.id == id; });
+    if (f == followed_.end() || f->raw.empty()) {
+        return false;
+    }
+    const double moment = f->raw.back().moment;
+    double slope = f->slopeHzPerSample;
+    estimate = fitted(*f, moment, f->expectedHz(moment), sampleRate_, slope);
+    return true;
 }
 
 void LineTracker::flush(Followed& f) {

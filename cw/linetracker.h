@@ -38,6 +38,10 @@ public:
 
     /// Follows the lines through one more analysis.
     void update(const SpectrumMoment& moment);
+    /// The tone of line `id` at the newest analysis, from the straight line fitted to its
+    /// latest estimates: the smoothed estimates lag it by half the fit. False for a line
+    /// not followed.
+    bool newest(int id, ToneEstimate& estimate) const;
     /// Whether a line followed now is within `reachHz` of `hz` at `sample`.
     bool follows(double hz, double sample, double reachHz) const;
     /// Ends every line: the rest of their estimates become due.
@@ -75,6 +79,10 @@ private:
                         const std::vector<bool>& taken) const;
     void welcome(const SpectrumMoment& moment, const std::vector<bool>& taken);
     void retire(double now);
+    /// The straight line fitted to the estimates of `f`, read at `moment`; its drift is
+    /// learnt into `slope` where the estimates spread enough.
+    static ToneEstimate fitted(const Followed& f, double moment, double fallbackHz,
+                               double sampleRate, double& slope);
     void emitSmoothed(Followed& f, std::size_t middle);
     void flush(Followed& f);
     Line* lineOf(int id);

@@ -253,6 +253,8 @@ void LineFinder::analyse(std::vector<SpectrumMoment>& moments) {
     const double first = static_cast<double>(index + 1) - count;
     moment.sample = 0.5 * ((first + static_cast<double>(index)) * static_cast<double>(hop_) +
                            static_cast<double>(size_));
+    moment.due =
+        static_cast<double>(index) * static_cast<double>(hop_) + static_cast<double>(size_);
     const double binHz = sampleRate_ / static_cast<double>(size_);
     for (std::size_t k = kPeakReach; k + kPeakReach < bins_; ++k) {
         const double strength = smooth_[k] / floor_[k];

@@ -26,6 +26,9 @@ struct LinePeak {
 /// The keyed lines of one analysis, centred at `sample` (an index of the audio pushed).
 struct SpectrumMoment {
     double sample = 0.0;
+    /// The audio the analysis has seen: up to this index. It falls due then, whatever
+    /// blocks the audio came in.
+    double due = 0.0;
     std::vector<LinePeak> peaks;
     /// A line weaker than this (over the floor) is not told apart from noise here.
     double presence = 0.0;

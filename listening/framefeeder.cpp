@@ -3,9 +3,9 @@
 
 namespace orvinta::listening {
 
-FrameFeeder::FrameFeeder(int sampleRate, double secondsPerRow)
+FrameFeeder::FrameFeeder(int sampleRate, double secondsPerRow, bool live)
     : sampleRate_(sampleRate)
-    , decoder_(sampleRate)
+    , decoder_(sampleRate, cw::DecoderSettings{.readFramesEarly = live})
     , waterfall_(sampleRate, secondsPerRow) {
 }
 

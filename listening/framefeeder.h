@@ -26,7 +26,8 @@ struct Heard {
 /// Feeds one stream of audio to the decoder and the waterfall.
 class FrameFeeder {
 public:
-    FrameFeeder(int sampleRate, double secondsPerRow);
+    /// `live` audio has each frame read as soon as it is complete.
+    FrameFeeder(int sampleRate, double secondsPerRow, bool live = false);
 
     /// Takes mono samples in -1..1; appends to `out` what became due.
     void push(const float* samples, std::size_t count, Heard& out);

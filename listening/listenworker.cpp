@@ -113,7 +113,7 @@ void ListenWorker::startDevice(const QAudioDevice& device, const QAudioFormat& f
         emit ended({ListenOutcome::Kind::Failed, deviceFailedMessage(m_deviceName, reason)});
         return;
     }
-    m_feeder = std::make_unique<FrameFeeder>(format.sampleRate(), kLiveSecondsPerRow);
+    m_feeder = std::make_unique<FrameFeeder>(format.sampleRate(), kLiveSecondsPerRow, true);
     m_partial.clear();
     m_streamStartUtc = {};
     m_sinceBatch.start();

@@ -5,14 +5,16 @@
 //   memory   resident memory over one hour of 48 kHz audio fed through the push interface
 //            as fast as it goes, as a long live session feeds it (goal: < 5 MB growth
 //            after the first minutes)
-//   latency  how much audio after a frame's last element the decoder needs before it
-//            gives the frame out (live, the list shows a frame that much later)
+//   latency  how much audio after a frame's last mark the decoder needs before it gives
+//            the frame out (live, the list shows a frame that much later), at 8, 18 and
+//            30 WpM and in fades (goal: 1 s at most)
 // Usage: orvinta-listen-bench [stall|memory|latency]... (all three without arguments)
 #include "listening/framefeeder.h"
 #include "listening/frmempfang.h"
 #include "listening/heardframesmodel.h"
 #include "listening/listensession.h"
 #include "passaudio.h"
+#include "tests/cw/keyedsignal.h"
 #include "tools/procstatus/residentmemory.h"
 #include "windowkit/application.h"
 #include "windows/frmtelemetrie.h"
@@ -27,6 +29,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -90,7 +94,7 @@ bool stall() {
 
 bool memory() {
     const bench::PassAudio pass = bench::twoMinutesOfPass(kLiveRate);
-    listening::FrameFeeder feeder(kLiveRate, 0.25);
+    listening::FrameFeeder feeder(kLiveRate, 0.25, true);
     listening::HeardFramesModel list;
     // A device hands over a tenth of a second at a time.
     const std::size_t block = kLiveRate / 10;
@@ -118,23 +122,79 @@ bool memory() {
     return atEnd - afterFiveMinutes < 5 * 1024;
 }
 
-bool latency() {
-    const bench::PassAudio pass = bench::twoMinutesOfPass(kLiveRate);
-    listening::FrameFeeder feeder(kLiveRate, 0.25);
+/// A recording for the latency: frames keyed one after another with a few seconds
+/// between them, and silence after the last.
+struct LatencyCase {
+    const char* name;
+    double wordsPerMinute;
+    double snrDb;
+    cw::testsignal::Fading fading;
+    double fadeDb;
+};
+
+constexpr double kLatencyGoalSeconds = 1.0;
+constexpr int kLatencyFrames = 4;
+
+/// Seconds of audio pushed after each frame's end before it came out, the longest of
+/// them; false if a frame came out only at the stream's end or not at all.
+bool latencyOf(const LatencyCase& c) {
+    cw::testsignal::SignalOptions options;
+    options.sampleRate = kLiveRate;
+    options.wordsPerMinute = c.wordsPerMinute;
+    options.snrDb = c.snrDb;
+    options.fading = c.fading;
+    options.fadeDb = c.fadeDb;
+    options.fadePeriodSeconds = 15.0;
+    options.tailSeconds = 10.0;
+    std::mt19937 random(5);
+    std::vector<std::string> frames;
+    for (int i = 0; i < kLatencyFrames; ++i)
+        frames.push_back(cw::testsignal::randomFrame(random));
+    const cw::testsignal::KeyedRecording recording = cw::testsignal::keyFrames(frames, options);
+    listening::FrameFeeder feeder(kLiveRate, 0.25, true);
+    // A device hands over a tenth of a second at a time.
     const std::size_t block = kLiveRate / 10;
-    std::printf("latency: audio pushed when each frame came out, against the frame's end\n");
-    for (std::size_t at = 0; at < pass.samples.size() * 2; at += block) {
-        const std::size_t from = at % pass.samples.size();
+    const auto& samples = recording.samples;
+    double longest = 0.0;
+    std::size_t out = 0;
+    std::size_t right = 0;
+    std::string each;
+    for (std::size_t at = 0; at < samples.size(); at += block) {
         listening::Heard heard;
-        feeder.push(pass.samples.data() + from, std::min(block, pass.samples.size() - from), heard);
+        feeder.push(samples.data() + at, std::min(block, samples.size() - at), heard);
         for (const cw::HeardFrame& frame : heard.frames) {
-            const double end = frame.seconds + 370.0 * 1.2 / frame.wordsPerMinute;
-            std::printf(
-                "latency: frame at %6.1f s out after %6.1f s of audio: %.1f s after its end\n",
-                frame.seconds, feeder.seconds(), feeder.seconds() - end);
+            const double late = feeder.seconds() - frame.endSeconds;
+            longest = std::max(longest, late);
+            each += QString::asprintf(" %.2f", late).toStdString();
+            ++out;
+            right += std::find(frames.begin(), frames.end(), frame.text) != frames.end() ? 1U : 0U;
         }
     }
-    return true;
+    listening::Heard rest;
+    feeder.finish(rest);
+    std::printf("latency: %-14s %2.0f WpM: %zu of %d frames out while listening (%zu read "
+                "exactly), after%s s; longest %.2f s%s\n",
+                c.name, c.wordsPerMinute, out, kLatencyFrames, right, each.c_str(), longest,
+                rest.frames.empty() ? "" : " (more at the stream's end)");
+    return out == frames.size() && rest.frames.empty() && longest <= kLatencyGoalSeconds;
+}
+
+bool latency() {
+    using cw::testsignal::Fading;
+    std::printf("latency: audio pushed in 0.1 s blocks after each frame's last mark before it "
+                "came out (goal: %.0f s at most)\n",
+                kLatencyGoalSeconds);
+    const LatencyCase cases[] = {
+        {"steady", 8.0, 0.0, Fading::Sine, 0.0},
+        {"steady", 18.0, 0.0, Fading::Sine, 0.0},
+        {"steady", 30.0, 0.0, Fading::Sine, 0.0},
+        {"fading 20 dB", 18.0, 3.0, Fading::Sine, 20.0},
+        {"tumbling", 18.0, 3.0, Fading::Rayleigh, 0.0},
+    };
+    bool met = true;
+    for (const LatencyCase& c : cases)
+        met = latencyOf(c) && met;
+    return met;
 }
 
 } // namespace

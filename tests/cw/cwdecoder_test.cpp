@@ -188,6 +188,38 @@ TEST(CwDecoderTest, ReadsTheSameWhateverTheBlocks) {
     }
 }
 
+TEST(CwDecoderTest, GivesEachFrameOutWithinASecondOfItsEnd) {
+    // Live audio comes a tenth of a second at a time: each frame, the recording's first
+    // and the last before silence too, is out once a second of audio after its last
+    // mark has been pushed.
+    for (const double wpm : {8.0, 30.0}) {
+        SignalOptions options;
+        options.wordsPerMinute = wpm;
+        options.snrDb = 0.0;
+        options.tailSeconds = 5.0;
+        const std::vector<std::string> frames = randomFrames(2, 19);
+        const KeyedRecording recording = keyFrames(frames, options);
+        DecoderSettings live;
+        live.readFramesEarly = true;
+        CwDecoder decoder(options.sampleRate, live);
+        const auto block = static_cast<std::size_t>(options.sampleRate / 10);
+        std::vector<HeardFrame> heard;
+        for (std::size_t at = 0; at < recording.samples.size(); at += block) {
+            const std::size_t count = std::min(block, recording.samples.size() - at);
+            decoder.push(recording.samples.data() + at, count);
+            const double pushed = static_cast<double>(at + count) / options.sampleRate;
+            for (HeardFrame& frame : decoder.takeFrames()) {
+                EXPECT_LE(pushed, frame.endSeconds + 1.0) << wpm << " WpM: " << frame.text;
+                heard.push_back(std::move(frame));
+            }
+        }
+        ASSERT_EQ(heard.size(), frames.size()) << wpm << " WpM";
+        for (std::size_t i = 0; i < frames.size(); ++i) {
+            EXPECT_EQ(heard[i].text, frames[i]) << wpm << " WpM";
+        }
+    }
+}
+
 TEST(CwDecoderTest, IsNotLuredAwayByASteadyCarrier) {
     // An unkeyed carrier 700 Hz away, 10 dB below the keyed tone, on all the time: in the
     // silence before and between the frames it is the strongest line.
