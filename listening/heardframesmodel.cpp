@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "heardframesmodel.h"
 
-
 #include <cmath>
 
 namespace orvinta::listening {
@@ -33,8 +32,7 @@ QVariant HeardFramesModel::displayText(const ListedFrame& frame, int column) con
     case SnrColumn:
         return QString::number(frame.heard.snrDb, 'f', 1) + QStringLiteral(" dB");
     case ConfidenceColumn:
-        return QString::number(std::lround(100.0 * frame.heard.confidence)) +
-               QStringLiteral(" %");
+        return QString::number(std::lround(100.0 * frame.heard.confidence)) + QStringLiteral(" %");
     default:
         return {};
     }
