@@ -7,8 +7,8 @@
 // 400 samples per second (LineMixer).
 
 #include "filters.h"
+#include "linefinder.h"
 #include "linetracker.h"
-#include "spectrum.h"
 
 #include <complex>
 #include <cstddef>

@@ -7,7 +7,7 @@
 // silence, going on along its drift, and ends after half a minute without a peak. Each
 // line's tone is smoothed by a straight line fitted to three seconds of its estimates.
 
-#include "spectrum.h"
+#include "linefinder.h"
 
 #include <deque>
 #include <vector>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "spectrum.h"
+#include "linefinder.h"
 
 #include <fftw3.h>
 
