@@ -44,6 +44,20 @@ CliRun run(QStringList arguments) {
     return {status, out.str(), err.str()};
 }
 
+/// What a shell command line writes to standard output; empty when it fails.
+std::string shellOutput(const std::string& command) {
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return {};
+    }
+    std::string output;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+        output += buffer;
+    }
+    return ::pclose(pipe) == 0 ? output : std::string();
+}
+
 class CwCliTest : public ::testing::Test {
 protected:
     QString path(const QString& name) const { return dir.filePath(name); }
@@ -340,14 +354,7 @@ TEST_F(CwCliTest, FeedsTheCommandLineDecoder) {
     const std::string command = std::string(ORVINTA_CW_BINARY) + " '" +
                                 QFile::encodeName(file).toStdString() + "' | " +
                                 ORVINTA_DECODE_BINARY;
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string output;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-        output += buffer;
-    }
-    EXPECT_EQ(::pclose(pipe), 0);
+    const std::string output = shellOutput(command);
     EXPECT_EQ(output, "6;OK; 4.892308; 10.944; 3.7878; 947.282044887781; 7.832; 119; .3; 8.68\n");
 }
 
@@ -359,14 +366,7 @@ TEST_F(CwCliTest, FeedsTheDecodersTimeColumn) {
         std::string(ORVINTA_CW_BINARY) + " --time '" +
         QFile::encodeName(path(QStringLiteral("pass_2026-12-07T14-05-00.wav"))).toStdString() +
         "' | " + ORVINTA_DECODE_BINARY + " --time --header";
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string output;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-        output += buffer;
-    }
-    EXPECT_EQ(::pclose(pipe), 0);
+    const std::string output = shellOutput(command);
     const std::string time =
         formatIsoTime(timeAtOffset(*parseIsoTime("2026-12-07T14:05:00Z").time, frames[0].seconds));
     EXPECT_EQ(output.substr(0, 11), "Zeit (UTC);") << output;
