@@ -24,9 +24,13 @@ constexpr double kBlindMarkRatio = 4.0;
 /// prefix's timing puts it.
 constexpr int kStartSlackUnits = 1;
 /// The gaps' slack in the trellis, in ticks: two on the first reading, whose timing comes
-/// from the prefix alone, one once the whole frame has refined it.
+/// from the prefix alone, one once the whole frame has refined it. A fading signal is
+/// read with none once refined: the beacon's keyer keeps its timing, and a fade that hides
+/// a few marks would otherwise let the characters around it slide into another reading
+/// that fits as well.
 constexpr int kFirstSlack = 2;
 constexpr int kLaterSlack = 1;
+constexpr int kFadingSlack = 0;
 /// Readings in all: the first with levels from the signal alone, the others with levels
 /// and timing from the reading before.
 constexpr int kReadings = 3;
@@ -35,6 +39,10 @@ constexpr int kReadings = 3;
 /// then needs this margin at least.
 constexpr double kFadingShare = 0.03;
 constexpr double kFadingMargin = 3.0;
+
+bool fading(const LevelTrack& levels) {
+    return 1.0 - levels.fades().weights[0] > kFadingShare;
+}
 /// The SNR is given in this bandwidth.
 constexpr double kSnrBandwidthHz = 3000.0;
 
@@ -236,7 +244,8 @@ void readAgain(const CumulativeBaseband& sums, const KeyingTiming& prefix, doubl
         timing.weight =
             likeliestWeight(sums, laidOut(reading.frame, timing), timing, reading.levels);
         LevelTrack levels = readingLevels(sums, reading.frame, timing, limit);
-        FrameAsRead next = read(sums, prefix, timing, levels, limit, kLaterSlack);
+        FrameAsRead next =
+            read(sums, prefix, timing, levels, limit, fading(levels) ? kFadingSlack : kLaterSlack);
         if (!next.path.complete) {
             return;
         }
@@ -245,15 +254,15 @@ void readAgain(const CumulativeBaseband& sums, const KeyingTiming& prefix, doubl
 }
 
 /// The characters in doubt: those the signal does not vouch for, and those that a
-/// reading leaving the timing more freedom reads otherwise (they rest on where a fade or
-/// the noise let the timing slip).
+/// reading leaving the timing more freedom (a tick more than the reading had) reads
+/// otherwise: they rest on where a fade or the noise let the timing slip.
 std::vector<bool> doubts(const CumulativeBaseband& sums, const KeyingTiming& prefix, double limit,
                          const Reading& reading) {
     std::vector<bool> doubtful = doubtfulCharacters(
         sums, reading.levels, stretchesOf(reading.frame.characters, reading.timing),
         reading.timing.unit);
-    const FrameAsRead freer =
-        read(sums, prefix, reading.timing, reading.levels, limit, kFirstSlack);
+    const FrameAsRead freer = read(sums, prefix, reading.timing, reading.levels, limit,
+                                   fading(reading.levels) ? kLaterSlack : kFirstSlack);
     for (std::size_t k = 0; k < kPayloadSlots && freer.path.complete; ++k) {
         doubtful[k] = doubtful[k] || freer.path.characters[k] != reading.frame.path.characters[k];
     }
@@ -298,9 +307,9 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, const Keying
     }
     readAgain(sums, timing, limit, reading);
     reading.levels = readingLevels(sums, reading.frame, reading.timing, limit);
-    const bool fading = 1.0 - reading.levels.fades().weights[0] > kFadingShare;
     writeLine(reading.frame, doubts(sums, timing, limit, reading),
-              fading ? std::max(settings.minimumMargin, kFadingMargin) : settings.minimumMargin,
+              fading(reading.levels) ? std::max(settings.minimumMargin, kFadingMargin)
+                                     : settings.minimumMargin,
               result);
     const LevelTrack& levels = reading.levels;
     result.timing = fitFrame(sums, reading.frame, reading.timing, levels.meanNoise());
