@@ -122,11 +122,13 @@ LevelTrack blindLevels(const CumulativeBaseband& sums, const KeyingTiming& timin
 
 /// Levels along a reading: its marks and spaces, and a word gap after its end. The
 /// marks of the prefix and of characters read clearly tell how deep the signal fades.
-/// Each stretch is judged by the levels its neighbours show, its own marks left out.
+/// Each stretch is judged by the level around it, its own marks included: a tumbling
+/// satellite fades by 10 dB from one mark to the next, and its neighbours alone would
+/// judge a mark in a shallow fade by a level it does not have. (The prefix check, which
+/// must not be talked into a frame, leaves a stretch's own marks out.)
 LevelTrack readingLevels(const CumulativeBaseband& sums, const FrameAsRead& frame,
                          const KeyingTiming& timing, double limit) {
     LevelTrack levels(frameStart(timing), limit, timing.unit / 2.0);
-    levels.leaveOwnMarksOut(true);
     const auto clear = [&](int character) {
         const auto c = static_cast<std::size_t>(character);
         return c < kPrefixCharacters || frame.path.margins[c - kPrefixCharacters] >= kClearMargin;
