@@ -70,15 +70,18 @@ Heard pair(const std::vector<HeardFrame>& heard, const std::vector<std::string>&
     return result;
 }
 
-TEST(ConditionsTest, ReadsThroughRayleighFading) {
-    // A tumbling satellite: Rayleigh fading over three seconds, troughs far below the
-    // noise. Where a trough hides an element the character is "?"; none is read wrong.
+class RayleighFadingTest : public ::testing::TestWithParam<double> {};
+
+TEST_P(RayleighFadingTest, ReadsThroughTheFades) {
+    // A tumbling satellite: Rayleigh fading over the parameter's seconds, troughs far
+    // below the noise. Where a trough hides an element the character is "?"; none is read
+    // wrong, and a fade as fast as half a second costs no more than a few characters.
     SignalOptions options;
     options.wordsPerMinute = 20.0;
     options.toneHz = 1100.0;
     options.snrDb = 10.0;
     options.fading = Fading::Rayleigh;
-    options.fadePeriodSeconds = 3.0;
+    options.fadePeriodSeconds = GetParam();
     options.seed = 32;
     const std::vector<std::string> frames = randomFrames(3, options.seed);
     const KeyedRecording recording = keyFrames(frames, options);
@@ -90,6 +93,9 @@ TEST(ConditionsTest, ReadsThroughRayleighFading) {
     EXPECT_EQ(heard.wrong, 0U);
     EXPECT_LE(heard.unreadable, 4U) << "of " << 3 * kPayloadSlots;
 }
+
+INSTANTIATE_TEST_SUITE_P(Seconds, RayleighFadingTest, ::testing::Values(3.0, 1.0, 0.5),
+                         test::PrintedName());
 
 /// Seconds at which the group starting at `position` of `frame` starts, keyed from
 /// `start` at `wpm`.
