@@ -34,15 +34,9 @@ constexpr int kFadingSlack = 0;
 /// Readings in all: the first with levels from the signal alone, the others with levels
 /// and timing from the reading before.
 constexpr int kReadings = 3;
-/// Where more than this share of the marks has faded below its neighbours, the
-/// likelihoods rest on levels followed through the fades and are less exact: a character
-/// then needs this margin at least.
-constexpr double kFadingShare = 0.03;
+/// Where the signal fades, the likelihoods rest on levels followed through the fades and
+/// are less exact: a character then needs this margin at least.
 constexpr double kFadingMargin = 3.0;
-
-bool fading(const LevelTrack& levels) {
-    return 1.0 - levels.fades().weights[0] > kFadingShare;
-}
 /// The SNR is given in this bandwidth.
 constexpr double kSnrBandwidthHz = 3000.0;
 
@@ -247,7 +241,7 @@ void readAgain(const CumulativeBaseband& sums, const KeyingTiming& prefix, doubl
             likeliestWeight(sums, laidOut(reading.frame, timing), timing, reading.levels);
         LevelTrack levels = readingLevels(sums, reading.frame, timing, limit);
         FrameAsRead next =
-            read(sums, prefix, timing, levels, limit, fading(levels) ? kFadingSlack : kLaterSlack);
+            read(sums, prefix, timing, levels, limit, levels.fading() ? kFadingSlack : kLaterSlack);
         if (!next.path.complete) {
             return;
         }
@@ -264,7 +258,7 @@ std::vector<bool> doubts(const CumulativeBaseband& sums, const KeyingTiming& pre
         sums, reading.levels, stretchesOf(reading.frame.characters, reading.timing),
         reading.timing.unit);
     const FrameAsRead freer = read(sums, prefix, reading.timing, reading.levels, limit,
-                                   fading(reading.levels) ? kLaterSlack : kFirstSlack);
+                                   reading.levels.fading() ? kLaterSlack : kFirstSlack);
     for (std::size_t k = 0; k < kPayloadSlots && freer.path.complete; ++k) {
         doubtful[k] = doubtful[k] || freer.path.characters[k] != reading.frame.path.characters[k];
     }
@@ -310,8 +304,8 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, const Keying
     readAgain(sums, timing, limit, reading);
     reading.levels = readingLevels(sums, reading.frame, reading.timing, limit);
     writeLine(reading.frame, doubts(sums, timing, limit, reading),
-              fading(reading.levels) ? std::max(settings.minimumMargin, kFadingMargin)
-                                     : settings.minimumMargin,
+              reading.levels.fading() ? std::max(settings.minimumMargin, kFadingMargin)
+                                      : settings.minimumMargin,
               result);
     const LevelTrack& levels = reading.levels;
     result.timing = fitFrame(sums, reading.frame, reading.timing, levels.meanNoise());

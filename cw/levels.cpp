@@ -19,6 +19,9 @@ constexpr double kFadeLearningSnr = 20.0;
 /// Bounds between the fade factors {1, 0.2, 0.04}: a mark at less than 35 % of its
 /// neighbours' level counts as faded to 0.2, at less than 8 % as faded to 0.04.
 constexpr double kFadeBounds[] = {0.35, 0.08};
+/// A signal fades where more than this share of the marks is well below its
+/// neighbours; a steady one shows none or one in a frame.
+constexpr double kFadingShare = 0.03;
 /// Every fade keeps at least this weight: a steady carrier can still fade now and then.
 constexpr double kLeastFadeWeight = 1e-8;
 /// A level estimate within 20 % of the truth needs the marks' noise to average out.
@@ -208,6 +211,10 @@ void LevelTrack::learnFades(const std::vector<double>& ownLevel,
     for (std::size_t k = 2; k < counts.size(); ++k) {
         fades_.weights[k] = std::min(fades_.weights[k], fades_.weights[k - 1]);
     }
+}
+
+bool LevelTrack::fading() const {
+    return 1.0 - fades_.weights[0] > kFadingShare;
 }
 
 double LevelTrack::signal(double t) const {

@@ -46,6 +46,9 @@ public:
     /// How far the marks' own levels fall below the level their neighbours show:
     /// the fading the matched filters must allow for.
     const FadeSpread& fades() const { return fades_; }
+    /// Whether the signal fades: more than a few of the marks well below their
+    /// neighbours.
+    bool fading() const;
     /// Mean signal and noise power per sample over the marks.
     double meanSignal() const { return meanSignal_; }
     double meanNoise() const { return meanNoise_; }

@@ -18,8 +18,10 @@ namespace {
 /// Noise alone does that to one gap in some thousands at the weakest signals read.
 constexpr double kDisagreement = 6.0;
 /// One element may disagree: noise does that now and then to a weak prefix, while text
-/// that is not the prefix disagrees in many.
+/// that is not the prefix disagrees in many. Two where the prefix's own marks fade: a
+/// fade as fast as the units leaves a mark too weak now and then.
 constexpr int kMostDisagreeing = 1;
+constexpr int kMostDisagreeingFading = 2;
 /// A space beside a mark disagrees only when it holds a good share of that mark's energy:
 /// a strong mark's edge leaks into it, a keyed mark fills it.
 constexpr double kEdgeShare = 0.25;
@@ -176,10 +178,11 @@ HeardPrefix hearPrefix(const CumulativeBaseband& sums, const PrefixCandidate& ca
         prefix.marks += s.down ? 1 : 0;
         prefix.agreeing += s.down && a > kAgreement ? 1 : 0;
     }
-    prefix.heard = prefix.coherentGain >= kLeastCoherentGain &&
-                   prefix.disagreeing <= kMostDisagreeing &&
-                   prefix.agreeing >= kFewestAgreeing * static_cast<double>(prefix.marks) &&
-                   prefix.match >= kLeastMatch;
+    prefix.heard =
+        prefix.coherentGain >= kLeastCoherentGain &&
+        prefix.disagreeing <= (levels.fading() ? kMostDisagreeingFading : kMostDisagreeing) &&
+        prefix.agreeing >= kFewestAgreeing * static_cast<double>(prefix.marks) &&
+        prefix.match >= kLeastMatch;
     return prefix;
 }
 
