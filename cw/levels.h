@@ -35,11 +35,12 @@ public:
 
     /// Signal power per sample at `t`.
     double signal(double t) const;
-    /// Signal power per sample that judges the stretch from `from` to `to`. For levels
-    /// learnt from a reading, as the marks beside the stretch show it, its own left out:
-    /// a mark read where there is none cannot lower the level that judges it.
+    /// Signal power per sample that judges the stretch from `from` to `to`: the level at
+    /// its middle or, where own marks are left out, as the marks beside the stretch show
+    /// it, so that a mark taken where there is none cannot lower the level that judges it.
     double signalFor(double from, double to) const;
-    /// Whether signalFor() leaves a stretch's own marks out (for levels from a reading).
+    /// Whether signalFor() leaves a stretch's own marks out (for the levels a prefix is
+    /// checked by).
     void leaveOwnMarksOut(bool leave) { leaveOut_ = leave; }
     /// Noise power per sample at `t`.
     double noise(double t) const;
