@@ -55,8 +55,7 @@ public:
     void print(const std::vector<HeardFrame>& frames) {
         for (const HeardFrame& frame : frames) {
             if (options_.time && start_) {
-                out_ << formatIsoTime(timeAtOffset(start_->time, frame.seconds)) << '\t'
-                     << frame.text << '\n';
+                out_ << isoTime(frame) << '\t' << frame.text << '\n';
             } else if (options_.text) {
                 out_ << timeText(frame) << "  " << frame.text << "  "
                      << formatted("%6.1f", frame.toneHz) << " Hz  "
@@ -81,12 +80,17 @@ public:
     long long count() const { return count_; }
 
 private:
+    /// When the frame began in UTC; only with the recording's start known.
+    std::string isoTime(const HeardFrame& frame) const {
+        return formatIsoTime(timeAtOffset(start_->time, frame.seconds));
+    }
+
     /// When the frame began: its time of day when the recording's start is known, else
     /// seconds into the file.
     std::string timeText(const HeardFrame& frame) const {
         if (!start_)
             return formatted("%9.2f", frame.seconds);
-        std::string text = formatIsoTime(timeAtOffset(start_->time, frame.seconds));
+        std::string text = isoTime(frame);
         text.resize(std::max(text.size(), kTimeWidth), ' ');
         return text;
     }

@@ -265,34 +265,45 @@ std::vector<bool> doubts(const CumulativeBaseband& sums, const KeyingTiming& pre
     return doubtful;
 }
 
+/// The first reading: levels from the signal and the prefix, the keyer's weight from the
+/// prefix, the trellis with the prefix's timing.
+Reading firstReading(const CumulativeBaseband& sums, const KeyingTiming& timing, double limit) {
+    Reading reading{{}, timing, blindLevels(sums, timing, limit)};
+    reading.timing.weight = likeliestWeight(sums, prefixAt(timing), timing, reading.levels);
+    reading.frame = read(sums, timing, reading.timing, reading.levels, limit, kFirstSlack);
+    return reading;
+}
+
+/// Where the reading put each payload character's start and its last mark's end.
+void notePlacement(const Reading& reading, FrameReading& result) {
+    const std::vector<PlacedCharacter>& characters = reading.frame.characters;
+    for (std::size_t k = kPrefixCharacters; k < characters.size(); ++k) {
+        result.starts.push_back(characters[k].start);
+    }
+    const PlacedCharacter& last = characters.back();
+    result.endSample =
+        last.start + (last.keying->length + reading.timing.weight) * reading.timing.unit;
+}
+
 } // namespace
 
 FrameReading placeFrame(const CumulativeBaseband& sums, const KeyingTiming& timing, double limit) {
     FrameReading result;
-    const LevelTrack levels = blindLevels(sums, timing, limit);
-    result.timing = timing;
-    result.timing.weight = likeliestWeight(sums, prefixAt(timing), timing, levels);
-    const FrameAsRead frame = read(sums, timing, result.timing, levels, limit, kFirstSlack);
-    if (!frame.path.complete) {
+    const Reading reading = firstReading(sums, timing, limit);
+    result.timing = reading.timing;
+    if (!reading.frame.path.complete) {
         return result;
     }
-    writeLine(frame, std::vector<bool>(kPayloadSlots, false),
+    writeLine(reading.frame, std::vector<bool>(kPayloadSlots, false),
               -std::numeric_limits<double>::infinity(), result);
-    for (std::size_t k = kPrefixCharacters; k < frame.characters.size(); ++k) {
-        result.starts.push_back(frame.characters[k].start);
-    }
-    const PlacedCharacter& last = frame.characters.back();
-    result.endSample =
-        last.start + (last.keying->length + result.timing.weight) * result.timing.unit;
+    notePlacement(reading, result);
     return result;
 }
 
 FrameReading readFrame(const CumulativeBaseband& sums, double rate, const KeyingTiming& timing,
                        double limit, const ReadSettings& settings) {
     FrameReading result;
-    Reading reading{{}, timing, blindLevels(sums, timing, limit)};
-    reading.timing.weight = likeliestWeight(sums, prefixAt(timing), timing, reading.levels);
-    reading.frame = read(sums, timing, reading.timing, reading.levels, limit, kFirstSlack);
+    Reading reading = firstReading(sums, timing, limit);
     if (!reading.frame.path.complete) {
         return result;
     }
@@ -311,12 +322,7 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, const Keying
     result.timing = fitFrame(sums, reading.frame, reading.timing, levels.meanNoise());
     result.match =
         placedCorrelation(sums, reading.frame.characters, reading.timing, levels.meanNoise());
-    for (std::size_t k = kPrefixCharacters; k < reading.frame.characters.size(); ++k) {
-        result.starts.push_back(reading.frame.characters[k].start);
-    }
-    const PlacedCharacter& last = reading.frame.characters.back();
-    result.endSample =
-        last.start + (last.keying->length + reading.timing.weight) * reading.timing.unit;
+    notePlacement(reading, result);
     result.snrDb =
         levels.meanSignal() > 0.0
             ? 10.0 * std::log10(levels.meanSignal() * rate / (kSnrBandwidthHz * levels.meanNoise()))
