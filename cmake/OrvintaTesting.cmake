@@ -11,16 +11,14 @@ include(GoogleTest)
 #
 # OFFSCREEN runs the tests on Qt's offscreen platform even under a plain `ctest`.
 #
-# Much of the time of building a test file goes into parsing GoogleTest: each test
-# program precompiles it once. (Qt's widget headers take longer to precompile than most
-# window test programs, of two to five files, spend parsing them.)
-option(ORVINTA_PRECOMPILE_TEST_HEADERS "Precompile GoogleTest and Qt headers for the tests" ON)
+# Most of the time of building a test file goes into parsing GoogleTest and Qt's headers:
+# each test program is compiled as one unit (a unity build), which parses them once. This
+# builds faster than precompiling them per program, and the test files keep to names of
+# their own, or the shared helpers in tests/support/.
 
 function(orvinta_add_gtests target)
     cmake_parse_arguments(ARG "OFFSCREEN" "DISCOVERY_TIMEOUT" "" ${ARGN})
-    if(ORVINTA_PRECOMPILE_TEST_HEADERS)
-        target_precompile_headers(${target} PRIVATE <gtest/gtest.h> <string> <vector>)
-    endif()
+    set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 0)
     set(options NO_PRETTY_VALUES)
     if(ARG_DISCOVERY_TIMEOUT)
         list(APPEND options DISCOVERY_TIMEOUT ${ARG_DISCOVERY_TIMEOUT})

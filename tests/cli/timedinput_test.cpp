@@ -2,6 +2,8 @@
 // Lines that carry their time, "TIME<TAB>LINE", and the time column they fill.
 #include "cli/decodecli.h"
 #include "cli/timedline.h"
+#include "clirun.h"
+#include "support/sampleline.h"
 
 #include "support/testnames.h"
 
@@ -20,44 +22,27 @@
 namespace orvinta {
 namespace {
 
-constexpr const char* kSample = "E LUSAT HI HI 6O AVT ABA AU4 AD4 AA4 ABT TTU AEE";
-const std::string kSampleRow =
-    "6;OK; 4.892308; 10.944; 3.7878; 947.282044887781; 7.832; 119; .3; 8.68";
+using test::CliRun;
+using test::fileContent;
+using test::kSampleLine;
+using test::kSampleLineRow;
+using test::run;
+
 const std::string kTimedHeaderUtf8 =
     "Zeit (UTC);E PROM Block;Status;+5 V reguliet (V);+10 V Batterie (V);"
     "CW-TX-Temperatur (°C);CW-TX-Power-Out (mW);Temperatur Box 4 (°C);+10 V Strom (mA);"
     "+Z-Solarpanel (V);+8,5 V reguliert (V)";
 
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun run(QStringList arguments, const std::string& input) {
-    arguments.prepend(QStringLiteral("orvinta-decode"));
-    std::istringstream in(input);
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = runDecodeCli(arguments, in, out, err);
-    return {status, out.str(), err.str()};
-}
-
-std::string fileContent(const QString& path) {
-    std::ifstream file(QFile::encodeName(path).toStdString(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-std::string timed(const std::string& time, const std::string& line = kSample) {
+std::string timed(const std::string& time, const std::string& line = kSampleLine) {
     return time + "\t" + line + "\n";
 }
 
 TEST(TimedInput, WithoutTheOptionRowsAreThoseOfThePlainLines) {
     const std::string input =
-        timed("2026-12-07T14:05:00Z") + kSample + "\n" +
+        timed("2026-12-07T14:05:00Z") + kSampleLine + "\n" +
         timed("2026-12-07T16:06:30.5+02:00", "3O AVT ABA AU4 AD4 AA4 ABT TTU AEE");
     const CliRun r = run({"--header"}, input);
-    const CliRun plain = run({"--header"}, std::string(kSample) + "\n" + kSample + "\n" +
+    const CliRun plain = run({"--header"}, std::string(kSampleLine) + "\n" + kSampleLine + "\n" +
                                                "3O AVT ABA AU4 AD4 AA4 ABT TTU AEE\n");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, plain.out);
@@ -65,25 +50,26 @@ TEST(TimedInput, WithoutTheOptionRowsAreThoseOfThePlainLines) {
 }
 
 TEST(TimedInput, TheTimeColumnHoldsUtcAndStaysEmptyForPlainLines) {
-    const CliRun r = run({"--time", "--header"}, timed("2026-12-07T16:05:00+02:00") + kSample +
+    const CliRun r = run({"--time", "--header"}, timed("2026-12-07T16:05:00+02:00") + kSampleLine +
                                                      "\n" + timed("20261207T140612.25Z"));
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, kTimedHeaderUtf8 + "\n2026-12-07T14:05:00Z;" + kSampleRow + "\n;" +
-                         kSampleRow + "\n2026-12-07T14:06:12.250Z;" + kSampleRow + "\n");
+    EXPECT_EQ(r.out, kTimedHeaderUtf8 + "\n2026-12-07T14:05:00Z;" + std::string(kSampleLineRow) +
+                         "\n;" + kSampleLineRow + "\n2026-12-07T14:06:12.250Z;" +
+                         std::string(kSampleLineRow) + "\n");
 }
 
 TEST(TimedInput, TheTimedTableFileIsByteForByteTheStoredOne) {
     QTemporaryDir dir;
     const QString table = dir.filePath("t.txt");
-    const CliRun r =
-        run({"--time", "--header", "-o", table}, timed("2026-12-07T14:05:00Z") + kSample + "\r\n");
+    const CliRun r = run({"--time", "--header", "-o", table},
+                         timed("2026-12-07T14:05:00Z") + kSampleLine + "\r\n");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(fileContent(table),
               fileContent(QString::fromUtf8(ORVINTA_TEST_DATA) + "/sample-table-timed.txt"));
 }
 
 TEST(TimedInput, TheTextGetsATimeLineBeforeTheTenLines) {
-    const CliRun r = run({"--text", "--time"}, timed("2026-12-07T14:05:00Z") + kSample);
+    const CliRun r = run({"--text", "--time"}, timed("2026-12-07T14:05:00Z") + kSampleLine);
     EXPECT_EQ(r.status, 0) << r.err;
     const std::string firstFrame = r.out.substr(0, r.out.find("\n\n") + 1);
     EXPECT_EQ(firstFrame.substr(0, 63), "Zeit (UTC):         2026-12-07T14:05:00Z\n"
@@ -102,8 +88,8 @@ TEST(TimedInput, ABadTimeIsReportedWithFileAndLineAndItsRowLeftOut) {
         << timed("2026-12-07T14:05:00") << timed("2026-12-07T14:07:00Z");
     const CliRun r = run({"--time", log}, "");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out,
-              "2026-12-07T14:05:00Z;" + kSampleRow + "\n2026-12-07T14:07:00Z;" + kSampleRow + "\n");
+    EXPECT_EQ(r.out, "2026-12-07T14:05:00Z;" + std::string(kSampleLineRow) +
+                         "\n2026-12-07T14:07:00Z;" + std::string(kSampleLineRow) + "\n");
     const std::string name = log.toStdString();
     EXPECT_EQ(r.err, name +
                          ":2: ungültige Zeit \"2026-13-07T14:05:00Z\": das Datum gibt es nicht\n" +
@@ -125,15 +111,15 @@ TEST(TimedInput, AnEmptyFrameAfterAGoodTimeIsReportedAsEmpty) {
 
 TEST(TimedInput, ALongFrameKeepsItsTimeAndItsEnd) {
     const CliRun r =
-        run({"--time"}, timed("2026-12-07T14:05:00Z", std::string(5000, 'x') + kSample));
+        run({"--time"}, timed("2026-12-07T14:05:00Z", std::string(5000, 'x') + kSampleLine));
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "2026-12-07T14:05:00Z;" + kSampleRow + "\n");
+    EXPECT_EQ(r.out, "2026-12-07T14:05:00Z;" + std::string(kSampleLineRow) + "\n");
 }
 
 TEST(TimedInput, ExtendingATableKeepsItsColumns) {
     QTemporaryDir dir;
     const QString table = dir.filePath("t.txt");
-    ASSERT_EQ(run({"--header", "-o", table}, kSample).status, 0);
+    ASSERT_EQ(run({"--header", "-o", table}, kSampleLine).status, 0);
     const CliRun clash = run({"--time", "--append", "-o", table}, timed("2026-12-07T14:05:00Z"));
     EXPECT_EQ(clash.status, 2);
     EXPECT_EQ(clash.err, "orvinta-decode: " + table.toStdString() +
@@ -142,10 +128,10 @@ TEST(TimedInput, ExtendingATableKeepsItsColumns) {
 
     const QString timedTable = dir.filePath("timed.txt");
     ASSERT_EQ(run({"--time", "-o", timedTable}, timed("2026-12-07T14:05:00Z")).status, 0);
-    EXPECT_EQ(run({"--append", "-o", timedTable}, kSample).status, 2);
-    EXPECT_EQ(run({"--time", "--append", "-o", timedTable}, kSample).status, 0);
-    EXPECT_EQ(fileContent(timedTable),
-              "2026-12-07T14:05:00Z;" + kSampleRow + "\r\n;" + kSampleRow + "\r\n");
+    EXPECT_EQ(run({"--append", "-o", timedTable}, kSampleLine).status, 2);
+    EXPECT_EQ(run({"--time", "--append", "-o", timedTable}, kSampleLine).status, 0);
+    EXPECT_EQ(fileContent(timedTable), "2026-12-07T14:05:00Z;" + std::string(kSampleLineRow) +
+                                           "\r\n;" + std::string(kSampleLineRow) + "\r\n");
 }
 
 TEST(TimedInput, HelpNamesTheOption) {

@@ -2,6 +2,7 @@
 #include "cw/baseband.h"
 
 #include "keyedsignal.h"
+#include "tests/support/sampleline.h"
 #include "tests/support/testnames.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +19,7 @@ using testsignal::KeyedRecording;
 using testsignal::keyFrames;
 using testsignal::SignalOptions;
 
-constexpr const char* kFrame = "E LUSAT HI HI 6O AVT ABA AU4 AD4 AA4 ABT TTU AEE";
+using test::kSampleLine;
 
 /// The smoothed tone estimates of every line followed in `samples` at 8 kHz.
 std::vector<std::vector<ToneEstimate>> follow(const std::vector<float>& samples) {
@@ -46,7 +47,7 @@ TEST_P(LineTrackerTest, FollowsTheKeyedToneAlone) {
     options.toneHz = GetParam();
     options.snrDb = -8.0;
     options.wordsPerMinute = 25.0;
-    const KeyedRecording recording = keyFrames({kFrame}, options);
+    const KeyedRecording recording = keyFrames({kSampleLine}, options);
     const auto lines = follow(recording.samples);
     ASSERT_EQ(lines.size(), 1U);
     const double from = recording.frameSeconds[0] + 2.0;
@@ -72,7 +73,8 @@ TEST(LineTrackerTest, FollowsDrift) {
     options.snrDb = -8.0;
     options.wordsPerMinute = 25.0;
     options.gapSeconds = 1.0;
-    const KeyedRecording recording = keyFrames({kFrame, kFrame, kFrame, kFrame}, options);
+    const KeyedRecording recording =
+        keyFrames({kSampleLine, kSampleLine, kSampleLine, kSampleLine}, options);
     const double duration = static_cast<double>(recording.samples.size()) / 8000.0;
     const double tau = options.driftHz / options.driftRateHz;
     const auto lines = follow(recording.samples);

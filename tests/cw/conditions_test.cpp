@@ -28,17 +28,8 @@ using testsignal::Interferer;
 using testsignal::KeyedRecording;
 using testsignal::keyFrames;
 using testsignal::Noise;
-using testsignal::randomFrame;
+using testsignal::randomFrames;
 using testsignal::SignalOptions;
-
-std::vector<std::string> randomFrames(std::size_t count, unsigned seed) {
-    std::mt19937 random(seed);
-    std::vector<std::string> frames;
-    for (std::size_t i = 0; i < count; ++i) {
-        frames.push_back(randomFrame(random));
-    }
-    return frames;
-}
 
 /// What became of the keyed frames: heard frames paired with them by their start.
 struct Heard {

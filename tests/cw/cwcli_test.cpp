@@ -2,6 +2,7 @@
 #include "cw/cwcli.h"
 
 #include "keyedsignal.h"
+#include "tests/support/sampleline.h"
 #include "tests/support/testnames.h"
 #include "timestamps/isotime.h"
 
@@ -27,7 +28,7 @@ using testsignal::keyFrames;
 using testsignal::SignalOptions;
 using testsignal::writeAudio;
 
-constexpr const char* kFrame = "E LUSAT HI HI 6O AVT ABA AU4 AD4 AA4 ABT TTU AEE";
+using test::kSampleLine;
 constexpr const char* kSecondFrame = "E LUSAT HI HI 7O TT4 BNN 6UE DVA 4EA TAT NDB VV6";
 
 struct CliRun {
@@ -76,7 +77,7 @@ protected:
 
     /// Writes a recording of `frames` at `rate` in `format` and returns its path.
     QString record(const QString& name, int rate, AudioFormat format, int channels = 1,
-                   std::vector<std::string> frames = {kFrame}) {
+                   std::vector<std::string> frames = {kSampleLine}) {
         const KeyedRecording recording = keyFrames(frames, signal(rate));
         EXPECT_TRUE(writeAudio(QFile::encodeName(path(name)).toStdString(), recording.samples, rate,
                                format, channels));
@@ -112,7 +113,7 @@ TEST_P(CwCliFileTest, DecodesTheRecording) {
     const FileCase c = GetParam();
     const CliRun result = run({record(QString::fromUtf8(c.name), c.rate, c.format, c.channels)});
     EXPECT_EQ(result.status, kCwExitOk) << result.err;
-    EXPECT_EQ(result.out, std::string(kFrame) + "\n");
+    EXPECT_EQ(result.out, std::string(kSampleLine) + "\n");
     EXPECT_EQ(result.err, "");
 }
 
@@ -132,16 +133,17 @@ INSTANTIATE_TEST_SUITE_P(RatesAndFormats, CwCliFileTest,
 
 TEST_F(CwCliTest, WritesOneLinePerFrameOfEveryFile) {
     const QString first =
-        record(QStringLiteral("1.wav"), 8000, AudioFormat::Wav16, 1, {kFrame, kSecondFrame});
+        record(QStringLiteral("1.wav"), 8000, AudioFormat::Wav16, 1, {kSampleLine, kSecondFrame});
     const QString second = record(QStringLiteral("2.wav"), 8000, AudioFormat::Wav16);
     const CliRun result = run({first, second});
     EXPECT_EQ(result.status, kCwExitOk);
-    EXPECT_EQ(result.out, std::string(kFrame) + "\n" + kSecondFrame + "\n" + kFrame + "\n");
+    EXPECT_EQ(result.out,
+              std::string(kSampleLine) + "\n" + kSecondFrame + "\n" + kSampleLine + "\n");
 }
 
 TEST_F(CwCliTest, TextGivesTheTimeOfEachFrame) {
     const QString file =
-        record(QStringLiteral("t.wav"), 8000, AudioFormat::Wav16, 1, {kFrame, kSecondFrame});
+        record(QStringLiteral("t.wav"), 8000, AudioFormat::Wav16, 1, {kSampleLine, kSecondFrame});
     const CliRun result = run({QStringLiteral("--text"), file});
     EXPECT_EQ(result.status, kCwExitOk);
     // The first frame starts after 1.5 s; the second after the first, a word gap and 1 s.
@@ -155,14 +157,15 @@ TEST_F(CwCliTest, TextGivesTheTimeOfEachFrame) {
     lines >> secondTime >> std::ws;
     std::getline(lines, secondText);
     EXPECT_NEAR(firstTime, 1.5, 0.05);
-    EXPECT_EQ(firstText.substr(0, std::string(kFrame).size() + 2), std::string(kFrame) + "  ");
+    EXPECT_EQ(firstText.substr(0, std::string(kSampleLine).size() + 2),
+              std::string(kSampleLine) + "  ");
     EXPECT_GT(secondTime, firstTime + 15.0);
     EXPECT_EQ(secondText.substr(0, std::string(kSecondFrame).size()), kSecondFrame);
     // Nine places with two decimals, then two blanks.
     EXPECT_EQ(result.out.substr(0, 8), "     1.5");
     EXPECT_EQ(result.out.substr(9, 2), "  ");
     // After the line: tone, speed, SNR and the confidence in the frame.
-    std::istringstream details(firstText.substr(std::string(kFrame).size()));
+    std::istringstream details(firstText.substr(std::string(kSampleLine).size()));
     double tone = 0.0;
     double wpm = 0.0;
     double snr = 0.0;
@@ -193,7 +196,7 @@ std::vector<std::string> linesOf(const std::string& text) {
 
 TEST_F(CwCliTest, TextGivesTheUtcTimeWhenTheStartIsKnown) {
     const std::vector<HeardFrame> frames =
-        recordExactly(QStringLiteral("pass.wav"), {kFrame, kSecondFrame});
+        recordExactly(QStringLiteral("pass.wav"), {kSampleLine, kSecondFrame});
     ASSERT_EQ(frames.size(), 2U);
     const QString file = path(QStringLiteral("pass.wav"));
     const CliRun seconds = run({QStringLiteral("--text"), file});
@@ -219,22 +222,23 @@ TEST_F(CwCliTest, TextGivesTheUtcTimeWhenTheStartIsKnown) {
 
 TEST_F(CwCliTest, TimeWritesTimedLinesOrPlainOnesWithAWarning) {
     const std::vector<HeardFrame> frames =
-        recordExactly(QStringLiteral("sdr_20261207_140500.wav"), {kFrame, kSecondFrame});
+        recordExactly(QStringLiteral("sdr_20261207_140500.wav"), {kSampleLine, kSecondFrame});
     ASSERT_EQ(frames.size(), 2U);
     const UtcTime start = *parseIsoTime("2026-12-07T14:05:00Z").time;
     const CliRun timed =
         run({QStringLiteral("--time"), path(QStringLiteral("sdr_20261207_140500.wav"))});
     EXPECT_EQ(timed.status, kCwExitOk);
     EXPECT_EQ(timed.err, "");
-    EXPECT_EQ(timed.out, formatIsoTime(timeAtOffset(start, frames[0].seconds)) + "\t" + kFrame +
-                             "\n" + formatIsoTime(timeAtOffset(start, frames[1].seconds)) + "\t" +
+    EXPECT_EQ(timed.out, formatIsoTime(timeAtOffset(start, frames[0].seconds)) + "\t" +
+                             kSampleLine + "\n" +
+                             formatIsoTime(timeAtOffset(start, frames[1].seconds)) + "\t" +
                              kSecondFrame + "\n");
 
     const QString unknown = path(QStringLiteral("pass.wav"));
     ASSERT_TRUE(QFile::copy(path(QStringLiteral("sdr_20261207_140500.wav")), unknown));
     const CliRun plain = run({QStringLiteral("--time"), unknown});
     EXPECT_EQ(plain.status, kCwExitOk);
-    EXPECT_EQ(plain.out, std::string(kFrame) + "\n" + kSecondFrame + "\n");
+    EXPECT_EQ(plain.out, std::string(kSampleLine) + "\n" + kSecondFrame + "\n");
     EXPECT_EQ(plain.err, "orvinta-cw: " + unknown.toStdString() +
                              ": Startzeit unbekannt, die Zeilen bleiben ohne Zeit (--start "
                              "angeben)\n");
@@ -265,7 +269,7 @@ TEST_F(CwCliTest, VerboseReportsToneSpeedAndSnr) {
     const CliRun result = run(
         {QStringLiteral("--verbose"), record(QStringLiteral("v.wav"), 8000, AudioFormat::Wav16)});
     EXPECT_EQ(result.status, kCwExitOk);
-    EXPECT_EQ(result.out, std::string(kFrame) + "\n");
+    EXPECT_EQ(result.out, std::string(kSampleLine) + "\n");
     const std::size_t tone = result.err.find("Ton ");
     ASSERT_NE(tone, std::string::npos) << result.err;
     EXPECT_NEAR(std::stod(result.err.substr(tone + 4)), 1100.0, 3.0) << result.err;
@@ -295,7 +299,7 @@ TEST_F(CwCliTest, NamesFilesThatCannotBeReadAndGoesOn) {
         }
         std::ofstream empty(QFile::encodeName(path(QStringLiteral("empty.wav"))).toStdString());
         std::ofstream text(QFile::encodeName(path(QStringLiteral("frame.txt"))).toStdString());
-        text << kFrame << '\n';
+        text << kSampleLine << '\n';
     }
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.wav")));
     const QString slow = record(QStringLiteral("slow.wav"), 4000, AudioFormat::Wav16);
@@ -305,7 +309,7 @@ TEST_F(CwCliTest, NamesFilesThatCannotBeReadAndGoesOn) {
           path(QStringLiteral("folder.wav")), slow}) {
         const CliRun result = run({bad, good});
         EXPECT_EQ(result.status, kCwExitFailure) << bad.toStdString();
-        EXPECT_EQ(result.out, std::string(kFrame) + "\n") << bad.toStdString();
+        EXPECT_EQ(result.out, std::string(kSampleLine) + "\n") << bad.toStdString();
         const std::string prefix = "orvinta-cw: " + bad.toStdString() + ": ";
         EXPECT_EQ(result.err.substr(0, prefix.size()), prefix) << result.err;
         EXPECT_GT(result.err.size(), prefix.size() + 3) << "reason missing: " << result.err;
@@ -360,7 +364,7 @@ TEST_F(CwCliTest, FeedsTheCommandLineDecoder) {
 
 TEST_F(CwCliTest, FeedsTheDecodersTimeColumn) {
     const std::vector<HeardFrame> frames =
-        recordExactly(QStringLiteral("pass_2026-12-07T14-05-00.wav"), {kFrame});
+        recordExactly(QStringLiteral("pass_2026-12-07T14-05-00.wav"), {kSampleLine});
     ASSERT_EQ(frames.size(), 1U);
     const std::string command =
         std::string(ORVINTA_CW_BINARY) + " --time '" +

@@ -20,16 +20,8 @@ using testsignal::decodeSamples;
 using testsignal::KeyedRecording;
 using testsignal::keyFrames;
 using testsignal::randomFrame;
+using testsignal::randomFrames;
 using testsignal::SignalOptions;
-
-std::vector<std::string> randomFrames(std::size_t count, unsigned seed) {
-    std::mt19937 random(seed);
-    std::vector<std::string> frames;
-    for (std::size_t i = 0; i < count; ++i) {
-        frames.push_back(randomFrame(random));
-    }
-    return frames;
-}
 
 /// Decodes the recording and expects exactly the frames keyed, each at its moment.
 void expectFrames(const KeyedRecording& recording, const std::vector<std::string>& frames,

@@ -239,6 +239,15 @@ std::string randomFrame(std::mt19937& random) {
     return frame;
 }
 
+std::vector<std::string> randomFrames(std::size_t count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<std::string> frames;
+    for (std::size_t i = 0; i < count; ++i) {
+        frames.push_back(randomFrame(random));
+    }
+    return frames;
+}
+
 std::string randomContactText(std::mt19937& random, std::size_t words) {
     static constexpr std::array<const char*, 40> kWords{
         "CQ",  "DE",   "K",   "KN", "BK",   "R",   "TNX",  "FER", "UR",  "RST",

@@ -98,6 +98,8 @@ double recordingSeconds(const std::vector<std::string>& frames, const SignalOpti
 /// A frame with a random block digit, status letter ("O" mostly) and eight groups of
 /// cut-number channel values.
 std::string randomFrame(std::mt19937& random);
+/// `count` random frames from a generator seeded with `seed`.
+std::vector<std::string> randomFrames(std::size_t count, unsigned seed);
 
 /// `words` words of an ordinary contact: call signs, the usual abbreviations and
 /// reports ("HI HI" among them), names, letter and digit groups.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "decoder/decoder.h"
 
+#include "support/sampleline.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -9,14 +11,14 @@
 namespace orvinta {
 namespace {
 
-constexpr const char* kSample = "E LUSAT HI HI 6O AVT ABA AU4 AD4 AA4 ABT TTU AEE";
+using test::kSampleLine;
 
 const std::array<std::string, 8> kSampleResults{
     " 4.892308", " 10.944", " 3.7878", " 947.282044887781", " 7.832", " 119", " .3", " 8.68"};
 
 TEST(Decode, SampleFrame) {
     VarModul record;
-    const std::optional<DecodedFrame> frame = decode(kSample, record);
+    const std::optional<DecodedFrame> frame = decode(kSampleLine, record);
     ASSERT_TRUE(frame);
     EXPECT_EQ(frame->block, "6");
     EXPECT_TRUE(frame->statusOk);
@@ -48,7 +50,7 @@ TEST(Decode, FlaggedChannelShowsFehlerAndStatusFalse) {
 
 TEST(Decode, EmptyLineOnlyResetsTheRecord) {
     VarModul record;
-    ASSERT_TRUE(decode(kSample, record));
+    ASSERT_TRUE(decode(kSampleLine, record));
     const VarModul before = record;
 
     EXPECT_FALSE(decode("", record));
@@ -75,9 +77,9 @@ TEST(Decode, BlanksAreNotEmpty) {
 
 TEST(Decode, TwiceGivesTheSameTexts) {
     VarModul record;
-    const std::optional<DecodedFrame> first = decode(kSample, record);
+    const std::optional<DecodedFrame> first = decode(kSampleLine, record);
     const VarModul afterFirst = record;
-    EXPECT_EQ(decode(kSample, record), first);
+    EXPECT_EQ(decode(kSampleLine, record), first);
     EXPECT_EQ(record, afterFirst);
 }
 

@@ -2,6 +2,8 @@
 #include "decoder/frameparser.h"
 #include "decoder/windows1252case.h"
 
+#include "support/sampleline.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -10,7 +12,7 @@
 namespace orvinta {
 namespace {
 
-constexpr const char* kSample = "E LUSAT HI HI 6O AVT ABA AU4 AD4 AA4 ABT TTU AEE";
+using test::kSampleLine;
 
 struct ParseCase {
     const char* name;
@@ -58,8 +60,8 @@ std::array<std::string, 8> shiftedGroups(const char* separator) {
 INSTANTIATE_TEST_SUITE_P(
     Lines, ParseFrameTest,
     testing::Values(
-        ParseCase{"Sample", kSample, "6O AVT ABA AU4 AD4 AA4 ABT TTU AEE", kSampleGroups, kNoFlags,
-                  6, true},
+        ParseCase{"Sample", kSampleLine, "6O AVT ABA AU4 AD4 AA4 ABT TTU AEE", kSampleGroups,
+                  kNoFlags, 6, true},
         ParseCase{"WithoutBlanks", "6OAVTABAAU4AD4AA4ABTTTUAEE",
                   "6O AVT ABA AU4 AD4 AA4 ABT TTU AEE", kSampleGroups, kNoFlags, 6, true},
         ParseCase{"LowerCase", "e lusat hi hi 6o avt aba au4 ad4 aa4 abt ttu aee",
@@ -136,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"DigitsTypedAsDigits", "6O 130 171 124 184 114 170 002 155",
                   "6O 130 171 124 184 114 170 002 155", kSampleGroups, kNoFlags, 6, true},
         ParseCase{"LineEndsCountAsCharacters",
-                  std::string(kSample) + "\r\n",
+                  std::string(kSampleLine) + "\r\n",
                   "VT ABA AU4 AD4 AA4 ABT TTU  AE E\r\n",
                   {"171", "124", "184", "114", "170", "002", " 15", "5\r\n"},
                   {0, 0, 0, 0, 0, 0, 1, 1},
@@ -150,7 +152,7 @@ TEST(ParseFrame, OnlyTheEndOfALongLineCounts) {
     shortRecord.reset();
     longRecord.reset();
     const std::string noise(100000, 'x');
-    EXPECT_EQ(parseFrame(kSample, shortRecord), parseFrame(noise + kSample, longRecord));
+    EXPECT_EQ(parseFrame(kSampleLine, shortRecord), parseFrame(noise + kSampleLine, longRecord));
     EXPECT_EQ(shortRecord, longRecord);
 }
 

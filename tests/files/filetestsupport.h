@@ -4,6 +4,8 @@
 // Helpers for the tests of the file commands: a scratch folder, file contents, and ways to
 // make writing fail that hold for root too.
 
+#include "support/sampleline.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -16,6 +18,8 @@
 #include <sys/resource.h>
 
 namespace orvinta::test {
+
+inline const QString kSampleFrame = QString::fromLatin1(kSampleLine);
 
 inline QByteArray contentOf(const QString& path) {
     QFile file(path);

@@ -31,8 +31,8 @@ namespace {
 
 using test::contentOf;
 using test::expectedFile;
+using test::kSampleFrame;
 
-const QString kSampleFrame = QStringLiteral("E LUSAT HI HI 6O AVT ABA AU4 AD4 AA4 ABT TTU AEE");
 const QStringList kSampleValues{
     "6",      "OK",   " 4.892308", " 10.944", " 3.7878", " 947.282044887781",
     " 7.832", " 119", " .3",       " 8.68"};

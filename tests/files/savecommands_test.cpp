@@ -14,9 +14,8 @@ namespace {
 
 using test::contentOf;
 using test::expectedFile;
+using test::kSampleFrame;
 using test::put;
-
-const QString kSampleFrame = QStringLiteral("E LUSAT HI HI 6O AVT ABA AU4 AD4 AA4 ABT TTU AEE");
 
 DisplayTexts sampleTexts() {
     VarModul record;

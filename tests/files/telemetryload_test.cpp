@@ -12,9 +12,8 @@
 namespace orvinta {
 namespace {
 
+using test::kSampleFrame;
 using test::put;
-
-const QString kSampleFrame = QStringLiteral("E LUSAT HI HI 6O AVT ABA AU4 AD4 AA4 ABT TTU AEE");
 
 class TelemetryLoad : public test::ScratchFolderTest {
 protected:

@@ -2,6 +2,7 @@
 #include "history/axisticks.h"
 
 #include "support/testnames.h"
+#include "tablesupport.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +11,7 @@
 namespace orvinta::history {
 namespace {
 
-double at(const char* isoTime) {
-    return static_cast<double>(parseIsoTime(isoTime).time->time_since_epoch().count());
-}
+using test::at;
 
 struct TickCase {
     const char* from;

@@ -10,9 +10,7 @@
 namespace orvinta::history {
 namespace {
 
-double at(const char* isoTime) {
-    return static_cast<double>(parseIsoTime(isoTime).time->time_since_epoch().count());
-}
+using test::at;
 
 class KnownPass : public testing::Test {
 protected:

@@ -16,11 +16,8 @@
 namespace orvinta::history {
 namespace {
 
+using test::at;
 using test::kSampleRow;
-
-double at(const char* isoTime) {
-    return static_cast<double>(parseIsoTime(isoTime).time->time_since_epoch().count());
-}
 
 std::string testData(const char* name) {
     std::ifstream file(std::string(ORVINTA_TEST_DATA) + "/" + name, std::ios::binary);

@@ -4,13 +4,19 @@
 // Tables to test with: rows written as the program writes them.
 
 #include "files/resultformats.h"
+#include "support/sampleline.h"
+#include "timestamps/isotime.h"
 
 #include <string>
 
 namespace orvinta::test {
 
-inline const std::string kSampleRow =
-    "6;OK; 4.892308; 10.944; 3.7878; 947.282044887781; 7.832; 119; .3; 8.68";
+inline const std::string kSampleRow = kSampleLineRow;
+
+/// Seconds since the epoch of a time written in ISO 8601.
+inline double at(const char* isoTime) {
+    return static_cast<double>(parseIsoTime(isoTime).time->time_since_epoch().count());
+}
 
 /// A table with a known history: five frames of a pass, a minute apart and written out
 /// of order, one of them with FEHLER in channels 2 and 6.
