@@ -96,22 +96,28 @@ void LineDecoder::process(bool final) {
     std::vector<PrefixCandidate> found;
     search_.advance(sums_, base_, noise_, found);
     for (const PrefixCandidate& c : found) {
-        candidates_.push_back({c, std::nullopt});
+        candidates_.push_back({c, {}, std::nullopt});
     }
     std::sort(candidates_.begin(), candidates_.end(), [](const Candidate& a, const Candidate& b) {
         return a.found.starts[0] < b.found.starts[0];
     });
-    // The same prefix found at neighbouring speeds: keep the best.
+    // The same prefix found at neighbouring speeds: the best found leads, the others stay
+    // beside it until it is heard.
     std::vector<Candidate> kept;
-    for (const Candidate& c : candidates_) {
+    for (Candidate& c : candidates_) {
         if (!kept.empty() &&
             c.found.starts[0] - kept.back().found.starts[0] < kSameCandidateUnits * c.found.unit) {
-            if (c.found.score > kept.back().found.score && !kept.back().heard) {
-                kept.back() = c;
+            Candidate& same = kept.back();
+            if (!same.heard) {
+                if (c.found.score > same.found.score) {
+                    std::swap(c.found, same.found);
+                }
+                same.others.push_back(c.found);
+                same.others.insert(same.others.end(), c.others.begin(), c.others.end());
             }
             continue;
         }
-        kept.push_back(c);
+        kept.push_back(std::move(c));
     }
     candidates_ = std::move(kept);
     while (readNext(final)) {
@@ -121,13 +127,27 @@ void LineDecoder::process(bool final) {
 
 const HeardPrefix& LineDecoder::hear(Candidate& candidate) {
     if (!candidate.heard) {
-        PrefixCandidate relative = candidate.found;
-        for (double& s : relative.starts) {
-            s -= static_cast<double>(base_);
+        // The prefix as found best; where that is not heard, as found at another speed,
+        // better found first. The search's best is now and then a speed off, its
+        // timing learnt wrongly, where a neighbouring speed is heard clearly.
+        const auto heardAt = [&](const PrefixCandidate& found) {
+            PrefixCandidate relative = found;
+            for (double& s : relative.starts) {
+                s -= static_cast<double>(base_);
+            }
+            HeardPrefix prefix = hearPrefix(sums_, relative);
+            prefix.timing.start += static_cast<double>(base_);
+            return prefix;
+        };
+        std::sort(
+            candidate.others.begin(), candidate.others.end(),
+            [](const PrefixCandidate& a, const PrefixCandidate& b) { return a.score > b.score; });
+        HeardPrefix best = heardAt(candidate.found);
+        for (std::size_t i = 0; i < candidate.others.size() && !best.heard; ++i) {
+            best = heardAt(candidate.others[i]);
         }
-        HeardPrefix prefix = hearPrefix(sums_, relative);
-        prefix.timing.start += static_cast<double>(base_);
-        candidate.heard = prefix;
+        candidate.heard = best;
+        candidate.others.clear();
     }
     return *candidate.heard;
 }

@@ -45,6 +45,8 @@ public:
 private:
     struct Candidate {
         PrefixCandidate found; ///< absolute baseband indices
+        /// The same prefix as found at other speeds: tried when `found` is not heard.
+        std::vector<PrefixCandidate> others;
         std::optional<HeardPrefix> heard;
         double readyAt = 0.0; ///< the next early reading once the baseband reaches this
     };
