@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 
 namespace orvinta::cw {
 namespace {
@@ -30,6 +31,31 @@ std::vector<CharacterKeying> keyings(std::string_view characters) {
 }
 
 } // namespace
+
+bool troughCouldMake(const Slot& slot, char c) {
+    const auto priorOf = [&](std::string_view code) {
+        for (std::size_t i = 0; i < slot.characters.size(); ++i) {
+            if (morseCode(slot.characters[i].character) == code) {
+                return slot.prior[i];
+            }
+        }
+        return kRarePrior;
+    };
+    const std::string_view code = morseCode(c);
+    if (priorOf(code) >= 0.0) {
+        return false;
+    }
+    for (std::size_t i = 0; i + 1 < code.size(); ++i) {
+        if (code[i] == '.' && code[i + 1] == '.') {
+            const std::string joined =
+                std::string(code.substr(0, i)) + '-' + std::string(code.substr(i + 2));
+            if (priorOf(joined) >= 0.0) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
 
 const FrameLayout& FrameLayout::instance() {
     static const FrameLayout layout;

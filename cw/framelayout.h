@@ -75,6 +75,11 @@ inline Place gapAfter(const Slot& slot) {
     return slot.wordGapAfter ? Place{0, 0, 1} : Place{0, 1, 0};
 }
 
+/// Whether a trough that cut one dash of a character usual in `slot` in two could have
+/// made `c` of it: `c` is one the beacon seldom sends there, and joining two neighbouring
+/// dots of it into a dash gives a usual one ("5" of "V" or "B", "X" of "O").
+bool troughCouldMake(const Slot& slot, char c);
+
 class FrameLayout {
 public:
     static const FrameLayout& instance();

@@ -249,18 +249,23 @@ void readAgain(const CumulativeBaseband& sums, const KeyingTiming& prefix, doubl
     }
 }
 
-/// The characters in doubt: those the signal does not vouch for, and those that a
-/// reading leaving the timing more freedom (a tick more than the reading had) reads
-/// otherwise: they rest on where a fade or the noise let the timing slip.
+/// The characters in doubt: those the signal does not vouch for, those that a reading
+/// leaving the timing more freedom (a tick more than the reading had) reads otherwise
+/// (they rest on where a fade or the noise let the timing slip), and, where the signal
+/// fades, seldom sent ones that a trough cutting a dash in two makes of usual ones: the
+/// likelihoods cannot tell a dash with its middle in a deep trough from two dots.
 std::vector<bool> doubts(const CumulativeBaseband& sums, const KeyingTiming& prefix, double limit,
                          const Reading& reading) {
     std::vector<bool> doubtful = doubtfulCharacters(
         sums, reading.levels, stretchesOf(reading.frame.characters, reading.timing),
         reading.timing.unit);
+    const bool fading = reading.levels.fading();
     const FrameAsRead freer = read(sums, prefix, reading.timing, reading.levels, limit,
-                                   reading.levels.fading() ? kLaterSlack : kFirstSlack);
-    for (std::size_t k = 0; k < kPayloadSlots && freer.path.complete; ++k) {
-        doubtful[k] = doubtful[k] || freer.path.characters[k] != reading.frame.path.characters[k];
+                                   fading ? kLaterSlack : kFirstSlack);
+    for (std::size_t k = 0; k < kPayloadSlots; ++k) {
+        const char c = reading.frame.path.characters[k];
+        doubtful[k] = doubtful[k] || (freer.path.complete && freer.path.characters[k] != c) ||
+                      (fading && troughCouldMake(FrameLayout::instance().slots()[k], c));
     }
     return doubtful;
 }

@@ -35,6 +35,27 @@ TEST(FrameLayoutTest, PlacesThePrefixAndThePayload) {
     EXPECT_TRUE(layout.slots()[4].wordGapAfter);
 }
 
+TEST(FrameLayoutTest, TellsWhichSeldomSentCharactersATroughMakesOfUsualOnes) {
+    const auto& slots = FrameLayout::instance().slots();
+    const std::size_t block = 0;
+    const std::size_t status = 1;
+    const std::size_t channel = 2;
+    struct Case {
+        std::size_t slot;
+        char c;
+        bool couldBe;
+    };
+    for (const Case& t : {Case{channel, '5', true},   // "....." of "...-" (V) or "-..." (B)
+                          Case{channel, 'V', false},  // usual itself
+                          Case{channel, '7', false},  // "--..." joins to nothing usual
+                          Case{status, 'X', true},    // "-..-" of "---" (O)
+                          Case{status, 'Z', true},    // "--.." of "---" (O)
+                          Case{status, 'H', false},   // "...." joins to S or D, not O
+                          Case{block, '5', false}}) { // every digit is usual there
+        EXPECT_EQ(troughCouldMake(slots[t.slot], t.c), t.couldBe) << t.c << " in slot " << t.slot;
+    }
+}
+
 class LogBesselTest : public ::testing::TestWithParam<double> {};
 
 TEST_P(LogBesselTest, MatchesTheLibrary) {
