@@ -31,6 +31,8 @@ constexpr int kStartSlackUnits = 1;
 constexpr int kFirstSlack = 2;
 constexpr int kLaterSlack = 1;
 constexpr int kFadingSlack = 0;
+/// The doubt check reads with this many ticks of slack more than the reading had.
+constexpr int kFreerSlack = 1;
 /// Readings in all: the first with levels from the signal alone, the others with levels
 /// and timing from the reading before.
 constexpr int kReadings = 3;
@@ -39,6 +41,11 @@ constexpr int kReadings = 3;
 constexpr double kFadingMargin = 3.0;
 /// The SNR is given in this bandwidth.
 constexpr double kSnrBandwidthHz = 3000.0;
+
+/// The slack of the readings on a refined timing, on levels `levels`.
+int refinedSlack(const LevelTrack& levels) {
+    return levels.fading() ? kFadingSlack : kLaterSlack;
+}
 
 /// The payload's ticks: tick i lies at origin + i * tick.
 struct TickGrid {
@@ -240,8 +247,7 @@ void readAgain(const CumulativeBaseband& sums, const KeyingTiming& prefix, doubl
         timing.weight =
             likeliestWeight(sums, laidOut(reading.frame, timing), timing, reading.levels);
         LevelTrack levels = readingLevels(sums, reading.frame, timing, limit);
-        FrameAsRead next =
-            read(sums, prefix, timing, levels, limit, levels.fading() ? kFadingSlack : kLaterSlack);
+        FrameAsRead next = read(sums, prefix, timing, levels, limit, refinedSlack(levels));
         if (!next.path.complete) {
             return;
         }
@@ -261,7 +267,7 @@ std::vector<bool> doubts(const CumulativeBaseband& sums, const KeyingTiming& pre
         reading.timing.unit);
     const bool fading = reading.levels.fading();
     const FrameAsRead freer = read(sums, prefix, reading.timing, reading.levels, limit,
-                                   fading ? kLaterSlack : kFirstSlack);
+                                   refinedSlack(reading.levels) + kFreerSlack);
     for (std::size_t k = 0; k < kPayloadSlots; ++k) {
         const char c = reading.frame.path.characters[k];
         doubtful[k] = doubtful[k] || (freer.path.complete && freer.path.characters[k] != c) ||
