@@ -136,6 +136,7 @@ LevelTrack readingLevels(const CumulativeBaseband& sums, const FrameAsRead& fram
     };
     addStretches(sums, stretchesOf(frame.characters, timing), clear, levels);
     levels.follow(timing.unit);
+    levels.followCarrier(sums, timing.unit);
     return levels;
 }
 

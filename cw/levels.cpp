@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "levels.h"
 
+#include "carrierfit.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -34,6 +36,13 @@ constexpr double kShortestReach = 1.0;
 constexpr double kLongestReach = 40.0;
 /// The noise changes slowly (it is the receiver's): it is learnt over this many units.
 constexpr double kNoiseReach = 60.0;
+/// The carrier's gain is fitted over marks within about this many units (a Gaussian's
+/// width): the fastest fades (0.5 s) turn it within a few units at the slowest speeds,
+/// and a narrower fit leaves too few marks to span a character gap.
+constexpr double kCarrierFitUnits = 1.5;
+/// The fitted level is taken where the noise it keeps is under this share of the level
+/// the marks' power gave.
+constexpr double kCarrierFitNoise = 0.1;
 /// The median of exponential energies is ln 2 times their mean.
 constexpr double kMedianOverMean = 0.6931471805599453;
 /// A space counts for at most this many times the noise: noise alone exceeds it once in
@@ -101,6 +110,23 @@ void LevelTrack::follow(double unit) {
     // Once over the longest reach for the frame's SNR, then over the reach it allows.
     followOver(kLongestReach * unit, kNoiseReach * unit);
     followOver(reachUnits(meanSignal_ * unit / meanNoise_) * unit, kNoiseReach * unit);
+}
+
+void LevelTrack::followCarrier(const CumulativeBaseband& sums, double unit) {
+    if (!fading()) {
+        return;
+    }
+    std::vector<MarkSpan> spans;
+    for (const Stretch& m : marks_) {
+        spans.push_back({m.centre - 0.5 * m.length, m.centre + 0.5 * m.length});
+    }
+    const CarrierFit fit(sums, spans, unit, kCarrierFitUnits * unit);
+    for (std::size_t c = 0; c < signal_.size(); ++c) {
+        const double t = from_ + (static_cast<double>(c) + 0.5) * cell_;
+        if (const auto power = fit.powerAt(t, noise_[c], kCarrierFitNoise * signal_[c])) {
+            signal_[c] = *power;
+        }
+    }
 }
 
 void LevelTrack::followOver(double signalReach, double noiseReach) {

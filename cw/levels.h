@@ -32,6 +32,10 @@ public:
     /// that a frame's end or a fade long enough to hide every mark leaves its characters
     /// unread rather than guessed.
     void follow(double unit);
+    /// Where the signal fades, follows its level through the troughs between the marks
+    /// from the carrier's complex gain (CarrierFit) where that is precise, after
+    /// follow(); a steady signal keeps the levels follow() gave.
+    void followCarrier(const CumulativeBaseband& sums, double unit);
 
     /// Signal power per sample at `t`.
     double signal(double t) const;

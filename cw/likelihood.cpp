@@ -31,11 +31,15 @@ bool stretchHeld(const CumulativeBaseband& sums, double from, double to) {
     return from >= 0.0 && to >= from && to <= static_cast<double>(sums.size()) - 1.0;
 }
 
-double stretchEnergy(const CumulativeBaseband& sums, double from, double to) {
+std::complex<double> stretchSum(const CumulativeBaseband& sums, double from, double to) {
     if (!stretchHeld(sums, from, to)) {
         return 0.0;
     }
-    return std::norm(sumAt(sums, to) - sumAt(sums, from));
+    return sumAt(sums, to) - sumAt(sums, from);
+}
+
+double stretchEnergy(const CumulativeBaseband& sums, double from, double to) {
+    return std::norm(stretchSum(sums, from, to));
 }
 
 double logBesselI0(double x) {

@@ -15,9 +15,12 @@ namespace orvinta::cw {
 /// Running sums of complex baseband samples: sums[i] is the sum of the first i samples.
 using CumulativeBaseband = std::vector<std::complex<double>>;
 
-/// The matched filter of a stretch from `from` to `to` (baseband indices, fractional: the
-/// sums are interpolated between samples): the energy of the samples summed
-/// coherently. A stretch reaching outside the sums gives 0.
+/// The samples of a stretch from `from` to `to` (baseband indices, fractional: the sums
+/// are interpolated between samples) summed coherently; 0 for a stretch reaching outside
+/// the sums.
+std::complex<double> stretchSum(const CumulativeBaseband& sums, double from, double to);
+
+/// The matched filter of a stretch: the energy of stretchSum().
 double stretchEnergy(const CumulativeBaseband& sums, double from, double to);
 
 /// Whether the stretch lies inside the sums.

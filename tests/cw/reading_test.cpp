@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The reading's pieces on their own: the frame's layout, the likelihood of a stretch,
-// and the trellis that reads a payload from its evidence.
+// the levels it is judged by, and the trellis that reads a payload from its evidence.
 #include "cw/framelayout.h"
+#include "cw/levels.h"
 #include "cw/likelihood.h"
 #include "cw/trellis.h"
 
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <random>
 #include <string>
 
 namespace orvinta::cw {
@@ -94,6 +96,39 @@ TEST(LikelihoodTest, LetsAFadeExplainAMissingMark) {
     const double missing = kNoise * kLength;
     EXPECT_GT(fadedCarrierLikelihood(missing, kLength, kSignal, kNoise, fading),
               fadedCarrierLikelihood(missing, kLength, kSignal, kNoise, steady) + 5.0);
+}
+
+TEST(LevelTrackTest, FollowsAFadingCarrierThroughTheTroughsBetweenItsMarks) {
+    // Dots every other unit; two paths of equal strength whose Doppler shifts differ
+    // make the carrier's gain a sine that passes through zero in the middle of a space
+    // every eight units (a Rayleigh trough in its simplest form).
+    constexpr int kUnit = 40;
+    constexpr int kUnits = 80;
+    constexpr double kTrough = 33.5; // units; so are 25.5, 41.5 and 49.5
+    std::mt19937 random(5);
+    std::normal_distribution<double> noise(0.0, 0.05);
+    CumulativeBaseband sums(kUnits * kUnit + 1);
+    for (std::size_t n = 0; n < kUnits * kUnit; ++n) {
+        const double units = static_cast<double>(n) / kUnit;
+        const bool down = static_cast<int>(units) % 2 == 0;
+        const double gain = std::sin(2.0 * std::numbers::pi * (units - kTrough) / 16.0);
+        sums[n + 1] = sums[n] + std::complex<double>(down ? gain : 0.0, 0.0) +
+                      std::complex<double>(noise(random), noise(random));
+    }
+    LevelTrack levels(0.0, kUnits * kUnit, kUnit / 2.0);
+    for (int u = 0; u + 1 < kUnits; u += 2) {
+        const double mark = u * kUnit;
+        levels.addMark(mark, mark + kUnit, stretchEnergy(sums, mark, mark + kUnit));
+        levels.addSpace(mark + kUnit, mark + 2 * kUnit,
+                        stretchEnergy(sums, mark + kUnit, mark + 2 * kUnit));
+    }
+    levels.follow(kUnit);
+    ASSERT_TRUE(levels.fading());
+    const double crest = levels.signal((kTrough - 4.0) * kUnit);
+    EXPECT_GT(levels.signal(kTrough * kUnit), 0.1 * crest) << "the marks' power misses it";
+    levels.followCarrier(sums, kUnit);
+    EXPECT_LT(levels.signal(kTrough * kUnit), 0.02 * crest);
+    EXPECT_GT(levels.signal((kTrough - 4.0) * kUnit), 0.7 * crest);
 }
 
 /// Evidence along a payload keyed as `payload` (26 characters) with the keyer's gaps:
