@@ -24,6 +24,13 @@ constexpr double kFadeBounds[] = {0.35, 0.08};
 /// A signal fades where more than this share of the marks is well below its
 /// neighbours; a steady one shows none or one in a frame.
 constexpr double kFadingShare = 0.03;
+/// A signal also fades where its level swings by more than this between the quietest and
+/// the loudest tenth of the frame: a slow fade takes whole characters into the noise
+/// without any mark standing out from its neighbours. The level followed through white
+/// noise at the weakest signals read swings by under 4 dB in 99 frames of 100.
+constexpr double kFadingSwingDb = 6.0;
+/// Levels below this count as this (the swing of a frame whose level falls to nothing).
+constexpr double kLeastLevel = 1e-300;
 /// Every fade keeps at least this weight: a steady carrier can still fade now and then.
 constexpr double kLeastFadeWeight = 1e-8;
 /// A level estimate within 20 % of the truth needs the marks' noise to average out.
@@ -110,6 +117,23 @@ void LevelTrack::follow(double unit) {
     // Once over the longest reach for the frame's SNR, then over the reach it allows.
     followOver(kLongestReach * unit, kNoiseReach * unit);
     followOver(reachUnits(meanSignal_ * unit / meanNoise_) * unit, kNoiseReach * unit);
+    learnSwing();
+}
+
+void LevelTrack::learnSwing() {
+    swingDb_ = 0.0;
+    if (marks_.empty()) {
+        return;
+    }
+    std::vector<double> levels(
+        signal_.begin() + static_cast<std::ptrdiff_t>(cellOf(marks_.front().centre)),
+        signal_.begin() + static_cast<std::ptrdiff_t>(cellOf(marks_.back().centre)) + 1);
+    const auto low = levels.begin() + static_cast<std::ptrdiff_t>(levels.size() / 10);
+    const auto high = levels.begin() + static_cast<std::ptrdiff_t>(levels.size() * 9 / 10);
+    std::nth_element(levels.begin(), low, levels.end());
+    const double lowest = *low;
+    std::nth_element(levels.begin(), high, levels.end());
+    swingDb_ = 10.0 * std::log10(std::max(*high, kLeastLevel) / std::max(lowest, kLeastLevel));
 }
 
 void LevelTrack::followCarrier(const CumulativeBaseband& sums, double unit) {
@@ -240,7 +264,7 @@ void LevelTrack::learnFades(const std::vector<double>& ownLevel,
 }
 
 bool LevelTrack::fading() const {
-    return 1.0 - fades_.weights[0] > kFadingShare;
+    return 1.0 - fades_.weights[0] > kFadingShare || swingDb_ > kFadingSwingDb;
 }
 
 double LevelTrack::signal(double t) const {

@@ -52,7 +52,7 @@ public:
     /// the fading the matched filters must allow for.
     const FadeSpread& fades() const { return fades_; }
     /// Whether the signal fades: more than a few of the marks well below their
-    /// neighbours.
+    /// neighbours, or the level swinging by several dB over the frame.
     bool fading() const;
     /// Mean signal and noise power per sample over the marks.
     double meanSignal() const { return meanSignal_; }
@@ -71,6 +71,7 @@ private:
     };
     std::size_t cellOf(double t) const;
     void learnFades(const std::vector<double>& ownLevel, const std::vector<double>& neighbours);
+    void learnSwing();
 
     double from_;
     double cell_;
@@ -85,6 +86,7 @@ private:
     double keep_ = 0.0; ///< the spreading's factor from one cell to the next
     bool leaveOut_ = false;
     FadeSpread fades_;
+    double swingDb_ = 0.0; ///< between the quietest and the loudest tenth of the frame
     double meanSignal_ = 0.0;
     double meanNoise_ = 1.0;
 };
