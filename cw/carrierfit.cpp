@@ -16,7 +16,8 @@ constexpr double kSideUnits = 0.25;
 
 CarrierFit::CarrierFit(const CumulativeBaseband& sums, const std::vector<MarkSpan>& marks,
                        double unit, double width)
-    : width_(width) {
+    : width_(width)
+    , side_(kSideUnits * unit) {
     for (const MarkSpan& m : marks) {
         // A dash is cut in three: the carrier's gain turns within it as much as from one
         // mark to the next when the signal fades fastest.
@@ -32,7 +33,6 @@ CarrierFit::CarrierFit(const CumulativeBaseband& sums, const std::vector<MarkSpa
     }
     std::sort(pieces_.begin(), pieces_.end(),
               [](const Piece& a, const Piece& b) { return a.centre < b.centre; });
-    side_ = kSideUnits * unit;
 }
 
 std::optional<double> CarrierFit::powerAt(double t, double noise, double noiseBound) const {

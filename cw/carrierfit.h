@@ -44,7 +44,7 @@ private:
     };
     std::vector<Piece> pieces_;
     double width_;
-    double side_ = 0.0; ///< a piece this close to a moment lies on neither side of it
+    double side_; ///< a piece this close to a moment lies on neither side of it
 };
 
 } // namespace orvinta::cw

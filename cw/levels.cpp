@@ -125,9 +125,12 @@ void LevelTrack::learnSwing() {
     if (marks_.empty()) {
         return;
     }
-    std::vector<double> levels(
-        signal_.begin() + static_cast<std::ptrdiff_t>(cellOf(marks_.front().centre)),
-        signal_.begin() + static_cast<std::ptrdiff_t>(cellOf(marks_.back().centre)) + 1);
+    const auto [first, last] =
+        std::minmax_element(marks_.begin(), marks_.end(),
+                            [](const Stretch& a, const Stretch& b) { return a.centre < b.centre; });
+    std::vector<double> levels(signal_.begin() + static_cast<std::ptrdiff_t>(cellOf(first->centre)),
+                               signal_.begin() + static_cast<std::ptrdiff_t>(cellOf(last->centre)) +
+                                   1);
     const auto low = levels.begin() + static_cast<std::ptrdiff_t>(levels.size() / 10);
     const auto high = levels.begin() + static_cast<std::ptrdiff_t>(levels.size() * 9 / 10);
     std::nth_element(levels.begin(), low, levels.end());
