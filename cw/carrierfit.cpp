@@ -36,42 +36,45 @@ CarrierFit::CarrierFit(const CumulativeBaseband& sums, const std::vector<MarkSpa
 }
 
 std::optional<double> CarrierFit::powerAt(double t, double noise, double noiseBound) const {
-    const auto first =
-        std::lower_bound(pieces_.begin(), pieces_.end(), t - kReachWidths * width_,
-                         [](const Piece& p, double from) { return p.centre < from; });
-    // Weighted least squares of amplitude = a + b (centre - t): sums of the weights and
-    // of their moments.
+    // Weighted least squares of amplitude = a + b d, d = (centre - t) / width, piece i
+    // weighing w_i = length_i g_i (g_i the Gaussian of d_i): sums of the weights and of
+    // their moments, and for a's noise the same moments of length_i g_i^2.
     double w0 = 0.0;
     double w1 = 0.0;
     double w2 = 0.0;
+    double v0 = 0.0;
+    double v1 = 0.0;
+    double v2 = 0.0;
     std::complex<double> h0;
     std::complex<double> h1;
     bool before = false;
     bool after = false;
-    auto last = first;
-    for (; last != pieces_.end() && last->centre <= t + kReachWidths * width_; ++last) {
-        const double d = (last->centre - t) / width_;
-        const double w = last->length * std::exp(-0.5 * d * d);
+    for (auto p =
+             std::lower_bound(pieces_.begin(), pieces_.end(), t - kReachWidths * width_,
+                              [](const Piece&piece, double from) { return piece.centre < from; });
+         p != pieces_.end() && p->centre <= t + kReachWidths * width_; ++p) {
+        const double d = (p->centre - t) / width_;
+        const double g = std::exp(-0.5 * d * d);
+        const double w = p->length * g;
         w0 += w;
         w1 += w * d;
         w2 += w * d * d;
-        h0 += w * last->amplitude;
-        h1 += w * d * last->amplitude;
-        before = before || last->centre < t - side_;
-        after = after || last->centre > t + side_;
+        v0 += w * g;
+        v1 += w * g * d;
+        v2 += w * g * d * d;
+        h0 += w * p->amplitude;
+        h1 += w * d * p->amplitude;
+        before = before || p->centre < t - side_;
+        after = after || p->centre > t + side_;
     }
     const double det = w0 * w2 - w1 * w1;
     if (!before || !after || det <= 1e-9 * w0 * w0) {
         return std::nullopt;
     }
     const std::complex<double> a = (h0 * w2 - h1 * w1) / det;
-    // a is a weighted sum of the amplitudes, each with noise of noise / length.
-    double spread = 0.0;
-    for (auto p = first; p != last; ++p) {
-        const double d = (p->centre - t) / width_;
-        const double c = p->length * std::exp(-0.5 * d * d) * (w2 - d * w1) / det;
-        spread += c * c * noise / p->length;
-    }
+    // a = sum of w_i (w2 - d_i w1) / det times the amplitudes, each with noise of
+    // noise / length_i.
+    const double spread = noise * (w2 * w2 * v0 - 2.0 * w2 * w1 * v1 + w1 * w1 * v2) / (det * det);
     if (spread > noiseBound) {
         return std::nullopt;
     }

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <numbers>
 #include <random>
 #include <string>
@@ -100,58 +101,55 @@ TEST(LikelihoodTest, LetsAFadeExplainAMissingMark) {
 
 constexpr int kDotsUnit = 40;
 constexpr int kDotsUnits = 80;
+constexpr int kDotsSamples = kDotsUnits * kDotsUnit;
 
-/// Baseband of a dot every other unit for 80 units of 40 samples, the carrier's gain
-/// `gain(units)` along them, in a little noise.
-template <typename Gain> CumulativeBaseband keyedDots(const Gain& gain) {
-    std::mt19937 random(5);
-    std::normal_distribution<double> noise(0.0, 0.05);
-    CumulativeBaseband sums(kDotsUnits * kDotsUnit + 1);
-    for (std::size_t n = 0; n + 1 < sums.size(); ++n) {
-        const double units = static_cast<double>(n) / kDotsUnit;
-        const bool down = static_cast<int>(units) % 2 == 0;
-        sums[n + 1] = sums[n] + (down ? gain(units) : 0.0) +
-                      std::complex<double>(noise(random), noise(random));
-    }
-    return sums;
-}
+/// A dot every other unit for 80 units of 40 samples, in a little noise, the carrier's
+/// gain `gain(units)` along them, and the levels followed along them.
+struct KeyedDots {
+    CumulativeBaseband sums = CumulativeBaseband(kDotsSamples + 1);
+    LevelTrack levels = LevelTrack(0.0, kDotsSamples, kDotsUnit / 2.0);
 
-/// The levels of keyedDots(), followed.
-LevelTrack dotLevels(const CumulativeBaseband& sums) {
-    LevelTrack levels(0.0, kDotsUnits * kDotsUnit, kDotsUnit / 2.0);
-    for (int u = 0; u + 1 < kDotsUnits; u += 2) {
-        const double mark = u * kDotsUnit;
-        const double space = mark + kDotsUnit;
-        levels.addMark(mark, space, stretchEnergy(sums, mark, space));
-        levels.addSpace(space, space + kDotsUnit, stretchEnergy(sums, space, space + kDotsUnit));
+    explicit KeyedDots(const std::function<double(double)>& gain) {
+        std::mt19937 random(5);
+        std::normal_distribution<double> noise(0.0, 0.05);
+        for (std::size_t n = 0; n + 1 < sums.size(); ++n) {
+            const double units = static_cast<double>(n) / kDotsUnit;
+            const bool down = static_cast<int>(units) % 2 == 0;
+            sums[n + 1] = sums[n] + (down ? gain(units) : 0.0) +
+                          std::complex<double>(noise(random), noise(random));
+        }
+        for (double mark = 0.0; mark < kDotsSamples; mark += 2 * kDotsUnit) {
+            const double space = mark + kDotsUnit;
+            levels.addMark(mark, space, stretchEnergy(sums, mark, space));
+            levels.addSpace(space, space + kDotsUnit,
+                            stretchEnergy(sums, space, space + kDotsUnit));
+        }
+        levels.follow(kDotsUnit);
     }
-    levels.follow(kDotsUnit);
-    return levels;
-}
+};
 
 TEST(LevelTrackTest, FollowsAFadingCarrierThroughTheTroughsBetweenItsMarks) {
     // Two paths of equal strength whose Doppler shifts differ make the carrier's gain a
     // sine that passes through zero in the middle of a space every eight units (a
     // Rayleigh trough in its simplest form).
     constexpr double kTrough = 33.5; // units; so are 25.5, 41.5 and 49.5
-    const CumulativeBaseband sums = keyedDots(
+    KeyedDots dots(
         [](double units) { return std::sin(2.0 * std::numbers::pi * (units - kTrough) / 16.0); });
-    LevelTrack levels = dotLevels(sums);
-    ASSERT_TRUE(levels.fading());
-    const double crest = levels.signal((kTrough - 4.0) * kDotsUnit);
-    EXPECT_GT(levels.signal(kTrough * kDotsUnit), 0.1 * crest) << "the marks' power misses it";
-    levels.followCarrier(sums, kDotsUnit);
-    EXPECT_LT(levels.signal(kTrough * kDotsUnit), 0.02 * crest);
-    EXPECT_GT(levels.signal((kTrough - 4.0) * kDotsUnit), 0.7 * crest);
+    ASSERT_TRUE(dots.levels.fading());
+    const double crest = dots.levels.signal((kTrough - 4.0) * kDotsUnit);
+    EXPECT_GT(dots.levels.signal(kTrough * kDotsUnit), 0.1 * crest) << "the marks' power misses it";
+    dots.levels.followCarrier(dots.sums, kDotsUnit);
+    EXPECT_LT(dots.levels.signal(kTrough * kDotsUnit), 0.02 * crest);
+    EXPECT_GT(dots.levels.signal((kTrough - 4.0) * kDotsUnit), 0.7 * crest);
 }
 
 TEST(LevelTrackTest, CountsASlowFadeAsFadingAndASteadyCarrierNot) {
     // Down by 12 dB through the frame's middle and back, too slowly for any mark to
     // stand out from its neighbours.
-    EXPECT_TRUE(dotLevels(keyedDots([](double units) {
+    EXPECT_TRUE(KeyedDots([](double units) {
                     return std::pow(10.0, -0.6 * std::sin(std::numbers::pi * units / kDotsUnits));
-                })).fading());
-    EXPECT_FALSE(dotLevels(keyedDots([](double) { return 1.0; })).fading());
+                }).levels.fading());
+    EXPECT_FALSE(KeyedDots([](double) { return 1.0; }).levels.fading());
 }
 
 /// Evidence along a payload keyed as `payload` (26 characters) with the keyer's gaps:
