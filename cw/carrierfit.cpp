@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace orvinta::cw {
 namespace {
@@ -11,13 +12,33 @@ namespace {
 constexpr double kReachWidths = 3.0;
 /// A piece within a quarter unit of the moment lies on neither side of it.
 constexpr double kSideUnits = 0.25;
+/// The tone track lags a drifting tone by up to some 0.5 rad a unit, changing within a
+/// few seconds: the turn is measured over the pieces within about this many units (a
+/// Gaussian's width), enough pairs to measure it in the weakest signals read.
+constexpr double kTurnUnits = 10.0;
+/// The turn is measured every this many units and taken from the nearest.
+constexpr double kTurnStepUnits = 0.5;
+
+template <typename T> auto firstFrom(const std::vector<T>& items, double t) {
+    return std::lower_bound(items.begin(), items.end(), t,
+                            [](const T& item, double at) { return item.centre < at; });
+}
 
 } // namespace
 
 CarrierFit::CarrierFit(const CumulativeBaseband& sums, const std::vector<MarkSpan>& marks,
-                       double unit, double width)
+                       double unit, double width, bool followTurn)
     : width_(width)
     , side_(kSideUnits * unit) {
+    // The product of two pieces following each other within a mark turns by as much as
+    // the carrier turned from the one to the other.
+    struct Pair {
+        double centre;
+        double spacing;
+        std::complex<double> product;
+    };
+    std::vector<Pair> pairs;
+    double lastTo = -std::numeric_limits<double>::infinity();
     for (const MarkSpan& m : marks) {
         // A dash is cut in three: the carrier's gain turns within it as much as from one
         // mark to the next when the signal fades fastest.
@@ -25,20 +46,74 @@ CarrierFit::CarrierFit(const CumulativeBaseband& sums, const std::vector<MarkSpa
         const double length = (m.to - m.from) / static_cast<double>(count);
         for (long i = 0; i < count; ++i) {
             const double from = m.from + static_cast<double>(i) * length;
-            if (stretchHeld(sums, from, from + length)) {
-                pieces_.push_back(
-                    {from + 0.5 * length, length, stretchSum(sums, from, from + length) / length});
+            if (!stretchHeld(sums, from, from + length)) {
+                continue;
             }
+            pieces_.push_back({from + 0.5 * length, length, stretchSum(sums, from, from + length)});
+            const bool joined = i > 0 || std::abs(from - lastTo) < 1e-6;
+            if (joined && pieces_.size() > 1) {
+                const Piece& before = pieces_[pieces_.size() - 2];
+                pairs.push_back({from, pieces_.back().centre - before.centre,
+                                 std::conj(before.amplitude) * pieces_.back().amplitude});
+            }
+            pieces_.back().amplitude /= length;
         }
+        lastTo = m.to;
     }
     std::sort(pieces_.begin(), pieces_.end(),
               [](const Piece& a, const Piece& b) { return a.centre < b.centre; });
+    if (!followTurn || pairs.empty() || pieces_.empty()) {
+        return;
+    }
+    std::sort(pairs.begin(), pairs.end(),
+              [](const Pair& a, const Pair& b) { return a.centre < b.centre; });
+    // Gaussian-weighted sums of the products: each pair weighs by its pieces' power, so
+    // that the phase of a pair lost in the noise counts little.
+    turnFrom_ = pieces_.front().centre;
+    turnStep_ = kTurnStepUnits * unit;
+    const double turnWidth = kTurnUnits * unit;
+    for (double t = turnFrom_; t <= pieces_.back().centre + turnStep_; t += turnStep_) {
+        std::complex<double> product;
+        double spacing = 0.0;
+        double weight = 0.0;
+        for (auto p = firstFrom(pairs, t - kReachWidths * turnWidth);
+             p != pairs.end() && p->centre <= t + kReachWidths * turnWidth; ++p) {
+            const double d = (p->centre - t) / turnWidth;
+            const double g = std::exp(-0.5 * d * d);
+            product += g * p->product;
+            spacing += g * std::abs(p->product) * p->spacing;
+            weight += g * std::abs(p->product);
+        }
+        turn_.push_back(weight > 0.0 ? std::arg(product) * weight / spacing : 0.0);
+    }
+}
+
+double CarrierFit::turnAt(double t) const {
+    if (turn_.empty()) {
+        return 0.0;
+    }
+    const double step = std::round((t - turnFrom_) / turnStep_);
+    return turn_[static_cast<std::size_t>(
+        std::clamp(step, 0.0, static_cast<double>(turn_.size() - 1)))];
 }
 
 std::optional<double> CarrierFit::powerAt(double t, double noise, double noiseBound) const {
+    // No stretch is left out.
+    const auto fitted = gainAt(t, noise, std::numeric_limits<double>::infinity(),
+                               -std::numeric_limits<double>::infinity());
+    if (!fitted || fitted->variance > noiseBound) {
+        return std::nullopt;
+    }
+    return std::max(0.0, std::norm(fitted->gain) - fitted->variance);
+}
+
+std::optional<CarrierFit::Gain> CarrierFit::gainAt(double t, double noise, double from,
+                                                   double to) const {
     // Weighted least squares of amplitude = a + b d, d = (centre - t) / width, piece i
     // weighing w_i = length_i g_i (g_i the Gaussian of d_i): sums of the weights and of
-    // their moments, and for a's noise the same moments of length_i g_i^2.
+    // their moments, and for a's noise the same moments of length_i g_i^2. Each piece is
+    // first turned back by the carrier's turn from t to it.
+    const double turn = turnAt(t);
     double w0 = 0.0;
     double w1 = 0.0;
     double w2 = 0.0;
@@ -49,21 +124,24 @@ std::optional<double> CarrierFit::powerAt(double t, double noise, double noiseBo
     std::complex<double> h1;
     bool before = false;
     bool after = false;
-    for (auto p =
-             std::lower_bound(pieces_.begin(), pieces_.end(), t - kReachWidths * width_,
-                              [](const Piece&piece, double from) { return piece.centre < from; });
+    for (auto p = firstFrom(pieces_, t - kReachWidths * width_);
          p != pieces_.end() && p->centre <= t + kReachWidths * width_; ++p) {
+        if (p->centre + 0.5 * p->length > from && p->centre - 0.5 * p->length < to) {
+            continue;
+        }
         const double d = (p->centre - t) / width_;
         const double g = std::exp(-0.5 * d * d);
         const double w = p->length * g;
+        const std::complex<double> amplitude =
+            turn == 0.0 ? p->amplitude : p->amplitude * std::polar(1.0, -turn * (p->centre - t));
         w0 += w;
         w1 += w * d;
         w2 += w * d * d;
         v0 += w * g;
         v1 += w * g * d;
         v2 += w * g * d * d;
-        h0 += w * p->amplitude;
-        h1 += w * d * p->amplitude;
+        h0 += w * amplitude;
+        h1 += w * d * amplitude;
         before = before || p->centre < t - side_;
         after = after || p->centre > t + side_;
     }
@@ -71,14 +149,10 @@ std::optional<double> CarrierFit::powerAt(double t, double noise, double noiseBo
     if (!before || !after || det <= 1e-9 * w0 * w0) {
         return std::nullopt;
     }
-    const std::complex<double> a = (h0 * w2 - h1 * w1) / det;
     // a = sum of w_i (w2 - d_i w1) / det times the amplitudes, each with noise of
     // noise / length_i.
-    const double spread = noise * (w2 * w2 * v0 - 2.0 * w2 * w1 * v1 + w1 * w1 * v2) / (det * det);
-    if (spread > noiseBound) {
-        return std::nullopt;
-    }
-    return std::max(0.0, std::norm(a) - spread);
+    return Gain{(h0 * w2 - h1 * w1) / det,
+                noise * (w2 * w2 * v0 - 2.0 * w2 * w1 * v1 + w1 * w1 * v2) / (det * det)};
 }
 
 } // namespace orvinta::cw

@@ -27,14 +27,26 @@ class CarrierFit {
 public:
     /// Fits through `marks` cut into pieces a unit (`unit` samples) long; each moment is
     /// fitted through the pieces within a few times `width` samples of it, weighted by
-    /// their length and a Gaussian of their distance.
+    /// their length and a Gaussian of their distance. With `followTurn`, the carrier's
+    /// turn (the tone track's residual offset, measured between the pieces of each dash)
+    /// is taken out first, so that a fit over several units keeps the carrier's phase.
     CarrierFit(const CumulativeBaseband& sums, const std::vector<MarkSpan>& marks, double unit,
-               double width);
+               double width, bool followTurn);
 
     /// The carrier's power per sample at `t`, for noise of `noise` per sample: nothing
     /// where marks lie on one side of `t` only (a line would be guessed beyond them) or
     /// where the noise the fit keeps exceeds `noiseBound`.
     std::optional<double> powerAt(double t, double noise, double noiseBound) const;
+
+    /// The carrier's complex gain per sample at `t`, and the variance of that estimate.
+    struct Gain {
+        std::complex<double> gain;
+        double variance;
+    };
+    /// The gain at `t` for noise of `noise` per sample, fitted without the pieces that
+    /// overlap the stretch from `from` to `to`, so that a stretch is not judged by its own
+    /// noise; nothing where marks lie on one side of `t` only.
+    std::optional<Gain> gainAt(double t, double noise, double from, double to) const;
 
 private:
     struct Piece {
@@ -42,9 +54,15 @@ private:
         double length;
         std::complex<double> amplitude; ///< the mean over the piece
     };
+    /// The carrier's turn per sample near `t`.
+    double turnAt(double t) const;
+
     std::vector<Piece> pieces_;
     double width_;
-    double side_; ///< a piece this close to a moment lies on neither side of it
+    double side_;              ///< a piece this close to a moment lies on neither side of it
+    std::vector<double> turn_; ///< per sample, every turnStep_ samples from turnFrom_
+    double turnFrom_ = 0.0;
+    double turnStep_ = 1.0;
 };
 
 } // namespace orvinta::cw

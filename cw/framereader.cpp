@@ -121,8 +121,9 @@ LevelTrack blindLevels(const CumulativeBaseband& sums, const KeyingTiming& timin
     return levels;
 }
 
-/// Levels along a reading: its marks and spaces, and a word gap after its end. The
-/// marks of the prefix and of characters read clearly tell how deep the signal fades.
+/// Levels along a reading: its marks and spaces, and a word gap after its end, and the
+/// carrier's gain through its marks. The marks of the prefix and of characters read
+/// clearly tell how deep the signal fades.
 /// Each stretch is judged by the level around it, its own marks included: a tumbling
 /// satellite fades by 10 dB from one mark to the next, and its neighbours alone would
 /// judge a mark in a shallow fade by a level it does not have. (The prefix check, which
@@ -141,9 +142,10 @@ LevelTrack readingLevels(const CumulativeBaseband& sums, const FrameAsRead& fram
 }
 
 /// The matched filters of a dot and of a dash starting at every tick, as log-likelihood
-/// ratios (carrier of unknown phase against noise). A dash is summed coherently in
-/// thirds: the carrier's phase drifts too much over a whole dash with the tone's
-/// residual offset.
+/// ratios (carrier against noise; of unknown phase on the first reading, of the phase the
+/// marks around it show on the later ones where the signal is steady). A dash is summed coherently
+/// in thirds: the carrier's phase drifts too much over a whole dash with the tone's residual
+/// offset.
 PayloadEvidence payloadEvidence(const CumulativeBaseband& sums, const TickGrid& grid,
                                 const KeyingTiming& timing, const LevelTrack& levels) {
     PayloadEvidence evidence;

@@ -47,6 +47,13 @@ constexpr double kNoiseReach = 60.0;
 /// width): the fastest fades (0.5 s) turn it within a few units at the slowest speeds,
 /// and a narrower fit leaves too few marks to span a character gap.
 constexpr double kCarrierFitUnits = 1.5;
+/// A steady carrier's phase is fitted over marks within about this many units: the
+/// wider, the less noise it keeps, but the tone track's residual offset turns it, and
+/// the turn taken out of it is not exact.
+constexpr double kPhaseFitUnits = 2.0;
+/// A phase is never taken as surer than a von Mises density of this concentration (a
+/// spread of about 0.2 rad): the fit is a model, its noise not all it may miss.
+constexpr double kMostPhaseConcentration = 20.0;
 /// The fitted level is taken where the noise it keeps is under this share of the level
 /// the marks' power gave.
 constexpr double kCarrierFitNoise = 0.1;
@@ -140,14 +147,15 @@ void LevelTrack::learnSwing() {
 }
 
 void LevelTrack::followCarrier(const CumulativeBaseband& sums, double unit) {
-    if (!fading()) {
-        return;
-    }
     std::vector<MarkSpan> spans;
     for (const Stretch& m : marks_) {
         spans.push_back({m.centre - 0.5 * m.length, m.centre + 0.5 * m.length});
     }
-    const CarrierFit fit(sums, spans, unit, kCarrierFitUnits * unit);
+    if (!fading()) {
+        phase_.emplace(sums, spans, unit, kPhaseFitUnits * unit, true);
+        return;
+    }
+    const CarrierFit fit(sums, spans, unit, kCarrierFitUnits * unit, false);
     for (std::size_t c = 0; c < signal_.size(); ++c) {
         const double t = from_ + (static_cast<double>(c) + 0.5) * cell_;
         if (const auto power = fit.powerAt(t, noise_[c], kCarrierFitNoise * signal_[c])) {
@@ -292,6 +300,22 @@ double LevelTrack::signalFor(double from, double to) const {
     return std::max(sum, 0.0) / (std::max(weight, 0.0) + kNothingWeight);
 }
 
+std::complex<double> LevelTrack::phaseFor(double from, double to) const {
+    if (!phase_) {
+        return 0.0;
+    }
+    const double t = 0.5 * (from + to);
+    const auto fitted = phase_->gainAt(t, noise(t), from, to);
+    if (!fitted || std::abs(fitted->gain) <= 0.0) {
+        return 0.0;
+    }
+    // A gain a estimated with variance v leaves its phase about as uncertain as a von
+    // Mises density of kappa = 2 |a|^2 / v.
+    const double kappa =
+        std::min(2.0 * std::norm(fitted->gain) / fitted->variance, kMostPhaseConcentration);
+    return kappa * fitted->gain / std::abs(fitted->gain);
+}
+
 double LevelTrack::noise(double t) const {
     return noise_[cellOf(t)];
 }
@@ -301,9 +325,9 @@ double carrierEvidence(const CumulativeBaseband& sums, const LevelTrack& levels,
     if (!stretchHeld(sums, from, to)) {
         return 0.0;
     }
-    return fadedCarrierLikelihood(stretchEnergy(sums, from, to), to - from,
-                                  levels.signalFor(from, to), levels.noise(0.5 * (from + to)),
-                                  levels.fades());
+    return fadedCarrierLikelihood(stretchSum(sums, from, to), to - from, levels.signalFor(from, to),
+                                  levels.noise(0.5 * (from + to)), levels.fades(),
+                                  levels.phaseFor(from, to));
 }
 
 double agreement(const CumulativeBaseband& sums, const LevelTrack& levels, double from, double to,

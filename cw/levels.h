@@ -6,8 +6,11 @@
 // signal level is followed from the marks around each moment, as closely as the
 // signal-to-noise ratio allows, not averaged over seconds.
 
+#include "carrierfit.h"
 #include "likelihood.h"
 
+#include <complex>
+#include <optional>
 #include <vector>
 
 namespace orvinta::cw {
@@ -32,9 +35,10 @@ public:
     /// that a frame's end or a fade long enough to hide every mark leaves its characters
     /// unread rather than guessed.
     void follow(double unit);
-    /// Where the signal fades, follows its level through the troughs between the marks
-    /// from the carrier's complex gain (CarrierFit) where that is precise, after
-    /// follow(); a steady signal keeps the levels follow() gave.
+    /// Follows the carrier's complex gain through the marks (CarrierFit), after
+    /// follow(). Where the signal fades, its level through the troughs between the marks
+    /// comes from the gain where that is precise. A steady signal keeps the levels
+    /// follow() gave, and the gain tells the carrier's phase (phaseFor()).
     void followCarrier(const CumulativeBaseband& sums, double unit);
 
     /// Signal power per sample at `t`.
@@ -46,6 +50,11 @@ public:
     /// Whether signalFor() leaves a stretch's own marks out (for the levels a prefix is
     /// checked by).
     void leaveOwnMarksOut(bool leave) { leaveOut_ = leave; }
+    /// What the carrier's gain around the stretch from `from` to `to` (its own marks
+    /// left out) tells of its phase there, as phasedCarrierLikelihood() takes it; 0
+    /// (unknown) where the signal fades, whose phase turns too fast to be carried over
+    /// from one mark to the next, or where no gain was followed.
+    std::complex<double> phaseFor(double from, double to) const;
     /// Noise power per sample at `t`.
     double noise(double t) const;
     /// How far the marks' own levels fall below the level their neighbours show:
@@ -86,7 +95,8 @@ private:
     double keep_ = 0.0; ///< the spreading's factor from one cell to the next
     bool leaveOut_ = false;
     FadeSpread fades_;
-    double swingDb_ = 0.0; ///< between the quietest and the loudest tenth of the frame
+    std::optional<CarrierFit> phase_; ///< of a steady carrier
+    double swingDb_ = 0.0;            ///< between the quietest and the loudest tenth of the frame
     double meanSignal_ = 0.0;
     double meanNoise_ = 1.0;
 };

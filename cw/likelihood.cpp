@@ -74,11 +74,25 @@ double logBesselI0(double x) {
 }
 
 double carrierLikelihood(double energy, double length, double signal, double noise) {
-    return logBesselI0(2.0 * std::sqrt(energy * signal) / noise) - signal * length / noise;
+    return phasedCarrierLikelihood(std::sqrt(energy), length, signal, noise, 0.0);
+}
+
+double phasedCarrierLikelihood(std::complex<double> sum, double length, double signal, double noise,
+                               std::complex<double> phase) {
+    // The carrier A e^(i theta) leaves exp(2 A Re(sum e^(-i theta)) / noise - signal
+    // length / noise) over noise alone; averaged over the von Mises density
+    // exp(kappa cos(theta - phi)) / (2 pi I0(kappa)), with phase = kappa e^(i phi):
+    return logBesselI0(std::abs(phase + 2.0 * std::sqrt(signal) * sum / noise)) -
+           logBesselI0(std::abs(phase)) - signal * length / noise;
 }
 
 double fadedCarrierLikelihood(double energy, double length, double signal, double noise,
                               const FadeSpread& spread) {
+    return fadedCarrierLikelihood(std::sqrt(energy), length, signal, noise, spread, 0.0);
+}
+
+double fadedCarrierLikelihood(std::complex<double> sum, double length, double signal, double noise,
+                              const FadeSpread& spread, std::complex<double> phase) {
     // The leakage is a share of the mark's energy (signal * length^2), spread as noise
     // over the stretch's samples.
     noise += kLeakage * signal * length;
@@ -86,18 +100,18 @@ double fadedCarrierLikelihood(double energy, double length, double signal, doubl
     std::array<double, FadeSpread::kFactors.size()> terms{};
     double largest = -std::numeric_limits<double>::infinity();
     for (std::size_t k = 0; k < terms.size(); ++k) {
-        terms[k] =
-            spread.weights[k] > 0.0
-                ? std::log(spread.weights[k]) +
-                      carrierLikelihood(energy, length, signal * FadeSpread::kFactors[k], noise)
-                : -std::numeric_limits<double>::infinity();
+        terms[k] = spread.weights[k] > 0.0
+                       ? std::log(spread.weights[k]) +
+                             phasedCarrierLikelihood(sum, length, signal * FadeSpread::kFactors[k],
+                                                     noise, phase)
+                       : -std::numeric_limits<double>::infinity();
         largest = std::max(largest, terms[k]);
     }
-    double sum = 0.0;
+    double total = 0.0;
     for (const double t : terms) {
-        sum += std::exp(t - largest);
+        total += std::exp(t - largest);
     }
-    return largest + std::log(sum);
+    return largest + std::log(total);
 }
 
 } // namespace orvinta::cw

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <functional>
 #include <numbers>
 #include <random>
@@ -103,26 +104,31 @@ constexpr int kDotsUnit = 40;
 constexpr int kDotsUnits = 80;
 constexpr int kDotsSamples = kDotsUnits * kDotsUnit;
 
-/// A dot every other unit for 80 units of 40 samples, in a little noise, the carrier's
+/// 80 units of 40 samples keyed as `keying` over and over ('=' a unit of key down, each
+/// taken as a mark of its own; '.' a unit of key up), in a little noise, the carrier's
 /// gain `gain(units)` along them, and the levels followed along them.
 struct KeyedDots {
     CumulativeBaseband sums = CumulativeBaseband(kDotsSamples + 1);
     LevelTrack levels = LevelTrack(0.0, kDotsSamples, kDotsUnit / 2.0);
 
-    explicit KeyedDots(const std::function<double(double)>& gain) {
+    explicit KeyedDots(const std::function<std::complex<double>(double)>& gain,
+                       const std::string& keying = "=.") {
+        const auto down = [&](std::size_t unit) { return keying[unit % keying.size()] == '='; };
         std::mt19937 random(5);
         std::normal_distribution<double> noise(0.0, 0.05);
         for (std::size_t n = 0; n + 1 < sums.size(); ++n) {
             const double units = static_cast<double>(n) / kDotsUnit;
-            const bool down = static_cast<int>(units) % 2 == 0;
-            sums[n + 1] = sums[n] + (down ? gain(units) : 0.0) +
+            sums[n + 1] = sums[n] + (down(n / kDotsUnit) ? gain(units) : 0.0) +
                           std::complex<double>(noise(random), noise(random));
         }
-        for (double mark = 0.0; mark < kDotsSamples; mark += 2 * kDotsUnit) {
-            const double space = mark + kDotsUnit;
-            levels.addMark(mark, space, stretchEnergy(sums, mark, space));
-            levels.addSpace(space, space + kDotsUnit,
-                            stretchEnergy(sums, space, space + kDotsUnit));
+        for (std::size_t unit = 0; unit < kDotsUnits; ++unit) {
+            const double from = static_cast<double>(unit * kDotsUnit);
+            const double energy = stretchEnergy(sums, from, from + kDotsUnit);
+            if (down(unit)) {
+                levels.addMark(from, from + kDotsUnit, energy);
+            } else {
+                levels.addSpace(from, from + kDotsUnit, energy);
+            }
         }
         levels.follow(kDotsUnit);
     }
@@ -150,6 +156,30 @@ TEST(LevelTrackTest, CountsASlowFadeAsFadingAndASteadyCarrierNot) {
                     return std::pow(10.0, -0.6 * std::sin(std::numbers::pi * units / kDotsUnits));
                 }).levels.fading());
     EXPECT_FALSE(KeyedDots([](double) { return 1.0; }).levels.fading());
+}
+
+TEST(LevelTrackTest, CarriesASteadyCarriersPhaseFromMarkToMarkAsTheToneTrackLags) {
+    // The tone track lags a drifting tone: the carrier turns by 0.3 to 0.7 rad a unit,
+    // the turn itself changing along the frame. Each mark's phase must come from the
+    // marks around it, the turn taken out, not from the mark itself.
+    const auto phase = [](double units) { return 0.5 * units + 1.6 * std::sin(units / 8.0); };
+    KeyedDots keyed([&](double units) { return std::polar(1.0, phase(units)); }, "===.=...");
+    ASSERT_FALSE(keyed.levels.fading());
+    keyed.levels.followCarrier(keyed.sums, kDotsUnit);
+    for (int unit = 16; unit < 64; ++unit) {
+        if (unit % 8 == 3 || unit % 8 > 4) {
+            continue; // key up
+        }
+        const double from = unit * kDotsUnit;
+        const std::complex<double> prior = keyed.levels.phaseFor(from, from + kDotsUnit);
+        EXPECT_GT(std::abs(prior), 10.0) << "unit " << unit;
+        EXPECT_LT(std::abs(std::arg(prior * std::polar(1.0, -phase(unit + 0.5)))), 0.15)
+            << "unit " << unit;
+        // A mark in that phase says "carrier" more firmly than one of unknown phase.
+        const std::complex<double> sum = stretchSum(keyed.sums, from, from + kDotsUnit);
+        EXPECT_GT(phasedCarrierLikelihood(sum, kDotsUnit, 1.0, 1.0, prior),
+                  phasedCarrierLikelihood(sum, kDotsUnit, 1.0, 1.0, 0.0));
+    }
 }
 
 /// Evidence along a payload keyed as `payload` (26 characters) with the keyer's gaps:
