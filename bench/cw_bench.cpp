@@ -378,21 +378,27 @@ void runSpeed() {
     options.interferers.push_back({400.0, 0.0, 22.0, 0.0, 0.0, 0.0, 5});
     std::printf("\n# speed on one core (processor time of the decoding thread), 48 kHz 16-bit WAV "
                 "read from disk\n");
-    for (const bool withFrames : {true, false}) {
-        const std::vector<std::string> keyed = withFrames ? frames : std::vector<std::string>{};
-        SignalOptions o = options;
-        if (!withFrames) {
-            o.interferers.clear();
-            o.leadSeconds = 600.0;
-        }
-        const KeyedRecording recording = keyFrames(keyed, o);
-        writeAudio(path.string(), recording.samples, o.sampleRate, AudioFormat::Wav16);
-        const double seconds = static_cast<double>(recording.samples.size()) / o.sampleRate;
+    struct Case {
+        const char* label;
+        std::vector<std::string> frames;
+        SignalOptions options;
+    };
+    SignalOptions steady = options;
+    steady.fading = Fading::Sine; // with fadeDb 0: no fading
+    steady.interferers.clear();
+    steady.snrDb = -10.0;
+    SignalOptions noise = steady;
+    noise.leadSeconds = 600.0;
+    for (const Case& c : {Case{"16 frames, Rayleigh fading, another station", frames, options},
+                          Case{"16 frames, steady signal at -10 dB", frames, steady},
+                          Case{"white noise", {}, noise}}) {
+        const KeyedRecording recording = keyFrames(c.frames, c.options);
+        writeAudio(path.string(), recording.samples, c.options.sampleRate, AudioFormat::Wav16);
+        const double seconds = static_cast<double>(recording.samples.size()) / c.options.sampleRate;
         const auto [took, found] = timeFile(path.string());
         std::printf("%s: %.0f s decoded in %.3f s, %.0f times real time (%zu frames keyed, %zu "
                     "heard)\n",
-                    withFrames ? "16 frames, Rayleigh fading, another station" : "white noise",
-                    seconds, took, seconds / took, keyed.size(), found);
+                    c.label, seconds, took, seconds / took, c.frames.size(), found);
         std::fflush(stdout);
     }
     std::filesystem::remove(path);
