@@ -72,7 +72,10 @@ CarrierFit::CarrierFit(const CumulativeBaseband& sums, const std::vector<MarkSpa
     turnFrom_ = pieces_.front().centre;
     turnStep_ = kTurnStepUnits * unit;
     const double turnWidth = kTurnUnits * unit;
-    for (double t = turnFrom_; t <= pieces_.back().centre + turnStep_; t += turnStep_) {
+    const auto steps =
+        static_cast<std::size_t>(std::ceil((pieces_.back().centre - turnFrom_) / turnStep_)) + 1;
+    for (std::size_t step = 0; step < steps; ++step) {
+        const double t = turnFrom_ + static_cast<double>(step) * turnStep_;
         std::complex<double> product;
         double spacing = 0.0;
         double weight = 0.0;

@@ -81,7 +81,8 @@ double phasedCarrierLikelihood(std::complex<double> sum, double length, double s
                                std::complex<double> phase) {
     // The carrier A e^(i theta) leaves exp(2 A Re(sum e^(-i theta)) / noise - signal
     // length / noise) over noise alone; averaged over the von Mises density
-    // exp(kappa cos(theta - phi)) / (2 pi I0(kappa)), with phase = kappa e^(i phi):
+    // exp(kappa cos(theta - phi)) / (2 pi I0(kappa)), with phase = kappa e^(i phi), that
+    // gives I0(|phase + 2 A sum / noise|) / I0(kappa) e^(-signal length / noise).
     return logBesselI0(std::abs(phase + 2.0 * std::sqrt(signal) * sum / noise)) -
            logBesselI0(std::abs(phase)) - signal * length / noise;
 }
