@@ -39,12 +39,35 @@ constexpr int kReadings = 3;
 /// Where the signal fades, the likelihoods rest on levels followed through the fades and
 /// are less exact: a character then needs this margin at least.
 constexpr double kFadingMargin = 3.0;
+/// A fading signal whose mean SNR is below this shows fewer marks above the noise to
+/// follow its level by, which is less exact still: a character then needs
+/// kWeakFadingMargin. (Fading at -3 and -6 dB, margin 3 let up to 0.9 % of the
+/// characters be written wrongly, margin 4 under 0.5 %.)
+constexpr double kWeakFadingSnrDb = -2.0;
+constexpr double kWeakFadingMargin = 4.0;
 /// The SNR is given in this bandwidth.
 constexpr double kSnrBandwidthHz = 3000.0;
 
 /// The slack of the readings on a refined timing, on levels `levels`.
 int refinedSlack(const LevelTrack& levels) {
     return levels.fading() ? kFadingSlack : kLaterSlack;
+}
+
+/// The signal-to-noise ratio over the marks in kSnrBandwidthHz, for baseband samples at
+/// `rate` per second.
+double snrDb(const LevelTrack& levels, double rate) {
+    return levels.meanSignal() > 0.0 ? 10.0 * std::log10(levels.meanSignal() * rate /
+                                                         (kSnrBandwidthHz * levels.meanNoise()))
+                                     : -99.0;
+}
+
+/// The margin below which a character of a reading on `levels` is written as "?".
+double leastMargin(const LevelTrack& levels, double rate, const ReadSettings& settings) {
+    if (!levels.fading()) {
+        return settings.minimumMargin;
+    }
+    return std::max(settings.minimumMargin,
+                    snrDb(levels, rate) < kWeakFadingSnrDb ? kWeakFadingMargin : kFadingMargin);
 }
 
 /// The payload's ticks: tick i lies at origin + i * tick.
@@ -142,10 +165,10 @@ LevelTrack readingLevels(const CumulativeBaseband& sums, const FrameAsRead& fram
 }
 
 /// The matched filters of a dot and of a dash starting at every tick, as log-likelihood
-/// ratios (carrier against noise; of unknown phase on the first reading, of the phase the
-/// marks around it show on the later ones where the signal is steady). A dash is summed coherently
-/// in thirds: the carrier's phase drifts too much over a whole dash with the tone's residual
-/// offset.
+/// ratios (carrier against noise: of unknown phase on the first reading; on the later
+/// ones, where the signal is steady, of the phase the marks around it show). A dash is
+/// summed coherently in thirds: the carrier's phase drifts too much over a whole dash
+/// with the tone's residual offset.
 PayloadEvidence payloadEvidence(const CumulativeBaseband& sums, const TickGrid& grid,
                                 const KeyingTiming& timing, const LevelTrack& levels) {
     PayloadEvidence evidence;
@@ -329,18 +352,13 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, const Keying
     readAgain(sums, timing, limit, reading);
     reading.levels = readingLevels(sums, reading.frame, reading.timing, limit);
     writeLine(reading.frame, doubts(sums, timing, limit, reading),
-              reading.levels.fading() ? std::max(settings.minimumMargin, kFadingMargin)
-                                      : settings.minimumMargin,
-              result);
+              leastMargin(reading.levels, rate, settings), result);
     const LevelTrack& levels = reading.levels;
     result.timing = fitFrame(sums, reading.frame, reading.timing, levels.meanNoise());
     result.match =
         placedCorrelation(sums, reading.frame.characters, reading.timing, levels.meanNoise());
     notePlacement(reading, result);
-    result.snrDb =
-        levels.meanSignal() > 0.0
-            ? 10.0 * std::log10(levels.meanSignal() * rate / (kSnrBandwidthHz * levels.meanNoise()))
-            : -99.0;
+    result.snrDb = snrDb(levels, rate);
     return result;
 }
 
