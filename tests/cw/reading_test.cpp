@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The reading's pieces on their own: the frame's layout, the likelihood of a stretch,
 // the levels it is judged by, and the trellis that reads a payload from its evidence.
+#include "cw/carrierfit.h"
 #include "cw/framelayout.h"
 #include "cw/levels.h"
 #include "cw/likelihood.h"
@@ -180,6 +181,25 @@ TEST(LevelTrackTest, CarriesASteadyCarriersPhaseFromMarkToMarkAsTheToneTrackLags
         EXPECT_GT(phasedCarrierLikelihood(sum, kDotsUnit, 1.0, 1.0, prior),
                   phasedCarrierLikelihood(sum, kDotsUnit, 1.0, 1.0, 0.0));
     }
+}
+
+TEST(CarrierFitTest, FitsAStretchsGainFromTheMarksAroundItNotFromItself) {
+    // One unit keyed in the opposite phase: were a stretch's own marks in the fit, every
+    // stretch would vouch for its own phase, and noise would read as marks.
+    constexpr int kOdd = 41;
+    const KeyedDots keyed([](double units) { return static_cast<int>(units) == kOdd ? -1.0 : 1.0; },
+                          "===.=...");
+    std::vector<MarkSpan> marks;
+    for (int unit = 0; unit < kDotsUnits; ++unit) {
+        if (unit % 8 < 3 || unit % 8 == 4) {
+            marks.push_back({unit * 1.0 * kDotsUnit, (unit + 1) * 1.0 * kDotsUnit});
+        }
+    }
+    const CarrierFit fit(keyed.sums, marks, kDotsUnit, 2.0 * kDotsUnit, true);
+    const double from = kOdd * kDotsUnit;
+    const auto fitted = fit.gainAt(from + 0.5 * kDotsUnit, 0.005, from, from + kDotsUnit);
+    ASSERT_TRUE(fitted.has_value());
+    EXPECT_NEAR(fitted->gain.real(), 1.0, 0.1);
 }
 
 /// Evidence along a payload keyed as `payload` (26 characters) with the keyer's gaps:
