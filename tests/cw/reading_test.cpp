@@ -18,6 +18,7 @@
 #include <numbers>
 #include <random>
 #include <string>
+#include <utility>
 
 namespace orvinta::cw {
 namespace {
@@ -109,12 +110,15 @@ constexpr int kDotsSamples = kDotsUnits * kDotsUnit;
 /// taken as a mark of its own; '.' a unit of key up), in a little noise, the carrier's
 /// gain `gain(units)` along them, and the levels followed along them.
 struct KeyedDots {
+    std::string keying;
     CumulativeBaseband sums = CumulativeBaseband(kDotsSamples + 1);
     LevelTrack levels = LevelTrack(0.0, kDotsSamples, kDotsUnit / 2.0);
 
+    bool down(std::size_t unit) const { return keying[unit % keying.size()] == '='; }
+
     explicit KeyedDots(const std::function<std::complex<double>(double)>& gain,
-                       const std::string& keying = "=.") {
-        const auto down = [&](std::size_t unit) { return keying[unit % keying.size()] == '='; };
+                       std::string keyedAs = "=.")
+        : keying(std::move(keyedAs)) {
         std::mt19937 random(5);
         std::normal_distribution<double> noise(0.0, 0.05);
         for (std::size_t n = 0; n + 1 < sums.size(); ++n) {
@@ -167,14 +171,15 @@ TEST(LevelTrackTest, CarriesASteadyCarriersPhaseFromMarkToMarkAsTheToneTrackLags
     KeyedDots keyed([&](double units) { return std::polar(1.0, phase(units)); }, "===.=...");
     ASSERT_FALSE(keyed.levels.fading());
     keyed.levels.followCarrier(keyed.sums, kDotsUnit);
-    for (int unit = 16; unit < 64; ++unit) {
-        if (unit % 8 == 3 || unit % 8 > 4) {
-            continue; // key up
+    for (std::size_t unit = 16; unit < 64; ++unit) {
+        if (!keyed.down(unit)) {
+            continue;
         }
-        const double from = unit * kDotsUnit;
+        const double from = static_cast<double>(unit * kDotsUnit);
         const std::complex<double> prior = keyed.levels.phaseFor(from, from + kDotsUnit);
         EXPECT_GT(std::abs(prior), 10.0) << "unit " << unit;
-        EXPECT_LT(std::abs(std::arg(prior * std::polar(1.0, -phase(unit + 0.5)))), 0.15)
+        const double middle = static_cast<double>(unit) + 0.5;
+        EXPECT_LT(std::abs(std::arg(prior * std::polar(1.0, -phase(middle)))), 0.15)
             << "unit " << unit;
         // A mark in that phase says "carrier" more firmly than one of unknown phase.
         const std::complex<double> sum = stretchSum(keyed.sums, from, from + kDotsUnit);
@@ -190,9 +195,10 @@ TEST(CarrierFitTest, FitsAStretchsGainFromTheMarksAroundItNotFromItself) {
     const KeyedDots keyed([](double units) { return static_cast<int>(units) == kOdd ? -1.0 : 1.0; },
                           "===.=...");
     std::vector<MarkSpan> marks;
-    for (int unit = 0; unit < kDotsUnits; ++unit) {
-        if (unit % 8 < 3 || unit % 8 == 4) {
-            marks.push_back({unit * 1.0 * kDotsUnit, (unit + 1) * 1.0 * kDotsUnit});
+    for (std::size_t unit = 0; unit < kDotsUnits; ++unit) {
+        if (keyed.down(unit)) {
+            marks.push_back({static_cast<double>(unit * kDotsUnit),
+                             static_cast<double>((unit + 1) * kDotsUnit)});
         }
     }
     const CarrierFit fit(keyed.sums, marks, kDotsUnit, 2.0 * kDotsUnit, true);
