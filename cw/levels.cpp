@@ -54,6 +54,10 @@ constexpr double kPhaseFitUnits = 2.0;
 /// A phase is never taken as surer than a von Mises density of this concentration (a
 /// spread of about 0.2 rad): the fit is a model, its noise not all it may miss.
 constexpr double kMostPhaseConcentration = 20.0;
+/// Where the signal fades, the carrier's phase is taken only where the fit misses the
+/// marks (each told from the others) by less than this share of their power: a fade
+/// over a second or more, not one over half a second.
+constexpr double kMostPhaseMisfit = 0.1;
 /// The fitted level is taken where the noise it keeps is under this share of the level
 /// the marks' power gave.
 constexpr double kCarrierFitNoise = 0.1;
@@ -162,6 +166,33 @@ void LevelTrack::followCarrier(const CumulativeBaseband& sums, double unit) {
             signal_[c] = *power;
         }
     }
+    // A slow fade keeps the carrier's phase from one mark to the next, a fast one does
+    // not: the phase is kept where the fit tells each mark's gain from the others.
+    phase_.emplace(sums, spans, unit, kCarrierFitUnits * unit, true);
+    phaseMisfit_ = phaseMisfit(sums);
+    if (phaseMisfit_ > kMostPhaseMisfit) {
+        phase_.reset();
+    }
+}
+
+double LevelTrack::phaseMisfit(const CumulativeBaseband& sums) const {
+    // Each mark's gain as the fit tells it from the others, against its own: the miss
+    // beyond what the noise of both explains, as a share of the gain's power.
+    double miss = 0.0;
+    double power = 0.0;
+    for (const Stretch& m : marks_) {
+        const double from = m.centre - 0.5 * m.length;
+        const double to = m.centre + 0.5 * m.length;
+        const auto fitted = phase_->gainAt(m.centre, noise(m.centre), from, to);
+        if (!fitted || !stretchHeld(sums, from, to)) {
+            continue;
+        }
+        const std::complex<double> own = stretchSum(sums, from, to) / m.length;
+        miss += m.length *
+                (std::norm(own - fitted->gain) - fitted->variance - noise(m.centre) / m.length);
+        power += m.length * std::norm(fitted->gain);
+    }
+    return power > 0.0 ? std::max(0.0, miss / power) : 0.0;
 }
 
 void LevelTrack::followOver(double signalReach, double noiseReach) {
@@ -310,9 +341,11 @@ std::complex<double> LevelTrack::phaseFor(double from, double to) const {
         return 0.0;
     }
     // A gain a estimated with variance v leaves its phase about as uncertain as a von
-    // Mises density of kappa = 2 |a|^2 / v.
+    // Mises density of kappa = 2 |a|^2 / v; where the signal fades, v includes how far
+    // the fit misses the marks.
+    const double power = std::norm(fitted->gain);
     const double kappa =
-        std::min(2.0 * std::norm(fitted->gain) / fitted->variance, kMostPhaseConcentration);
+        std::min(2.0 * power / (fitted->variance + phaseMisfit_ * power), kMostPhaseConcentration);
     return kappa * fitted->gain / std::abs(fitted->gain);
 }
 

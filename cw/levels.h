@@ -38,7 +38,8 @@ public:
     /// Follows the carrier's complex gain through the marks (CarrierFit), after
     /// follow(). Where the signal fades, its level through the troughs between the marks
     /// comes from the gain where that is precise. A steady signal keeps the levels
-    /// follow() gave, and the gain tells the carrier's phase (phaseFor()).
+    /// follow() gave. The gain tells the carrier's phase (phaseFor()) where the signal is
+    /// steady or fades slowly.
     void followCarrier(const CumulativeBaseband& sums, double unit);
 
     /// Signal power per sample at `t`.
@@ -52,8 +53,8 @@ public:
     void leaveOwnMarksOut(bool leave) { leaveOut_ = leave; }
     /// What the carrier's gain around the stretch from `from` to `to` (its own marks
     /// left out) tells of its phase there, as phasedCarrierLikelihood() takes it; 0
-    /// (unknown) where the signal fades, whose phase turns too fast to be carried over
-    /// from one mark to the next, or where no gain was followed.
+    /// (unknown) where the signal fades too fast for its phase to carry over from one
+    /// mark to the next, or where no gain was followed.
     std::complex<double> phaseFor(double from, double to) const;
     /// Noise power per sample at `t`.
     double noise(double t) const;
@@ -81,6 +82,7 @@ private:
     std::size_t cellOf(double t) const;
     void learnFades(const std::vector<double>& ownLevel, const std::vector<double>& neighbours);
     void learnSwing();
+    double phaseMisfit(const CumulativeBaseband& sums) const;
 
     double from_;
     double cell_;
@@ -95,7 +97,8 @@ private:
     double keep_ = 0.0; ///< the spreading's factor from one cell to the next
     bool leaveOut_ = false;
     FadeSpread fades_;
-    std::optional<CarrierFit> phase_; ///< of a steady carrier
+    std::optional<CarrierFit> phase_; ///< where the phase carries from mark to mark
+    double phaseMisfit_ = 0.0;        ///< how far phase_ misses the marks, per power
     double swingDb_ = 0.0;            ///< between the quietest and the loudest tenth of the frame
     double meanSignal_ = 0.0;
     double meanNoise_ = 1.0;

@@ -188,6 +188,27 @@ TEST(LevelTrackTest, CarriesASteadyCarriersPhaseFromMarkToMarkAsTheToneTrackLags
     }
 }
 
+TEST(LevelTrackTest, KeepsAFadingCarriersPhaseOnlyWhereItCarriesFromMarkToMark) {
+    // Both fade slowly by 12 dB; the second's phase jumps from each unit to the next, as
+    // under the fastest fading.
+    const auto fade = [](double units) {
+        return std::pow(10.0, -0.6 * std::sin(std::numbers::pi * units / kDotsUnits));
+    };
+    for (const bool jumps : {false, true}) {
+        KeyedDots keyed(
+            [&](double units) {
+                const double whole = std::floor(units);
+                return std::polar(fade(units), jumps ? 2.4 * whole * whole : 0.0);
+            },
+            "===.=...");
+        ASSERT_TRUE(keyed.levels.fading());
+        keyed.levels.followCarrier(keyed.sums, kDotsUnit);
+        const double from = 40.0 * kDotsUnit;
+        EXPECT_EQ(std::abs(keyed.levels.phaseFor(from, from + kDotsUnit)) > 5.0, !jumps)
+            << (jumps ? "jumping phase" : "steady phase");
+    }
+}
+
 TEST(CarrierFitTest, FitsAStretchsGainFromTheMarksAroundItNotFromItself) {
     // One unit keyed in the opposite phase: were a stretch's own marks in the fit, every
     // stretch would vouch for its own phase, and noise would read as marks.
