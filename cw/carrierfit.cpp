@@ -27,7 +27,7 @@ template <typename T> auto firstFrom(const std::vector<T>& items, double t) {
 } // namespace
 
 CarrierFit::CarrierFit(const CumulativeBaseband& sums, const std::vector<MarkSpan>& marks,
-                       double unit, double width, bool followTurn)
+                       double unit, double width)
     : width_(width)
     , side_(kSideUnits * unit) {
     // The product of two pieces following each other within a mark turns by as much as
@@ -62,7 +62,7 @@ CarrierFit::CarrierFit(const CumulativeBaseband& sums, const std::vector<MarkSpa
     }
     std::sort(pieces_.begin(), pieces_.end(),
               [](const Piece& a, const Piece& b) { return a.centre < b.centre; });
-    if (!followTurn || pairs.empty() || pieces_.empty()) {
+    if (pairs.empty() || pieces_.empty()) {
         return;
     }
     std::sort(pairs.begin(), pairs.end(),
@@ -101,9 +101,9 @@ double CarrierFit::turnAt(double t) const {
 }
 
 std::optional<double> CarrierFit::powerAt(double t, double noise, double noiseBound) const {
-    // No stretch is left out.
-    const auto fitted = gainAt(t, noise, std::numeric_limits<double>::infinity(),
-                               -std::numeric_limits<double>::infinity());
+    // No stretch is left out; the power needs no turn taken out.
+    const auto fitted = fitAt(t, noise, std::numeric_limits<double>::infinity(),
+                              -std::numeric_limits<double>::infinity(), 0.0);
     if (!fitted || fitted->variance > noiseBound) {
         return std::nullopt;
     }
@@ -112,11 +112,15 @@ std::optional<double> CarrierFit::powerAt(double t, double noise, double noiseBo
 
 std::optional<CarrierFit::Gain> CarrierFit::gainAt(double t, double noise, double from,
                                                    double to) const {
+    return fitAt(t, noise, from, to, turnAt(t));
+}
+
+std::optional<CarrierFit::Gain> CarrierFit::fitAt(double t, double noise, double from, double to,
+                                                  double turn) const {
     // Weighted least squares of amplitude = a + b d, d = (centre - t) / width, piece i
     // weighing w_i = length_i g_i (g_i the Gaussian of d_i): sums of the weights and of
     // their moments, and for a's noise the same moments of length_i g_i^2. Each piece is
-    // first turned back by the carrier's turn from t to it.
-    const double turn = turnAt(t);
+    // first turned back by `turn` per sample from t to it.
     double w0 = 0.0;
     double w1 = 0.0;
     double w2 = 0.0;

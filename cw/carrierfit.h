@@ -27,11 +27,9 @@ class CarrierFit {
 public:
     /// Fits through `marks` cut into pieces a unit (`unit` samples) long; each moment is
     /// fitted through the pieces within a few times `width` samples of it, weighted by
-    /// their length and a Gaussian of their distance. With `followTurn`, the carrier's
-    /// turn (the tone track's residual offset, measured between the pieces of each dash)
-    /// is taken out first, so that a fit over several units keeps the carrier's phase.
+    /// their length and a Gaussian of their distance.
     CarrierFit(const CumulativeBaseband& sums, const std::vector<MarkSpan>& marks, double unit,
-               double width, bool followTurn);
+               double width);
 
     /// The carrier's power per sample at `t`, for noise of `noise` per sample: nothing
     /// where marks lie on one side of `t` only (a line would be guessed beyond them) or
@@ -45,7 +43,9 @@ public:
     };
     /// The gain at `t` for noise of `noise` per sample, fitted without the pieces that
     /// overlap the stretch from `from` to `to`, so that a stretch is not judged by its own
-    /// noise; nothing where marks lie on one side of `t` only.
+    /// noise; nothing where marks lie on one side of `t` only. The carrier's turn (the
+    /// tone track's residual offset, measured between the pieces of each dash) is taken
+    /// out first, so that a fit over several units keeps the carrier's phase.
     std::optional<Gain> gainAt(double t, double noise, double from, double to) const;
 
 private:
@@ -56,6 +56,8 @@ private:
     };
     /// The carrier's turn per sample near `t`.
     double turnAt(double t) const;
+    /// gainAt() with the pieces turned back by `turn` per sample.
+    std::optional<Gain> fitAt(double t, double noise, double from, double to, double turn) const;
 
     std::vector<Piece> pieces_;
     double width_;

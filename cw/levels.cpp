@@ -156,10 +156,10 @@ void LevelTrack::followCarrier(const CumulativeBaseband& sums, double unit) {
         spans.push_back({m.centre - 0.5 * m.length, m.centre + 0.5 * m.length});
     }
     if (!fading()) {
-        phase_.emplace(sums, spans, unit, kPhaseFitUnits * unit, true);
+        phase_.emplace(sums, spans, unit, kPhaseFitUnits * unit);
         return;
     }
-    const CarrierFit fit(sums, spans, unit, kCarrierFitUnits * unit, false);
+    const CarrierFit& fit = phase_.emplace(sums, spans, unit, kCarrierFitUnits * unit);
     for (std::size_t c = 0; c < signal_.size(); ++c) {
         const double t = from_ + (static_cast<double>(c) + 0.5) * cell_;
         if (const auto power = fit.powerAt(t, noise_[c], kCarrierFitNoise * signal_[c])) {
@@ -168,7 +168,6 @@ void LevelTrack::followCarrier(const CumulativeBaseband& sums, double unit) {
     }
     // A slow fade keeps the carrier's phase from one mark to the next, a fast one does
     // not: the phase is kept where the fit tells each mark's gain from the others.
-    phase_.emplace(sums, spans, unit, kCarrierFitUnits * unit, true);
     phaseMisfit_ = phaseMisfit(sums);
     if (phaseMisfit_ > kMostPhaseMisfit) {
         phase_.reset();

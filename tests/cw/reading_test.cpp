@@ -222,7 +222,7 @@ TEST(CarrierFitTest, FitsAStretchsGainFromTheMarksAroundItNotFromItself) {
                              static_cast<double>((unit + 1) * kDotsUnit)});
         }
     }
-    const CarrierFit fit(keyed.sums, marks, kDotsUnit, 2.0 * kDotsUnit, true);
+    const CarrierFit fit(keyed.sums, marks, kDotsUnit, 2.0 * kDotsUnit);
     const double from = kOdd * kDotsUnit;
     const auto fitted = fit.gainAt(from + 0.5 * kDotsUnit, 0.005, from, from + kDotsUnit);
     ASSERT_TRUE(fitted.has_value());
