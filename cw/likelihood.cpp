@@ -9,9 +9,44 @@
 namespace orvinta::cw {
 namespace {
 
-/// Arguments below which I0 is summed as a power series; above, its asymptotic expansion
-/// is exact to double precision.
-constexpr double kBesselSeriesLimit = 30.0;
+/// Arguments below which I0 is summed as its power series, sum of (x^2/4)^k / (k!)^2;
+/// above, by its asymptotic expansion e^x / sqrt(2 pi x) times the sum of
+/// ((2k-1)!!)^2 / (k! (8x)^k). That expansion diverges: its terms shrink only up to
+/// k = 2x, and cut there it is good to 1e-12 at x = 12.
+constexpr double kBesselSeriesLimit = 12.0;
+/// Terms of the power series taken: at x = 12 (x^2/4 = 36) the next is below 1e-18 of
+/// the sum.
+constexpr std::size_t kSeriesTerms = 30;
+/// Terms of the expansion taken: all of them shrink for x >= 12.
+constexpr std::size_t kAsymptoticTerms = 24;
+
+/// The coefficients of both series, so that each is a polynomial evaluated by Horner's
+/// rule, with no division.
+constexpr std::array<double, kSeriesTerms> besselSeries() {
+    std::array<double, kSeriesTerms> c{1.0};
+    for (std::size_t k = 1; k < kSeriesTerms; ++k) {
+        c[k] = c[k - 1] / static_cast<double>(k * k);
+    }
+    return c;
+}
+
+constexpr std::array<double, kAsymptoticTerms> besselAsymptotic() {
+    std::array<double, kAsymptoticTerms> c{1.0};
+    for (std::size_t k = 1; k < kAsymptoticTerms; ++k) {
+        const auto odd = static_cast<double>(2 * k - 1);
+        c[k] = c[k - 1] * odd * odd / static_cast<double>(8 * k);
+    }
+    return c;
+}
+
+template <std::size_t N> double horner(const std::array<double, N>& c, double x) {
+    double sum = c[N - 1];
+    for (std::size_t k = N - 1; k-- > 0;) {
+        sum = sum * x + c[k];
+    }
+    return sum;
+}
+
 /// No model of a keyed carrier is exact: keying edges, the channel filter's smear and a
 /// timing a fraction of a unit off let about 2 % of a mark's power into the stretches
 /// beside it (-17 dB). That much of the signal counts as noise, so that no stretch is
@@ -23,6 +58,21 @@ std::complex<double> sumAt(const CumulativeBaseband& sums, double t) {
     const auto i = static_cast<std::size_t>(whole);
     const double part = t - whole;
     return part == 0.0 ? sums[i] : sums[i] + part * (sums[i + 1] - sums[i]);
+}
+
+/// phasedCarrierLikelihood() with log I0(kappa), which only the phase sets, given.
+double phasedLikelihood(std::complex<double> sum, double length, double signal, double noise,
+                        std::complex<double> phase, double logScale) {
+    // The carrier A e^(i theta) leaves exp(2 A Re(sum e^(-i theta)) / noise - signal
+    // length / noise) over noise alone; averaged over the von Mises density
+    // exp(kappa cos(theta - phi)) / (2 pi I0(kappa)), with phase = kappa e^(i phi), that
+    // gives I0(|phase + 2 A sum / noise|) / I0(kappa) e^(-signal length / noise).
+    const std::complex<double> total = phase + 2.0 * std::sqrt(signal) * sum / noise;
+    return logBesselI0(std::sqrt(std::norm(total))) - logScale - signal * length / noise;
+}
+
+double logPhaseScale(std::complex<double> phase) {
+    return phase == 0.0 ? 0.0 : logBesselI0(std::sqrt(std::norm(phase)));
 }
 
 } // namespace
@@ -43,34 +93,13 @@ double stretchEnergy(const CumulativeBaseband& sums, double from, double to) {
 }
 
 double logBesselI0(double x) {
+    static constexpr auto kSeries = besselSeries();
+    static constexpr auto kAsymptotic = besselAsymptotic();
     x = std::abs(x);
     if (x < kBesselSeriesLimit) {
-        // Power series: sum of ((x/2)^k / k!)^2.
-        const double q = 0.25 * x * x;
-        double term = 1.0;
-        double sum = 1.0;
-        for (int k = 1; k < 200; ++k) {
-            term *= q / (static_cast<double>(k) * static_cast<double>(k));
-            sum += term;
-            if (term < 1e-17 * sum) {
-                break;
-            }
-        }
-        return std::log(sum);
+        return std::log(horner(kSeries, 0.25 * x * x));
     }
-    // Asymptotic expansion: e^x / sqrt(2 pi x) times the sum of
-    // ((2k-1)!!)^2 / (k! (8x)^k).
-    double term = 1.0;
-    double series = 1.0;
-    for (int k = 1; k < 12; ++k) {
-        const double odd = 2.0 * k - 1.0;
-        term *= odd * odd / (static_cast<double>(k) * 8.0 * x);
-        series += term;
-        if (term < 1e-17) {
-            break;
-        }
-    }
-    return x - 0.5 * std::log(2.0 * std::numbers::pi * x) + std::log(series);
+    return x - 0.5 * std::log(2.0 * std::numbers::pi * x) + std::log(horner(kAsymptotic, 1.0 / x));
 }
 
 double carrierLikelihood(double energy, double length, double signal, double noise) {
@@ -79,12 +108,7 @@ double carrierLikelihood(double energy, double length, double signal, double noi
 
 double phasedCarrierLikelihood(std::complex<double> sum, double length, double signal, double noise,
                                std::complex<double> phase) {
-    // The carrier A e^(i theta) leaves exp(2 A Re(sum e^(-i theta)) / noise - signal
-    // length / noise) over noise alone; averaged over the von Mises density
-    // exp(kappa cos(theta - phi)) / (2 pi I0(kappa)), with phase = kappa e^(i phi), that
-    // gives I0(|phase + 2 A sum / noise|) / I0(kappa) e^(-signal length / noise).
-    return logBesselI0(std::abs(phase + 2.0 * std::sqrt(signal) * sum / noise)) -
-           logBesselI0(std::abs(phase)) - signal * length / noise;
+    return phasedLikelihood(sum, length, signal, noise, phase, logPhaseScale(phase));
 }
 
 double fadedCarrierLikelihood(double energy, double length, double signal, double noise,
@@ -100,11 +124,12 @@ double fadedCarrierLikelihood(std::complex<double> sum, double length, double si
     // log sum_k w_k exp(L_k), kept finite by taking the largest term out.
     std::array<double, FadeSpread::kFactors.size()> terms{};
     double largest = -std::numeric_limits<double>::infinity();
+    const double scale = logPhaseScale(phase);
     for (std::size_t k = 0; k < terms.size(); ++k) {
         terms[k] = spread.weights[k] > 0.0
                        ? std::log(spread.weights[k]) +
-                             phasedCarrierLikelihood(sum, length, signal * FadeSpread::kFactors[k],
-                                                     noise, phase)
+                             phasedLikelihood(sum, length, signal * FadeSpread::kFactors[k], noise,
+                                              phase, scale)
                        : -std::numeric_limits<double>::infinity();
         largest = std::max(largest, terms[k]);
     }

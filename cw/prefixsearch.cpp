@@ -169,7 +169,8 @@ struct PrefixSearch::Lane {
     }
 
     std::size_t sampleOf(long long i) const {
-        return static_cast<std::size_t>(std::llround(static_cast<double>(i) * tick));
+        // Rounded to the nearest sample (ticks are never negative).
+        return static_cast<std::size_t>(static_cast<double>(i) * tick + 0.5);
     }
     static std::size_t at(long long i) { return static_cast<std::size_t>(i) & (kRing - 1); }
 
@@ -187,10 +188,12 @@ struct PrefixSearch::Lane {
     /// The unit score at tick k; 0 (no evidence) before the data.
     float scoreAt(long long k) const { return k >= markFirst ? mark[at(k)] : 0.0f; }
 
+    /// Character j's score with its start at tick i; step() asks only for ticks whose
+    /// template lies wholly within the unit scores.
     float templateScore(std::size_t j, long long i) const {
         float sum = 0.0f;
         for (const auto& [offset, sign] : templates[j].units) {
-            sum += sign * scoreAt(i + offset);
+            sum += sign * mark[at(i + offset)];
         }
         return sum;
     }

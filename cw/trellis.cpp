@@ -59,8 +59,10 @@ public:
         }
     }
 
-    double at(std::size_t k, std::size_t c, std::size_t tick) const {
-        return tables_[tableOf_[k]][c][tick];
+    double at(std::size_t k, std::size_t c, std::size_t tick) const { return row(k, c)[tick]; }
+    /// Character c's scores in slot k, by tick.
+    const std::vector<double>& row(std::size_t k, std::size_t c) const {
+        return tables_[tableOf_[k]][c];
     }
     std::size_t ticks() const { return ticks_; }
 
@@ -78,15 +80,23 @@ private:
         std::vector<double> scores(evidence.dot.size(), kNone);
         const int length = kTicksPerUnit * c.length;
         const int last = std::min(lastEnd, static_cast<int>(scores.size())) - length;
-        for (int p = 0; p <= last; ++p) {
-            double sum = prior;
-            for (const int u : c.dots) {
-                sum += evidence.dot[ticksAfter(p, u)];
+        if (last < 0) {
+            return scores;
+        }
+        const auto starts = static_cast<std::size_t>(last) + 1;
+        std::fill_n(scores.begin(), starts, prior);
+        // Element by element, each added at every start in turn (one contiguous run each).
+        const auto addAll = [&](const std::vector<double>& marks, int unit) {
+            const double* from = marks.data() + ticksAfter(0, unit);
+            for (std::size_t p = 0; p < starts; ++p) {
+                scores[p] += from[p];
             }
-            for (const int u : c.dashes) {
-                sum += evidence.dash[ticksAfter(p, u)];
-            }
-            scores[static_cast<std::size_t>(p)] = sum;
+        };
+        for (const int u : c.dots) {
+            addAll(evidence.dot, u);
+        }
+        for (const int u : c.dashes) {
+            addAll(evidence.dash, u);
         }
         return scores;
     }
@@ -156,15 +166,13 @@ Grid backwardPass(const Scores& scores, const PayloadShape& shape) {
                     bestAround(starting, static_cast<long>(t) + gap - shape.slack, shape.slack);
             }
         }
-        for (std::size_t t = 0; t < ticks; ++t) {
-            double best = kNone;
-            for (std::size_t c = 0; c < slots[k].characters.size(); ++c) {
-                const std::size_t end = t + lengthOf(slots[k].characters[c]);
-                if (end < ticks) {
-                    best = std::max(best, scores.at(k, c, t) + after[k][end]);
-                }
+        std::fill(starting.begin(), starting.end(), kNone);
+        for (std::size_t c = 0; c < slots[k].characters.size(); ++c) {
+            const std::size_t length = lengthOf(slots[k].characters[c]);
+            const std::vector<double>& row = scores.row(k, c);
+            for (std::size_t t = 0; t + length < ticks; ++t) {
+                starting[t] = std::max(starting[t], row[t] + after[k][t + length]);
             }
-            starting[t] = best;
         }
     }
     return after;
@@ -179,10 +187,12 @@ Grid throughScores(const Scores& scores, const Grid& forward, const Grid& after,
         through[k].assign(slots[k].characters.size(), kNone);
         for (std::size_t c = 0; c < slots[k].characters.size(); ++c) {
             const std::size_t length = lengthOf(slots[k].characters[c]);
+            const std::vector<double>& row = scores.row(k, c);
+            double best = kNone;
             for (std::size_t p = 0; p + length < scores.ticks(); ++p) {
-                through[k][c] = std::max(through[k][c],
-                                         forward[k][p] + scores.at(k, c, p) + after[k][p + length]);
+                best = std::max(best, forward[k][p] + row[p] + after[k][p + length]);
             }
+            through[k][c] = best;
         }
     }
     return through;
