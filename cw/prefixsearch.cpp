@@ -169,8 +169,7 @@ struct PrefixSearch::Lane {
     }
 
     std::size_t sampleOf(long long i) const {
-        // Rounded to the nearest sample (ticks are never negative).
-        return static_cast<std::size_t>(static_cast<double>(i) * tick + 0.5);
+        return static_cast<std::size_t>(std::llround(static_cast<double>(i) * tick));
     }
     static std::size_t at(long long i) { return static_cast<std::size_t>(i) & (kRing - 1); }
 
