@@ -9,8 +9,10 @@
 #include "trellis.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace orvinta::cw {
@@ -45,6 +47,12 @@ constexpr double kFadingMargin = 3.0;
 /// characters be written wrongly, margin 4 under 0.5 %.)
 constexpr double kWeakFadingSnrDb = -2.0;
 constexpr double kWeakFadingMargin = 4.0;
+/// A reading that leaves this many characters unread may rest on a speed the prefix got
+/// wrong: a fade through the prefix can put its unit some per cent off, and over a frame
+/// of some 300 units that slides the last characters a dozen units. The first reading is
+/// then tried again at these speeds, and the best of them read to the end.
+constexpr std::size_t kUnreadToRetry = 2;
+constexpr std::array<double, 6> kOtherUnits{0.92, 0.95, 0.98, 1.02, 1.05, 1.08};
 /// The SNR is given in this bandwidth.
 constexpr double kSnrBandwidthHz = 3000.0;
 
@@ -322,6 +330,40 @@ void notePlacement(const Reading& reading, FrameReading& result) {
         last.start + (last.keying->length + reading.timing.weight) * reading.timing.unit;
 }
 
+/// The first reading again with the unit `factor` times as long, the payload starting
+/// where it did.
+Reading firstReadingAtSpeed(const CumulativeBaseband& sums, const KeyingTiming& prefix,
+                            const Reading& first, double factor, double limit) {
+    const Place payload = FrameLayout::instance().payloadStart();
+    Reading reading{{}, first.timing, first.levels};
+    reading.timing.unit *= factor;
+    reading.timing.start += first.timing.at(payload) - reading.timing.at(payload);
+    reading.frame = read(sums, prefix, reading.timing, reading.levels, limit, kFirstSlack);
+    return reading;
+}
+
+/// The key correlation of a reading.
+double matchOf(const CumulativeBaseband& sums, const Reading& reading) {
+    return placedCorrelation(sums, reading.frame.characters, reading.timing,
+                             reading.levels.meanNoise());
+}
+
+/// Refines the first reading and writes the line.
+FrameReading finishReading(const CumulativeBaseband& sums, double rate, const KeyingTiming& prefix,
+                           double limit, const ReadSettings& settings, Reading reading) {
+    FrameReading result;
+    readAgain(sums, prefix, limit, reading);
+    reading.levels = readingLevels(sums, reading.frame, reading.timing, limit);
+    writeLine(reading.frame, doubts(sums, prefix, limit, reading),
+              leastMargin(reading.levels, rate, settings), result);
+    const LevelTrack& levels = reading.levels;
+    result.timing = fitFrame(sums, reading.frame, reading.timing, levels.meanNoise());
+    result.match = matchOf(sums, reading);
+    notePlacement(reading, result);
+    result.snrDb = snrDb(levels, rate);
+    return result;
+}
+
 } // namespace
 
 FrameReading placeFrame(const CumulativeBaseband& sums, const KeyingTiming& timing, double limit) {
@@ -339,26 +381,38 @@ FrameReading placeFrame(const CumulativeBaseband& sums, const KeyingTiming& timi
 
 FrameReading readFrame(const CumulativeBaseband& sums, double rate, const KeyingTiming& timing,
                        double limit, const ReadSettings& settings) {
-    FrameReading result;
-    Reading reading = firstReading(sums, timing, limit);
+    const Reading reading = firstReading(sums, timing, limit);
     if (!reading.frame.path.complete) {
+        return {};
+    }
+    const double match = matchOf(sums, reading);
+    if (match < settings.giveUpBelow) {
+        FrameReading result;
+        result.match = match;
         return result;
     }
-    result.match = placedCorrelation(sums, reading.frame.characters, reading.timing,
-                                     reading.levels.meanNoise());
-    if (result.match < settings.giveUpBelow) {
+    FrameReading result = finishReading(sums, rate, timing, limit, settings, reading);
+    if (result.unreadable < kUnreadToRetry) {
         return result;
     }
-    readAgain(sums, timing, limit, reading);
-    reading.levels = readingLevels(sums, reading.frame, reading.timing, limit);
-    writeLine(reading.frame, doubts(sums, timing, limit, reading),
-              leastMargin(reading.levels, rate, settings), result);
-    const LevelTrack& levels = reading.levels;
-    result.timing = fitFrame(sums, reading.frame, reading.timing, levels.meanNoise());
-    result.match =
-        placedCorrelation(sums, reading.frame.characters, reading.timing, levels.meanNoise());
-    notePlacement(reading, result);
-    result.snrDb = snrDb(levels, rate);
+    // The other speeds are judged on their first readings, by the key correlation; only
+    // the best is read to the end, and kept if it fits the signal better still.
+    std::optional<Reading> atOtherSpeed;
+    double best = match;
+    for (const double factor : kOtherUnits) {
+        Reading other = firstReadingAtSpeed(sums, timing, reading, factor, limit);
+        const double otherMatch = other.frame.path.complete ? matchOf(sums, other) : best;
+        if (otherMatch > best) {
+            best = otherMatch;
+            atOtherSpeed = std::move(other);
+        }
+    }
+    if (atOtherSpeed) {
+        FrameReading other = finishReading(sums, rate, timing, limit, settings, *atOtherSpeed);
+        if (other.match > result.match) {
+            return other;
+        }
+    }
     return result;
 }
 
