@@ -56,12 +56,12 @@ constexpr double kWeakFadingMargin = 4.0;
 /// then tried again at these speeds, and the best of them read to the end.
 constexpr std::size_t kUnreadToRetry = 2;
 constexpr std::array<double, 6> kOtherUnits{0.92, 0.95, 0.98, 1.02, 1.05, 1.08};
-/// Where two readings at different speeds disagree on whether a character can be read,
-/// the one that reads it needs kSecondOpinion times the least margin. (Fading over half a
-/// second, 0 to +6 dB: of such characters read with the least margin, 20 in 304 were
-/// wrong; of those read with 1.5 times that, 3 in 241.) A character the reading kept
-/// leaves unread is taken from the other where that put it within kSamePlaceUnits of the
-/// same place, on the same stretch of signal.
+/// A character that the first reading left unread and the reading at another speed reads
+/// needs kSecondOpinion times the least margin there. (Fading over half a second, 0 to
+/// +6 dB: of such characters read with the least margin, 20 in 304 were wrong; of those
+/// read with 1.5 times that, 3 in 241.) Where the first reading is kept, such a character
+/// is taken from the other if that put it within kSamePlaceUnits of the same place, on the
+/// same stretch of signal.
 constexpr double kSecondOpinion = 1.5;
 constexpr double kSamePlaceUnits = 1.0;
 /// The SNR is given in this bandwidth.
@@ -401,7 +401,8 @@ FrameReading finishReading(const CumulativeBaseband& sums, double rate, const Ke
 }
 
 /// Writes into `kept`'s unread characters those that `other`, the reading at another
-/// speed, wrote in the same place.
+/// speed, wrote in the same place (with kSecondOpinion times the least margin, as `kept`
+/// left them unread).
 void fillIn(const FrameReading& other, FrameReading& kept) {
     std::size_t k = 0;
     for (std::size_t i = kFramePrefix.size(); i < kept.text.size(); ++i) {
