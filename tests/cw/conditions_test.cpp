@@ -39,6 +39,9 @@ struct Heard {
     std::size_t unreadable = 0;
 };
 
+/// The result points into `heard`, which must outlive it: hence no temporaries.
+Heard pair(std::vector<HeardFrame>&& heard, const std::vector<std::string>& keyed,
+           const KeyedRecording& recording) = delete;
 Heard pair(const std::vector<HeardFrame>& heard, const std::vector<std::string>& keyed,
            const KeyedRecording& recording) {
     Heard result;
@@ -87,8 +90,8 @@ TEST_P(RayleighFadingTest, ReadsThroughTheFades) {
     options.seed = GetParam().seed;
     const std::vector<std::string> frames = randomFrames(3, options.seed);
     const KeyedRecording recording = keyFrames(frames, options);
-    const Heard heard =
-        pair(decodeSamples(recording.samples, options.sampleRate), frames, recording);
+    const std::vector<HeardFrame> decoded = decodeSamples(recording.samples, options.sampleRate);
+    const Heard heard = pair(decoded, frames, recording);
     EXPECT_EQ(heard.others, 0U);
     EXPECT_TRUE(std::none_of(heard.frames.begin(), heard.frames.end(),
                              [](const HeardFrame* f) { return f == nullptr; }));
