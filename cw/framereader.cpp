@@ -367,7 +367,7 @@ std::string payloadOf(const std::string& line) {
     return payload;
 }
 
-/// Doubts, in `doubtful`, the characters of `reading` that the line `before` doubted,
+/// Doubts, in `doubtful`, the characters of `reading` that the line `before` left unread,
 /// unless their margin is kSecondOpinion times `minimumMargin`.
 void doubtAgainst(const FrameReading& before, const Reading& reading, double minimumMargin,
                   std::vector<bool>& doubtful) {
@@ -379,7 +379,7 @@ void doubtAgainst(const FrameReading& before, const Reading& reading, double min
 }
 
 /// Refines the first reading and writes the line; a character that the line `before`, read
-/// at another speed, doubted needs a wider margin.
+/// at another speed, left unread needs a wider margin.
 FrameReading finishReading(const CumulativeBaseband& sums, double rate, const KeyingTiming& prefix,
                            double limit, const ReadSettings& settings, Reading reading,
                            const FrameReading* before = nullptr) {
