@@ -12,10 +12,8 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
-#include <iterator>
 #include <limits>
 #include <optional>
-#include <string>
 #include <vector>
 
 namespace orvinta::cw {
@@ -359,22 +357,23 @@ double matchOf(const CumulativeBaseband& sums, const Reading& reading) {
                              reading.levels.meanNoise());
 }
 
-/// The payload's characters of a written line, without the word gaps.
-std::string payloadOf(const std::string& line) {
-    std::string payload;
-    std::copy_if(line.begin() + static_cast<std::ptrdiff_t>(kFramePrefix.size()), line.end(),
-                 std::back_inserter(payload), [](char c) { return c != ' '; });
-    return payload;
+/// Where slot `k`'s character stands in a written line: after the prefix, the characters
+/// before it and a space for each word gap before it.
+std::size_t linePosition(std::size_t k) {
+    const auto& slots = FrameLayout::instance().slots();
+    const auto spaces = std::count_if(slots.begin(), slots.begin() + static_cast<std::ptrdiff_t>(k),
+                                      [](const Slot& slot) { return slot.wordGapAfter; });
+    return kFramePrefix.size() + k + static_cast<std::size_t>(spaces);
 }
 
 /// Doubts, in `doubtful`, the characters of `reading` that the line `before` left unread,
 /// unless their margin is kSecondOpinion times `minimumMargin`.
 void doubtAgainst(const FrameReading& before, const Reading& reading, double minimumMargin,
                   std::vector<bool>& doubtful) {
-    const std::string written = payloadOf(before.text);
     for (std::size_t k = 0; k < kPayloadSlots; ++k) {
-        doubtful[k] = doubtful[k] || (written[k] == '?' && reading.frame.path.margins[k] <
-                                                               kSecondOpinion * minimumMargin);
+        doubtful[k] =
+            doubtful[k] || (before.text[linePosition(k)] == '?' &&
+                            reading.frame.path.margins[k] < kSecondOpinion * minimumMargin);
     }
 }
 
@@ -404,11 +403,8 @@ FrameReading finishReading(const CumulativeBaseband& sums, double rate, const Ke
 /// speed, wrote in the same place (with kSecondOpinion times the least margin, as `kept`
 /// left them unread).
 void fillIn(const FrameReading& other, FrameReading& kept) {
-    std::size_t k = 0;
-    for (std::size_t i = kFramePrefix.size(); i < kept.text.size(); ++i) {
-        if (kept.text[i] == ' ') {
-            continue;
-        }
+    for (std::size_t k = 0; k < kPayloadSlots; ++k) {
+        const std::size_t i = linePosition(k);
         const bool samePlace =
             std::abs(other.starts[k] - kept.starts[k]) < kSamePlaceUnits * kept.timing.unit;
         if (kept.text[i] == '?' && other.text[i] != '?' && samePlace) {
@@ -417,7 +413,6 @@ void fillIn(const FrameReading& other, FrameReading& kept) {
             kept.confidence /= 1.0 + std::exp(-other.margins[k]);
             --kept.unreadable;
         }
-        ++k;
     }
 }
 
