@@ -3,7 +3,7 @@
 // rate against the signal-to-noise ratio in white noise (Doppler drift of 5 and 15 Hz/s),
 // under Rayleigh fading, beside another CW station and with a keyer's own timing; the
 // faded ten-minute pass; frames invented from recordings without the beacon; the speed
-// on one core and the memory. The whole run takes some twenty minutes with --threads 2.
+// on one core and the memory. The whole run takes some twenty-five minutes with --threads 2.
 #include "cw/audiofile.h"
 #include "cw/conditions.h"
 #include "cw/cwdecoder.h"
@@ -19,6 +19,8 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <limits>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -221,6 +223,53 @@ double passSnrAt(const Keyed& pass, double seconds) {
     return profile[0].second + (profile[1].second - profile[0].second) * share;
 }
 
+/// A stretch about as long as a character at the pass's speed (22 WpM).
+constexpr double kCharacterSeconds = 0.3;
+/// The weakest SNR at which a steady signal is read (CER at most 2 %).
+constexpr double kSteadyLimitDb = -13.0;
+/// The frames a pass must give entirely right.
+constexpr std::size_t kPassGoal = 14;
+
+/// The SNR (dB) of the weakest kCharacterSeconds of the stretch from `from` to `to`,
+/// averaged over it in power: below what can be read, a character there is lost
+/// whatever reads it.
+double weakestCharacterDb(const BeaconSnr& snr, double from, double to) {
+    constexpr double kStep = 0.01;
+    constexpr auto kWindow = static_cast<std::size_t>(kCharacterSeconds / kStep);
+    std::vector<double> power;
+    for (double t = from; t < to; t += kStep) {
+        power.push_back(std::pow(10.0, snr.at(t) / 10.0));
+    }
+    double weakest = std::numeric_limits<double>::infinity();
+    double sum = 0.0;
+    for (std::size_t i = 0; i < power.size(); ++i) {
+        sum += power[i] - (i >= kWindow ? power[i - kWindow] : 0.0);
+        if (i + 1 >= kWindow) {
+            weakest = std::min(weakest, sum / static_cast<double>(kWindow));
+        }
+    }
+    return 10.0 * std::log10(std::max(weakest, 1e-30));
+}
+
+/// What the passes' signal carries at all: how many frames a pass keeps every stretch of a
+/// character's length above the steady signal's limit, and down to what SNR a reader
+/// must read to give kPassGoal frames a pass (the median over the passes).
+void printWeakestCharacters(const std::vector<std::vector<double>>& weakest) {
+    double above = 0.0;
+    std::vector<double> needed;
+    for (std::vector<double> frames : weakest) {
+        above += static_cast<double>(std::count_if(frames.begin(), frames.end(),
+                                                   [](double db) { return db >= kSteadyLimitDb; }));
+        std::sort(frames.begin(), frames.end(), std::greater<>());
+        needed.push_back(frames[std::min(kPassGoal, frames.size()) - 1]);
+    }
+    std::sort(needed.begin(), needed.end());
+    std::printf("weakest %.1f s of each frame: %.1f frames a pass stay above %.0f dB; %zu frames a "
+                "pass need reading down to %.1f dB (median of the passes)\n",
+                kCharacterSeconds, above / static_cast<double>(weakest.size()), kSteadyLimitDb,
+                kPassGoal, needed[needed.size() / 2]);
+}
+
 /// Runs `settings.passes` passes with fading of `fadeSeconds` (0: none); prints each
 /// pass's outcome frame by frame and the total, and writes them to `data` if open.
 void runPassVariant(const Settings& settings, double fadeSeconds, std::ofstream* data) {
@@ -232,12 +281,19 @@ void runPassVariant(const Settings& settings, double fadeSeconds, std::ofstream*
     std::vector<std::vector<Outcome>> outcomes(passes.size());
     std::vector<Tally> tallies(passes.size());
     std::vector<std::vector<double>> starts(passes.size());
+    std::vector<std::vector<double>> weakest(passes.size());
     runJobs(passes.size(), settings.threads, [&](std::size_t p) {
         tallies[p] = decodeAndScore(passes[p], settings.detail, &outcomes[p]);
         SignalOptions silent = passes[p].options;
         silent.noise = Noise::None;
         silent.sampleRate = 400;
-        starts[p] = keyFrames(passes[p].frames, silent).frameSeconds;
+        const KeyedRecording keyed = keyFrames(passes[p].frames, silent);
+        starts[p] = keyed.frameSeconds;
+        const BeaconSnr snr(passes[p].frames, passes[p].options);
+        for (std::size_t f = 0; f < keyed.frameSeconds.size(); ++f) {
+            weakest[p].push_back(
+                weakestCharacterDb(snr, keyed.frameSeconds[f], keyed.frameEndSeconds[f]));
+        }
     });
     std::printf("\n# pass, %s\n", fadeSeconds > 0.0
                                       ? (std::string("Rayleigh fading over ") +
@@ -270,6 +326,7 @@ void runPassVariant(const Settings& settings, double fadeSeconds, std::ofstream*
                 total.framesRight, total.frames,
                 17.0 * static_cast<double>(total.framesRight) / static_cast<double>(total.frames),
                 total.percentWrong(), total.percentErrors());
+    printWeakestCharacters(weakest);
     std::fflush(stdout);
 }
 

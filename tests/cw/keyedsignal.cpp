@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "keyedsignal.h"
 
-#include "impairments.h"
 #include "morsechart.h"
 
 #include <sndfile.h>
@@ -107,6 +106,29 @@ double highestSnr(const SignalOptions& options) {
     return highest;
 }
 
+/// The Rayleigh fading of a recording `duration` seconds long keyed with `options`, if
+/// it fades so.
+std::optional<RayleighFading> rayleighFading(const SignalOptions& options, double duration) {
+    std::optional<RayleighFading> fading;
+    if (options.fading == Fading::Rayleigh) {
+        fading.emplace(1.0 / options.fadePeriodSeconds, duration, options.seed * 7919U + 1U);
+    }
+    return fading;
+}
+
+/// The beacon's complex gain at `t` from its fading: Rayleigh where `rayleigh` is given,
+/// else the sinusoidal swing in dB.
+std::complex<double> fadeAt(const SignalOptions& options,
+                            const std::optional<RayleighFading>& rayleigh, double t) {
+    if (rayleigh) {
+        return rayleigh->gain(t);
+    }
+    const double fadeDb =
+        0.5 * options.fadeDb *
+        std::sin(2.0 * std::numbers::pi * t / options.fadePeriodSeconds + options.fadePhase);
+    return std::pow(10.0, fadeDb / 20.0);
+}
+
 /// Keys the frames, each at its speed; fills the moments and speeds in `recording`.
 std::vector<Mark> beaconMarks(const std::vector<std::string>& frames, const SignalOptions& options,
                               KeyedRecording& recording, double& duration) {
@@ -125,6 +147,7 @@ std::vector<Mark> beaconMarks(const std::vector<std::string>& frames, const Sign
         recording.frameSeconds.push_back(at);
         recording.frameWpm.push_back(timing.wordsPerMinute);
         const double end = keyText(frames[f], timing, at, marks);
+        recording.frameEndSeconds.push_back(end);
         at = end + timing.wordGapSeconds() + options.gapSeconds;
     }
     duration = (frames.empty() ? at : at - options.gapSeconds) + options.tailSeconds;
@@ -166,10 +189,7 @@ KeyedRecording keyFrames(const std::vector<std::string>& frames, const SignalOpt
     const std::vector<double> speech = options.noise == Noise::SpeechBand
                                            ? speechBandNoise(count, rate, random)
                                            : std::vector<double>();
-    std::optional<RayleighFading> fading;
-    if (rayleigh) {
-        fading.emplace(1.0 / options.fadePeriodSeconds, duration, options.seed * 7919U + 1U);
-    }
+    const std::optional<RayleighFading> fading = rayleighFading(options, duration);
     Envelope beaconEnvelope(beacon.marks, options.edgeSeconds);
     std::vector<Envelope> otherEnvelopes;
     for (const Station& other : others) {
@@ -185,15 +205,8 @@ KeyedRecording keyFrames(const std::vector<std::string>& frames, const SignalOpt
             options.toneHz + options.driftHz * std::tanh((t - 0.5 * duration) / tau);
         beacon.phase = std::fmod(beacon.phase + 2.0 * std::numbers::pi * frequency / rate,
                                  2.0 * std::numbers::pi);
-        std::complex<double> gain = std::polar(1.0, beacon.phase);
-        if (rayleigh) {
-            gain *= fading->gain(t);
-        } else {
-            const double fadeDb = 0.5 * options.fadeDb *
-                                  std::sin(2.0 * std::numbers::pi * t / options.fadePeriodSeconds +
-                                           options.fadePhase);
-            gain *= std::pow(10.0, fadeDb / 20.0);
-        }
+        const std::complex<double> gain =
+            std::polar(1.0, beacon.phase) * fadeAt(options, fading, t);
         const bool gone = std::any_of(options.dropouts.begin(), options.dropouts.end(),
                                       [&](const auto& d) { return t >= d.first && t < d.second; });
         double x = (gone ? 0.0 : amplitude * level * beaconEnvelope.at(t) * gain.real()) +
@@ -220,6 +233,16 @@ double recordingSeconds(const std::vector<std::string>& frames, const SignalOpti
     double duration = 0.0;
     beaconMarks(frames, options, ignored, duration);
     return duration;
+}
+
+BeaconSnr::BeaconSnr(const std::vector<std::string>& frames, const SignalOptions& options)
+    : options_(options)
+    , rayleigh_(rayleighFading(options, recordingSeconds(frames, options))) {
+}
+
+double BeaconSnr::at(double seconds) const {
+    return snrAt(options_, seconds) +
+           10.0 * std::log10(std::max(std::norm(fadeAt(options_, rayleigh_, seconds)), 1e-30));
 }
 
 std::string randomFrame(std::mt19937& random) {

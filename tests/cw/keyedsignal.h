@@ -7,7 +7,9 @@
 
 #include "cw/audiofile.h"
 #include "cw/cwdecoder.h"
+#include "impairments.h"
 
+#include <optional>
 #include <random>
 #include <string>
 #include <utility>
@@ -84,6 +86,7 @@ struct SignalOptions {
 struct KeyedRecording {
     std::vector<float> samples;
     std::vector<double> frameSeconds;
+    std::vector<double> frameEndSeconds; ///< just after each frame's last mark
     std::vector<double> frameWpm;
 };
 
@@ -94,6 +97,20 @@ KeyedRecording keyFrames(const std::vector<std::string>& frames, const SignalOpt
 
 /// Seconds that keyFrames() would key `frames` in, lead and tail included.
 double recordingSeconds(const std::vector<std::string>& frames, const SignalOptions& options);
+
+/// The beacon's key-down SNR (dB in 3 kHz) moment by moment as keyFrames() keys `frames`:
+/// the level of the profile and of the fade at that moment. For figures on what a
+/// recording carries at all, whatever reads it.
+class BeaconSnr {
+public:
+    BeaconSnr(const std::vector<std::string>& frames, const SignalOptions& options);
+
+    double at(double seconds) const;
+
+private:
+    SignalOptions options_;
+    std::optional<RayleighFading> rayleigh_;
+};
 
 /// A frame with a random block digit, status letter ("O" mostly) and eight groups of
 /// cut-number channel values.
