@@ -231,8 +231,8 @@ constexpr double kSteadyLimitDb = -13.0;
 constexpr std::size_t kPassGoal = 14;
 
 /// The SNR (dB) of the weakest kCharacterSeconds of the stretch from `from` to `to`,
-/// averaged over it in power: below what can be read, a character there is lost
-/// whatever reads it.
+/// averaged over it in power: a character that falls there can be read no better than a
+/// steady signal at that SNR.
 double weakestCharacterDb(const BeaconSnr& snr, double from, double to) {
     constexpr double kStep = 0.01;
     constexpr auto kWindow = static_cast<std::size_t>(kCharacterSeconds / kStep);
