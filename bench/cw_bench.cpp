@@ -215,14 +215,6 @@ void runCurves(const Settings& settings) {
     }
 }
 
-/// The SNR of the pass at `seconds` (its profile is a straight line down and back up).
-double passSnrAt(const Keyed& pass, double seconds) {
-    const auto& profile = pass.options.snrProfile;
-    const double middle = profile[1].first;
-    const double share = seconds < middle ? seconds / middle : 2.0 - seconds / middle;
-    return profile[0].second + (profile[1].second - profile[0].second) * share;
-}
-
 /// A stretch about as long as a character at the pass's speed (22 WpM).
 constexpr double kCharacterSeconds = 0.3;
 /// The weakest SNR at which a steady signal is read (CER at most 2 %).
@@ -314,7 +306,8 @@ void runPassVariant(const Settings& settings, double fadeSeconds, std::ofstream*
             wrong += o == Outcome::Wrong ? 1 : 0;
             if (data != nullptr) {
                 *data << fadeSeconds << ' ' << p << ' ' << starts[p][f] / 60.0 << ' '
-                      << passSnrAt(passes[p], starts[p][f]) << ' ' << static_cast<int>(o) << '\n';
+                      << snrDbAt(passes[p].options, starts[p][f]) << ' ' << static_cast<int>(o)
+                      << '\n';
             }
         }
         std::printf("%4zu %4lld/%lld %4lld %4lld %4lld %4lld  %s\n", p, t.framesRight, t.frames,

@@ -3,6 +3,7 @@
 
 #include "baseband.h"
 #include "framelayout.h"
+#include "framereader.h"
 #include "linedecoder.h"
 #include "linetracker.h"
 
@@ -52,7 +53,7 @@ void doubtBelow(double margin, HeardFrame& frame) {
         if (frame.text[i] != '?' && m < margin) {
             frame.text[i] = '?';
             ++frame.unreadable;
-            frame.confidence *= 1.0 + std::exp(-m);
+            frame.confidence /= chanceRight(m);
         }
     }
 }

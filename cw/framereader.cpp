@@ -266,7 +266,7 @@ void writeLine(const FrameAsRead& frame, const std::vector<bool>& doubtful, doub
         const bool sure = !doubtful[k] && margin >= minimumMargin;
         reading.text += sure ? frame.path.characters[k] : '?';
         reading.unreadable += sure ? 0U : 1U;
-        reading.confidence *= sure ? 1.0 / (1.0 + std::exp(-margin)) : 1.0;
+        reading.confidence *= sure ? chanceRight(margin) : 1.0;
         if (k + 1 < kPayloadSlots && FrameLayout::instance().slots()[k].wordGapAfter) {
             reading.text += ' ';
         }
@@ -410,13 +410,17 @@ void fillIn(const FrameReading& other, FrameReading& kept) {
         if (kept.text[i] == '?' && other.text[i] != '?' && samePlace) {
             kept.text[i] = other.text[i];
             kept.margins[k] = other.margins[k];
-            kept.confidence /= 1.0 + std::exp(-other.margins[k]);
+            kept.confidence *= chanceRight(other.margins[k]);
             --kept.unreadable;
         }
     }
 }
 
 } // namespace
+
+double chanceRight(double margin) {
+    return 1.0 / (1.0 + std::exp(-margin));
+}
 
 FrameReading placeFrame(const CumulativeBaseband& sums, const KeyingTiming& timing, double limit) {
     FrameReading result;

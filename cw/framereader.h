@@ -34,6 +34,10 @@ struct FrameReading {
     std::vector<double> starts;  ///< baseband index where each payload character starts
 };
 
+/// The probability that a character read by `margin` (natural log) over its best
+/// alternative is right: a likelihood ratio of e^margin against that alternative.
+double chanceRight(double margin);
+
 /// Reads the frame whose prefix was heard with `timing`, whose last mark ends at the
 /// latest at baseband index `limit` (where the next frame's leading gap begins, or where
 /// the baseband ends). `rate` is the baseband's sample rate.

@@ -76,25 +76,6 @@ std::vector<Mark> interfererMarks(const Interferer& station, double duration) {
     return marks;
 }
 
-/// The SNR in dB at `t`, through the profile's points.
-double snrAt(const SignalOptions& options, double t) {
-    const auto& profile = options.snrProfile;
-    if (profile.empty()) {
-        return options.snrDb;
-    }
-    if (t <= profile.front().first) {
-        return profile.front().second;
-    }
-    for (std::size_t i = 1; i < profile.size(); ++i) {
-        if (t <= profile[i].first) {
-            const auto [t0, db0] = profile[i - 1];
-            const auto [t1, db1] = profile[i];
-            return db0 + (db1 - db0) * (t - t0) / std::max(1e-9, t1 - t0);
-        }
-    }
-    return profile.back().second;
-}
-
 double highestSnr(const SignalOptions& options) {
     double highest = options.snrDb;
     if (!options.snrProfile.empty()) {
@@ -200,7 +181,7 @@ KeyedRecording keyFrames(const std::vector<std::string>& frames, const SignalOpt
     const double highest = highestSnr(options);
     for (std::size_t n = 0; n < count; ++n) {
         const double t = static_cast<double>(n) / rate;
-        const double level = std::pow(10.0, (snrAt(options, t) - highest) / 20.0);
+        const double level = std::pow(10.0, (snrDbAt(options, t) - highest) / 20.0);
         const double frequency =
             options.toneHz + options.driftHz * std::tanh((t - 0.5 * duration) / tau);
         beacon.phase = std::fmod(beacon.phase + 2.0 * std::numbers::pi * frequency / rate,
@@ -235,13 +216,31 @@ double recordingSeconds(const std::vector<std::string>& frames, const SignalOpti
     return duration;
 }
 
+double snrDbAt(const SignalOptions& options, double t) {
+    const auto& profile = options.snrProfile;
+    if (profile.empty()) {
+        return options.snrDb;
+    }
+    if (t <= profile.front().first) {
+        return profile.front().second;
+    }
+    for (std::size_t i = 1; i < profile.size(); ++i) {
+        if (t <= profile[i].first) {
+            const auto [t0, db0] = profile[i - 1];
+            const auto [t1, db1] = profile[i];
+            return db0 + (db1 - db0) * (t - t0) / std::max(1e-9, t1 - t0);
+        }
+    }
+    return profile.back().second;
+}
+
 BeaconSnr::BeaconSnr(const std::vector<std::string>& frames, const SignalOptions& options)
     : options_(options)
     , rayleigh_(rayleighFading(options, recordingSeconds(frames, options))) {
 }
 
 double BeaconSnr::at(double seconds) const {
-    return snrAt(options_, seconds) +
+    return snrDbAt(options_, seconds) +
            10.0 * std::log10(std::max(std::norm(fadeAt(options_, rayleigh_, seconds)), 1e-30));
 }
 

@@ -98,6 +98,10 @@ KeyedRecording keyFrames(const std::vector<std::string>& frames, const SignalOpt
 /// Seconds that keyFrames() would key `frames` in, lead and tail included.
 double recordingSeconds(const std::vector<std::string>& frames, const SignalOptions& options);
 
+/// The SNR (dB in 3 kHz) at the unfaded level, key down, `seconds` into a recording keyed
+/// with `options`: snrDb, or the profile's points joined by straight lines.
+double snrDbAt(const SignalOptions& options, double seconds);
+
 /// The beacon's key-down SNR (dB in 3 kHz) moment by moment as keyFrames() keys `frames`:
 /// the level of the profile and of the fade at that moment. For figures on what a
 /// recording carries at all, whatever reads it.
