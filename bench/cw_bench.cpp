@@ -12,6 +12,7 @@
 #include "tests/cw/keyedsignal.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -46,6 +47,7 @@ struct Settings {
     std::set<std::string> only;
     std::vector<double> levels; ///< instead of each curve's own, when given
     std::string dataFolder;
+    std::string keepFolder; ///< recordings with a character written wrong go here
 
     bool wants(const std::string& part) const { return only.empty() || only.count(part) > 0; }
 };
@@ -82,14 +84,59 @@ void printDetail(const Keyed& keyed, const KeyedRecording& recording,
     }
 }
 
-Tally decodeAndScore(const Keyed& keyed, bool detail, std::vector<Outcome>* outcomes = nullptr) {
-    const KeyedRecording recording = keyFrames(keyed.frames, keyed.options);
+/// Where the prefix of the frame keyed at `seconds` with `wpm` ends.
+double prefixEndSeconds(double seconds, double wpm) {
+    KeyingTiming timing;
+    timing.unit = kUnitSecondsAtOneWpm / wpm;
+    return seconds + timing.at(FrameLayout::instance().payloadStart(), -timing.wordGap);
+}
+
+/// Stops `recording` where `keyed.cut` says, and leaves out of `frames` and `starts` the
+/// frames whose prefix it cuts: no reader hears them.
+void cutRecording(const Keyed& keyed, KeyedRecording& recording, std::vector<std::string>& frames,
+                  std::vector<double>& starts) {
+    const std::size_t last = recording.frameSeconds.size() - 1;
+    const double from =
+        0.5 * (recording.frameSeconds[last - 1] + recording.frameEndSeconds[last - 1]);
+    const double to = prefixEndSeconds(recording.frameSeconds[last], recording.frameWpm[last]);
+    const double cut = from + *keyed.cut * (to - from);
+    recording.samples.resize(std::min(recording.samples.size(),
+                                      static_cast<std::size_t>(cut * keyed.options.sampleRate)));
+    while (!starts.empty() &&
+           prefixEndSeconds(starts.back(), recording.frameWpm[starts.size() - 1]) > cut) {
+        starts.pop_back();
+        frames.pop_back();
+    }
+}
+
+/// Writes a recording in which a character came out wrong into `folder`, named by its
+/// keying, for a look with orvinta-cw.
+void keepRecording(const std::string& folder, const Keyed& keyed, const KeyedRecording& recording) {
+    const SignalOptions& o = keyed.options;
+    char name[96];
+    std::snprintf(name, sizeof name, "wrong-%+.0fdB-%.1fwpm-%.0fHz-%u.wav", o.snrDb,
+                  o.wordsPerMinute, o.toneHz, o.seed);
+    writeAudio((std::filesystem::path(folder) / name).string(), recording.samples, o.sampleRate,
+               AudioFormat::Wav16);
+}
+
+Tally decodeAndScore(const Keyed& keyed, const Settings& settings,
+                     std::vector<Outcome>* outcomes = nullptr) {
+    KeyedRecording recording = keyFrames(keyed.frames, keyed.options);
+    std::vector<std::string> frames = keyed.frames;
+    std::vector<double> starts = recording.frameSeconds;
+    if (keyed.cut) {
+        cutRecording(keyed, recording, frames, starts);
+    }
     const std::vector<HeardFrame> heard =
         decodeSamples(recording.samples, keyed.options.sampleRate);
     Tally tally;
     tally.seconds = static_cast<double>(recording.samples.size()) / keyed.options.sampleRate;
-    score(keyed.frames, recording.frameSeconds, heard, tally, outcomes);
-    if (detail) {
+    score(frames, starts, heard, tally, outcomes);
+    if (!settings.keepFolder.empty() && (tally.wrong > 0 || tally.falseFrames > 0)) {
+        keepRecording(settings.keepFolder, keyed, recording);
+    }
+    if (settings.detail) {
         static std::mutex printing;
         const std::lock_guard<std::mutex> lock(printing);
         printDetail(keyed, recording, heard);
@@ -97,14 +144,14 @@ Tally decodeAndScore(const Keyed& keyed, bool detail, std::vector<Outcome>* outc
     return tally;
 }
 
-Tally measurePoint(const Curve& curve, double snrDb, bool detail) {
+Tally measurePoint(const Curve& curve, double snrDb, const Settings& settings) {
     // Each point has its own recordings, whatever else is run.
     std::seed_seq seed(curve.name.begin(), curve.name.end());
     std::mt19937 random(seed);
     random.discard(static_cast<unsigned long long>(std::lround(1000.0 + 10.0 * snrDb)));
     Tally tally;
     while (tally.frames < curve.framesPerPoint) {
-        tally.add(decodeAndScore(curve.make(snrDb, random), detail));
+        tally.add(decodeAndScore(curve.make(snrDb, random), settings));
     }
     return tally;
 }
@@ -163,7 +210,40 @@ void writeGroupData(const std::string& folder, const std::string& group,
     }
 }
 
-void runCurves(const Settings& settings) {
+/// The frames given out, grouped by their confidence: how many, their mean confidence and
+/// the share of them with no character wrong. Where the confidence means what it says,
+/// that share is at least the mean confidence.
+void printCalibration(const std::vector<Judged>& judged) {
+    constexpr std::array<double, 7> kBounds{0.0, 0.5, 0.8, 0.9, 0.95, 0.99, 1.0 + 1e-9};
+    /// Groups this small say little: the goal holds for groups of this many frames or more.
+    constexpr std::size_t kTellingFrames = 20;
+    constexpr double kAllowedPoints = 3.0;
+    std::printf("\n# calibration: the frames given out under every condition run, grouped by "
+                "confidence\n# confidence frames mean_confidence_%% none_wrong_%% goal\n");
+    for (std::size_t b = 0; b + 1 < kBounds.size(); ++b) {
+        std::size_t frames = 0;
+        std::size_t right = 0;
+        double sum = 0.0;
+        for (const Judged& j : judged) {
+            if (j.confidence >= kBounds[b] && j.confidence < kBounds[b + 1]) {
+                ++frames;
+                right += j.noneWrong ? 1 : 0;
+                sum += j.confidence;
+            }
+        }
+        const double mean = frames > 0 ? 100.0 * sum / static_cast<double>(frames) : 0.0;
+        const double share =
+            frames > 0 ? 100.0 * static_cast<double>(right) / static_cast<double>(frames) : 0.0;
+        const char* goal = frames < kTellingFrames          ? "too few"
+                           : share >= mean - kAllowedPoints ? "met"
+                                                            : "MISSED";
+        std::printf("%4.2f-%4.2f %6zu %7.2f %7.2f  %s\n", kBounds[b], std::min(kBounds[b + 1], 1.0),
+                    frames, mean, share, goal);
+    }
+    std::fflush(stdout);
+}
+
+void runCurves(const Settings& settings, std::vector<Judged>& judged) {
     std::vector<Curve> all;
     for (Curve& c : curves(settings.scale)) {
         if (settings.wants(c.group)) {
@@ -193,9 +273,10 @@ void runCurves(const Settings& settings) {
     std::size_t printed = 0;
     runJobs(jobs.size(), settings.threads, [&](std::size_t j) {
         const auto [c, l] = jobs[j];
-        const Tally t = measurePoint(all[c], all[c].levels[l], settings.detail);
+        const Tally t = measurePoint(all[c], all[c].levels[l], settings);
         const std::lock_guard<std::mutex> lock(progress);
         results[c][l] = t;
+        judged.insert(judged.end(), t.judged.begin(), t.judged.end());
         --left[c];
         for (; printed < all.size() && left[printed] == 0; ++printed) {
             printCurve(all[printed], results[printed]);
@@ -264,7 +345,8 @@ void printWeakestCharacters(const std::vector<std::vector<double>>& weakest) {
 
 /// Runs `settings.passes` passes with fading of `fadeSeconds` (0: none); prints each
 /// pass's outcome frame by frame and the total, and writes them to `data` if open.
-void runPassVariant(const Settings& settings, double fadeSeconds, std::ofstream* data) {
+void runPassVariant(const Settings& settings, double fadeSeconds, std::ofstream* data,
+                    std::vector<Judged>& judged) {
     std::vector<Keyed> passes;
     std::mt19937 random(2024);
     for (int p = 0; p < settings.passes; ++p) {
@@ -275,7 +357,7 @@ void runPassVariant(const Settings& settings, double fadeSeconds, std::ofstream*
     std::vector<std::vector<double>> starts(passes.size());
     std::vector<std::vector<double>> weakest(passes.size());
     runJobs(passes.size(), settings.threads, [&](std::size_t p) {
-        tallies[p] = decodeAndScore(passes[p], settings.detail, &outcomes[p]);
+        tallies[p] = decodeAndScore(passes[p], settings, &outcomes[p]);
         SignalOptions silent = passes[p].options;
         silent.noise = Noise::None;
         silent.sampleRate = 400;
@@ -314,6 +396,7 @@ void runPassVariant(const Settings& settings, double fadeSeconds, std::ofstream*
                     unreadable, wrong, t.framesMissed, t.falseFrames, marks.c_str());
         total.add(t);
     }
+    judged.insert(judged.end(), total.judged.begin(), total.judged.end());
     std::printf("passes: %lld of %lld frames entirely right (%.1f per pass of 17), wrong "
                 "characters %.3f %%, CER %.2f %%\n",
                 total.framesRight, total.frames,
@@ -323,7 +406,7 @@ void runPassVariant(const Settings& settings, double fadeSeconds, std::ofstream*
     std::fflush(stdout);
 }
 
-void runPasses(const Settings& settings) {
+void runPasses(const Settings& settings, std::vector<Judged>& judged) {
     std::printf("\n# passes: 17 frames over ten minutes (12 s between them), SNR +6 dB down to "
                 "-12 dB and back, drift +-300 Hz at up to 5 Hz/s\n");
     std::optional<std::ofstream> data;
@@ -334,7 +417,7 @@ void runPasses(const Settings& settings) {
     // Slow fading (tens of seconds) is the goal's; no fading and fading over 10 s show
     // what the fading costs.
     for (const double fadeSeconds : {0.0, 30.0, 10.0}) {
-        runPassVariant(settings, fadeSeconds, data ? &*data : nullptr);
+        runPassVariant(settings, fadeSeconds, data ? &*data : nullptr, judged);
     }
 }
 
@@ -524,6 +607,8 @@ bool parse(int argc, char* argv[], Settings& settings) {
             }
         } else if (arg == "--data" && hasValue) {
             settings.dataFolder = argv[++i];
+        } else if (arg == "--keep-wrong" && hasValue) {
+            settings.keepFolder = argv[++i];
         } else if (arg == "--detail") {
             settings.detail = true;
         } else {
@@ -538,14 +623,19 @@ bool parse(int argc, char* argv[], Settings& settings) {
 int main(int argc, char* argv[]) {
     Settings settings;
     if (!parse(argc, argv, settings)) {
-        std::fprintf(stderr, "usage: orvinta-cw-bench [--threads N] [--scale X] [--passes N] "
-                             "[--only white,fading,interference,keying,pass,false,speed,memory] "
-                             "[--data FOLDER] [--detail]\n");
+        std::fprintf(stderr,
+                     "usage: orvinta-cw-bench [--threads N] [--scale X] [--passes N] "
+                     "[--only white,fading,interference,keying,cut,pass,false,speed,memory] "
+                     "[--data FOLDER] [--keep-wrong FOLDER] [--detail]\n");
         return 2;
     }
-    runCurves(settings);
+    std::vector<Judged> judged;
+    runCurves(settings, judged);
     if (settings.wants("pass")) {
-        runPasses(settings);
+        runPasses(settings, judged);
+    }
+    if (!judged.empty()) {
+        printCalibration(judged);
     }
     if (settings.wants("false")) {
         runWithoutBeacon(settings);

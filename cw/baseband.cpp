@@ -189,13 +189,10 @@ void LineMixer::mix(const AudioFront& audio, const std::vector<ToneEstimate>& es
         haveLast_ = true;
     }
     if (final) {
+        // Up to the last sample whose low-pass window the audio fills: silence added
+        // after the end would pass for key up where a recording was only cut off.
         const ToneEstimate held = haveLast_ ? last_ : ToneEstimate{};
         mixUpTo(audio, static_cast<double>(audio.end()), held, out, tones);
-        // Silence after the end, so that the last samples leave the low-pass.
-        mixed_.assign(decimator_.length(), {});
-        decimator_.push(mixed_.data(), mixed_.size(), out);
-        mixed_.clear();
-        tones.resize(out.size(), static_cast<float>(held.frequencyHz));
     }
 }
 

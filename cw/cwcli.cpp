@@ -61,7 +61,8 @@ public:
                      << formatted("%6.1f", frame.toneHz) << " Hz  "
                      << formatted("%4.1f", frame.wordsPerMinute) << " WpM  "
                      << formatted("%+5.1f", frame.snrDb) << " dB  Vertrauen "
-                     << formatted("%.2f", frame.confidence) << '\n';
+                     << formatted("%.2f", frame.confidence) << "  unlesbar " << frame.unreadable
+                     << '\n';
             } else {
                 out_ << frame.text << '\n';
             }
@@ -187,7 +188,8 @@ std::optional<int> parseOptions(const QStringList& arguments, Options& options, 
                        "ISO 8601, wenn die Startzeit der Aufnahme bekannt ist, sonst Sekunden "
                        "ab Dateianfang), und dahinter Ton, Tempo, geschätzten Rauschabstand "
                        "und das Vertrauen (Wahrscheinlichkeit, dass kein geschriebenes "
-                       "Zeichen falsch ist); bei mehreren Dateien unter dem Dateinamen."));
+                       "Zeichen falsch ist) mit der Zahl unlesbarer Zeichen (\"?\"); bei "
+                       "mehreren Dateien unter dem Dateinamen."));
     const QCommandLineOption time(
         QStringLiteral("time"),
         QStringLiteral("Schreibt ZEIT<TAB>ZEILE mit der Zeit des Blocks in UTC, für "

@@ -211,6 +211,10 @@ void CwDecoder::release() {
         if (besideSteadyCarrier(best)) {
             doubtBelow(kBesideSteadyMargin, best);
         }
+        // A prefix followed by nothing readable (the audio ends after it) is no frame.
+        if (best.unreadable >= kPayloadSlots) {
+            continue;
+        }
         given_.push_back(best.seconds);
         frames_.push_back(std::move(best));
     }

@@ -38,7 +38,9 @@ int shortestCharacter(const Slot& slot) {
 } // namespace
 
 bool frameEnded(const FrameReading& reading, double end) {
-    return !reading.text.empty() && reading.endSample + kCompleteUnits * reading.timing.unit <= end;
+    return !reading.text.empty() &&
+           std::max(reading.endSample + kCompleteUnits * reading.timing.unit, reading.toldAt) <=
+               end;
 }
 
 bool frameComplete(const FrameReading& reading, double end) {
@@ -87,8 +89,8 @@ double nextChance(const FrameReading& reading, const KeyingTiming& timing, doubl
         }
         return end + std::max(kRetryUnits, units) * u;
     }
-    return std::clamp(reading.endSample + kCompleteUnits * u, end + kRetryUnits * u,
-                      end + kLongestRetryUnits * u);
+    return std::clamp(std::max(reading.endSample + kCompleteUnits * u, reading.toldAt),
+                      end + kRetryUnits * u, end + kLongestRetryUnits * u);
 }
 
 } // namespace orvinta::cw

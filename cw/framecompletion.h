@@ -12,7 +12,8 @@
 
 namespace orvinta::cw {
 
-/// Whether `reading`, made on baseband that ends at `end`, has silence after its end.
+/// Whether `reading`, made on baseband that ends at `end`, has silence after its end and
+/// tells each character from the longer ones that begin as it does.
 bool frameEnded(const FrameReading& reading, double end);
 /// Whether it shows its frame complete: ended, its last group clear.
 bool frameComplete(const FrameReading& reading, double end);

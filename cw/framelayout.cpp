@@ -57,6 +57,18 @@ bool troughCouldMake(const Slot& slot, char c) {
     return false;
 }
 
+int unitsToTell(const Slot& slot, char c, bool fading) {
+    const std::string_view code = morseCode(c);
+    int units = characterKeying(c).length + kElementGapUnits + kDotUnits;
+    for (const CharacterKeying& other : slot.characters) {
+        const std::string_view longer = morseCode(other.character);
+        if (fading && longer.size() > code.size() && longer.substr(0, code.size()) == code) {
+            units = std::max(units, other.length);
+        }
+    }
+    return units;
+}
+
 const FrameLayout& FrameLayout::instance() {
     static const FrameLayout layout;
     return layout;

@@ -80,6 +80,13 @@ inline Place gapAfter(const Slot& slot) {
 /// dots of it into a dash gives a usual one ("5" of "V" or "B", "X" of "O").
 bool troughCouldMake(const Slot& slot, char c);
 
+/// Units from the start of `c` read in `slot` that the audio must cover before `c` is
+/// told from a longer character of the slot that begins as it does (a recording cut after
+/// "-." may have been sending "-...."): its length, the element gap and a dot, where the
+/// next element would show; where the signal `fading` may hide that element, all of
+/// the longest such character.
+int unitsToTell(const Slot& slot, char c, bool fading);
+
 class FrameLayout {
 public:
     static const FrameLayout& instance();

@@ -54,6 +54,12 @@ constexpr double kWeakFadingMargin = 4.0;
 /// then tried again at these speeds, and the best of them read to the end.
 constexpr std::size_t kUnreadToRetry = 2;
 constexpr std::array<double, 6> kOtherUnits{0.92, 0.95, 0.98, 1.02, 1.05, 1.08};
+/// A reading whose key correlation falls this far below the prefix's is out of step with
+/// the signal: with a unit learnt a few per cent off on the prefix, the payload's places
+/// drift off its marks, and the trellis then picks the shortest characters, each on a mark
+/// of its own, by wide margins. Such a frame is read again at the other speeds, and if
+/// no reading keeps in step, none of its characters is written.
+constexpr double kOutOfStep = 0.2;
 /// A character that the first reading left unread and the reading at another speed reads
 /// needs kSecondOpinion times the least margin there. (Fading over half a second, 0 to
 /// +6 dB: of such characters read with the least margin, 20 in 304 were wrong; of those
@@ -62,6 +68,12 @@ constexpr std::array<double, 6> kOtherUnits{0.92, 0.95, 0.98, 1.02, 1.05, 1.08};
 /// same stretch of signal.
 constexpr double kSecondOpinion = 1.5;
 constexpr double kSamePlaceUnits = 1.0;
+/// A frame is followed by the next one's start, a word gap after its last character at
+/// the earliest (less this many units for the timing's errors), or by nothing; a start
+/// counts only where its marks show it by this log-likelihood ratio (a frame may start at
+/// any of some hundred ticks).
+constexpr double kNextFrameSlackUnits = 1.5;
+constexpr double kNextFrameCost = 4.0;
 /// The SNR is given in this bandwidth.
 constexpr double kSnrBandwidthHz = 3000.0;
 
@@ -238,6 +250,56 @@ FrameAsRead placeReading(const PayloadPath& path, const TickGrid& grid,
     return frame;
 }
 
+/// A mark of the frame's prefix: its tick from the "E", and whether it is a dash.
+struct PrefixMark {
+    int tick = 0;
+    bool dash = false;
+};
+
+std::vector<PrefixMark> prefixMarks(const KeyingTiming& timing) {
+    const FrameLayout& layout = FrameLayout::instance();
+    std::vector<PrefixMark> marks;
+    for (std::size_t i = 0; i < layout.prefixCharacters().size(); ++i) {
+        const double units = (timing.at(layout.prefixPlaces()[i]) - timing.start) / timing.unit;
+        const CharacterKeying& c = layout.prefixCharacters()[i];
+        const auto add = [&](int unit, bool dash) {
+            marks.push_back({static_cast<int>(std::lround((units + unit) * kTicksPerUnit)), dash});
+        };
+        std::for_each(c.dots.begin(), c.dots.end(), [&](int u) { add(u, false); });
+        std::for_each(c.dashes.begin(), c.dashes.end(), [&](int u) { add(u, true); });
+    }
+    return marks;
+}
+
+/// What may follow a frame whose last character ends at each tick: nothing, or the next
+/// frame's start keyed with the same timing, as far as the evidence reaches (a recording
+/// may end inside it). Without it, the marks of a next start that was cut off, and so never
+/// heard, would draw the frame's last characters onto them.
+std::vector<double> nextFrameScores(const PayloadEvidence& evidence, const KeyingTiming& timing) {
+    const auto ticks = static_cast<int>(evidence.dot.size());
+    const std::vector<PrefixMark> marks = prefixMarks(timing);
+    // best[s]: the best next start at tick s or later.
+    std::vector<double> best(static_cast<std::size_t>(ticks) + 1, 0.0);
+    for (int s = ticks - 1; s >= 0; --s) {
+        double score = -kNextFrameCost;
+        for (const PrefixMark& m : marks) {
+            const int length = kTicksPerUnit * (m.dash ? kDashUnits : kDotUnits);
+            if (s + m.tick + length <= ticks) {
+                const auto at = static_cast<std::size_t>(s + m.tick);
+                score += m.dash ? evidence.dash[at] : evidence.dot[at];
+            }
+        }
+        best[static_cast<std::size_t>(s)] = std::max(score, best[static_cast<std::size_t>(s) + 1]);
+    }
+    const auto gap =
+        static_cast<int>(std::lround((timing.wordGap - kNextFrameSlackUnits) * kTicksPerUnit));
+    std::vector<double> after(static_cast<std::size_t>(ticks), 0.0);
+    for (int t = 0; t + gap < ticks; ++t) {
+        after[static_cast<std::size_t>(t)] = best[static_cast<std::size_t>(t + gap)];
+    }
+    return after;
+}
+
 /// Reads the payload with `timing` on the trellis, each gap `slack` ticks either way.
 FrameAsRead read(const CumulativeBaseband& sums, const KeyingTiming& prefix,
                  const KeyingTiming& timing, const LevelTrack& levels, double limit, int slack) {
@@ -249,7 +311,9 @@ FrameAsRead read(const CumulativeBaseband& sums, const KeyingTiming& prefix,
     shape.slack = slack;
     shape.lastEnd = static_cast<int>(
         std::floor((limit - grid.origin) / grid.tick - timing.weight * kTicksPerUnit));
-    const PayloadPath path = bestPayload(payloadEvidence(sums, grid, timing, levels), shape);
+    const PayloadEvidence evidence = payloadEvidence(sums, grid, timing, levels);
+    shape.afterFrame = nextFrameScores(evidence, timing);
+    const PayloadPath path = bestPayload(evidence, shape);
     return path.complete ? placeReading(path, grid, prefix) : FrameAsRead{{}, {}, path};
 }
 
@@ -298,6 +362,15 @@ void readAgain(const CumulativeBaseband& sums, const KeyingTiming& prefix, doubl
     }
 }
 
+/// Where the audio tells the character of payload slot `k` from the longer ones that
+/// begin as it does.
+double toldAt(const Reading& reading, std::size_t k) {
+    const PlacedCharacter& placed = reading.frame.characters[kPrefixCharacters + k];
+    const Slot& slot = FrameLayout::instance().slots()[k];
+    return placed.start + unitsToTell(slot, placed.keying->character, reading.levels.fading()) *
+                              reading.timing.unit;
+}
+
 /// The characters in doubt: those the signal does not vouch for, those that a reading
 /// leaving the timing more freedom (a tick more than the reading had) reads otherwise
 /// (they rest on where a fade or the noise let the timing slip), and, where the signal
@@ -309,11 +382,15 @@ std::vector<bool> doubts(const CumulativeBaseband& sums, const KeyingTiming& pre
         sums, reading.levels, stretchesOf(reading.frame.characters, reading.timing),
         reading.timing.unit);
     const bool fading = reading.levels.fading();
+    // A character is known only once the audio shows that no element follows its last:
+    // where a recording ends before that, a longer one may have been sent.
+    const double held = static_cast<double>(sums.size() - 1);
     const FrameAsRead freer = read(sums, prefix, reading.timing, reading.levels, limit,
                                    refinedSlack(reading.levels) + kFreerSlack);
     for (std::size_t k = 0; k < kPayloadSlots; ++k) {
         const char c = reading.frame.path.characters[k];
-        doubtful[k] = doubtful[k] || (freer.path.complete && freer.path.characters[k] != c) ||
+        doubtful[k] = doubtful[k] || toldAt(reading, k) > held ||
+                      (freer.path.complete && freer.path.characters[k] != c) ||
                       (fading && troughCouldMake(FrameLayout::instance().slots()[k], c));
     }
     return doubtful;
@@ -337,6 +414,9 @@ void notePlacement(const Reading& reading, FrameReading& result) {
     const PlacedCharacter& last = characters.back();
     result.endSample =
         last.start + (last.keying->length + reading.timing.weight) * reading.timing.unit;
+    for (std::size_t k = 0; k < kPayloadSlots; ++k) {
+        result.toldAt = std::max(result.toldAt, toldAt(reading, k));
+    }
 }
 
 /// The first reading again with the unit `factor` times as long, the payload starting
@@ -435,6 +515,15 @@ FrameReading placeFrame(const CumulativeBaseband& sums, const KeyingTiming& timi
     return result;
 }
 
+/// Writes every character of `reading` as "?".
+void doubtEverything(FrameReading& reading) {
+    for (std::size_t k = 0; k < kPayloadSlots; ++k) {
+        reading.text[linePosition(k)] = '?';
+    }
+    reading.unreadable = kPayloadSlots;
+    reading.confidence = 1.0;
+}
+
 FrameReading readFrame(const CumulativeBaseband& sums, double rate, const KeyingTiming& timing,
                        double limit, const ReadSettings& settings) {
     const Reading reading = firstReading(sums, timing, limit);
@@ -448,7 +537,8 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, const Keying
         return result;
     }
     FrameReading result = finishReading(sums, rate, timing, limit, settings, reading);
-    if (result.unreadable < kUnreadToRetry) {
+    const double inStep = prefixCorrelation(sums, timing, reading.levels.meanNoise()) - kOutOfStep;
+    if (result.unreadable < kUnreadToRetry && result.match >= inStep) {
         return result;
     }
     // The other speeds are judged on their first readings, by the key correlation; only
@@ -467,9 +557,13 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, const Keying
         FrameReading other =
             finishReading(sums, rate, timing, limit, settings, *atOtherSpeed, &result);
         if (other.match > result.match) {
-            return other;
+            result = std::move(other);
+        } else {
+            fillIn(other, result);
         }
-        fillIn(other, result);
+    }
+    if (result.match < inStep) {
+        doubtEverything(result);
     }
     return result;
 }

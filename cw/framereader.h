@@ -25,8 +25,11 @@ struct ReadSettings {
 struct FrameReading {
     std::string text; ///< telemetry line, "?" for unreadable characters; empty if unread
     std::size_t unreadable = 0;
-    KeyingTiming timing;         ///< as refined on the whole frame
-    double endSample = 0.0;      ///< baseband index just after the last mark
+    KeyingTiming timing;    ///< as refined on the whole frame
+    double endSample = 0.0; ///< baseband index just after the last mark
+    /// Baseband index the audio must reach before every character is told from the longer
+    /// ones that begin as it does.
+    double toldAt = 0.0;
     double snrDb = 0.0;          ///< mean over the marks, in 3 kHz
     double match = 0.0;          ///< key correlation of the frame as read
     double confidence = 0.0;     ///< probability that no printed character is wrong

@@ -19,6 +19,11 @@ constexpr double kNextPrefixUnits = 150.0;
 /// Units by which a frame may run into the word gap before the next frame's prefix,
 /// as both timings are estimates.
 constexpr double kLimitSlack = 1.5;
+/// A prefix heard inside a frame's payload whose key correlation falls this far below the
+/// frame's own prefix's is not taken for the next frame's start: the characters of a
+/// payload and a steady carrier beside the tone can make one up. Where it is the next frame
+/// after all, the reading explains it as such (readFrame()).
+constexpr double kFainterPrefix = 0.2;
 /// The search reports a prefix about this many units after its last character starts
 /// (the "I", the silence after it, the peak's reach), and a lane up to this much slower
 /// may report the same prefix, better: a candidate is heard only once they are all in.
@@ -152,8 +157,8 @@ const HeardPrefix& LineDecoder::hear(Candidate& candidate) {
     return *candidate.heard;
 }
 
-/// Where the frame of `prefix` must end: before the next heard prefix, or past its
-/// longest payload and a word gap.
+/// Where the frame of `prefix` must end: before the next prefix heard about as clearly, or
+/// past its longest payload and a word gap.
 double LineDecoder::limitAfter(std::size_t index, const HeardPrefix& prefix) {
     const FrameLayout& layout = FrameLayout::instance();
     const KeyingTiming& t = prefix.timing;
@@ -169,12 +174,13 @@ double LineDecoder::limitAfter(std::size_t index, const HeardPrefix& prefix) {
             break;
         }
         const HeardPrefix& heard = hear(next);
-        if (heard.heard) {
+        if (heard.heard && heard.match >= prefix.match - kFainterPrefix) {
             // Its leading word gap, less a unit and a half for the timings' errors.
             return heard.timing.at({}, kLimitSlack - heard.timing.wordGap);
         }
     }
-    // Past the data, the reading finds no evidence and gives "?".
+    // Past the data, the reading finds no evidence and gives "?"; a next frame's start
+    // the audio holds within the frame's reach the reading takes for what it is.
     return longestEnd;
 }
 
@@ -194,6 +200,7 @@ FrameReading LineDecoder::read(const HeardPrefix& prefix, bool placeOnly) {
     if (!reading.text.empty()) {
         reading.timing.start += static_cast<double>(base_);
         reading.endSample += static_cast<double>(base_);
+        reading.toldAt += static_cast<double>(base_);
         for (double& start : reading.starts) {
             start += static_cast<double>(base_);
         }

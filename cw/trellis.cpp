@@ -150,7 +150,7 @@ Grid forwardPass(const Scores& scores, const PayloadShape& shape) {
 }
 
 /// after[k][t]: the best score of the slots after k when slot k's character ends at
-/// tick t; the last slot may end anywhere.
+/// tick t; the last slot may end anywhere, with what follows the frame from there.
 Grid backwardPass(const Scores& scores, const PayloadShape& shape) {
     const auto& slots = slotsOfFrame();
     const std::size_t ticks = scores.ticks();
@@ -159,6 +159,10 @@ Grid backwardPass(const Scores& scores, const PayloadShape& shape) {
     for (std::size_t k = shape.slots; k-- > 0;) {
         if (k + 1 == shape.slots) {
             std::fill(after[k].begin(), after[k].end(), 0.0);
+            if (!shape.afterFrame.empty()) {
+                std::copy_n(shape.afterFrame.begin(), std::min(ticks, shape.afterFrame.size()),
+                            after[k].begin());
+            }
         } else {
             const int gap = gapAfter(shape, k);
             for (std::size_t t = 0; t < ticks; ++t) {

@@ -40,6 +40,10 @@ struct PayloadShape {
     int slack = 1;   ///< either way of each gap
     int lastEnd = 0; ///< every character ends by this tick (its nominal end)
     std::size_t slots = kPayloadSlots;
+    /// Per tick, the score of what the audio holds after a frame whose last character
+    /// ends (nominally) there: what the keying after the frame explains, such as the next
+    /// frame's start. Empty: nothing after the frame counts.
+    std::vector<double> afterFrame;
 };
 
 /// The most likely payload, or its first slots.

@@ -111,6 +111,42 @@ void addInterference(std::vector<Curve>& all, double scale) {
     }
 }
 
+/// A steady carrier in the receiver's passband 6 dB above the beacon, close enough to
+/// reach into the line's channel where the tone drifts (the beacon drifts ±300 Hz, the
+/// carrier stays).
+void addSteadyCarrier(std::vector<Curve>& all, double scale) {
+    constexpr double kOffsetHz = 80.0;
+    constexpr double kAmplitude = 2.0; // +6 dB
+    all.push_back({"interference", "steady carrier 6 dB stronger 80 Hz away", range(9.0, -6.0, 3.0),
+                   scaled(100, scale), [](double snr, std::mt19937& r) {
+                       Keyed keyed = randomRecording(snr, r);
+                       std::uniform_int_distribution<int> side(0, 1);
+                       keyed.options.carrierHz =
+                           keyed.options.toneHz + (side(r) == 1 ? kOffsetHz : -kOffsetHz);
+                       keyed.options.carrierLevel = kAmplitude;
+                       return keyed;
+                   }});
+}
+
+/// Recordings that stop where loss of signal cut them: inside a frame, in the gap after
+/// it, or inside the next frame's prefix.
+void addCut(std::vector<Curve>& all, double scale) {
+    const auto cut = [](double snr, std::mt19937& r, double fadeSeconds) {
+        Keyed keyed = drifting(snr, r, 5.0);
+        if (fadeSeconds > 0.0) {
+            keyed.options.fading = Fading::Rayleigh;
+            keyed.options.fadePeriodSeconds = fadeSeconds;
+        }
+        std::uniform_real_distribution<double> share(0.0, 1.0);
+        keyed.cut = share(r);
+        return keyed;
+    };
+    all.push_back({"cut", "cut, steady", range(9.0, -12.0, 3.0), scaled(100, scale),
+                   [cut](double snr, std::mt19937& r) { return cut(snr, r, 0.0); }});
+    all.push_back({"cut", "cut, Rayleigh 1 s", range(9.0, -6.0, 3.0), scaled(100, scale),
+                   [cut](double snr, std::mt19937& r) { return cut(snr, r, 1.0); }});
+}
+
 void addKeying(std::vector<Curve>& all, double scale) {
     const std::vector<double> levels = range(6.0, -12.0, 3.0);
     const int frames = scaled(100, scale);
@@ -156,7 +192,9 @@ std::vector<Curve> curves(double scale) {
     addWhite(all, scale);
     addFading(all, scale);
     addInterference(all, scale);
+    addSteadyCarrier(all, scale);
     addKeying(all, scale);
+    addCut(all, scale);
     return all;
 }
 

@@ -7,6 +7,7 @@
 #include "tests/cw/keyedsignal.h"
 
 #include <functional>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -17,6 +18,10 @@ namespace orvinta::cw::bench {
 struct Keyed {
     std::vector<std::string> frames;
     testsignal::SignalOptions options;
+    /// Where the recording stops, as a recording cut at loss of signal: a share of the
+    /// stretch from the middle of its second-to-last frame to the end of its last frame's
+    /// prefix. Nothing: it stops after its tail.
+    std::optional<double> cut;
 };
 
 struct Curve {

@@ -63,6 +63,7 @@ void Tally::add(const Tally& other) {
     framesMissed += other.framesMissed;
     falseFrames += other.falseFrames;
     seconds += other.seconds;
+    judged.insert(judged.end(), other.judged.begin(), other.judged.end());
 }
 
 double Tally::percentErrors() const {
@@ -93,13 +94,20 @@ void score(const std::vector<std::string>& keyed, const std::vector<double>& key
                 break;
             }
         }
+        const long long wrongBefore = tally.wrong;
         const Outcome outcome = compare(keyed[f], match, tally);
+        if (match != nullptr) {
+            tally.judged.push_back({match->confidence, tally.wrong == wrongBefore});
+        }
         if (outcomes != nullptr) {
             outcomes->push_back(outcome);
         }
     }
-    for (const bool u : used) {
-        tally.falseFrames += u ? 0 : 1;
+    for (std::size_t h = 0; h < heard.size(); ++h) {
+        if (!used[h]) {
+            ++tally.falseFrames;
+            tally.judged.push_back({heard[h].confidence, false});
+        }
     }
 }
 

@@ -19,6 +19,13 @@ enum class Outcome {
     Missed,     ///< no frame heard at its moment
 };
 
+/// A frame given out, its confidence and whether every character it wrote is right (a
+/// line belonging to no keyed frame is all wrong).
+struct Judged {
+    double confidence = 0.0;
+    bool noneWrong = false;
+};
+
 /// Counts over many frames. Characters are those of the payload (block, status, eight
 /// groups): a "?", a wrong character and every character of a missed frame are errors.
 struct Tally {
@@ -29,8 +36,9 @@ struct Tally {
     long long frames = 0;
     long long framesRight = 0;
     long long framesMissed = 0;
-    long long falseFrames = 0; ///< lines printed that belong to no keyed frame
-    double seconds = 0.0;      ///< length of the recordings
+    long long falseFrames = 0;  ///< lines printed that belong to no keyed frame
+    double seconds = 0.0;       ///< length of the recordings
+    std::vector<Judged> judged; ///< every frame given out
 
     void add(const Tally& other);
     double percentErrors() const;

@@ -174,9 +174,13 @@ TEST_F(CwCliTest, TextGivesTheTimeOfEachFrame) {
     std::string speed;
     std::string db;
     std::string label;
-    details >> tone >> hz >> wpm >> speed >> snr >> db >> label >> confidence;
+    std::string unreadLabel;
+    int unread = -1;
+    details >> tone >> hz >> wpm >> speed >> snr >> db >> label >> confidence >> unreadLabel >>
+        unread;
     EXPECT_NEAR(tone, 1100.0, 3.0) << firstText;
-    EXPECT_EQ(hz + speed + db + label, "HzWpMdBVertrauen") << firstText;
+    EXPECT_EQ(hz + speed + db + label + unreadLabel, "HzWpMdBVertrauenunlesbar") << firstText;
+    EXPECT_EQ(unread, 0) << firstText;
     EXPECT_NEAR(wpm, 25.0, 0.1) << firstText;
     EXPECT_GT(confidence, 0.9) << firstText;
     EXPECT_LE(confidence, 1.0) << firstText;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cw/cwdecoder.h"
 
+#include "cw/framereader.h"
+
 #include "keyedsignal.h"
 #include "tests/support/testnames.h"
 
@@ -245,6 +247,24 @@ TEST(CwDecoderTest, FollowsTheKeyedToneBesideAStrongerSteadyCarrier) {
     }
 }
 
+/// Calls `visit(character, margin)` for each payload character of `frame`.
+template <typename Visit> void forEachCharacter(const HeardFrame& frame, const Visit& visit) {
+    std::size_t slot = 0;
+    for (std::size_t k = kFramePrefix.size(); k < frame.text.size(); ++k) {
+        if (frame.text[k] != ' ') {
+            visit(frame.text[k], frame.margins[slot++]);
+        }
+    }
+}
+
+/// The probability that no character `frame` writes is wrong, from their margins.
+double confidenceOfWritten(const HeardFrame& frame) {
+    double confidence = 1.0;
+    forEachCharacter(
+        frame, [&](char c, double margin) { confidence *= c == '?' ? 1.0 : chanceRight(margin); });
+    return confidence;
+}
+
 TEST(CwDecoderTest, NeverReadsWrongBesideASteadyCarrierInItsChannel) {
     // A carrier 20-30 Hz from the drifting keyed tone passes the matched filter of a
     // unit: characters it spoils must come out as "?", none read wrong.
@@ -254,6 +274,7 @@ TEST(CwDecoderTest, NeverReadsWrongBesideASteadyCarrierInItsChannel) {
         double snrDb;
         unsigned seed;
     };
+    long doubtedByTheCarrier = 0;
     for (const Case& c : {Case{0.5, -60.0, 0.0, 954}, Case{0.5, -60.0, -6.0, 954},
                           Case{0.5, 25.0, -6.0, 1039}, Case{0.708, 25.0, 0.0, 1039}}) {
         SignalOptions options;
@@ -285,8 +306,15 @@ TEST(CwDecoderTest, NeverReadsWrongBesideASteadyCarrierInItsChannel) {
                         << what << ": " << heard.text << " for " << frames[i];
                 }
             }
+            // The characters the carrier made unreadable no longer count in the
+            // confidence: it is that of the characters written.
+            EXPECT_NEAR(heard.confidence, confidenceOfWritten(heard), 1e-9) << what;
+            forEachCharacter(heard, [&](char written, double margin) {
+                doubtedByTheCarrier += written == '?' && margin >= DecoderSettings{}.minimumMargin;
+            });
         }
     }
+    EXPECT_GT(doubtedByTheCarrier, 0) << "no character left to the carrier's wider margin";
 }
 
 TEST(CwDecoderTest, TakesDamagedSamplesAsSilence) {
