@@ -6,6 +6,9 @@
 #include "recordingstart.h"
 
 #include "cli/commandline.h"
+#include "submission/batchsubmission.h"
+#include "submission/sidsfields.h"
+#include "submission/submissionsettings.h"
 #include "timestamps/isotime.h"
 
 #include <QCommandLineParser>
@@ -14,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -33,6 +37,8 @@ struct Options {
     bool verbose = false;
     std::optional<UtcTime> start;
     QStringList inputs;
+    /// Set with --submit or --submit-pending.
+    std::optional<submission::BatchOptions> submission;
 };
 
 std::string formatted(const char* format, double value) {
@@ -54,7 +60,15 @@ public:
 
     void print(const std::vector<HeardFrame>& frames) {
         for (const HeardFrame& frame : frames) {
-            if (options_.time && start_) {
+            if (options_.submission) {
+                read_.push_back({frame.text, frame.confidence,
+                                 start_ ? timeAtOffset(start_->time, frame.seconds) : UtcTime()});
+            }
+            // A dry run shows the requests instead of the lines.
+            const bool dryRun = options_.submission && options_.submission->dryRun;
+            if (dryRun) {
+                // nothing on the standard output but the requests
+            } else if (options_.time && start_) {
                 out_ << isoTime(frame) << '\t' << frame.text << '\n';
             } else if (options_.text) {
                 out_ << timeText(frame) << "  " << frame.text << "  "
@@ -79,6 +93,8 @@ public:
     }
 
     long long count() const { return count_; }
+    /// The frames printed, for submitting them.
+    const std::vector<submission::ReadFrame>& read() const { return read_; }
 
 private:
     /// When the frame began in UTC; only with the recording's start known.
@@ -102,6 +118,7 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     long long count_ = 0;
+    std::vector<submission::ReadFrame> read_;
 };
 
 /// Names the start time and its source with --verbose; warns when --time has none.
@@ -120,9 +137,10 @@ void reportStart(const Options& options, const std::string& name,
     }
 }
 
-/// Decodes one file; false with the reason when it cannot be read.
+/// Decodes one file and submits its frames with `submission`; false with the reason when
+/// it cannot be read.
 bool decodeFile(const Options& options, const QString& input, std::ostream& out, std::ostream& err,
-                std::string* reason) {
+                submission::BatchSubmission* submission, std::string* reason) {
     const std::string name = input.toStdString();
     const std::string path = QFile::encodeName(input).toStdString();
     const std::unique_ptr<AudioFile> file = AudioFile::open(path, reason);
@@ -157,7 +175,123 @@ bool decodeFile(const Options& options, const QString& input, std::ostream& out,
     if (options.verbose && printer.count() == 0) {
         err << name << ": kein Block gefunden\n";
     }
+    if (submission != nullptr)
+        submission->submitRecording(name, printer.read(), start.has_value());
     return true;
+}
+
+/// The options of submitting the frames.
+struct SubmitOptions {
+    QCommandLineOption submit{
+        QStringLiteral("submit"),
+        QStringLiteral("Sendet die sicher gelesenen Blöcke (ohne \"?\", Vertrauen ab 0.99) "
+                       "nach der Simple Downlink Share Convention an SatNOGS DB, dazu die noch "
+                       "wartenden früherer Läufe. Jeder Block geht nur einmal hinaus. Braucht "
+                       "Rufzeichen und Standort und die Startzeit der Aufnahme.")};
+    QCommandLineOption pending{
+        QStringLiteral("submit-pending"),
+        QStringLiteral("Sendet die Blöcke, die von früheren Läufen oder vom Programm noch "
+                       "warten; braucht keine DATEI.")};
+    QCommandLineOption dryRun{
+        QStringLiteral("dry-run"),
+        QStringLiteral("Schreibt jede Anfrage, die gesendet würde, statt der Zeilen auf die "
+                       "Standardausgabe und sendet nichts.")};
+    QCommandLineOption server{
+        QStringLiteral("server"),
+        QStringLiteral("Sendet an diesen SiDS-Server statt an den eingestellten (sonst "
+                       "https://db.satnogs.org/api/telemetry/)."),
+        QStringLiteral("URL")};
+    QCommandLineOption callsign{QStringLiteral("callsign"),
+                                QStringLiteral("Rufzeichen der Station, statt des gespeicherten."),
+                                QStringLiteral("RUFZEICHEN")};
+    QCommandLineOption locator{
+        QStringLiteral("locator"),
+        QStringLiteral("Standort als Maidenhead-Locator (JN58TD, dessen Mitte), statt des "
+                       "gespeicherten."),
+        QStringLiteral("LOCATOR")};
+    QCommandLineOption position{
+        QStringLiteral("position"),
+        QStringLiteral("Standort in Dezimalgrad, Nord und Ost positiv (48.1374,11.5761), statt "
+                       "des gespeicherten."),
+        QStringLiteral("BREITE,LÄNGE")};
+    QCommandLineOption minConfidence{
+        QStringLiteral("min-confidence"),
+        QStringLiteral("Sendet nur Blöcke mit mindestens diesem Vertrauen (0 bis 1, sonst "
+                       "0.99)."),
+        QStringLiteral("WERT")};
+
+    QList<QCommandLineOption> all() const {
+        return {submit, pending, dryRun, server, callsign, locator, position, minConfidence};
+    }
+};
+
+/// The station of this run: the saved one, with what the options give in its place. An
+/// error text when an option is wrong.
+QString resolveStation(const QCommandLineParser& parser, const SubmitOptions& names,
+                       const submission::SubmissionSettings& saved,
+                       std::optional<submission::Station>& station) {
+    std::optional<std::string> callsign = saved.callsign.toStdString();
+    if (parser.isSet(names.callsign)) {
+        callsign = submission::normalizedCallsign(parser.value(names.callsign).toStdString());
+        if (!callsign)
+            return QStringLiteral("--callsign: kein Rufzeichen: ") + parser.value(names.callsign);
+    }
+    std::optional<submission::Position> position = saved.position;
+    if (parser.isSet(names.locator) && parser.isSet(names.position))
+        return QStringLiteral("--locator und --position schließen einander aus");
+    if (parser.isSet(names.locator)) {
+        position = submission::positionFromLocator(parser.value(names.locator).toStdString());
+        if (!position)
+            return QStringLiteral("--locator: kein Maidenhead-Locator: ") +
+                   parser.value(names.locator);
+    }
+    if (parser.isSet(names.position)) {
+        position = submission::parsePosition(parser.value(names.position).toStdString());
+        if (!position)
+            return QStringLiteral("--position: keine Position BREITE,LÄNGE in Dezimalgrad: ") +
+                   parser.value(names.position);
+    }
+    if (!callsign->empty() && position)
+        station = submission::Station{*callsign, *position};
+    return {};
+}
+
+/// Reads the options of submitting; an error text when they are wrong.
+QString parseSubmitOptions(const QCommandLineParser& parser, const SubmitOptions& names,
+                           Options& options) {
+    const bool submit = parser.isSet(names.submit) || parser.isSet(names.pending);
+    if (!submit) {
+        for (const QCommandLineOption& option : names.all()) {
+            if (parser.isSet(option))
+                return QStringLiteral("--%1 nur mit --submit oder --submit-pending")
+                    .arg(option.names().constFirst());
+        }
+        return {};
+    }
+    const submission::SubmissionSettings saved = submission::loadSubmissionSettings();
+    submission::BatchOptions batch;
+    batch.dryRun = parser.isSet(names.dryRun);
+    batch.journalPath = submission::journalFilePath();
+    batch.server = parser.isSet(names.server) ? parser.value(names.server) : saved.server;
+    if (!submission::SidsClient::usableUrl(batch.server))
+        return QStringLiteral("--server: keine http- oder https-Adresse: ") + batch.server;
+    batch.minimumConfidence = submission::kDefaultMinimumConfidence;
+    if (parser.isSet(names.minConfidence)) {
+        bool read = false;
+        batch.minimumConfidence = parser.value(names.minConfidence).toDouble(&read);
+        if (!read || batch.minimumConfidence < 0.0 || batch.minimumConfidence > 1.0)
+            return QStringLiteral("--min-confidence: keine Zahl von 0 bis 1: ") +
+                   parser.value(names.minConfidence);
+    }
+    if (const QString error = resolveStation(parser, names, saved, batch.station); !error.isEmpty())
+        return error;
+    if (!options.inputs.isEmpty() && !batch.station) {
+        return QStringLiteral("keine Station zum Senden: Rufzeichen und Standort im Programm "
+                              "unter \"Datei\" > \"Station\" eintragen oder --callsign und "
+                              "--locator oder --position angeben");
+    }
+    options.submission = std::move(batch);
+    return {};
 }
 
 /// Parses the command line; on a usage error or --help/--version, returns the exit
@@ -178,8 +312,12 @@ std::optional<int> parseOptions(const QStringList& arguments, Options& options, 
             "bext, DATE/ICRD; Datum und Uhrzeit, ohne Zeitzone als UTC), sonst aus dem\n"
             "Dateinamen (..._2026-12-07T14-05-00.ogg, ..._20261207_140500.wav).\n"
             "\n"
-            "Rückgabewert: 0 alle Dateien gelesen, 2 Bedienfehler oder eine Datei konnte\n"
-            "nicht gelesen werden."),
+            "Mit --submit gehen die sicher gelesenen Blöcke an SatNOGS DB (SiDS); ohne\n"
+            "--submit wird nichts gesendet.\n"
+            "\n"
+            "Rückgabewert: 0 alle Dateien gelesen (und alle Blöcke gesendet), 1 ein Block\n"
+            "wurde abgelehnt oder wartet noch, 2 Bedienfehler oder eine Datei konnte nicht\n"
+            "gelesen werden."),
         out, err);
     QCommandLineParser& parser = commandLine.parser;
     const QCommandLineOption text(
@@ -207,6 +345,8 @@ std::optional<int> parseOptions(const QStringList& arguments, Options& options, 
                        "Vertrauen und die Zahl unlesbarer Zeichen auf der "
                        "Standardfehlerausgabe."));
     parser.addOptions({text, time, start, verbose});
+    const SubmitOptions submit;
+    parser.addOptions(submit.all());
     parser.addPositionalArgument(QStringLiteral("DATEI"),
                                  QStringLiteral("Tonaufnahme (WAV, FLAC, Ogg Vorbis)."),
                                  QStringLiteral("DATEI..."));
@@ -217,9 +357,11 @@ std::optional<int> parseOptions(const QStringList& arguments, Options& options, 
     options.time = parser.isSet(time);
     options.verbose = parser.isSet(verbose);
     options.inputs = parser.positionalArguments();
-    if (options.inputs.isEmpty()) {
+    if (options.inputs.isEmpty() && !parser.isSet(submit.pending)) {
         return commandLine.usageError(QStringLiteral("keine Tonaufnahme angegeben"));
     }
+    if (const QString error = parseSubmitOptions(parser, submit, options); !error.isEmpty())
+        return commandLine.usageError(error);
     if (options.text && options.time) {
         return commandLine.usageError(QStringLiteral("--text und --time schließen einander aus"));
     }
@@ -246,16 +388,24 @@ int runCwCli(const QStringList& arguments, std::ostream& out, std::ostream& err)
     if (const std::optional<int> status = parseOptions(arguments, options, out, err)) {
         return *status;
     }
+    std::unique_ptr<submission::BatchSubmission> submission;
+    if (options.submission) {
+        submission = std::make_unique<submission::BatchSubmission>(*options.submission, out, err);
+        submission->submitWaiting();
+    }
     bool failed = false;
     for (const QString& input : options.inputs) {
         std::string reason;
-        if (!decodeFile(options, input, out, err, &reason)) {
+        if (!decodeFile(options, input, out, err, submission.get(), &reason)) {
             err << "orvinta-cw: " << input.toStdString() << ": " << reason << '\n';
             failed = true;
         }
     }
+    const bool allSubmitted = !submission || submission->finish();
     out.flush();
-    return failed ? kCwExitFailure : kCwExitOk;
+    if (failed)
+        return kCwExitFailure;
+    return allSubmitted ? kCwExitOk : kCwExitNotAllSubmitted;
 }
 
 } // namespace orvinta::cw

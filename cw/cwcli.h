@@ -10,7 +10,8 @@ namespace orvinta::cw {
 /// Exit statuses of orvinta-cw.
 enum CwExitStatus : int {
     kCwExitOk = 0,
-    kCwExitFailure = 2, ///< usage error, or a file could not be read
+    kCwExitNotAllSubmitted = 1, ///< a frame was refused, or waits to be sent again
+    kCwExitFailure = 2,         ///< usage error, or a file could not be read
 };
 
 /// Runs orvinta-cw with `arguments` (program name first): decodes every audio file
