@@ -12,6 +12,7 @@
 #include "files/savecommands.h"
 #include "files/windows1252.h"
 #include "frmausgabe.h"
+#include "frmstation.h"
 #include "history/frmverlauf.h"
 #include "listening/frmempfang.h"
 #include "windowkit/controls.h"
@@ -56,7 +57,8 @@ frmTelemetrie::frmTelemetrie(int introIntervalMs, QWidget* parent)
     , m_speichern([this] { return new frmSpeichern([this] { return ausgabe()->valueTexts(); }); })
     , m_boxEingabe([this] { return new frmBoxEingabe(txtEingabe); })
     , m_empfang([this] { return new frmEmpfang(txtEingabe, [this] { return verlauf(); }); })
-    , m_verlauf([] { return new frmVerlauf; }) {
+    , m_verlauf([] { return new frmVerlauf; })
+    , m_station([] { return new frmStation; }) {
     setObjectName(QStringLiteral("frmTelemetrie"));
     setWindowTitle(QStringLiteral("LUSAT OSCAR 19 Orvinta"));
     setProgramIcon(this);
@@ -112,6 +114,10 @@ frmEmpfang* frmTelemetrie::empfang() {
 
 frmVerlauf* frmTelemetrie::verlauf() {
     return m_verlauf.get();
+}
+
+frmStation* frmTelemetrie::station() {
+    return m_station.get();
 }
 
 void frmTelemetrie::createControls() {
@@ -179,6 +185,8 @@ void frmTelemetrie::createMenus() {
                         &frmTelemetrie::mnuHoeren_Click);
     mnuVerlauf = addItem(mnuDatei, "mnuVerlauf", QStringLiteral("&Verlauf ..."),
                          &frmTelemetrie::mnuVerlauf_Click);
+    mnuStation = addItem(mnuDatei, "mnuStation", QStringLiteral("Statio&n ..."),
+                         &frmTelemetrie::mnuStation_Click);
     mnuDatei->addSeparator()->setObjectName(QStringLiteral("mnuSeperate"));
     mnuBeenden = addItem(mnuDatei, "mnuBeenden", QStringLiteral("&Beenden"),
                          &frmTelemetrie::mnuBeenden_Click);
@@ -327,6 +335,10 @@ void frmTelemetrie::mnuVerlauf_Click() {
     verlauf()->activateWindow();
 }
 
+void frmTelemetrie::mnuStation_Click() {
+    showModal(station());
+}
+
 void frmTelemetrie::mnubEingabe_Click() {
     showModal(boxEingabe());
 }
@@ -359,7 +371,8 @@ void frmTelemetrie::endProgram() {
     m_ending = true;
     for (QWidget* window : std::initializer_list<QWidget*>{
              m_ausgabe.existing(), m_intro.existing(), m_info.existing(), m_lo19.existing(),
-             m_about.existing(), m_empfang.existing(), m_verlauf.existing()}) {
+             m_about.existing(), m_empfang.existing(), m_verlauf.existing(),
+             m_station.existing()}) {
         if (window != nullptr)
             window->hide();
     }

@@ -22,6 +22,7 @@ class frmIntro;
 class frmlo19;
 class frmOpen;
 class frmSpeichern;
+class frmStation;
 class frmVerlauf;
 
 /// The main window: the input line, the commands and the menu bar. It owns the one
@@ -49,6 +50,7 @@ public:
     frmBoxEingabe* boxEingabe();
     frmEmpfang* empfang();
     frmVerlauf* verlauf();
+    frmStation* station();
     /// The output window if it exists, without creating it.
     frmAusgabe* existingAusgabe() const;
 
@@ -68,6 +70,7 @@ public:
     QAction* mnuEingabeSpeichern;
     QAction* mnuHoeren;
     QAction* mnuVerlauf;
+    QAction* mnuStation;
     QAction* mnuBeenden;
     QMenu* mnuBearbeiten;
     QAction* mnuEingabe;
@@ -93,6 +96,7 @@ public slots:
     void mnuEingabeSpeichern_Click();
     void mnuHoeren_Click();
     void mnuVerlauf_Click();
+    void mnuStation_Click();
     void mnuBeenden_Click();
     void mnuEingabe_Click();
     void mnuNeu_Click();
@@ -123,6 +127,7 @@ private:
     WindowSlot<frmBoxEingabe> m_boxEingabe;
     WindowSlot<frmEmpfang> m_empfang;
     WindowSlot<frmVerlauf> m_verlauf;
+    WindowSlot<frmStation> m_station;
     bool m_ending = false;
 };
 

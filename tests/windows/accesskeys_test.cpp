@@ -13,6 +13,7 @@
 #include "support/accesskeys.h"
 #include "support/testnames.h"
 #include "windows/frmausgabe.h"
+#include "windows/frmstation.h"
 #include "windows/frmtelemetrie.h"
 
 #include <gtest/gtest.h>
@@ -76,7 +77,8 @@ INSTANTIATE_TEST_SUITE_P(
         WindowCase{"frmEmpfang's table export",
                    [](frmTelemetrie& main) -> QWidget* { return main.empfang()->tabelle(); },
                    {}},
-        WindowCase{"frmVerlauf", get(&frmTelemetrie::verlauf), {}}),
+        WindowCase{"frmVerlauf", get(&frmTelemetrie::verlauf), {}},
+        WindowCase{"frmStation", get(&frmTelemetrie::station), {}}),
     test::PrintedName());
 
 } // namespace
