@@ -116,7 +116,7 @@ TEST_F(StationWindow, WrongEntriesAreRefusedAndNothingIsSaved) {
         type(Qt::Key_V, QStringLiteral("https://db.satnogs.org/api/telemetry/"));
         type(entry.key, QString::fromUtf8(entry.text));
         platform.messages.clear();
-        press(Qt::Key_S);
+        ASSERT_TRUE(test::pressAccessKey(window, Qt::Key_S));
         ASSERT_EQ(platform.messageTexts(QStringLiteral("Station")),
                   QStringList{QString::fromUtf8(entry.message)});
         EXPECT_TRUE(window->isVisible());

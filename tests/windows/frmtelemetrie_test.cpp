@@ -421,7 +421,8 @@ TEST(MainWindowLayout, MenusHoldTheirItemsInOrder) {
     };
     EXPECT_EQ(captions(window.mnuDatei),
               (QStringList{"&Öffnen", "Ausgabe &Speichern (Text)", "Ausgabe Speichern (&Tabbelle)",
-                           "E&ingabe Speichern", "&Hören ...", "&Verlauf ...", "-", "&Beenden"}));
+                           "E&ingabe Speichern", "&Hören ...", "&Verlauf ...", "Statio&n ...", "-",
+                           "&Beenden"}));
     EXPECT_EQ(captions(window.mnuBearbeiten),
               (QStringList{"&Eingabe leeren", "&Ausgabe leeren", "&Eingabe"}));
     EXPECT_EQ(captions(window.mnuHilfe), (QStringList{"&Über", "&Info", "Intro &zeigen", "LO-19"}));
