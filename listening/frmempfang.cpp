@@ -42,11 +42,12 @@ constexpr int kFullWidth = kClientWidth - 2 * kLeft;
 /// The level meter shows the peak from kMeterFloorDb up to full scale.
 constexpr int kMeterFloorDb = -60;
 /// Columns of the frame list in twips; the line column fits 48 characters of the
-/// fixed-pitch font.
+/// fixed-pitch font, the others their header.
 constexpr int kTimeColumnWidth = 1500;
 constexpr int kLineColumnWidth = 5820;
-constexpr int kSnrColumnWidth = 1140;
-constexpr int kConfidenceColumnWidth = 1260;
+constexpr int kSnrColumnWidth = 960;
+constexpr int kConfidenceColumnWidth = 1080;
+constexpr int kUnreadableColumnWidth = 960;
 constexpr double kListPoints = 9.0;
 /// Pixels between the lines of the frame list.
 constexpr int kRowPadding = 6;
@@ -164,7 +165,7 @@ void frmEmpfang::createFrameControls() {
     lstBloecke->horizontalHeader()->setFont(sansFont(kListPoints));
     lstBloecke->horizontalHeader()->setStretchLastSection(true);
     const int widths[] = {kTimeColumnWidth, kLineColumnWidth, kSnrColumnWidth,
-                          kConfidenceColumnWidth};
+                          kConfidenceColumnWidth, kUnreadableColumnWidth};
     for (int column = 0; column < HeardFramesModel::ColumnCount; ++column)
         lstBloecke->setColumnWidth(column, twipsToPixels(widths[column]));
     lblBloecke->setBuddy(lstBloecke);
