@@ -45,9 +45,9 @@ constexpr int kMeterFloorDb = -60;
 /// fixed-pitch font, the others their header.
 constexpr int kTimeColumnWidth = 1500;
 constexpr int kLineColumnWidth = 5820;
-constexpr int kSnrColumnWidth = 960;
+constexpr int kSnrColumnWidth = 900;
 constexpr int kConfidenceColumnWidth = 1080;
-constexpr int kUnreadableColumnWidth = 960;
+constexpr int kUnreadableColumnWidth = 780;
 constexpr double kListPoints = 9.0;
 /// Pixels between the lines of the frame list.
 constexpr int kRowPadding = 6;

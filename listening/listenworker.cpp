@@ -103,6 +103,10 @@ void ListenWorker::decodeRecording(const QString& path) {
 
 void ListenWorker::startDevice(const QAudioDevice& device, const QAudioFormat& format) {
     m_deviceName = device.description();
+    if (m_stopRequested) {
+        emit ended({ListenOutcome::Kind::Stopped, {}});
+        return;
+    }
     if (!device.isFormatSupported(format)) {
         emit ended({ListenOutcome::Kind::Failed, formatRefusedMessage(m_deviceName, format)});
         return;
