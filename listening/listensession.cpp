@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 
 namespace orvinta::listening {
 namespace {
@@ -70,6 +72,13 @@ ListenSession::~ListenSession() {
 
 int ListenSession::threadsLeft() {
     return runningThreads;
+}
+
+int exitCodeUnlessThreadsHang(int code) {
+    if (ListenSession::threadsLeft() == 0)
+        return code;
+    std::fflush(nullptr);
+    std::_Exit(code);
 }
 
 QList<QAudioDevice> ListenSession::inputDevices() {

@@ -98,4 +98,10 @@ private:
     bool m_live = false;
 };
 
+/// Ends the program at once with `code` when a listening thread still hangs in the audio
+/// system, as its last step after the windows are gone: the destructors of the audio
+/// system's client, which run after main(), would pull its state from under that thread.
+/// Returns `code` otherwise.
+int exitCodeUnlessThreadsHang(int code);
+
 } // namespace orvinta::listening

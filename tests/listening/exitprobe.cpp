@@ -5,6 +5,7 @@
 // Alt+S, waits until the window has told what became of it, says what it told and
 // "beende" and ends the program with "Beenden", as the operator would.
 #include "listening/frmempfang.h"
+#include "listening/listensession.h"
 
 #include "support/fakeplatform.h"
 #include "windowkit/application.h"
@@ -39,28 +40,33 @@ int main(int argc, char* argv[]) {
     orvinta::prepareApplication();
     const QString device = QString::fromLocal8Bit(argv[argc - 1]);
     orvinta::test::FakePlatform platform;
-    orvinta::frmTelemetrie main(0);
-    main.mnuHoeren->trigger();
-    orvinta::frmEmpfang* window = main.empfang();
-    const auto press = [window](Qt::Key key) {
-        QTest::keyClick(window->windowHandle(), key, Qt::AltModifier);
-    };
-    every(window, [&] {
-        if (window->cboGeraet->findText(device, Qt::MatchContains) < 0)
-            return false;
-        press(Qt::Key_G);
-        std::cout << "bereit" << std::endl;
-        std::string line;
-        std::getline(std::cin, line);
-        press(Qt::Key_S);
+    int code = 0;
+    {
+        orvinta::frmTelemetrie main(0);
+        main.mnuHoeren->trigger();
+        orvinta::frmEmpfang* window = main.empfang();
+        const auto press = [window](Qt::Key key) {
+            QTest::keyClick(window->windowHandle(), key, Qt::AltModifier);
+        };
         every(window, [&] {
-            if (platform.messages.empty())
+            if (window->cboGeraet->findText(device, Qt::MatchContains) < 0)
                 return false;
-            std::cout << platform.messages.front().text.toStdString() << "\nbeende" << std::endl;
-            main.mnuBeenden->trigger();
+            press(Qt::Key_G);
+            std::cout << "bereit" << std::endl;
+            std::string line;
+            std::getline(std::cin, line);
+            press(Qt::Key_S);
+            every(window, [&] {
+                if (platform.messages.empty())
+                    return false;
+                std::cout << platform.messages.front().text.toStdString() << "\nbeende"
+                          << std::endl;
+                main.mnuBeenden->trigger();
+                return true;
+            });
             return true;
         });
-        return true;
-    });
-    return QApplication::exec();
+        code = QApplication::exec();
+    }
+    return orvinta::listening::exitCodeUnlessThreadsHang(code);
 }

@@ -287,7 +287,8 @@ TEST_F(LiveInput, AServerThatHangsIsToldAndTheWindowGoesOnWithoutIt) {
     // Once the server answers again, the threads left behind end by themselves, and the
     // next start listens.
     ASSERT_TRUE(server.resume());
-    EXPECT_TRUE(test::eventually([] { return listening::ListenSession::threadsLeft() == 0; }));
+    EXPECT_TRUE(
+        test::eventually([] { return listening::ListenSession::threadsLeft() == 0; }, 20000));
     press(Qt::Key_S);
     ASSERT_TRUE(test::eventually([&] { return running(); }));
     EXPECT_EQ(window->lblStatus->text(), QStringLiteral("Höre %1 ...").arg(receiverName));
