@@ -283,11 +283,11 @@ QString parseSubmitOptions(const QCommandLineParser& parser, const SubmitOptions
             return QStringLiteral("--min-confidence: keine Zahl von 0 bis 1: ") +
                    parser.value(names.minConfidence);
     }
-    if (const QString error = resolveStation(parser, names, saved, batch.station); !error.isEmpty())
+    if (QString error = resolveStation(parser, names, saved, batch.station); !error.isEmpty())
         return error;
     if (!options.inputs.isEmpty() && !batch.station) {
         return QStringLiteral("keine Station zum Senden: Rufzeichen und Standort im Programm "
-                              "unter \"Datei\" > \"Station\" eintragen oder --callsign und "
+                              "unter \"Datei\" > \"Station ...\" eintragen oder --callsign und "
                               "--locator oder --position angeben");
     }
     options.submission = std::move(batch);

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmempfang.h"
 
+#include "framesharing.h"
 #include "frametable.h"
 #include "heardframesmodel.h"
 #include "history/frmverlauf.h"
 #include "listenmessages.h"
+#include "submission/submissionsettings.h"
 #include "unreadabledelegate.h"
 #include "waterfallview.h"
 #include "windowkit/controls.h"
@@ -13,6 +15,7 @@
 #include "windowkit/platformservices.h"
 #include "windowkit/twips.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFontMetrics>
@@ -36,7 +39,7 @@ using listening::ListenOutcome;
 namespace {
 
 constexpr int kClientWidth = 10560;
-constexpr int kClientHeight = 7680;
+constexpr int kClientHeight = 8160;
 constexpr int kLeft = 120;
 constexpr int kFullWidth = kClientWidth - 2 * kLeft;
 /// The level meter shows the peak from kMeterFloorDb up to full scale.
@@ -80,6 +83,7 @@ frmEmpfang::frmEmpfang(QLineEdit* txtEingabe, std::function<frmVerlauf*()> verla
     , m_verlauf(std::move(verlauf))
     , m_frames(new HeardFramesModel(this))
     , m_session(new listening::ListenSession(this))
+    , m_sharing(new listening::FrameSharing(submission::journalFilePath(), {}, this))
     , m_tabelle([this] {
         return new frmSpeichern(
             RowSource([this] { return listening::frameTableRows(m_exportLines); }));
@@ -91,8 +95,9 @@ frmEmpfang::frmEmpfang(QLineEdit* txtEingabe, std::function<frmVerlauf*()> verla
     createSourceControls();
     createRunControls();
     createFrameControls();
+    createSharingControls();
     setTabChain({optAufnahme, txtDatei, cmdDurchsuchen, optGeraet, cboGeraet, cmdStart, cmdStopp,
-                 lstBloecke, cmdUebernehmen, cmdTabelle, cmdVerlauf});
+                 lstBloecke, cmdUebernehmen, cmdTabelle, cmdVerlauf, chkSatnogs});
     connectControls();
     setRunning(false);
     lblStatus->setText(QStringLiteral("Bereit."));
@@ -179,6 +184,18 @@ void frmEmpfang::createFrameControls() {
     lblStatus = makeLabel(this, "lblStatus", QString(), {5280, 7236, 5160, 252}, font());
 }
 
+void frmEmpfang::createSharingControls() {
+    chkSatnogs = new QCheckBox(QStringLiteral("A&n SatNOGS senden"), this);
+    chkSatnogs->setObjectName(QStringLiteral("chkSatnogs"));
+    chkSatnogs->setGeometry(twipsRect(kLeft, 7680, 2400, 288));
+    lblSatnogs = makeLabel(this, "lblSatnogs", QString(), {2640, 7698, 7800, 252}, font());
+    // As the operator left it, if a station is set.
+    QString refusal;
+    if (listening::FrameSharing::savedOn() && m_sharing->switchOn(&refusal))
+        chkSatnogs->setChecked(true);
+    lblSatnogs->setText(m_sharing->statusText());
+}
+
 void frmEmpfang::connectControls() {
     connect(cmdDurchsuchen, &QPushButton::clicked, this, &frmEmpfang::cmdDurchsuchen_Click);
     connect(cmdStart, &QPushButton::clicked, this, &frmEmpfang::cmdStart_Click);
@@ -188,6 +205,9 @@ void frmEmpfang::connectControls() {
     connect(cmdVerlauf, &QPushButton::clicked, this, &frmEmpfang::cmdVerlauf_Click);
     connect(lstBloecke, &QTableView::doubleClicked, this, &frmEmpfang::lstBloecke_DblClick);
     connect(cboGeraet, &QComboBox::activated, this, &frmEmpfang::cboGeraet_Click);
+    connect(chkSatnogs, &QCheckBox::clicked, this, &frmEmpfang::chkSatnogs_Click);
+    connect(m_sharing, &listening::FrameSharing::changed, lblSatnogs,
+            [this] { lblSatnogs->setText(m_sharing->statusText()); });
     connect(txtDatei, &QLineEdit::textEdited, optAufnahme,
             [this] { optAufnahme->setChecked(true); });
     connect(lstBloecke->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -237,6 +257,18 @@ void frmEmpfang::cboGeraet_Click() {
     const int index = cboGeraet->currentIndex();
     if (index >= 0 && index < m_devices.size())
         m_chosenDevice = m_devices[index];
+}
+
+void frmEmpfang::chkSatnogs_Click() {
+    if (!chkSatnogs->isChecked()) {
+        m_sharing->switchOff();
+        return;
+    }
+    QString refusal;
+    if (!m_sharing->switchOn(&refusal)) {
+        chkSatnogs->setChecked(false);
+        showMessage(this, refusal);
+    }
 }
 
 void frmEmpfang::cmdDurchsuchen_Click() {
@@ -303,6 +335,7 @@ void frmEmpfang::cmdStopp_Click() {
 void frmEmpfang::Session_Heard(const ListenBatch& batch) {
     const int first = m_frames->rowCount();
     m_frames->append(batch.frames);
+    m_sharing->share(batch.frames);
     picWasserfall->addRows(batch.rows, batch.secondsPerRow);
     picWasserfall->addTones(batch.tones);
     for (std::size_t i = 0; i < batch.frames.size(); ++i) {

@@ -13,6 +13,7 @@
 #include <functional>
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -26,6 +27,7 @@ namespace orvinta {
 class frmVerlauf;
 
 namespace listening {
+class FrameSharing;
 class HeardFramesModel;
 class WaterfallView;
 } // namespace listening
@@ -33,8 +35,9 @@ class WaterfallView;
 /// The listening window: the operator picks a recording or an input device and starts;
 /// the waterfall shows the band, the list the frames heard. "&Übernehmen" puts a frame
 /// into the main window's input line; "In &Tabelle" adds frames to a table file;
-/// "&Verlauf" shows them in the history window. The decoding runs on a thread of its own
-/// (listening::ListenSession).
+/// "&Verlauf" shows them in the history window; "A&n SatNOGS senden" shares the frames
+/// heard from then on with the amateur-satellite community (listening::FrameSharing). The
+/// decoding runs on a thread of its own (listening::ListenSession).
 class frmEmpfang : public QWidget {
     Q_OBJECT
 
@@ -64,10 +67,13 @@ public:
     QPushButton* cmdTabelle;
     QPushButton* cmdVerlauf;
     QLabel* lblStatus;
+    QCheckBox* chkSatnogs;
+    QLabel* lblSatnogs;
 
     /// The frames heard since the window was opened.
     listening::HeardFramesModel* frames() const { return m_frames; }
     listening::ListenSession* session() const { return m_session; }
+    listening::FrameSharing* sharing() const { return m_sharing; }
     /// The table export of the frames, created hidden on first use.
     frmSpeichern* tabelle();
 
@@ -80,6 +86,7 @@ public slots:
     void cmdVerlauf_Click();
     void lstBloecke_DblClick(const QModelIndex& index);
     void cboGeraet_Click();
+    void chkSatnogs_Click();
     void Session_Heard(const orvinta::listening::ListenBatch& batch);
     void Session_AudioMissing(int seconds);
     void Session_AudioBack();
@@ -94,6 +101,7 @@ private:
     void createSourceControls();
     void createRunControls();
     void createFrameControls();
+    void createSharingControls();
     void connectControls();
     /// Lists `devices` in cboGeraet, the one chosen selected while it is there.
     void showDevices(const QList<QAudioDevice>& devices);
@@ -111,6 +119,7 @@ private:
     std::function<frmVerlauf*()> m_verlauf;
     listening::HeardFramesModel* m_frames;
     listening::ListenSession* m_session;
+    listening::FrameSharing* m_sharing;
     QList<QAudioDevice> m_devices;
     /// The input the operator chose (at first the system's default), kept while it is
     /// gone from the system so that it is chosen again when it comes back.

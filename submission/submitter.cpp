@@ -83,6 +83,11 @@ void Submitter::enqueue(const JournalEntry& entry) {
     sendNext();
 }
 
+void Submitter::setTiming(SubmitTiming timing) {
+    m_timing = timing;
+    m_client.setTimeout(timing.requestTimeoutMs);
+}
+
 SubmissionCounts Submitter::counts() const {
     SubmissionCounts counts = m_counts;
     counts.waiting = static_cast<int>(m_queue.size()) + (m_underWay ? 1 : 0);

@@ -58,6 +58,9 @@ public:
     /// Queues the frames waiting in the journal for `server` from earlier; how many.
     int resumeWaiting(const QString& server);
 
+    /// For the requests and retries from now on.
+    void setTiming(SubmitTiming timing);
+
     SubmissionCounts counts() const;
     /// Nothing under way, and nothing queued that is to be sent now.
     bool settled() const;

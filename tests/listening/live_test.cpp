@@ -13,10 +13,15 @@
 #include "listening/waterfallview.h"
 #include "pulseserver.h"
 #include "recordings.h"
+#include "submission/submissionsettings.h"
 #include "support/eventually.h"
 #include "support/fakeplatform.h"
+#include "support/keys.h"
+#include "support/userfolders.h"
+#include "tests/submission/sidsserver.h"
 #include "windows/frmtelemetrie.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -27,6 +32,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSemaphore>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -238,6 +244,61 @@ TEST_F(LiveInput, HearsTheReceiverThroughAGapAndKeepsItsFramesWhenTheDeviceGoes)
         std::cout << "Frame " << i + 1 << " listed " << offMs << " ms before its audio came\n";
         EXPECT_LT(std::abs(offMs), 400) << heard.utc.toString(Qt::ISODateWithMs).toStdString();
         EXPECT_TRUE(listening::HeardFramesModel::timeText(heard).endsWith(QStringLiteral(" UTC")));
+    }
+}
+
+// With "An SatNOGS senden" on, each frame goes to the SiDS server as it is heard, with the
+// wall-clock time at which it began.
+TEST_F(LiveInput, SendsTheFramesHeardWithTheirWallClockTime) {
+    const QTemporaryDir dir;
+    const test::UserFolders folders(dir.path());
+    test::SidsServer sids;
+    ASSERT_TRUE(sids.listening());
+    submission::SubmissionSettings settings;
+    settings.callsign = QStringLiteral("DL1ABC");
+    settings.position = submission::Position{48.1374, 11.5761};
+    settings.server = sids.url();
+    QString error;
+    ASSERT_TRUE(submission::saveSubmissionSettings(settings, &error)) << error.toStdString();
+
+    openWindow();
+    ASSERT_TRUE(test::pressAccessKey(window, Qt::Key_N));
+    ASSERT_TRUE(window->chkSatnogs->isChecked());
+    QFile pipe(server.pipePath(kReceiver));
+    ASSERT_TRUE(pipe.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        << pipe.errorString().toStdString();
+    const cw::testsignal::KeyedRecording recording =
+        cw::testsignal::keyFrames(test::twoFrames(), test::listeningSignal(kRate));
+    press(Qt::Key_S);
+    ASSERT_TRUE(test::eventually([&] { return running(); }));
+    const QDateTime played = QDateTime::currentDateTimeUtc();
+    // The first frame is sent while the second still plays.
+    const auto firstEnd = static_cast<std::size_t>((recording.frameEndSeconds[0] + 1.0) * kRate);
+    playInRealTime(pipe, pcm16(recording.samples.data(), firstEnd), window->prgPegel);
+    EXPECT_TRUE(test::eventually([&] { return sids.requests().size() == 1; }, 10000));
+    playInRealTime(pipe,
+                   pcm16(recording.samples.data() + firstEnd, recording.samples.size() - firstEnd),
+                   window->prgPegel);
+    ASSERT_TRUE(test::eventually([&] { return sids.accepted().size() == 2; }, 20000))
+        << window->lblSatnogs->text().toStdString();
+    press(Qt::Key_P);
+    ASSERT_TRUE(test::eventually([&] { return !running(); }));
+    EXPECT_EQ(window->lblSatnogs->text(),
+              QStringLiteral("SatNOGS: 2 gesendet, 0 wartend, 0 abgelehnt"));
+
+    const listening::HeardFramesModel* list = window->frames();
+    ASSERT_EQ(list->rowCount(), 2);
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        const QDateTime listed = list->frames()[static_cast<std::size_t>(i)].utc;
+        const test::ReceivedRequest& request = sids.requests()[static_cast<std::size_t>(i)];
+        EXPECT_EQ(request.field(QStringLiteral("timestamp")),
+                  listed.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss.zzz'Z'")));
+        EXPECT_EQ(request.field(QStringLiteral("frame")),
+                  QString::fromLatin1(list->line(i).toLatin1().toHex().toUpper()));
+        const QDateTime began = played.addMSecs(
+            std::llround(recording.frameSeconds[static_cast<std::size_t>(i)] * 1000.0));
+        EXPECT_LT(std::abs(listed.msecsTo(began)), 400);
     }
 }
 

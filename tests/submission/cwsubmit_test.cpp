@@ -326,7 +326,7 @@ TEST_F(SubmitCli, WrongOptionsSendNothing) {
         {"no station",
          {QStringLiteral("--submit"), recording},
          "keine Station zum Senden: Rufzeichen und Standort im Programm unter \"Datei\" > "
-         "\"Station\" eintragen oder --callsign und --locator oder --position angeben"},
+         "\"Station ...\" eintragen oder --callsign und --locator oder --position angeben"},
         {"dry run alone",
          {QStringLiteral("--dry-run"), recording},
          "--dry-run nur mit --submit oder --submit-pending"},

@@ -14,10 +14,12 @@
 #include "listening/listensession.h"
 #include "windowkit/application.h"
 #include "windows/frmausgabe.h"
+#include "windows/frmstation.h"
 #include "windows/frmtelemetrie.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -39,6 +41,16 @@ bool save(QWidget* window, const QDir& folder, const QString& name) {
     const bool ok = window->grab().save(path);
     QTextStream(stderr) << (ok ? "saved " : "cannot save ") << path << '\n';
     return ok;
+}
+
+/// The station window with a station typed in.
+bool saveStation(orvinta::frmTelemetrie& main, const QDir& folder) {
+    orvinta::frmStation* window = main.station();
+    window->show();
+    window->txtRufzeichen->setText(QStringLiteral("DL1ABC"));
+    window->txtLocator->setText(QStringLiteral("JN58TD"));
+    window->txtLocator_Change();
+    return save(window, folder, QStringLiteral("station"));
 }
 
 #ifdef ORVINTA_SCREENSHOT_RECORDING
@@ -71,6 +83,11 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const QDir folder(arguments[1]);
+    // Settings of the program's own, not the user's: the pictures show the windows as a
+    // new user sees them.
+    const QTemporaryDir userFolders;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(userFolders.filePath(QStringLiteral("config"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(userFolders.filePath(QStringLiteral("data"))));
 
     using orvinta::frmTelemetrie;
     frmTelemetrie main(500);
@@ -96,6 +113,7 @@ int main(int argc, char* argv[]) {
     // A pass of 36 frames, two of them with a channel that could not be read.
     ok = main.verlauf()->openTable(QStringLiteral(ORVINTA_SAMPLE_PASS)) && ok;
     ok = save(main.verlauf(), folder, QStringLiteral("verlauf")) && ok;
+    ok = saveStation(main, folder) && ok;
 #ifdef ORVINTA_SCREENSHOT_RECORDING
     ok = saveListening(main, folder) && ok;
 #endif
