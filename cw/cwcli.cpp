@@ -60,15 +60,8 @@ public:
 
     void print(const std::vector<HeardFrame>& frames) {
         for (const HeardFrame& frame : frames) {
-            if (options_.submission) {
-                read_.push_back({frame.text, frame.confidence,
-                                 start_ ? timeAtOffset(start_->time, frame.seconds) : UtcTime()});
-            }
-            // A dry run shows the requests instead of the lines.
-            const bool dryRun = options_.submission && options_.submission->dryRun;
-            if (dryRun) {
-                // nothing on the standard output but the requests
-            } else if (options_.time && start_) {
+            keepForSubmitting(frame);
+            if (options_.time && start_) {
                 out_ << isoTime(frame) << '\t' << frame.text << '\n';
             } else if (options_.text) {
                 out_ << timeText(frame) << "  " << frame.text << "  "
@@ -97,6 +90,13 @@ public:
     const std::vector<submission::ReadFrame>& read() const { return read_; }
 
 private:
+    void keepForSubmitting(const HeardFrame& frame) {
+        if (options_.submission) {
+            read_.push_back({frame.text, frame.confidence,
+                             start_ ? timeAtOffset(start_->time, frame.seconds) : UtcTime()});
+        }
+    }
+
     /// When the frame began in UTC; only with the recording's start known.
     std::string isoTime(const HeardFrame& frame) const {
         return formatIsoTime(timeAtOffset(start_->time, frame.seconds));
@@ -393,10 +393,13 @@ int runCwCli(const QStringList& arguments, std::ostream& out, std::ostream& err)
         submission = std::make_unique<submission::BatchSubmission>(*options.submission, out, err);
         submission->submitWaiting();
     }
+    // A dry run writes the requests on the standard output instead of the lines.
+    std::ostream discarded(nullptr);
+    std::ostream& lines = options.submission && options.submission->dryRun ? discarded : out;
     bool failed = false;
     for (const QString& input : options.inputs) {
         std::string reason;
-        if (!decodeFile(options, input, out, err, submission.get(), &reason)) {
+        if (!decodeFile(options, input, lines, err, submission.get(), &reason)) {
             err << "orvinta-cw: " << input.toStdString() << ": " << reason << '\n';
             failed = true;
         }

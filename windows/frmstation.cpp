@@ -123,47 +123,54 @@ bool frmStation::refuse(QLineEdit* box, const QString& message) {
     return false;
 }
 
-void frmStation::cmdSpeichern_Click() {
-    submission::SubmissionSettings settings = submission::loadSubmissionSettings();
+bool frmStation::takeCallsign(submission::SubmissionSettings& settings) {
     const QString callsign = txtRufzeichen->text().trimmed();
     settings.callsign.clear();
-    if (!callsign.isEmpty()) {
-        const std::optional<std::string> normalized =
-            submission::normalizedCallsign(callsign.toStdString());
-        if (!normalized) {
-            refuse(txtRufzeichen,
-                   QStringLiteral("\"%1\" ist kein Rufzeichen (3 bis 20 Buchstaben, Ziffern "
-                                  "und \"/\").")
-                       .arg(callsign));
-            return;
-        }
-        settings.callsign = QString::fromStdString(*normalized);
+    if (callsign.isEmpty())
+        return true;
+    const std::optional<std::string> normalized =
+        submission::normalizedCallsign(callsign.toStdString());
+    if (!normalized) {
+        return refuse(txtRufzeichen,
+                      QStringLiteral("\"%1\" ist kein Rufzeichen (3 bis 20 Buchstaben, Ziffern "
+                                     "und \"/\").")
+                          .arg(callsign));
     }
+    settings.callsign = QString::fromStdString(*normalized);
+    return true;
+}
+
+bool frmStation::takePosition(submission::SubmissionSettings& settings) {
     const QString locator = txtLocator->text().trimmed();
     if (!locator.isEmpty() && !submission::positionFromLocator(locator.toStdString())) {
-        refuse(txtLocator,
-               QStringLiteral("\"%1\" ist kein Maidenhead-Locator (wie JN58TD).").arg(locator));
-        return;
+        return refuse(txtLocator, QStringLiteral("\"%1\" ist kein Maidenhead-Locator (wie "
+                                                 "JN58TD).")
+                                      .arg(locator));
     }
     settings.locator = locator.toUpper();
     settings.position.reset();
-    if (!txtBreite->text().trimmed().isEmpty() || !txtLaenge->text().trimmed().isEmpty()) {
-        const std::optional<double> latitude =
-            submission::parseDegrees(txtBreite->text().toStdString());
-        const std::optional<double> longitude =
-            submission::parseDegrees(txtLaenge->text().toStdString());
-        if (!latitude || *latitude < -90.0 || *latitude > 90.0) {
-            refuse(txtBreite, QStringLiteral("Die Breite ist eine Zahl von -90 bis 90 "
-                                             "(Grad, Nord positiv)."));
-            return;
-        }
-        if (!longitude || *longitude < -180.0 || *longitude > 180.0) {
-            refuse(txtLaenge, QStringLiteral("Die Länge ist eine Zahl von -180 bis 180 "
-                                             "(Grad, Ost positiv)."));
-            return;
-        }
-        settings.position = submission::Position{*latitude, *longitude};
+    if (txtBreite->text().trimmed().isEmpty() && txtLaenge->text().trimmed().isEmpty())
+        return true;
+    const std::optional<double> latitude =
+        submission::parseDegrees(txtBreite->text().toStdString());
+    const std::optional<double> longitude =
+        submission::parseDegrees(txtLaenge->text().toStdString());
+    if (!latitude || *latitude < -90.0 || *latitude > 90.0) {
+        return refuse(txtBreite, QStringLiteral("Die Breite ist eine Zahl von -90 bis 90 "
+                                                "(Grad, Nord positiv)."));
     }
+    if (!longitude || *longitude < -180.0 || *longitude > 180.0) {
+        return refuse(txtLaenge, QStringLiteral("Die Länge ist eine Zahl von -180 bis 180 "
+                                                "(Grad, Ost positiv)."));
+    }
+    settings.position = submission::Position{*latitude, *longitude};
+    return true;
+}
+
+void frmStation::cmdSpeichern_Click() {
+    submission::SubmissionSettings settings = submission::loadSubmissionSettings();
+    if (!takeCallsign(settings) || !takePosition(settings))
+        return;
     if (!submission::SidsClient::usableUrl(txtServer->text().trimmed())) {
         refuse(txtServer, QStringLiteral("Der Server ist eine http- oder https-Adresse."));
         return;

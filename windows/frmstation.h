@@ -9,6 +9,10 @@ class QPushButton;
 
 namespace orvinta {
 
+namespace submission {
+struct SubmissionSettings;
+} // namespace submission
+
 /// The station that submissions name: callsign and position, the position typed as
 /// latitude and longitude or as a Maidenhead locator (whose centre fills them), and the
 /// SiDS server. "&Speichern" keeps them in the user's settings, which orvinta-cw reads
@@ -47,6 +51,9 @@ private:
     QLineEdit* makeBox(const char* name, const QRect& twips);
     /// Refuses the entry in `box` with `message`; false.
     bool refuse(QLineEdit* box, const QString& message);
+    /// Take the boxes into `settings`; false when one is refused.
+    bool takeCallsign(submission::SubmissionSettings& settings);
+    bool takePosition(submission::SubmissionSettings& settings);
 };
 
 } // namespace orvinta
