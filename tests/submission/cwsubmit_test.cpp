@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -181,6 +182,14 @@ TEST_F(SubmitCli, AServerErrorLeavesTheFramesWaitingForTheNextRun) {
     // The second frame is not tried against a server that just failed.
     ASSERT_EQ(server.requests().size(), 1U);
     EXPECT_EQ(journal().waiting().size(), 2U);
+
+    // A dry run shows what waits, and sends nothing.
+    const CliRun dry = run({QStringLiteral("--submit-pending"), QStringLiteral("--dry-run"),
+                            QStringLiteral("--server"), server.url()});
+    EXPECT_EQ(dry.status, cw::kCwExitOk) << dry.err;
+    EXPECT_EQ(std::count(dry.out.begin(), dry.out.end(), '\n'), 8) << dry.out;
+    EXPECT_NE(dry.out.find("&frame=" + hex(1).toStdString() + "&"), std::string::npos);
+    EXPECT_EQ(server.requests().size(), 1U);
 
     const CliRun pending =
         run({QStringLiteral("--submit-pending"), QStringLiteral("--server"), server.url()});
