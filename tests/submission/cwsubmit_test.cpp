@@ -187,7 +187,7 @@ TEST_F(SubmitCli, AServerErrorLeavesTheFramesWaitingForTheNextRun) {
     const CliRun dry = run({QStringLiteral("--submit-pending"), QStringLiteral("--dry-run"),
                             QStringLiteral("--server"), server.url()});
     EXPECT_EQ(dry.status, cw::kCwExitOk) << dry.err;
-    EXPECT_EQ(std::count(dry.out.begin(), dry.out.end(), '\n'), 8) << dry.out;
+    EXPECT_EQ(std::count(dry.out.begin(), dry.out.end(), '\n'), 10) << dry.out;
     EXPECT_NE(dry.out.find("&frame=" + hex(1).toStdString() + "&"), std::string::npos);
     EXPECT_EQ(server.requests().size(), 1U);
 
