@@ -40,6 +40,12 @@ constexpr double kPresenceDeviations = 5.0;
 /// The summed spectra of three bins over about 1.5 times as many independent spectra as
 /// summed (the spectra overlap by half).
 constexpr double kIndependentShare = 1.5;
+/// A spectrum louder than this many times the window's typical one (by their levels, the
+/// median power over the band) counts as only this loud: noise whose level swings with
+/// syllables (speech) would let one loud spectrum make its own peaks stand out of the
+/// sum like keyed lines. The level of steady noise, a keyed tone in it and another
+/// station beside it moves by a third at most.
+constexpr double kLoudestSpectrum = 2.0;
 /// A peak is the strongest bin within this many either way.
 constexpr std::size_t kPeakReach = 2;
 
@@ -55,6 +61,14 @@ std::size_t nextPowerOfTwo(double value) {
 std::mutex& planner() {
     static std::mutex mutex;
     return mutex;
+}
+
+/// The median of `values`, sorted partly in `scratch`.
+template <typename Values> double medianOf(const Values& values, std::vector<double>& scratch) {
+    scratch.assign(values.begin(), values.end());
+    const auto middle = scratch.begin() + static_cast<std::ptrdiff_t>(scratch.size() / 2);
+    std::nth_element(scratch.begin(), middle, scratch.end());
+    return *middle;
 }
 
 /// The median of values[from, to), sorted partly in `scratch`.
@@ -163,6 +177,16 @@ void LineFinder::addSpectrum() {
     for (std::size_t k = 0; k < bins_; ++k) {
         const fftwf_complex& c = plan_->out[firstBin_ + k];
         power[k] = c[0] * c[0] + c[1] * c[1];
+    }
+    levels_.push_back(medianOf(power, scratch_));
+    const double typical = medianOf(levels_, scratch_);
+    if (levels_.back() > kLoudestSpectrum * typical) {
+        const auto scale = static_cast<float>(kLoudestSpectrum * typical / levels_.back());
+        for (float& p : power) {
+            p *= scale;
+        }
+    }
+    for (std::size_t k = 0; k < bins_; ++k) {
         sum_[k] += power[k];
     }
     spectra_.push_back(std::move(power));
@@ -172,6 +196,7 @@ void LineFinder::addSpectrum() {
             sum_[k] = std::max(0.0, sum_[k] - oldest[k]);
         }
         spectra_.pop_front();
+        levels_.pop_front();
     }
 }
 

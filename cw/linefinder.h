@@ -66,6 +66,8 @@ private:
     std::vector<float> input_;
     std::unique_ptr<Plan> plan_;
     std::deque<std::vector<float>> spectra_;
+    std::deque<double> levels_; ///< each spectrum's median power over the band
+    std::vector<double> scratch_;
     std::vector<double> sum_;
     std::vector<double> smooth_;     ///< sum over three neighbouring bins
     std::vector<double> quietest_;   ///< per bin, the quietest spectrum in the window
