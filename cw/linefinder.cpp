@@ -43,8 +43,8 @@ constexpr double kIndependentShare = 1.5;
 /// A spectrum louder than this many times the window's typical one (by their levels, the
 /// median power over the band) counts as only this loud: noise whose level swings with
 /// syllables (speech) would let one loud spectrum make its own peaks stand out of the
-/// sum like keyed lines. The level of steady noise, a keyed tone in it and another
-/// station beside it moves by a third at most.
+/// sum like keyed lines. Steady noise moves the level by a third at most, a keyed tone
+/// 30 dB over it with a station 10 dB stronger beside it by a half.
 constexpr double kLoudestSpectrum = 2.0;
 /// A peak is the strongest bin within this many either way.
 constexpr std::size_t kPeakReach = 2;
