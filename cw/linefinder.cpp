@@ -63,10 +63,10 @@ std::mutex& planner() {
     return mutex;
 }
 
-/// The median of `values`, sorted partly in `scratch`.
+/// The median of `values` (the lower one of an even count), sorted partly in `scratch`.
 template <typename Values> double medianOf(const Values& values, std::vector<double>& scratch) {
     scratch.assign(values.begin(), values.end());
-    const auto middle = scratch.begin() + static_cast<std::ptrdiff_t>(scratch.size() / 2);
+    const auto middle = scratch.begin() + static_cast<std::ptrdiff_t>((scratch.size() - 1) / 2);
     std::nth_element(scratch.begin(), middle, scratch.end());
     return *middle;
 }
@@ -178,17 +178,10 @@ void LineFinder::addSpectrum() {
         const fftwf_complex& c = plan_->out[firstBin_ + k];
         power[k] = c[0] * c[0] + c[1] * c[1];
     }
-    levels_.push_back(medianOf(power, scratch_));
-    const double typical = medianOf(levels_, scratch_);
-    if (levels_.back() > kLoudestSpectrum * typical) {
-        const auto scale = static_cast<float>(kLoudestSpectrum * typical / levels_.back());
-        for (float& p : power) {
-            p *= scale;
-        }
-    }
     for (std::size_t k = 0; k < bins_; ++k) {
         sum_[k] += power[k];
     }
+    levels_.push_back(medianOf(power, scratch_));
     spectra_.push_back(std::move(power));
     if (spectra_.size() > window_) {
         const std::vector<float>& oldest = spectra_.front();
@@ -197,6 +190,26 @@ void LineFinder::addSpectrum() {
         }
         spectra_.pop_front();
         levels_.pop_front();
+    }
+    capLoudSpectra();
+}
+
+void LineFinder::capLoudSpectra() {
+    // Those held already too: a loud spectrum among the first ones stands out only once
+    // quieter ones have come in.
+    const double loudest = kLoudestSpectrum * medianOf(levels_, scratch_);
+    for (std::size_t t = 0; t < spectra_.size(); ++t) {
+        if (levels_[t] <= loudest) {
+            continue;
+        }
+        const auto scale = static_cast<float>(loudest / levels_[t]);
+        for (std::size_t k = 0; k < bins_; ++k) {
+            float& p = spectra_[t][k];
+            const float capped = p * scale;
+            sum_[k] = std::max(0.0, sum_[k] - static_cast<double>(p - capped));
+            p = capped;
+        }
+        levels_[t] = loudest;
     }
 }
 
