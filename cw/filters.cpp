@@ -36,7 +36,7 @@ double windowedSinc(double cutoff, double t, double span) {
 /// `length` taps of the windowed sinc centred `offset` samples after their middle, scaled
 /// to unity gain at 0 Hz.
 std::vector<float> shiftedSincTaps(std::size_t length, double cutoff, double offset) {
-    const double span = static_cast<double>(length - 1);
+    const auto span = static_cast<double>(length - 1);
     std::vector<double> taps(length);
     double sum = 0.0;
     for (std::size_t n = 0; n < length; ++n) {
