@@ -409,19 +409,17 @@ double standardError(const std::vector<Tally>& recordings) {
     return std::sqrt(variance / n);
 }
 
+/// The rate table's cells, rate by rate, each level in turn: the tallies of its recordings.
+using RateCells = std::vector<std::vector<Tally>>;
+
 /// The same frames in white noise (drifting at up to 5 Hz/s, as in the white table)
-/// keyed at each sample rate: the CER of every rate at each level, with its standard
-/// error.
-void runSampleRates(const Settings& settings) {
+/// keyed at each rate of the table and decoded.
+RateCells measureRates(const Settings& settings, const std::vector<double>& levels, int frames) {
     const std::vector<Curve> all = curves(1.0);
     const Curve& drift = *std::find_if(all.begin(), all.end(), [](const Curve& c) {
         return c.group == "white" && c.name == "drift 5 Hz/s";
     });
-    const std::vector<double> levels =
-        settings.levels.empty() ? std::vector<double>(kTableLevels.begin(), kTableLevels.end())
-                                : settings.levels;
-    const int frames = std::max(4, static_cast<int>(kTableFrames * settings.scale));
-    std::vector<std::vector<Tally>> cells(kTableRates.size() * levels.size());
+    RateCells cells(kTableRates.size() * levels.size());
     runJobs(cells.size(), settings.threads, [&](std::size_t job) {
         const int rate = kTableRates[job / levels.size()];
         const double snrDb = levels[job % levels.size()];
@@ -434,35 +432,54 @@ void runSampleRates(const Settings& settings) {
             total.add(cells[job].back());
         }
     });
+    return cells;
+}
+
+/// The CER of every rate at each level with its standard error and the frames missed, and
+/// at each level how far the worst rate lies from the best.
+void runSampleRates(const Settings& settings) {
+    const std::vector<double> levels =
+        settings.levels.empty() ? std::vector<double>(kTableLevels.begin(), kTableLevels.end())
+                                : settings.levels;
+    const int frames = std::max(4, static_cast<int>(kTableFrames * settings.scale));
+    const RateCells cells = measureRates(settings, levels, frames);
     std::printf("\n# sample rates: the same %d frames per level in white noise (drift 5 Hz/s) "
                 "keyed at each rate; CER %% +- its standard error, frames missed\n# rate",
                 frames);
     for (const double level : levels) {
         std::printf("  %6.1f dB         ", level);
     }
-    std::printf("\n");
     std::optional<std::ofstream> data;
     if (!settings.dataFolder.empty()) {
         data.emplace(std::filesystem::path(settings.dataFolder) / "cw-rates.dat");
         *data << "rate snr_db cer standard_error wrong missed\n";
     }
+    std::vector<double> best(levels.size(), 100.0);
+    std::vector<double> worst(levels.size(), 0.0);
     for (std::size_t r = 0; r < kTableRates.size(); ++r) {
-        std::printf("%6d", kTableRates[r]);
+        std::printf("\n%6d", kTableRates[r]);
         for (std::size_t l = 0; l < levels.size(); ++l) {
             const std::vector<Tally>& recordings = cells[r * levels.size() + l];
             Tally total;
             for (const Tally& t : recordings) {
                 total.add(t);
             }
+            const double cer = total.percentErrors();
+            best[l] = std::min(best[l], cer);
+            worst[l] = std::max(worst[l], cer);
             const double error = standardError(recordings);
-            std::printf("  %6.2f +-%4.2f %3lld", total.percentErrors(), error, total.framesMissed);
+            std::printf("  %6.2f +-%4.2f %3lld", cer, error, total.framesMissed);
             if (data) {
-                *data << kTableRates[r] << ' ' << levels[l] << ' ' << total.percentErrors() << ' '
-                      << error << ' ' << total.percentWrong() << ' ' << total.framesMissed << '\n';
+                *data << kTableRates[r] << ' ' << levels[l] << ' ' << cer << ' ' << error << ' '
+                      << total.percentWrong() << ' ' << total.framesMissed << '\n';
             }
         }
-        std::printf("\n");
     }
+    std::printf("\n# worst - best");
+    for (std::size_t l = 0; l < levels.size(); ++l) {
+        std::printf("  %6.2f points     ", worst[l] - best[l]);
+    }
+    std::printf("\n");
     std::fflush(stdout);
 }
 
@@ -525,7 +542,7 @@ void runSpeed() {
     steady.snrDb = -10.0;
     SignalOptions noise = steady;
     noise.leadSeconds = 600.0;
-    // Speech-band noise with its syllable rhythm: many short-lived lines that look keyed.
+    // Speech-band noise, its level swinging with syllables, as the tests' keyer makes it.
     SignalOptions speech = noise;
     speech.noise = Noise::SpeechBand;
     for (const Case& c : {Case{"16 frames, Rayleigh fading, another station", frames, options},
