@@ -182,6 +182,7 @@ void LineFinder::addSpectrum() {
         sum_[k] += power[k];
     }
     levels_.push_back(medianOf(power, scratch_));
+    capped_.push_back(levels_.back());
     spectra_.push_back(std::move(power));
     if (spectra_.size() > window_) {
         const std::vector<float>& oldest = spectra_.front();
@@ -190,26 +191,32 @@ void LineFinder::addSpectrum() {
         }
         spectra_.pop_front();
         levels_.pop_front();
+        capped_.pop_front();
     }
     capLoudSpectra();
 }
 
 void LineFinder::capLoudSpectra() {
     // Those held already too: a loud spectrum among the first ones stands out only once
-    // quieter ones have come in.
+    // quieter ones have come in. The typical level is that of the spectra as they came,
+    // so that where the noise rises for good it follows within half the window. Digital
+    // silence has no level to measure against.
     const double loudest = kLoudestSpectrum * medianOf(levels_, scratch_);
+    if (loudest <= 0.0) {
+        return;
+    }
     for (std::size_t t = 0; t < spectra_.size(); ++t) {
-        if (levels_[t] <= loudest) {
+        if (capped_[t] <= loudest) {
             continue;
         }
-        const auto scale = static_cast<float>(loudest / levels_[t]);
+        const auto scale = static_cast<float>(loudest / capped_[t]);
         for (std::size_t k = 0; k < bins_; ++k) {
             float& p = spectra_[t][k];
             const float capped = p * scale;
             sum_[k] = std::max(0.0, sum_[k] - static_cast<double>(p - capped));
             p = capped;
         }
-        levels_[t] = loudest;
+        capped_[t] = loudest;
     }
 }
 

@@ -67,7 +67,8 @@ private:
     std::vector<float> input_;
     std::unique_ptr<Plan> plan_;
     std::deque<std::vector<float>> spectra_;
-    std::deque<double> levels_; ///< each spectrum's median power over the band, as capped
+    std::deque<double> levels_; ///< each spectrum's median power over the band
+    std::deque<double> capped_; ///< the same, as far as capped
     std::vector<double> scratch_;
     std::vector<double> sum_;
     std::vector<double> smooth_;     ///< sum over three neighbouring bins
