@@ -389,8 +389,9 @@ constexpr std::array<int, 9> kTableRates{8000,  11025, 12345, 16000, 22050,
 /// Levels around the weakest that is still read (CER 2 % near -13.5 dB).
 constexpr std::array<double, 4> kTableLevels{-10.0, -12.0, -13.0, -14.0};
 /// Frames a cell of the rate table: a recording's errors come together in its missed and
-/// weak frames, and with 400 frames the CER's standard error at -13 dB stays near 0.3
-/// points, so two rates one point apart differ by more than twice their spread.
+/// weak frames, and with 400 frames the CER's standard error at -13 dB is near 0.3
+/// points, so two rates one point apart differ by more than twice their spread; at
+/// -14 dB, where whole frames are missed, near 0.8.
 constexpr int kTableFrames = 400;
 
 /// The standard error (points of CER) of the mean over recordings, each a few frames.
