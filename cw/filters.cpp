@@ -10,7 +10,7 @@ namespace orvinta::cw {
 namespace {
 
 /// Fractions of an input sample at which the resampler's taps are tabulated: between two
-/// rows they are interpolated, off by less than a millionth of the largest tap.
+/// rows they are interpolated, off by less than a ten-thousandth of the largest tap.
 constexpr std::size_t kResamplerPhases = 256;
 
 /// Taps for a transition from `passHz` to `stopHz` at `sampleRate`: a Blackman window
