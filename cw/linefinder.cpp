@@ -40,6 +40,12 @@ constexpr double kPresenceDeviations = 5.0;
 /// The summed spectra of three bins over about 1.5 times as many independent spectra as
 /// summed (the spectra overlap by half).
 constexpr double kIndependentShare = 1.5;
+/// A spectrum louder than this many times the window's typical one (by their levels, the
+/// median power over the band) counts as only this loud: noise whose level swings with
+/// syllables (speech) would let one loud spectrum make its own peaks stand out of the
+/// sum like keyed lines. Steady noise moves the level by a third at most, a keyed tone
+/// 30 dB over it with a station 10 dB stronger beside it by a half.
+constexpr double kLoudestSpectrum = 2.0;
 /// A peak is the strongest bin within this many either way.
 constexpr std::size_t kPeakReach = 2;
 
@@ -55,6 +61,14 @@ std::size_t nextPowerOfTwo(double value) {
 std::mutex& planner() {
     static std::mutex mutex;
     return mutex;
+}
+
+/// The median of `values` (the lower one of an even count), sorted partly in `scratch`.
+template <typename Values> double medianOf(const Values& values, std::vector<double>& scratch) {
+    scratch.assign(values.begin(), values.end());
+    const auto middle = scratch.begin() + static_cast<std::ptrdiff_t>((scratch.size() - 1) / 2);
+    std::nth_element(scratch.begin(), middle, scratch.end());
+    return *middle;
 }
 
 /// The median of values[from, to), sorted partly in `scratch`.
@@ -163,8 +177,12 @@ void LineFinder::addSpectrum() {
     for (std::size_t k = 0; k < bins_; ++k) {
         const fftwf_complex& c = plan_->out[firstBin_ + k];
         power[k] = c[0] * c[0] + c[1] * c[1];
+    }
+    for (std::size_t k = 0; k < bins_; ++k) {
         sum_[k] += power[k];
     }
+    levels_.push_back(medianOf(power, scratch_));
+    capped_.push_back(levels_.back());
     spectra_.push_back(std::move(power));
     if (spectra_.size() > window_) {
         const std::vector<float>& oldest = spectra_.front();
@@ -172,6 +190,33 @@ void LineFinder::addSpectrum() {
             sum_[k] = std::max(0.0, sum_[k] - oldest[k]);
         }
         spectra_.pop_front();
+        levels_.pop_front();
+        capped_.pop_front();
+    }
+    capLoudSpectra();
+}
+
+void LineFinder::capLoudSpectra() {
+    // Those held already too: a loud spectrum among the first ones stands out only once
+    // quieter ones have come in. The typical level is that of the spectra as they came,
+    // so that where the noise rises for good it follows within half the window. Digital
+    // silence has no level to measure against.
+    const double loudest = kLoudestSpectrum * medianOf(levels_, scratch_);
+    if (loudest <= 0.0) {
+        return;
+    }
+    for (std::size_t t = 0; t < spectra_.size(); ++t) {
+        if (capped_[t] <= loudest) {
+            continue;
+        }
+        const auto scale = static_cast<float>(loudest / capped_[t]);
+        for (std::size_t k = 0; k < bins_; ++k) {
+            float& p = spectra_[t][k];
+            const float capped = p * scale;
+            sum_[k] = std::max(0.0, sum_[k] - static_cast<double>(p - capped));
+            p = capped;
+        }
+        capped_[t] = loudest;
     }
 }
 

@@ -50,6 +50,7 @@ private:
     struct Plan;
     void analyse(std::vector<SpectrumMoment>& moments);
     void addSpectrum();
+    void capLoudSpectra();
     void measureFloors();
     bool keyed(std::size_t k) const;
     bool peakAt(std::size_t k) const;
@@ -66,6 +67,9 @@ private:
     std::vector<float> input_;
     std::unique_ptr<Plan> plan_;
     std::deque<std::vector<float>> spectra_;
+    std::deque<double> levels_; ///< each spectrum's median power over the band
+    std::deque<double> capped_; ///< the same, as far as capped
+    std::vector<double> scratch_;
     std::vector<double> sum_;
     std::vector<double> smooth_;     ///< sum over three neighbouring bins
     std::vector<double> quietest_;   ///< per bin, the quietest spectrum in the window

@@ -91,7 +91,7 @@ TEST(LineTrackerTest, FollowsDrift) {
 
 TEST(LineMixerTest, MixesTheToneDownAndKeepsTime) {
     // A tone keyed down from 3.0 s to 3.5 s shows up at 0 Hz, at the right moment.
-    for (const int rate : {8000, 44100, 96000}) {
+    for (const int rate : {8000, 11025, 12345, 44100, 96000}) {
         std::vector<float> audio(static_cast<std::size_t>(6 * rate));
         for (std::size_t n = 0; n < audio.size(); ++n) {
             const double t = static_cast<double>(n) / rate;
