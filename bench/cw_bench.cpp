@@ -628,8 +628,12 @@ void runSpeed() {
     // Speech-band noise, its level swinging with syllables, as the tests' keyer makes it.
     SignalOptions speech = noise;
     speech.noise = Noise::SpeechBand;
+    // A generated recording with nothing but the file's quantisation.
+    SignalOptions clean = steady;
+    clean.noise = Noise::None;
     for (const Case& c : {Case{"16 frames, Rayleigh fading, another station", frames, options},
                           Case{"16 frames, steady signal at -10 dB", frames, steady},
+                          Case{"16 frames without noise", frames, clean},
                           Case{"white noise", {}, noise}, Case{"speech-band noise", {}, speech}}) {
         const KeyedRecording recording = keyFrames(c.frames, c.options);
         writeAudio(path.string(), recording.samples, c.options.sampleRate, AudioFormat::Wav16);

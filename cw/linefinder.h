@@ -56,6 +56,11 @@ private:
     bool peakAt(std::size_t k) const;
     double peakBin(std::size_t k) const;
     double heardAt(std::size_t k, double first, double middle) const;
+    /// How alike the powers of bins `a` and `b` (with their neighbours) rise and fall over
+    /// the window's spectra.
+    double keyingCorrelation(std::size_t a, std::size_t b) const;
+    /// Whether the peak at bin `k` is the keying spectrum of one of the `stronger` lines.
+    bool sidebandOf(std::size_t k, const std::vector<std::size_t>& stronger) const;
 
     double sampleRate_;
     std::size_t size_;

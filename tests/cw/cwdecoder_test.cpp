@@ -399,6 +399,21 @@ TEST(CwDecoderTest, NeverReadsWrongBesideASteadyCarrierInItsChannel) {
     EXPECT_GT(doubtedByTheCarrier, 0) << "no character left to the carrier's wider margin";
 }
 
+TEST(CwDecoderTest, ReadsANoiseFreeRecording) {
+    // A generated recording as a 16-bit file holds it: nothing but the quantisation.
+    SignalOptions options;
+    options.sampleRate = 44100;
+    options.wordsPerMinute = 20.0;
+    options.toneHz = 900.0;
+    options.noise = testsignal::Noise::None;
+    const std::vector<std::string> frames = randomFrames(2, 23);
+    KeyedRecording recording = keyFrames(frames, options);
+    for (float& sample : recording.samples) {
+        sample = std::round(sample * 32767.0F) / 32767.0F;
+    }
+    expectFrames(recording, frames, options, "without noise");
+}
+
 TEST(CwDecoderTest, TakesDamagedSamplesAsSilence) {
     SignalOptions options;
     options.wordsPerMinute = 25.0;
