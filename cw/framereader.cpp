@@ -499,7 +499,8 @@ void fillIn(const FrameReading& other, FrameReading& kept) {
 } // namespace
 
 double chanceRight(double margin) {
-    return 1.0 / (1.0 + std::exp(-margin));
+    constexpr double kMarginScale = 1.25;
+    return 1.0 / (1.0 + std::exp(-margin / kMarginScale));
 }
 
 FrameReading placeFrame(const CumulativeBaseband& sums, const KeyingTiming& timing, double limit) {
