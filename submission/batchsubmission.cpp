@@ -48,7 +48,7 @@ void BatchSubmission::report(const QString& text) {
 void BatchSubmission::submitWaiting() {
     if (options_.dryRun) {
         for (const JournalEntry& entry : journal_.waiting(options_.server.toStdString()))
-            print(entry.body);
+            print(entry.timestamp, entry.frame, entry.body);
         return;
     }
     submitter_.resumeWaiting(options_.server);
@@ -76,14 +76,17 @@ void BatchSubmission::offer(const ReadFrame& frame) {
     }
     if (options_.dryRun) {
         const std::string timestamp = sidsTimestamp(frame.received);
-        const JournalEntry* known =
-            journal_.find(options_.server.toStdString(), timestamp, hexBytes(frame.line));
+        const std::string hex = hexBytes(frame.line);
+        const JournalEntry* known = journal_.find(options_.server.toStdString(), timestamp, hex);
         if (known != nullptr && known->state != JournalState::Waiting) {
             ++alreadyKnown_;
             return;
         }
-        print(formEncoded(
-            sidsFields(frame.line, frame.received, *options_.station, programVersion())));
+        // A frame waiting from earlier goes out as it was recorded then.
+        print(timestamp, hex,
+              known != nullptr ? known->body
+                               : formEncoded(sidsFields(frame.line, frame.received,
+                                                        *options_.station, programVersion())));
         return;
     }
     if (submitter_.offer(options_.server, frame.line, frame.received, *options_.station) ==
@@ -91,11 +94,13 @@ void BatchSubmission::offer(const ReadFrame& frame) {
         ++alreadyKnown_;
 }
 
-void BatchSubmission::print(const std::string& body) {
+void BatchSubmission::print(const std::string& timestamp, const std::string& frame,
+                            const std::string& body) {
+    if (!printed_.insert(timestamp + '\t' + frame).second)
+        return;
     out_ << "POST " << options_.server.toStdString() << "\n"
          << "Content-Type: application/x-www-form-urlencoded\n\n"
          << body << "\n\n";
-    ++printed_;
 }
 
 void BatchSubmission::waitUntilSettled() {
@@ -110,7 +115,7 @@ bool BatchSubmission::finish() {
     const SubmissionCounts counts = submitter_.counts();
     std::string summary = "orvinta-cw: " + options_.server.toStdString() + ": ";
     if (options_.dryRun)
-        summary += std::to_string(printed_) + " zu senden (Probelauf, nichts gesendet)";
+        summary += std::to_string(printed_.size()) + " zu senden (Probelauf, nichts gesendet)";
     else
         summary += std::to_string(counts.sent) + " gesendet, " + std::to_string(counts.waiting) +
                    " wartend, " + std::to_string(counts.refused) + " abgelehnt";

@@ -16,6 +16,7 @@
 
 #include <iosfwd>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -58,7 +59,8 @@ public:
 
 private:
     void offer(const ReadFrame& frame);
-    void print(const std::string& body);
+    /// Prints the request of a frame once however often it is met.
+    void print(const std::string& timestamp, const std::string& frame, const std::string& body);
     void waitUntilSettled();
     void report(const QString& text);
 
@@ -66,8 +68,8 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     Submitter submitter_;
-    Journal journal_; ///< for a dry run, which only reads it
-    int printed_ = 0;
+    Journal journal_;               ///< for a dry run, which only reads it
+    std::set<std::string> printed_; ///< the timestamp and frame of each request printed
     int alreadyKnown_ = 0;
     int uncertain_ = 0;
     int withoutStart_ = 0;

@@ -44,8 +44,8 @@ Submitter::Offer Submitter::offer(const QString& server, const std::string& line
     entry.server = server.toStdString();
     entry.timestamp = sidsTimestamp(received);
     entry.frame = hexBytes(line);
-    if (m_queued.contains(keyOf(entry)))
-        return Offer::AlreadyKnown;
+    if (m_inHand.contains(keyOf(entry)))
+        return Offer::InHand;
     if (const JournalEntry* known = m_journal.find(entry.server, entry.timestamp, entry.frame)) {
         if (known->state != JournalState::Waiting)
             return Offer::AlreadyKnown;
@@ -68,7 +68,7 @@ int Submitter::resumeWaiting(const QString& server) {
         return 0;
     int count = 0;
     for (const JournalEntry& entry : m_journal.waiting(server.toStdString())) {
-        if (!m_queued.contains(keyOf(entry))) {
+        if (!m_inHand.contains(keyOf(entry))) {
             enqueue(entry);
             ++count;
         }
@@ -77,7 +77,7 @@ int Submitter::resumeWaiting(const QString& server) {
 }
 
 void Submitter::enqueue(const JournalEntry& entry) {
-    m_queued.insert(keyOf(entry));
+    m_inHand.insert(keyOf(entry));
     m_queue.push_back(entry);
     emit changed();
     sendNext();
@@ -106,7 +106,7 @@ void Submitter::sendNext() {
         if (refreshJournal()) {
             const JournalEntry* now = m_journal.find(entry.server, entry.timestamp, entry.frame);
             if (now != nullptr && now->state != JournalState::Waiting) {
-                m_queued.remove(keyOf(entry));
+                m_inHand.remove(keyOf(entry));
                 emit changed();
                 continue;
             }
@@ -127,14 +127,12 @@ void Submitter::answered(const SubmitResult& result) {
     case SubmitResult::Kind::Accepted:
         entry.state = JournalState::Sent;
         record(entry);
-        m_queued.remove(keyOf(entry));
         ++m_counts.sent;
         break;
     case SubmitResult::Kind::Refused:
         entry.state = JournalState::Refused;
         entry.note = result.reason.toStdString();
         record(entry);
-        m_queued.remove(keyOf(entry));
         ++m_counts.refused;
         emit refused(entry, result.reason);
         break;

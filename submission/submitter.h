@@ -48,7 +48,8 @@ public:
 
     enum class Offer {
         Queued,        ///< recorded as waiting (or found waiting) and queued
-        AlreadyKnown,  ///< sent, refused or queued before: nothing more to do
+        InHand,        ///< queued, under way or answered already: in counts() as it stands
+        AlreadyKnown,  ///< sent or refused before this submitter: nothing more to do
         JournalFailed, ///< the journal could not be read or written; see journalError()
     };
 
@@ -58,7 +59,8 @@ public:
     /// Queues the frames waiting in the journal for `server` from earlier; how many.
     int resumeWaiting(const QString& server);
 
-    /// For the requests and retries from now on.
+    /// For the retries from now on, and the requests: the one under way, if any, has
+    /// the new request timeout counted from now.
     void setTiming(SubmitTiming timing);
 
     SubmissionCounts counts() const;
@@ -91,7 +93,7 @@ private:
     QTimer m_retry;
     std::deque<JournalEntry> m_queue;
     std::optional<JournalEntry> m_underWay;
-    QSet<QString> m_queued; ///< keys of the frames queued or under way
+    QSet<QString> m_inHand; ///< keys of the frames queued, under way or answered
     bool m_paused = false;
     SubmissionCounts m_counts;
     QString m_journalError;

@@ -189,6 +189,15 @@ TEST_F(SubmitCli, AServerErrorLeavesTheFramesWaitingForTheNextRun) {
     EXPECT_EQ(dry.status, cw::kCwExitOk) << dry.err;
     EXPECT_EQ(std::count(dry.out.begin(), dry.out.end(), '\n'), 10) << dry.out;
     EXPECT_NE(dry.out.find("&frame=" + hex(1).toStdString() + "&"), std::string::npos);
+    // With the recording whose frames wait, each request is shown once.
+    QStringList again = submit();
+    again.prepend(QStringLiteral("--dry-run"));
+    const CliRun dryAgain = run(again);
+    EXPECT_EQ(dryAgain.out, dry.out);
+    EXPECT_NE(dryAgain.err.find(": 2 zu senden (Probelauf, nichts gesendet); nicht gesendet: 0 "
+                                "schon gesendet oder abgelehnt"),
+              std::string::npos)
+        << dryAgain.err;
     EXPECT_EQ(server.requests().size(), 1U);
 
     const CliRun pending =
@@ -406,8 +415,13 @@ TEST_F(SubmitCli, ARunKilledBetweenTwoFramesLosesAndRepeatsNothing) {
     ASSERT_EQ(left.waiting().size(), 1U);
     EXPECT_EQ(left.waiting()[0].timestamp, timestamp(1).toStdString());
 
+    // The frame that waited is counted as sent by this run, not as sent before.
     const CliRun again = run(submit());
     EXPECT_EQ(again.status, cw::kCwExitOk) << again.err;
+    EXPECT_NE(again.err.find(": 1 gesendet, 0 wartend, 0 abgelehnt; nicht gesendet: 1 schon "
+                             "gesendet oder abgelehnt, 0 unsicher"),
+              std::string::npos)
+        << again.err;
     ASSERT_EQ(server.requests().size(), 3U);
     EXPECT_EQ(server.requests()[2].field(QStringLiteral("frame")), hex(1));
     ASSERT_EQ(server.accepted().size(), 2U);

@@ -49,8 +49,10 @@ TEST_F(SubmitterTest, SendsEachFrameOnceInTheOrderOffered) {
     Submitter submitter(journal());
     EXPECT_EQ(offerFirst(submitter, server.url()), Submitter::Offer::Queued);
     EXPECT_EQ(offerSecond(submitter, server.url()), Submitter::Offer::Queued);
-    EXPECT_EQ(offerFirst(submitter, server.url()), Submitter::Offer::AlreadyKnown);
+    EXPECT_EQ(offerFirst(submitter, server.url()), Submitter::Offer::InHand);
     ASSERT_TRUE(settles(submitter));
+    EXPECT_EQ(offerFirst(submitter, server.url()), Submitter::Offer::InHand)
+        << "sent by this submitter, and counted so";
 
     ASSERT_EQ(server.requests().size(), 2U);
     const test::ReceivedRequest& first = server.requests()[0];
