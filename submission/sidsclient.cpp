@@ -71,6 +71,12 @@ void SidsClient::post(const QString& url, const QByteArray& body) {
     m_deadline.start(m_timeoutMs);
 }
 
+void SidsClient::setTimeout(int timeoutMs) {
+    m_timeoutMs = timeoutMs;
+    if (busy())
+        m_deadline.start(m_timeoutMs);
+}
+
 void SidsClient::replyFinished() {
     m_deadline.stop();
     QNetworkReply* reply = m_reply;

@@ -41,8 +41,8 @@ public:
     /// latest. Only while no other request is under way.
     void post(const QString& url, const QByteArray& body);
     bool busy() const { return !m_reply.isNull(); }
-    /// For the requests from now on.
-    void setTimeout(int timeoutMs) { m_timeoutMs = timeoutMs; }
+    /// For the requests from now on; a request under way gets `timeoutMs` from now.
+    void setTimeout(int timeoutMs);
 
     /// Whether `url` is one a submission can go to: http or https with a host.
     static bool usableUrl(const QString& url);
