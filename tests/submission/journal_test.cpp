@@ -121,6 +121,19 @@ TEST_F(JournalTest, AnotherProgramsLinesAreTakenIn) {
     EXPECT_TRUE(desktop.waiting().empty());
 }
 
+/// Whether a journal cut after `length` bytes of `text` is worth appending to: appending
+/// depends only on whether the file is empty and where its last line ends, so the cuts
+/// at and beside each line end and some within the lines stand for all the others, each
+/// of which would cost a sync to the disk.
+bool appendAfterCut(const std::string& text, std::size_t length) {
+    constexpr std::size_t kWithinLineStride = 16;
+    const auto endsLineAt = [&text](std::size_t at) {
+        return at < text.size() && text[at] == '\n';
+    };
+    return length == 0 || length % kWithinLineStride == 0 || endsLineAt(length - 1) ||
+           endsLineAt(length) || (length >= 2 && endsLineAt(length - 2));
+}
+
 // A crash may stop a write after any byte. Whatever is left, the journal reads without
 // error, holds every line that was complete, and takes new lines as before.
 TEST_F(JournalTest, ACutAtAnyByteLeavesItReadable) {
@@ -145,6 +158,8 @@ TEST_F(JournalTest, ACutAtAnyByteLeavesItReadable) {
             EXPECT_EQ(first->state, lines >= 4 ? JournalState::Sent : JournalState::Waiting);
         }
         EXPECT_EQ(read.skippedLines(), 0U);
+        if (!appendAfterCut(text, length))
+            continue;
 
         Journal next(cut);
         ASSERT_TRUE(next.record(entry(JournalState::Waiting, "T3", "43"), &error)) << error;
