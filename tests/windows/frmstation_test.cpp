@@ -130,7 +130,7 @@ TEST_F(StationWindow, AnEmptyWindowClearsTheStation) {
     submission::SubmissionSettings before;
     before.callsign = QStringLiteral("DL1ABC");
     before.position = submission::Position{48.0, 11.0};
-    before.server = QStringLiteral("https://db.satnogs.org/api/telemetry/");
+    before.server = QStringLiteral("http://127.0.0.1:9/api/telemetry/");
     before.enabled = true;
     QString error;
     ASSERT_TRUE(submission::saveSubmissionSettings(before, &error));
