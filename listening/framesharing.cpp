@@ -26,6 +26,8 @@ FrameSharing::FrameSharing(const QString& journalPath, submission::SubmitTiming 
                            QObject* parent)
     : QObject(parent)
     , m_submitter(journalPath, timing) {
+    // Nothing goes out until the operator switches on.
+    m_submitter.hold();
     connect(&m_submitter, &submission::Submitter::changed, this, [this] {
         // A server that was not reached has taken everything since.
         if (m_submitter.counts().waiting == 0 && m_problem.startsWith(kNotReached))
@@ -60,12 +62,15 @@ bool FrameSharing::switchOn(QString* refusal) {
         return false;
     }
     remember(true);
+    m_submitter.release();
     m_submitter.resumeWaiting(settings.server);
     emit changed();
     return true;
 }
 
 void FrameSharing::switchOff() {
+    // What waits stays waiting, in the journal too, until the switch is on again.
+    m_submitter.hold();
     remember(false);
     emit changed();
 }

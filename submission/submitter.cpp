@@ -94,12 +94,24 @@ SubmissionCounts Submitter::counts() const {
     return counts;
 }
 
+void Submitter::hold() {
+    m_held = true;
+    m_retry.stop();
+}
+
+void Submitter::release() {
+    m_held = false;
+    m_paused = false;
+    m_retry.stop();
+    sendNext();
+}
+
 bool Submitter::settled() const {
-    return !m_underWay && (m_queue.empty() || m_paused);
+    return !m_underWay && (m_queue.empty() || m_paused || m_held);
 }
 
 void Submitter::sendNext() {
-    while (!m_underWay && !m_paused && !m_queue.empty()) {
+    while (!m_underWay && !m_paused && !m_held && !m_queue.empty()) {
         JournalEntry entry = std::move(m_queue.front());
         m_queue.pop_front();
         // Another program may have sent it meanwhile.
@@ -140,7 +152,7 @@ void Submitter::answered(const SubmitResult& result) {
         // It stays waiting in the journal; the next try starts with it.
         m_queue.push_front(std::move(entry));
         m_paused = true;
-        if (m_timing.retryIntervalMs > 0)
+        if (m_timing.retryIntervalMs > 0 && !m_held)
             m_retry.start(m_timing.retryIntervalMs);
         emit failed(result.reason);
         break;

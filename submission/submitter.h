@@ -59,6 +59,12 @@ public:
     /// Queues the frames waiting in the journal for `server` from earlier; how many.
     int resumeWaiting(const QString& server);
 
+    /// Starts no request from now on (one under way is answered as usual) until
+    /// release(); the frames queued stay queued.
+    void hold();
+    /// Sends the frames queued at once, also after a failure.
+    void release();
+
     /// For the retries from now on, and the requests: the one under way, if any, has
     /// the new request timeout counted from now.
     void setTiming(SubmitTiming timing);
@@ -94,7 +100,8 @@ private:
     std::deque<JournalEntry> m_queue;
     std::optional<JournalEntry> m_underWay;
     QSet<QString> m_inHand; ///< keys of the frames queued, under way or answered
-    bool m_paused = false;
+    bool m_paused = false;  ///< by a failure, until the retry
+    bool m_held = false;    ///< by hold(), until release()
     SubmissionCounts m_counts;
     QString m_journalError;
 };

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "An SatNOGS senden" in the listening window, by its keys, against a SiDS server of the
 // test's own on the loopback interface: the frames of a recording with a known start,
-// one without, a refusal, a server that fails and then takes them, and one that never
-// answers while the window goes on taking keys.
+// one without, a refusal, a server that fails and then takes them when switched on again,
+// and one that never answers while the window goes on taking keys.
 #include "listening/framesharing.h"
 #include "listening/frmempfang.h"
 #include "listening/heardframesmodel.h"
@@ -169,13 +169,22 @@ TEST_F(SharingWindow, ARefusalIsShownWithTheServersReply) {
     EXPECT_EQ(server.requests().size(), 2U);
 }
 
-TEST_F(SharingWindow, AFailingServerGetsTheFramesLaterOnce) {
+// The frames that a failing server did not take wait while the switch is off, and go out
+// once when it is switched on again.
+TEST_F(SharingWindow, AFailingServerGetsTheFramesOnceTheSwitchIsOnAgain) {
     saveStation();
     server.script({500});
     openWindow();
-    window->sharing()->submitter()->setTiming({submission::kRequestTimeoutMs, 100});
     ASSERT_TRUE(test::pressAccessKey(window, Qt::Key_N));
     decode("pass_2026-12-07T14-05-00.wav");
+    ASSERT_TRUE(statusReads(
+        QStringLiteral("SatNOGS: 0 gesendet, 2 wartend, 0 abgelehnt (nicht erreicht: HTTP 500)")))
+        << window->lblSatnogs->text().toStdString();
+    ASSERT_TRUE(test::pressAccessKey(window, Qt::Key_N));
+    EXPECT_FALSE(window->chkSatnogs->isChecked());
+    EXPECT_TRUE(window->sharing()->submitter()->settled()) << "nothing goes out while off";
+
+    ASSERT_TRUE(test::pressAccessKey(window, Qt::Key_N));
     EXPECT_TRUE(statusReads(QStringLiteral("SatNOGS: 2 gesendet, 0 wartend, 0 abgelehnt")))
         << window->lblSatnogs->text().toStdString();
     ASSERT_EQ(server.requests().size(), 3U);

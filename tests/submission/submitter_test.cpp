@@ -94,6 +94,25 @@ TEST_F(SubmitterTest, AFailingServerIsTriedAgainAfterTheRetryInterval) {
     EXPECT_EQ(submitter.counts().waiting, 0);
 }
 
+TEST_F(SubmitterTest, AHeldSubmitterStartsNothingUntilReleased) {
+    server.script({500});
+    Submitter submitter(journal(), {kRequestTimeoutMs, 0});
+    QSignalSpy failures(&submitter, &Submitter::failed);
+    submitter.hold();
+    EXPECT_EQ(offerFirst(submitter, server.url()), Submitter::Offer::Queued);
+    EXPECT_TRUE(submitter.settled()) << "no request under way";
+    EXPECT_EQ(submitter.counts().waiting, 1);
+
+    submitter.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failures.count() == 1; }, kAnswerWaitMs));
+    // Released again after the failure, it tries again at once, without a retry interval.
+    submitter.hold();
+    submitter.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return submitter.counts().sent == 1; }, kAnswerWaitMs));
+    EXPECT_EQ(server.requests().size(), 2U);
+    EXPECT_EQ(server.accepted().size(), 1U);
+}
+
 TEST_F(SubmitterTest, ARefusedFrameIsReportedWithTheRepliesReasonAndNotSentAgain) {
     server.script({400});
     Submitter submitter(journal());
