@@ -3,6 +3,7 @@
 // test's own on the loopback interface: the frames of a recording with a known start,
 // one without, a refusal, a server that fails and then takes them when switched on again,
 // and one that never answers while the window goes on taking keys.
+#include "cw/cwcli.h"
 #include "listening/framesharing.h"
 #include "listening/frmempfang.h"
 #include "listening/heardframesmodel.h"
@@ -23,6 +24,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 namespace orvinta {
 namespace {
@@ -121,9 +124,21 @@ TEST_F(SharingWindow, SendsTheFramesOfARecordingWithAKnownStart) {
         EXPECT_EQ(request.headers.value("content-type"), "application/x-www-form-urlencoded");
     }
 
-    // The same recording again: nothing new goes out.
+    // The same recording again: nothing new goes out, from the window nor from orvinta-cw,
+    // which hears the frames at the same times.
     decode("pass_2026-12-07T14-05-00.wav");
     EXPECT_TRUE(statusReads(QStringLiteral("SatNOGS: 2 gesendet, 0 wartend, 0 abgelehnt")));
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(cw::runCwCli({QStringLiteral("orvinta-cw"), QStringLiteral("--submit"),
+                            dir.filePath(QStringLiteral("pass_2026-12-07T14-05-00.wav"))},
+                           out, err),
+              cw::kCwExitOk)
+        << err.str();
+    EXPECT_NE(err.str().find(": 0 gesendet, 0 wartend, 0 abgelehnt; nicht gesendet: 2 schon "
+                             "gesendet oder abgelehnt"),
+              std::string::npos)
+        << err.str();
     EXPECT_EQ(server.requests().size(), 2U);
 
     // Switched off, nothing goes out, and the program remembers it.
