@@ -73,11 +73,18 @@ bool saveSubmissionSettings(const SubmissionSettings& saved, QString* error) {
     settings.setValue(kServer, saved.server);
     settings.setValue(kEnabled, saved.enabled);
     settings.sync();
-    if (settings.status() != QSettings::NoError) {
-        *error = settingsFilePath();
+    switch (settings.status()) {
+    case QSettings::NoError:
+        return true;
+    case QSettings::AccessError:
+        *error = settingsFilePath() + QStringLiteral(": nicht schreibbar");
+        return false;
+    case QSettings::FormatError:
+        *error = settingsFilePath() + QStringLiteral(": kein lesbares Einstellungsformat");
         return false;
     }
-    return true;
+    *error = settingsFilePath();
+    return false;
 }
 
 } // namespace orvinta::submission

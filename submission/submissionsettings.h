@@ -32,7 +32,7 @@ QString journalFilePath();
 
 /// The saved settings; defaults (no station, SatNOGS DB, switched off) for what is not.
 SubmissionSettings loadSubmissionSettings();
-/// Saves `saved`; false with the reason when the file cannot be written.
+/// Saves `saved`; false with the file's name and the reason when it cannot be written.
 bool saveSubmissionSettings(const SubmissionSettings& saved, QString* error);
 
 } // namespace orvinta::submission

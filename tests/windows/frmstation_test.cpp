@@ -11,6 +11,7 @@
 #include "windows/frmtelemetrie.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -143,6 +144,22 @@ TEST_F(StationWindow, AnEmptyWindowClearsTheStation) {
     ASSERT_TRUE(test::eventually([&] { return window->isHidden(); }));
     EXPECT_FALSE(saved().station());
     EXPECT_TRUE(saved().enabled) << "the switch of the listening window is its own";
+}
+
+TEST_F(StationWindow, ASettingsFileThatCannotBeWrittenIsReportedAndTheWindowStays) {
+    // A plain file where the settings' folder belongs: not even root can write there.
+    QFile blocker(dir.filePath(QStringLiteral("config/orvinta")));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("config"))));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    type(Qt::Key_R, QStringLiteral("DL1ABC"));
+    type(Qt::Key_L, QStringLiteral("JN58TD"));
+    ASSERT_TRUE(test::pressAccessKey(window, Qt::Key_S));
+    EXPECT_EQ(platform.messageTexts(QStringLiteral("Station")),
+              QStringList{QStringLiteral("Die Einstellungen konnten nicht gespeichert werden:\n") +
+                          submission::settingsFilePath() + QStringLiteral(": nicht schreibbar")});
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(saved().station());
 }
 
 TEST_F(StationWindow, CancelLeavesTheSavedStation) {
