@@ -46,18 +46,26 @@ class SubmitCli : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(server.listening());
-        const cw::testsignal::KeyedRecording keyed = cw::testsignal::keyFrames(kFrames, signal());
+        samples = cw::testsignal::keyFrames(kFrames, signal()).samples;
         recording = dir.filePath(QStringLiteral("pass_2026-12-07T14-05-00.wav"));
-        ASSERT_TRUE(cw::testsignal::writeAudio(QFile::encodeName(recording).toStdString(),
-                                               keyed.samples, kRate, AudioFormat::WavFloat));
-        // What the decoder hears in the file, to the sample: the times sent are these.
-        const std::vector<cw::HeardFrame> frames =
-            cw::testsignal::decodeSamples(keyed.samples, kRate);
-        ASSERT_EQ(frames.size(), 2U);
-        for (std::size_t i = 0; i < frames.size(); ++i) {
-            ASSERT_EQ(frames[i].text, kFrames[i]);
-            heard.push_back(kStart.addMSecs(std::llround(frames[i].seconds * 1000.0)));
+        ASSERT_TRUE(cw::testsignal::writeAudio(QFile::encodeName(recording).toStdString(), samples,
+                                               kRate, AudioFormat::WavFloat));
+    }
+
+    /// When the decoder hears the frames begin in the recording, to the sample: the times
+    /// sent are these. Decoded only for the cases that compare times.
+    const std::vector<QDateTime>& heard() {
+        if (heardTimes.empty()) {
+            const std::vector<cw::HeardFrame> frames =
+                cw::testsignal::decodeSamples(samples, kRate);
+            EXPECT_EQ(frames.size(), kFrames.size());
+            for (std::size_t i = 0; i < frames.size() && i < kFrames.size(); ++i) {
+                EXPECT_EQ(frames[i].text, kFrames[i]);
+                heardTimes.push_back(kStart.addMSecs(std::llround(frames[i].seconds * 1000.0)));
+            }
+            heardTimes.resize(kFrames.size());
         }
+        return heardTimes;
     }
 
     static cw::testsignal::SignalOptions signal() {
@@ -87,8 +95,8 @@ protected:
                 QStringLiteral("48.1374,11.5761"),  recording};
     }
 
-    QString timestamp(std::size_t frame) const {
-        return heard.at(frame).toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss.zzz'Z'"));
+    QString timestamp(std::size_t frame) {
+        return heard().at(frame).toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss.zzz'Z'"));
     }
     static QString hex(std::size_t frame) {
         return QString::fromLatin1(QByteArray::fromStdString(kFrames.at(frame)).toHex().toUpper());
@@ -103,11 +111,12 @@ protected:
     QTemporaryDir dir;
     test::UserFolders folders{dir.path()};
     test::SidsServer server;
+    std::vector<float> samples;
     QString recording;
-    std::vector<QDateTime> heard;
+    std::vector<QDateTime> heardTimes;
 };
 
-TEST_F(SubmitCli, SendsBothFramesOfARecordingWithAKnownStartByTheConvention) {
+TEST_F(SubmitCli, SendsBothFramesOfARecordingByTheConventionOnceHoweverOftenItRuns) {
     const CliRun result = run(submit());
     EXPECT_EQ(result.status, cw::kCwExitOk) << result.err;
     EXPECT_EQ(result.out, kFrames[0] + "\n" + kFrames[1] + "\n");
@@ -135,10 +144,8 @@ TEST_F(SubmitCli, SendsBothFramesOfARecordingWithAKnownStartByTheConvention) {
         EXPECT_EQ(request.answeredWith, 201);
     }
     EXPECT_EQ(journal().waiting().size(), 0U);
-}
 
-TEST_F(SubmitCli, ASecondRunOfTheSameRecordingSendsNothing) {
-    ASSERT_EQ(run(submit()).status, cw::kCwExitOk);
+    // The same recording again: nothing new goes out.
     const CliRun again = run(submit());
     EXPECT_EQ(again.status, cw::kCwExitOk) << again.err;
     EXPECT_NE(again.err.find("0 gesendet, 0 wartend, 0 abgelehnt; nicht gesendet: 2 schon "
