@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "An SatNOGS senden" in the listening window, by its keys, against a SiDS server of the
 // test's own on the loopback interface: the frames of a recording with a known start,
-// one without, a refusal, a server that fails and then takes them when switched on again,
-// and one that never answers while the window goes on taking keys.
+// one without, the frames left out as unsure, a refusal, a server that fails and then
+// takes them when switched on again, and one that never answers while the window goes on
+// taking keys. Where the decoding is not the point, the frames are handed to the window
+// as the decoder hands them over.
 #include "cw/cwcli.h"
 #include "listening/framesharing.h"
 #include "listening/frmempfang.h"
 #include "listening/heardframesmodel.h"
+#include "listening/listenworker.h"
 #include "recordings.h"
 #include "submission/submissionsettings.h"
 #include "support/eventually.h"
@@ -18,6 +21,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
@@ -25,6 +29,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 namespace orvinta {
@@ -38,6 +43,26 @@ const bool kNoAudioServerForSharing =
 constexpr int kAnswerWaitMs = 20000;
 /// A request timeout that a test can wait for.
 constexpr int kShortTimeoutMs = 200;
+
+const char* const kFirstLine = "E LUSAT HI HI 6O AVT ABA AU4 AD4 AA4 ABT TTU AEE";
+const char* const kSecondLine = "E LUSAT HI HI 7O AVU ABA AU4 AD4 AA4 ABT TTU AE6";
+
+/// A frame as the decoder hands it over: `line` read with `confidence`, begun at `utc`.
+listening::ListedFrame listed(const char* line, const char* utc, double confidence = 1.0) {
+    listening::ListedFrame frame;
+    frame.heard.text = line;
+    frame.heard.unreadable =
+        static_cast<std::size_t>(std::count(frame.heard.text.begin(), frame.heard.text.end(), '?'));
+    frame.heard.confidence = confidence;
+    frame.utc = QDateTime::fromString(QString::fromLatin1(utc), Qt::ISODateWithMs);
+    return frame;
+}
+
+/// Two frames heard live.
+std::vector<listening::ListedFrame> twoListed() {
+    return {listed(kFirstLine, "2026-12-07T14:05:01.480Z"),
+            listed(kSecondLine, "2026-12-07T14:05:19.000Z")};
+}
 
 class SharingWindow : public testing::Test {
 protected:
@@ -79,6 +104,13 @@ protected:
         ASSERT_TRUE(test::eventually([&] { return window->session()->isRunning(); }));
         ASSERT_TRUE(test::eventually([&] { return !window->session()->isRunning(); }, 60000));
         ASSERT_EQ(window->frames()->rowCount(), before + 2);
+    }
+
+    /// Hands `frames` to the window as the decoder does, without decoding audio.
+    void hand(std::vector<listening::ListedFrame> frames) {
+        listening::ListenBatch batch;
+        batch.frames = std::move(frames);
+        window->Session_Heard(batch);
     }
 
     bool statusReads(const QString& text) {
@@ -176,12 +208,31 @@ TEST_F(SharingWindow, ARefusalIsShownWithTheServersReply) {
     server.script({400});
     openWindow();
     ASSERT_TRUE(test::pressAccessKey(window, Qt::Key_N));
-    decode("pass_2026-12-07T14-05-00.wav");
+    hand(twoListed());
     EXPECT_TRUE(statusReads(QStringLiteral(
         "SatNOGS: 1 gesendet, 0 wartend, 1 abgelehnt (abgelehnt: HTTP 400: {\"detail\": "
         "\"frame refused by the test server\"})")))
         << window->lblSatnogs->text().toStdString();
-    EXPECT_EQ(server.requests().size(), 2U);
+    ASSERT_EQ(server.requests().size(), 2U);
+    EXPECT_EQ(server.requests()[0].field(QStringLiteral("timestamp")),
+              QStringLiteral("2026-12-07T14:05:01.480Z"));
+    EXPECT_EQ(server.accepted().size(), 1U);
+}
+
+TEST_F(SharingWindow, OnlyFramesWithoutUnreadableCharactersAndSureEnoughGoOut) {
+    saveStation();
+    openWindow();
+    ASSERT_TRUE(test::pressAccessKey(window, Qt::Key_N));
+    hand({listed("E LUSAT HI HI 6O AVT ABA AU4 AD4 AA4 ABT TTU AE?", "2026-12-07T14:05:01.480Z"),
+          listed(kSecondLine, "2026-12-07T14:05:19.000Z", 0.98),
+          listed(kFirstLine, "2026-12-07T14:05:37.250Z", 0.99)});
+    EXPECT_TRUE(statusReads(QStringLiteral(
+        "SatNOGS: 1 gesendet, 0 wartend, 0 abgelehnt; nicht gesendet: 2 unsicher, 0 ohne "
+        "Startzeit")))
+        << window->lblSatnogs->text().toStdString();
+    ASSERT_EQ(server.requests().size(), 1U);
+    EXPECT_EQ(server.requests()[0].field(QStringLiteral("timestamp")),
+              QStringLiteral("2026-12-07T14:05:37.250Z"));
 }
 
 // The frames that a failing server did not take wait while the switch is off, and go out
@@ -191,7 +242,7 @@ TEST_F(SharingWindow, AFailingServerGetsTheFramesOnceTheSwitchIsOnAgain) {
     server.script({500});
     openWindow();
     ASSERT_TRUE(test::pressAccessKey(window, Qt::Key_N));
-    decode("pass_2026-12-07T14-05-00.wav");
+    hand(twoListed());
     ASSERT_TRUE(statusReads(
         QStringLiteral("SatNOGS: 0 gesendet, 2 wartend, 0 abgelehnt (nicht erreicht: HTTP 500)")))
         << window->lblSatnogs->text().toStdString();
@@ -212,7 +263,7 @@ TEST_F(SharingWindow, AServerThatNeverAnswersLeavesTheWindowTakingKeys) {
     server.script({test::kNeverAnswer});
     openWindow();
     ASSERT_TRUE(test::pressAccessKey(window, Qt::Key_N));
-    decode("pass_2026-12-07T14-05-00.wav");
+    hand(twoListed());
     // While the server holds the first frame (for up to the real 10 s), the window
     // answers at once.
     ASSERT_TRUE(test::eventually([&] { return server.requests().size() == 1; }, kAnswerWaitMs));
