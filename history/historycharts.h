@@ -14,6 +14,7 @@
 #include "historystats.h"
 
 #include <QColor>
+#include <QString>
 
 #include <array>
 
@@ -31,6 +32,9 @@ struct PlotState {
 
 /// The whole table with every channel.
 PlotState fullView(const HistoryTable& table);
+
+/// Stands in a chart's title when none of its shown channels has a value in the range.
+inline const QString kNoValuesText = QStringLiteral("keine Werte");
 
 /// Whether a chart has a legend: files need one, the window names its channels beside
 /// the charts in their colours.
