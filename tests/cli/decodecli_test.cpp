@@ -87,14 +87,15 @@ TEST_F(DecodeCliTest, MissingFileIsReportedAndTheOthersDecoded) {
     const CliRun r = run({path("missing.tlm"), path("a.tlm")});
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, "orvinta-decode: " + path("missing.tlm").toStdString() +
-                         ": No such file or directory\n");
+                         ": Datei oder Verzeichnis nicht gefunden\n")
+        << "the system's reason in German, as the desktop program gives it";
     EXPECT_EQ(r.out, std::string(kSampleLineRow) + "\n");
 }
 
 TEST_F(DecodeCliTest, DirectoryIsReported) {
     const CliRun r = run({dir.path()});
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "orvinta-decode: " + dir.path().toStdString() + ": Is a directory\n");
+    EXPECT_EQ(r.err, "orvinta-decode: " + dir.path().toStdString() + ": Ist ein Verzeichnis\n");
 }
 
 TEST_F(DecodeCliTest, TextFramesSeparatedByAnEmptyLine) {
