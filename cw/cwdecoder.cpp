@@ -150,7 +150,11 @@ CwDecoder::Line& CwDecoder::lineFor(const LineTracker::Line& tracked) {
 void CwDecoder::feedLine(LineTracker::Line& tracked, bool ended, double due) {
     Line& line = lineFor(tracked);
     for (const ToneEstimate& e : tracked.smoothed) {
-        tones_.push_back({front_->secondsOf(e.sample), e.frequencyHz, tracked.id});
+        // Only where the line is heard keyed: not the lines noise starts, nor a line held
+        // on along its drift through the silence after a frame.
+        if (e.keyed) {
+            tones_.push_back({front_->secondsOf(e.sample), e.frequencyHz, tracked.id});
+        }
     }
     std::vector<std::complex<float>> baseband;
     std::vector<float> tones;

@@ -89,7 +89,8 @@ public:
     /// DecoderSettings::readFramesEarly each as soon as the audio shows its last character
     /// complete.
     std::vector<HeardFrame> takeFrames();
-    /// The tones followed since the last call, of the last minute at most.
+    /// The tones followed since the last call, of the last minute at most: the moments at
+    /// which a line was heard keyed (ToneEstimate::keyed).
     std::vector<FollowedTone> takeTones();
 
     /// Samples held (audio and every line's baseband): bounded by the longest frame,

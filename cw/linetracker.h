@@ -20,6 +20,10 @@ struct ToneEstimate {
     double frequencyHz = 0.0;
     double strength = 0.0;         ///< over the noise floor; 0 while the line is held
     double slopeHzPerSample = 0.0; ///< the drift there (smoothed estimates only)
+    /// Whether the line was heard keyed around this moment: enough of the analyses the
+    /// estimate was fitted to found its peak well above the noise (smoothed estimates
+    /// only). A line that noise started, or one held through silence, is not.
+    bool keyed = false;
 };
 
 class LineTracker {

@@ -42,11 +42,12 @@ constexpr int kFullWidth = kClientWidth - 2 * kLeft;
 /// The level meter shows the peak from kMeterFloorDb up to full scale.
 constexpr int kMeterFloorDb = -60;
 /// Columns of the frame list in twips; the line column fits 48 characters of the
-/// fixed-pitch font.
+/// fixed-pitch font, the others their header.
 constexpr int kTimeColumnWidth = 1500;
 constexpr int kLineColumnWidth = 5820;
-constexpr int kSnrColumnWidth = 1140;
-constexpr int kConfidenceColumnWidth = 1260;
+constexpr int kSnrColumnWidth = 900;
+constexpr int kConfidenceColumnWidth = 1080;
+constexpr int kUnreadableColumnWidth = 780;
 constexpr double kListPoints = 9.0;
 /// Pixels between the lines of the frame list.
 constexpr int kRowPadding = 6;
@@ -164,7 +165,7 @@ void frmEmpfang::createFrameControls() {
     lstBloecke->horizontalHeader()->setFont(sansFont(kListPoints));
     lstBloecke->horizontalHeader()->setStretchLastSection(true);
     const int widths[] = {kTimeColumnWidth, kLineColumnWidth, kSnrColumnWidth,
-                          kConfidenceColumnWidth};
+                          kConfidenceColumnWidth, kUnreadableColumnWidth};
     for (int column = 0; column < HeardFramesModel::ColumnCount; ++column)
         lstBloecke->setColumnWidth(column, twipsToPixels(widths[column]));
     lblBloecke->setBuddy(lstBloecke);
@@ -193,35 +194,49 @@ void frmEmpfang::connectControls() {
             &frmEmpfang::updateFrameButtons);
     connect(m_frames, &HeardFramesModel::rowsInserted, this, &frmEmpfang::updateFrameButtons);
     connect(m_session, &listening::ListenSession::heard, this, &frmEmpfang::Session_Heard);
+    connect(m_session, &listening::ListenSession::audioMissing, this,
+            &frmEmpfang::Session_AudioMissing);
+    connect(m_session, &listening::ListenSession::audioBack, this, &frmEmpfang::Session_AudioBack);
+    connect(m_session, &listening::ListenSession::devicesChanged, this,
+            &frmEmpfang::Session_DevicesChanged);
     connect(m_session, &listening::ListenSession::ended, this, &frmEmpfang::Session_Ended);
-    connect(m_session, &listening::ListenSession::devicesChanged, this, [this] {
-        if (!m_session->isRunning())
-            refreshDevices();
-    });
 }
 
 void frmEmpfang::showEvent(QShowEvent* event) {
-    if (!m_session->isRunning())
-        refreshDevices();
+    m_session->watchDevices();
+    showDevices(m_session->devices());
     QWidget::showEvent(event);
 }
 
-void frmEmpfang::refreshDevices() {
-    const QByteArray chosen =
-        cboGeraet->currentIndex() >= 0 && cboGeraet->currentIndex() < m_devices.size()
-            ? m_devices[cboGeraet->currentIndex()].id()
-            : listening::ListenSession::defaultInputDevice().id();
-    m_devices = listening::ListenSession::inputDevices();
+void frmEmpfang::Session_DevicesChanged(const QList<QAudioDevice>& devices) {
+    showDevices(devices);
+}
+
+void frmEmpfang::showDevices(const QList<QAudioDevice>& devices) {
+    if (m_chosenDevice.isNull())
+        m_chosenDevice = listening::ListenSession::defaultInputDevice();
+    m_devices = devices;
+    int chosen = -1;
     cboGeraet->clear();
     for (const QAudioDevice& device : m_devices) {
         cboGeraet->addItem(device.description());
-        if (device.id() == chosen)
-            cboGeraet->setCurrentIndex(cboGeraet->count() - 1);
+        if (device.id() == m_chosenDevice.id())
+            chosen = cboGeraet->count() - 1;
     }
+    if (m_chosenDevice.isNull() && !m_devices.isEmpty()) {
+        chosen = 0;
+        m_chosenDevice = m_devices.front();
+    }
+    // A chosen device that is gone leaves the choice empty rather than listening to
+    // another one unasked.
+    cboGeraet->setCurrentIndex(chosen);
 }
 
 void frmEmpfang::cboGeraet_Click() {
     optGeraet->setChecked(true);
+    const int index = cboGeraet->currentIndex();
+    if (index >= 0 && index < m_devices.size())
+        m_chosenDevice = m_devices[index];
 }
 
 void frmEmpfang::cmdDurchsuchen_Click() {
@@ -257,17 +272,25 @@ bool frmEmpfang::startRecording() {
 
 bool frmEmpfang::startDevice() {
     if (m_devices.isEmpty())
-        refreshDevices();
+        showDevices(listening::ListenSession::inputDevices());
     const int index = cboGeraet->currentIndex();
-    if (m_devices.isEmpty() || index < 0 || index >= m_devices.size()) {
+    if (index >= 0 && index < m_devices.size())
+        m_chosenDevice = m_devices[index];
+    // A chosen device that has gone is tried all the same: the session tells that it is
+    // gone.
+    if (m_chosenDevice.isNull()) {
         showMessage(this, listening::kNoInputDeviceMessage);
         return false;
     }
     picWasserfall->clear();
     prgFortschritt->setValue(0);
-    lblStatus->setText(QStringLiteral("Höre %1 ...").arg(m_devices[index].description()));
-    m_session->startDevice(m_devices[index]);
+    lblStatus->setText(listeningText());
+    m_session->startDevice(m_chosenDevice);
     return true;
+}
+
+QString frmEmpfang::listeningText() const {
+    return QStringLiteral("Höre %1 ...").arg(m_chosenDevice.description());
 }
 
 void frmEmpfang::cmdStopp_Click() {
@@ -294,6 +317,16 @@ void frmEmpfang::Session_Heard(const ListenBatch& batch) {
             std::clamp(static_cast<int>(std::lround(*batch.levelDb)), kMeterFloorDb, 0));
     if (!batch.frames.empty())
         lstBloecke->scrollToBottom();
+}
+
+void frmEmpfang::Session_AudioMissing(int seconds) {
+    lblStatus->setText(QStringLiteral("Keine Audiodaten seit %1 s").arg(seconds));
+    prgPegel->setValue(kMeterFloorDb);
+    picWasserfall->showSilence(seconds);
+}
+
+void frmEmpfang::Session_AudioBack() {
+    lblStatus->setText(listeningText());
 }
 
 void frmEmpfang::Session_Ended(const ListenOutcome& outcome) {

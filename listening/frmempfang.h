@@ -81,6 +81,9 @@ public slots:
     void lstBloecke_DblClick(const QModelIndex& index);
     void cboGeraet_Click();
     void Session_Heard(const orvinta::listening::ListenBatch& batch);
+    void Session_AudioMissing(int seconds);
+    void Session_AudioBack();
+    void Session_DevicesChanged(const QList<QAudioDevice>& devices);
     void Session_Ended(const orvinta::listening::ListenOutcome& outcome);
 
 protected:
@@ -92,9 +95,12 @@ private:
     void createRunControls();
     void createFrameControls();
     void connectControls();
-    void refreshDevices();
+    /// Lists `devices` in cboGeraet, the one chosen selected while it is there.
+    void showDevices(const QList<QAudioDevice>& devices);
     bool startRecording();
     bool startDevice();
+    /// The status while listening to the device chosen.
+    QString listeningText() const;
     void setRunning(bool running);
     void updateFrameButtons();
     /// The rows of the selected frames, or of all when none is selected, in list order.
@@ -106,6 +112,9 @@ private:
     listening::HeardFramesModel* m_frames;
     listening::ListenSession* m_session;
     QList<QAudioDevice> m_devices;
+    /// The input the operator chose (at first the system's default), kept while it is
+    /// gone from the system so that it is chosen again when it comes back.
+    QAudioDevice m_chosenDevice;
     QStringList m_exportLines;
     WindowSlot<frmSpeichern> m_tabelle;
 };

@@ -33,6 +33,8 @@ QVariant HeardFramesModel::displayText(const ListedFrame& frame, int column) con
         return QString::number(frame.heard.snrDb, 'f', 1) + QStringLiteral(" dB");
     case ConfidenceColumn:
         return QString::number(std::lround(100.0 * frame.heard.confidence)) + QStringLiteral(" %");
+    case UnreadableColumn:
+        return QString::number(frame.heard.unreadable);
     default:
         return {};
     }
@@ -51,7 +53,8 @@ QVariant HeardFramesModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
         if (index.column() == TimeColumn && frame.utc.isValid())
             return frame.utc.toUTC().toString(Qt::ISODate);
-        if (index.column() == LineColumn && frame.heard.unreadable > 0)
+        if ((index.column() == LineColumn || index.column() == UnreadableColumn) &&
+            frame.heard.unreadable > 0)
             return QStringLiteral("%1 unlesbare Zeichen").arg(frame.heard.unreadable);
         return {};
     default:
@@ -71,6 +74,8 @@ QVariant HeardFramesModel::headerData(int section, Qt::Orientation orientation, 
         return QStringLiteral("SNR");
     case ConfidenceColumn:
         return QStringLiteral("Sicherheit");
+    case UnreadableColumn:
+        return QStringLiteral("Unlesbar");
     default:
         return {};
     }

@@ -19,13 +19,21 @@ struct ListedFrame {
     QDateTime utc;
 };
 
-/// The frames heard, in the order heard, as a table: time, telemetry line, SNR and
-/// confidence. Frames are only ever added; a new listening adds to the same list.
+/// The frames heard, in the order heard, as a table: time, telemetry line, SNR,
+/// confidence and the number of characters left unread ("?"), which the confidence does
+/// not count. Frames are only ever added; a new listening adds to the same list.
 class HeardFramesModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    enum Column { TimeColumn, LineColumn, SnrColumn, ConfidenceColumn, ColumnCount };
+    enum Column {
+        TimeColumn,
+        LineColumn,
+        SnrColumn,
+        ConfidenceColumn,
+        UnreadableColumn,
+        ColumnCount
+    };
 
     explicit HeardFramesModel(QObject* parent = nullptr);
 

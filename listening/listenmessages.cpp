@@ -40,6 +40,18 @@ QString deviceGoneMessage(const QString& device) {
         .arg(device, kFramesStay);
 }
 
+QString deviceMissingMessage(const QString& device) {
+    return QStringLiteral("Der Audioeingang \u201E%1\u201C ist nicht mehr verfügbar.\nBitte einen "
+                          "anderen Audioeingang wählen.")
+        .arg(device);
+}
+
+QString deviceHangsMessage(const QString& device) {
+    return QStringLiteral("Der Audioeingang \u201E%1\u201C antwortet nicht: Das Audiosystem "
+                          "reagiert nicht mehr.\nOrvinta hört nicht weiter zu. %2")
+        .arg(device, kFramesStay);
+}
+
 QString formatRefusedMessage(const QString& device, const QAudioFormat& format) {
     return QStringLiteral(
                "Der Audioeingang \u201E%1\u201C nimmt das Format %2 Hz, %3 Kanal/Kanäle, "

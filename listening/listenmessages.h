@@ -18,6 +18,10 @@ QString recordingUnreadableMessage(const QString& path, const QString& reason);
 QString recordingBrokenMessage(const QString& path, double seconds, const QString& reason);
 /// The input device went away while it was listened to.
 QString deviceGoneMessage(const QString& device);
+/// The input device chosen is no longer there when the listening is to start.
+QString deviceMissingMessage(const QString& device);
+/// The input device does not answer: its start or stop does not return.
+QString deviceHangsMessage(const QString& device);
 /// The input device does not take the format it was asked for.
 QString formatRefusedMessage(const QString& device, const QAudioFormat& format);
 /// The input device could not be opened, or failed while it was listened to.

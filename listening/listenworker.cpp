@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace orvinta::listening {
 namespace {
@@ -43,8 +44,13 @@ QString audioErrorText(QAudio::Error error) {
 
 } // namespace
 
-ListenWorker::ListenWorker(QObject* parent)
-    : QObject(parent) {
+QIODevice* startAudioSource(QAudioSource& source) {
+    return source.start();
+}
+
+ListenWorker::ListenWorker(DeviceOpener opener, QObject* parent)
+    : QObject(parent)
+    , m_opener(std::move(opener)) {
 }
 
 ListenWorker::~ListenWorker() = default;
@@ -62,9 +68,10 @@ void ListenWorker::decodeRecording(const QString& path) {
     m_feeder = std::make_unique<FrameFeeder>(
         file->sampleRate(), std::max(kLiveSecondsPerRow, length.value_or(0.0) / kRecordingRows));
     // Frames get their time of day when the recording tells when it began.
-    m_streamStartUtc = {};
+    m_clock.reset();
+    m_recordingStartUtc = {};
     if (const std::optional<cw::RecordingStart> start = cw::recordingStart(*file, encodedPath))
-        m_streamStartUtc =
+        m_recordingStartUtc =
             QDateTime::fromMSecsSinceEpoch(start->time.time_since_epoch().count(), Qt::UTC);
     m_sinceBatch.start();
 
@@ -96,6 +103,10 @@ void ListenWorker::decodeRecording(const QString& path) {
 
 void ListenWorker::startDevice(const QAudioDevice& device, const QAudioFormat& format) {
     m_deviceName = device.description();
+    if (m_stopRequested) {
+        emit ended({ListenOutcome::Kind::Stopped, {}});
+        return;
+    }
     if (!device.isFormatSupported(format)) {
         emit ended({ListenOutcome::Kind::Failed, formatRefusedMessage(m_deviceName, format)});
         return;
@@ -105,19 +116,29 @@ void ListenWorker::startDevice(const QAudioDevice& device, const QAudioFormat& f
     m_source->setBufferSize(static_cast<qsizetype>(
         format.bytesForDuration(static_cast<qint64>(kDeviceBufferSeconds * 1e6))));
     connect(m_source, &QAudioSource::stateChanged, this, &ListenWorker::deviceStateChanged);
-    m_input = m_source->start();
-    if (m_input == nullptr || m_source->error() != QAudio::NoError) {
-        const QString reason = audioErrorText(m_source->error());
-        delete m_source;
-        m_source = nullptr;
-        emit ended({ListenOutcome::Kind::Failed, deviceFailedMessage(m_deviceName, reason)});
+    // The start may take long, or for ever, when the audio system hangs: the session
+    // stops waiting for it, and a stop asked for meanwhile is done once it returns.
+    m_input = m_opener(*m_source);
+    if (m_input == nullptr || m_source->error() != QAudio::NoError || m_stopRequested) {
+        // Taken out first: deleting a source runs queued calls, endCapture() among them.
+        QAudioSource* source = std::exchange(m_source, nullptr);
+        m_input = nullptr;
+        source->disconnect(this);
+        const QString reason = audioErrorText(source->error());
+        const bool failed = !m_stopRequested;
+        delete source;
+        emit ended(failed ? ListenOutcome{ListenOutcome::Kind::Failed,
+                                          deviceFailedMessage(m_deviceName, reason)}
+                          : ListenOutcome{ListenOutcome::Kind::Stopped, {}});
         return;
     }
     m_feeder = std::make_unique<FrameFeeder>(format.sampleRate(), kLiveSecondsPerRow, true);
     m_partial.clear();
-    m_streamStartUtc = {};
+    m_clock.emplace(format.sampleRate());
+    m_recordingStartUtc = {};
     m_sinceBatch.start();
     connect(m_input, &QIODevice::readyRead, this, &ListenWorker::readDevice);
+    emit listening();
 }
 
 void ListenWorker::readDevice() {
@@ -129,12 +150,8 @@ void ListenWorker::readDevice() {
         return;
     toMono(m_partial.first(whole), m_format, m_mono);
     m_partial.remove(0, whole);
-    if (!m_streamStartUtc.isValid()) {
-        // The first block was recorded just before it arrived.
-        const auto blockMs =
-            std::llround(1000.0 * static_cast<double>(m_mono.size()) / m_format.sampleRate());
-        m_streamStartUtc = QDateTime::currentDateTimeUtc().addMSecs(-blockMs);
-    }
+    m_clock->arrived(m_mono.size(), QDateTime::currentMSecsSinceEpoch());
+    m_batch.audioSeconds += static_cast<double>(m_mono.size()) / m_format.sampleRate();
     const double level = peakDbfs(m_mono.data(), m_mono.size());
     m_batch.levelDb = std::max(level, m_batch.levelDb.value_or(kSilenceDb));
     Heard heard;
@@ -177,15 +194,31 @@ void ListenWorker::endCapture(const ListenOutcome& outcome) {
     emit ended(outcome);
 }
 
+double ListenWorker::timeline(double streamSeconds) const {
+    return m_clock ? m_clock->timelineSeconds(streamSeconds) : streamSeconds;
+}
+
 void ListenWorker::collect(Heard& heard) {
     for (cw::HeardFrame& frame : heard.frames) {
         QDateTime utc;
-        if (m_streamStartUtc.isValid())
-            utc = m_streamStartUtc.addMSecs(std::llround(frame.seconds * 1000.0));
+        if (m_clock) {
+            utc =
+                QDateTime::fromMSecsSinceEpoch(std::llround(m_clock->msOf(frame.seconds)), Qt::UTC);
+        } else if (m_recordingStartUtc.isValid()) {
+            utc = m_recordingStartUtc.addMSecs(std::llround(frame.seconds * 1000.0));
+        }
+        frame.seconds = timeline(frame.seconds);
+        frame.endSeconds = timeline(frame.endSeconds);
         m_batch.frames.push_back({std::move(frame), utc});
     }
-    m_batch.tones.insert(m_batch.tones.end(), heard.tones.begin(), heard.tones.end());
-    std::move(heard.rows.begin(), heard.rows.end(), std::back_inserter(m_batch.rows));
+    for (cw::FollowedTone& tone : heard.tones) {
+        tone.seconds = timeline(tone.seconds);
+        m_batch.tones.push_back(tone);
+    }
+    for (WaterfallRow& row : heard.rows) {
+        row.seconds = timeline(row.seconds);
+        m_batch.rows.push_back(std::move(row));
+    }
     heard.frames.clear();
     heard.tones.clear();
     heard.rows.clear();

@@ -9,6 +9,7 @@
 #include "audioblocks.h"
 #include "framefeeder.h"
 #include "heardframesmodel.h"
+#include "streamclock.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>
@@ -19,6 +20,7 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -28,12 +30,16 @@ class QIODevice;
 
 namespace orvinta::listening {
 
-/// What one batch brings to the window.
+/// What one batch brings to the window. Its moments (the frames' and tones' seconds and
+/// the rows') are seconds on the listening's time line: into a recording, or of
+/// wall-clock time since live audio began, stretches in which none arrived included.
 struct ListenBatch {
     std::vector<ListedFrame> frames;
     std::vector<cw::FollowedTone> tones;
     std::vector<WaterfallRow> rows;
     double secondsPerRow = 0.0;
+    /// Seconds of audio the batch brings.
+    double audioSeconds = 0.0;
     /// The share of a recording decoded so far; nothing for live audio or a recording of
     /// unknown length.
     std::optional<double> progress;
@@ -52,13 +58,19 @@ struct ListenOutcome {
     QString message;
 };
 
-/// Lives on the listening thread; its slots are invoked there (queued). One listening
-/// at a time.
+/// Starts an input device and gives the stream it reads, or nothing when it fails: a
+/// seam for tests, which make the start hang as a hanging audio server does.
+using DeviceOpener = std::function<QIODevice*(QAudioSource& source)>;
+/// QAudioSource::start().
+QIODevice* startAudioSource(QAudioSource& source);
+
+/// Lives on a listening thread of its own; its slots are invoked there (queued). One
+/// listening at a time.
 class ListenWorker : public QObject {
     Q_OBJECT
 
 public:
-    explicit ListenWorker(QObject* parent = nullptr);
+    explicit ListenWorker(DeviceOpener opener = startAudioSource, QObject* parent = nullptr);
     ~ListenWorker() override;
 
     /// Makes a recording being decoded end at the next block; safe from any thread.
@@ -68,13 +80,17 @@ public:
 
     /// Decodes the recording at `path` to its end or until requestStop().
     void decodeRecording(const QString& path);
-    /// Listens to `device` in `format` until stopDevice() or deviceLost().
+    /// Listens to `device` in `format` until stopDevice() or deviceLost(); listening()
+    /// follows once the device runs. A stop requested while the device starts ends the
+    /// listening as soon as the start returns.
     void startDevice(const QAudioDevice& device, const QAudioFormat& format);
     void stopDevice();
     /// The device listened to is gone from the system.
     void deviceLost();
 
 signals:
+    /// The input device started and delivers.
+    void listening();
     void heard(const orvinta::listening::ListenBatch& batch);
     void ended(const orvinta::listening::ListenOutcome& outcome);
 
@@ -87,7 +103,10 @@ private:
     void collect(Heard& heard);
     /// Sends the pending batch when it holds frames or enough time has passed, or always.
     void flush(bool always);
+    /// The moment `streamSeconds` into the stream on the listening's time line.
+    double timeline(double streamSeconds) const;
 
+    DeviceOpener m_opener;
     std::atomic<bool> m_stopRequested = false;
     std::unique_ptr<FrameFeeder> m_feeder;
     ListenBatch m_batch;
@@ -99,9 +118,10 @@ private:
     QAudioFormat m_format;
     QByteArray m_partial; ///< bytes of an incomplete frame from the last block
     std::vector<float> m_mono;
-    /// When the stream began: live, when its first block arrived; for a recording, its
-    /// start time if known (cw/recordingstart.h).
-    QDateTime m_streamStartUtc;
+    /// Live audio: when each block arrived.
+    std::optional<StreamClock> m_clock;
+    /// A recording's start time, if known (cw/recordingstart.h).
+    QDateTime m_recordingStartUtc;
 };
 
 } // namespace orvinta::listening

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "waterfallview.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 
 #include <algorithm>
@@ -19,6 +20,15 @@ constexpr double kLongestToneStepSeconds = 1.0;
 constexpr double kMarkOffset = 8.0;
 const QColor kMarkColour(255, 64, 255);
 const QColor kToneColour(64, 255, 64);
+/// Rows without audio: grey, unlike any level of the colour scale.
+const QColor kSilenceColour(96, 96, 96);
+const QString kSilenceText = QStringLiteral("Keine Audiodaten");
+/// A frame's number stands this far right of its bracket.
+constexpr double kLabelOffset = 3.0;
+
+bool silent(const WaterfallRow& row) {
+    return row.levels.empty();
+}
 
 /// The colour scale of a waterfall: black (noise floor) over blue and red to yellow and
 /// white (far above it), the way receivers show it.
@@ -65,6 +75,7 @@ void WaterfallView::clear() {
     m_marks.clear();
     m_tones.clear();
     m_secondsPerRow = 0.0;
+    m_audioEnd = 0.0;
     rebuildImage();
     update();
 }
@@ -73,13 +84,48 @@ void WaterfallView::addRows(const std::vector<WaterfallRow>& rows, double second
     if (rows.empty())
         return;
     m_secondsPerRow = secondsPerRow;
-    for (const WaterfallRow& row : rows)
-        m_rows.push_front(row);
-    while (m_rows.size() > static_cast<std::size_t>(kHistoryRows))
-        m_rows.pop_back();
+    for (const WaterfallRow& row : rows) {
+        // Grey rows that went on past the moment the audio came back give way to it.
+        while (!m_rows.empty() && silent(m_rows.front()) &&
+               m_rows.front().seconds > row.seconds - m_secondsPerRow / 2.0)
+            m_rows.pop_front();
+        bridgeTo(row.seconds);
+        pushRow(row);
+        m_audioEnd = row.seconds + m_secondsPerRow;
+    }
     dropHiddenTones();
     rebuildImage();
     update();
+}
+
+void WaterfallView::showSilence(double seconds) {
+    if (m_rows.empty() || m_secondsPerRow <= 0.0)
+        return;
+    bridgeTo(m_audioEnd + seconds);
+    rebuildImage();
+    update();
+}
+
+void WaterfallView::bridgeTo(double seconds) {
+    if (m_rows.empty())
+        return;
+    double next = m_rows.front().seconds + m_secondsPerRow;
+    // Only the rows that stay in the view, however long the silence.
+    next = std::max(next, seconds - kHistoryRows * m_secondsPerRow);
+    // Rows from live audio start a little early or late; only a whole row missing is a
+    // stretch without audio.
+    for (; next + m_secondsPerRow / 2.0 <= seconds; next += m_secondsPerRow)
+        pushRow({next, {}});
+}
+
+void WaterfallView::pushRow(WaterfallRow row) {
+    m_rows.push_front(std::move(row));
+    while (m_rows.size() > static_cast<std::size_t>(kHistoryRows))
+        m_rows.pop_back();
+}
+
+int WaterfallView::silentRowCount() const {
+    return static_cast<int>(std::count_if(m_rows.begin(), m_rows.end(), silent));
 }
 
 void WaterfallView::markFrame(int number, double startSeconds, double endSeconds, double toneHz) {
@@ -106,6 +152,8 @@ void WaterfallView::rebuildImage() {
     m_image.fill(m_colours.front());
     for (std::size_t r = 0; r < m_rows.size(); ++r) {
         auto* line = reinterpret_cast<QRgb*>(m_image.scanLine(static_cast<int>(r)));
+        if (silent(m_rows[r]))
+            std::fill(line, line + Waterfall::kColumns, kSilenceColour.rgb());
         const std::vector<std::uint8_t>& levels = m_rows[r].levels;
         for (std::size_t c = 0; c < levels.size() && c < Waterfall::kColumns; ++c)
             line[c] = m_colours[levels[c]];
@@ -138,9 +186,57 @@ void WaterfallView::paintEvent(QPaintEvent* /*event*/) {
     painter.drawImage(spectrumArea(), m_image);
     paintAxis(painter);
     if (!m_rows.empty() && m_secondsPerRow > 0.0) {
+        paintSilence(painter);
         paintTones(painter);
         paintMarks(painter);
     }
+}
+
+void WaterfallView::paintSilence(QPainter& painter) const {
+    const QRectF area = spectrumArea();
+    const double rowHeight = area.height() / kHistoryRows;
+    painter.save();
+    painter.setClipRect(area);
+    painter.setPen(palette().color(QPalette::BrightText));
+    // Each stretch of grey rows tall enough for it is named.
+    for (std::size_t r = 0; r < m_rows.size();) {
+        if (!silent(m_rows[r])) {
+            ++r;
+            continue;
+        }
+        const std::size_t first = r;
+        while (r < m_rows.size() && silent(m_rows[r]))
+            ++r;
+        const QRectF stretch(area.left(), area.top() + static_cast<double>(first) * rowHeight,
+                             area.width(), static_cast<double>(r - first) * rowHeight);
+        if (stretch.height() >= fontMetrics().height())
+            painter.drawText(stretch, Qt::AlignCenter, kSilenceText);
+    }
+    painter.restore();
+}
+
+std::vector<std::pair<int, QRectF>> WaterfallView::frameLabels() const {
+    std::vector<std::pair<int, QRectF>> labels;
+    if (m_rows.empty() || m_secondsPerRow <= 0.0)
+        return labels;
+    const QRectF area = spectrumArea();
+    const QFontMetricsF metrics(font());
+    // The newest frames first: where numbers would overlap, the newer one stands.
+    for (auto mark = m_marks.rbegin(); mark != m_marks.rend(); ++mark) {
+        const QString text = QString::number(mark->number);
+        const double baseline = std::min(yOf(mark->startSeconds), area.bottom() - 2.0);
+        const QRectF rect(xOf(mark->toneHz) + kMarkOffset + kLabelOffset,
+                          baseline - metrics.ascent(), metrics.horizontalAdvance(text),
+                          metrics.height());
+        if (!rect.intersects(area))
+            continue;
+        const bool covers = std::any_of(labels.begin(), labels.end(), [&](const auto& label) {
+            return label.second.intersects(rect);
+        });
+        if (!covers)
+            labels.emplace_back(mark->number, rect);
+    }
+    return labels;
 }
 
 void WaterfallView::paintMarks(QPainter& painter) const {
@@ -148,19 +244,19 @@ void WaterfallView::paintMarks(QPainter& painter) const {
     painter.save();
     painter.setClipRect(area);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(kMarkColour, 2.0));
     for (const Mark& mark : m_marks) {
         // A bracket beside the tone, so that the trace itself stays visible.
         const double tone = xOf(mark.toneHz);
         const double x = tone + kMarkOffset;
         const double top = yOf(mark.endSeconds);
         const double bottom = yOf(mark.startSeconds);
-        painter.setPen(QPen(kMarkColour, 2.0));
         painter.drawLine(QPointF(x, top), QPointF(x, bottom));
         painter.drawLine(QPointF(tone + 2.0, bottom), QPointF(x, bottom));
         painter.drawLine(QPointF(tone + 2.0, top), QPointF(x, top));
-        painter.drawText(QPointF(x + 3.0, std::min(bottom, area.bottom() - 2.0)),
-                         QString::number(mark.number));
     }
+    for (const auto& [number, rect] : frameLabels())
+        painter.drawText(rect, Qt::AlignLeft | Qt::AlignBottom, QString::number(number));
     painter.restore();
 }
 

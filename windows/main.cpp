@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmtelemetrie.h"
+#include "listening/listensession.h"
 #include "windowkit/application.h"
 
 #include <QApplication>
@@ -12,7 +13,11 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     orvinta::prepareApplication();
 
-    orvinta::frmTelemetrie window;
-    window.Form_Load();
-    return QApplication::exec();
+    int code = 0;
+    {
+        orvinta::frmTelemetrie window;
+        window.Form_Load();
+        code = QApplication::exec();
+    }
+    return orvinta::listening::exitCodeUnlessThreadsHang(code);
 }

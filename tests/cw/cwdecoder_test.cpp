@@ -109,6 +109,88 @@ TEST(CwDecoderTest, ShowsTheToneItFollows) {
     EXPECT_TRUE(decoder.takeTones().empty());
 }
 
+/// The tones a decoder gives out while it is fed `samples` as live audio, a tenth of a
+/// second at a time.
+std::vector<FollowedTone> tonesOf(const std::vector<float>& samples, int sampleRate) {
+    CwDecoder decoder(sampleRate, DecoderSettings{.readFramesEarly = true});
+    std::vector<FollowedTone> tones;
+    const auto block = static_cast<std::size_t>(sampleRate / 10);
+    for (std::size_t at = 0; at < samples.size(); at += block) {
+        decoder.push(samples.data() + at, std::min(block, samples.size() - at));
+        const std::vector<FollowedTone> due = decoder.takeTones();
+        tones.insert(tones.end(), due.begin(), due.end());
+    }
+    decoder.finish();
+    const std::vector<FollowedTone> rest = decoder.takeTones();
+    tones.insert(tones.end(), rest.begin(), rest.end());
+    return tones;
+}
+
+struct ToneTraceCase {
+    const char* name;
+    testsignal::Noise noise;
+    double snrDb; ///< below -60 the beacon is not there at all
+    double wordsPerMinute;
+    double driftHz;
+    unsigned seed;
+};
+
+void PrintTo(const ToneTraceCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ToneTraceTest : public ::testing::TestWithParam<ToneTraceCase> {};
+
+TEST_P(ToneTraceTest, TracesOnlyTheLinesHeardKeyed) {
+    // A display traces these tones: in noise there is nothing to trace, and a frame's
+    // tone is traced while it is keyed, not on along its drift after the last frame.
+    const ToneTraceCase& c = GetParam();
+    SignalOptions options;
+    options.noise = c.noise;
+    options.snrDb = c.snrDb;
+    options.wordsPerMinute = c.wordsPerMinute;
+    options.driftHz = c.driftHz;
+    options.driftRateHz = 10.0;
+    options.seed = c.seed;
+    options.tailSeconds = 20.0;
+    const KeyedRecording recording = keyFrames(randomFrames(2, c.seed), options);
+    const std::vector<FollowedTone> tones = tonesOf(recording.samples, options.sampleRate);
+    if (c.snrDb < -60.0) {
+        EXPECT_TRUE(tones.empty()) << tones.size() << " moments, the first at "
+                                   << tones.front().seconds << " s, " << tones.front().hz << " Hz";
+        return;
+    }
+    // Each quarter second of a frame has a moment traced within half a second.
+    for (std::size_t f = 0; f < recording.frameSeconds.size(); ++f) {
+        int steps = 0;
+        int traced = 0;
+        for (double t = recording.frameSeconds[f]; t < recording.frameEndSeconds[f]; t += 0.25) {
+            ++steps;
+            traced += std::any_of(tones.begin(), tones.end(), [&](const FollowedTone& tone) {
+                return std::abs(tone.seconds - t) <= 0.5;
+            });
+        }
+        EXPECT_GE(traced, steps * 95 / 100) << "frame " << f;
+    }
+    // The trace ends with the keying, give or take half of the three seconds a tone is
+    // smoothed over and the second an analysis spans.
+    const double lastEnd = recording.frameEndSeconds.back();
+    for (const FollowedTone& tone : tones)
+        EXPECT_LT(tone.seconds, lastEnd + 3.0) << tone.hz << " Hz";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Signals, ToneTraceTest,
+    ::testing::Values(
+        ToneTraceCase{"white_noise", testsignal::Noise::White, -100.0, 20.0, 0.0, 1},
+        ToneTraceCase{"speech_noise_1", testsignal::Noise::SpeechBand, -100.0, 20.0, 0.0, 1},
+        ToneTraceCase{"speech_noise_2", testsignal::Noise::SpeechBand, -100.0, 20.0, 0.0, 2},
+        ToneTraceCase{"speech_noise_3", testsignal::Noise::SpeechBand, -100.0, 20.0, 0.0, 3},
+        ToneTraceCase{"beacon_at_minus_10_dB", testsignal::Noise::White, -10.0, 20.0, 0.0, 4},
+        ToneTraceCase{"slow_beacon_at_minus_5_dB", testsignal::Noise::White, -5.0, 8.0, 0.0, 5},
+        ToneTraceCase{"drifting_beacon", testsignal::Noise::White, 0.0, 20.0, 300.0, 6}),
+    test::PrintedName());
+
 TEST(CwDecoderTest, HoldsNoMoreSamplesTheLongerItListens) {
     // A recording of four frames fed again and again as a live receiver would, for
     // eleven minutes: every frame is read, and the decoder holds about as much after

@@ -12,12 +12,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace orvinta::listening {
 namespace {
 
 ListedFrame frame(const char* text, double seconds, QDateTime utc = {}) {
     cw::HeardFrame heard;
     heard.text = text;
+    heard.unreadable =
+        static_cast<std::size_t>(std::count(heard.text.begin(), heard.text.end(), '?'));
     heard.seconds = seconds;
     heard.snrDb = 7.24;
     heard.confidence = 0.876;
@@ -33,7 +37,7 @@ QStringList rowTexts(const HeardFramesModel& model, int row) {
     return texts;
 }
 
-TEST(HeardFramesModel, ShowsTimeLineSnrAndConfidenceOfRecordedAndLiveFrames) {
+TEST(HeardFramesModel, ShowsTimeLineSnrConfidenceAndUnreadOfRecordedAndLiveFrames) {
     HeardFramesModel model;
     QSignalSpy inserted(&model, &HeardFramesModel::rowsInserted);
     const QDateTime utc(QDate(2026, 12, 7), QTime(14, 5, 7, 400), Qt::UTC);
@@ -43,11 +47,17 @@ TEST(HeardFramesModel, ShowsTimeLineSnrAndConfidenceOfRecordedAndLiveFrames) {
 
     EXPECT_EQ(inserted.count(), 2);
     ASSERT_EQ(model.rowCount(), 2);
-    EXPECT_EQ(model.columnCount(), 4);
+    EXPECT_EQ(model.columnCount(), 5);
     EXPECT_EQ(rowTexts(model, 0),
               (QStringList{"123.46 s", "E LUSAT HI HI 6O AVT ABA AU4 AD4 AA4 ABT TTU AEE", "7.2 dB",
-                           "88 %"}));
+                           "88 %", "0"}));
     EXPECT_EQ(rowTexts(model, 1)[0], QStringLiteral("14:05:07 UTC"));
+    // A frame of mostly "?" can be sure of all it wrote: the count of the unread stands
+    // beside the confidence.
+    EXPECT_EQ(rowTexts(model, 1)[4], QStringLiteral("3"));
+    EXPECT_EQ(
+        model.data(model.index(1, HeardFramesModel::UnreadableColumn), Qt::ToolTipRole).toString(),
+        QStringLiteral("3 unlesbare Zeichen"));
     EXPECT_EQ(model.data(model.index(1, HeardFramesModel::TimeColumn), Qt::ToolTipRole).toString(),
               QStringLiteral("2026-12-07T14:05:07Z"));
     EXPECT_EQ(model.line(1), QStringLiteral("E LUSAT HI HI 6O A?T ABA AU4 AD4 AA4 ABT TTU A??"));
@@ -55,7 +65,7 @@ TEST(HeardFramesModel, ShowsTimeLineSnrAndConfidenceOfRecordedAndLiveFrames) {
     QStringList headers;
     for (int column = 0; column < model.columnCount(); ++column)
         headers << model.headerData(column, Qt::Horizontal).toString();
-    EXPECT_EQ(headers, (QStringList{"Zeit", "Telemetriezeile", "SNR", "Sicherheit"}));
+    EXPECT_EQ(headers, (QStringList{"Zeit", "Telemetriezeile", "SNR", "Sicherheit", "Unlesbar"}));
 }
 
 TEST(HeardFramesModel, HighlightsEachRunOfUnreadableCharacters) {

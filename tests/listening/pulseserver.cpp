@@ -5,6 +5,8 @@
 #include <QStandardPaths>
 #include <QTest>
 
+#include <csignal>
+
 namespace orvinta::test {
 namespace {
 
@@ -59,6 +61,7 @@ PulseServer::PulseServer() {
 PulseServer::~PulseServer() {
     if (m_server.state() == QProcess::NotRunning)
         return;
+    resume();
     m_server.terminate();
     if (!m_server.waitForFinished(kCommandTimeoutMs))
         m_server.kill();
@@ -69,8 +72,23 @@ QString PulseServer::address() const {
     return QStringLiteral("unix:") + m_runtime.filePath(QStringLiteral("native"));
 }
 
-QString PulseServer::pipePath() const {
-    return m_runtime.filePath(QStringLiteral("receiver"));
+QString PulseServer::pipePath(const QString& name) const {
+    return m_runtime.filePath(name + QStringLiteral(".pipe"));
+}
+
+bool PulseServer::pause() {
+    if (m_server.state() != QProcess::Running ||
+        ::kill(static_cast<pid_t>(m_server.processId()), SIGSTOP) != 0)
+        return false;
+    m_paused = true;
+    return true;
+}
+
+bool PulseServer::resume() {
+    if (!m_paused)
+        return true;
+    m_paused = false;
+    return ::kill(static_cast<pid_t>(m_server.processId()), SIGCONT) == 0;
 }
 
 std::optional<QString> PulseServer::pactl(const QStringList& arguments) {
@@ -91,17 +109,22 @@ std::optional<QString> PulseServer::pactl(const QStringList& arguments) {
 bool PulseServer::loadPipeSource(const QString& name, int rate) {
     const std::optional<QString> module =
         pactl({QStringLiteral("load-module"), QStringLiteral("module-pipe-source"),
-               QStringLiteral("source_name=") + name, QStringLiteral("file=") + pipePath(),
+               QStringLiteral("source_name=") + name, QStringLiteral("file=") + pipePath(name),
                QStringLiteral("format=s16le"), QStringLiteral("rate=%1").arg(rate),
                QStringLiteral("channels=1")});
     if (!module)
         return false;
-    m_module = *module;
+    m_modules.insert(name, *module);
     return true;
 }
 
-bool PulseServer::unloadPipeSource() {
-    return pactl({QStringLiteral("unload-module"), m_module}).has_value();
+bool PulseServer::unloadPipeSource(const QString& name) {
+    return pactl({QStringLiteral("unload-module"), m_modules.take(name)}).has_value();
+}
+
+void PulseServer::unloadPipeSources() {
+    for (const QString& name : m_modules.keys())
+        unloadPipeSource(name);
 }
 
 } // namespace orvinta::test

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QHash>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -27,12 +28,19 @@ public:
     /// The address clients give in PULSE_SERVER.
     QString address() const;
 
-    /// Loads a pipe source named `name` that reads 16-bit mono audio at `rate` from a
-    /// FIFO; false with failure() set when the server refuses.
+    /// Loads a pipe source named `name` that reads 16-bit mono audio at `rate` from the
+    /// FIFO pipePath(name); false with failure() set when the server refuses.
     bool loadPipeSource(const QString& name, int rate);
     /// Unloads it: the input device goes away.
-    bool unloadPipeSource();
-    QString pipePath() const;
+    bool unloadPipeSource(const QString& name);
+    /// Unloads every pipe source still loaded.
+    void unloadPipeSources();
+    QString pipePath(const QString& name) const;
+
+    /// Stops the server's process (SIGSTOP), as a server that hangs: it answers nothing
+    /// until resume().
+    bool pause();
+    bool resume();
 
 private:
     /// Runs pactl against this server; its standard output, or nothing with failure() set.
@@ -41,7 +49,8 @@ private:
     QTemporaryDir m_runtime;
     QProcess m_server;
     QString m_failure;
-    QString m_module;
+    QHash<QString, QString> m_modules; ///< the module of each pipe source, by name
+    bool m_paused = false;
 };
 
 } // namespace orvinta::test

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "listening/waterfall.h"
+#include "listening/waterfallview.h"
 
 #include <gtest/gtest.h>
 
@@ -76,6 +77,80 @@ TEST(Waterfall, ColumnsCoverTheToneBandAndLongRowsAverage) {
     quiet.push(silence.data(), silence.size(), rows);
     ASSERT_FALSE(rows.empty());
     EXPECT_LT(*std::max_element(rows[0].levels.begin(), rows[0].levels.end()), 60);
+}
+
+/// `count` rows of audio standing for a quarter second each, from `from` seconds on.
+std::vector<WaterfallRow> audioRows(double from, int count) {
+    std::vector<WaterfallRow> rows;
+    for (int r = 0; r < count; ++r)
+        rows.push_back({from + 0.25 * r, std::vector<std::uint8_t>(Waterfall::kColumns, 10)});
+    return rows;
+}
+
+TEST(WaterfallView, KeepsAStretchWithoutAudioOnTheTimeAxis) {
+    struct Case {
+        const char* name;
+        double silenceShown; ///< seconds told as without audio before it came again
+        double resumesAt;    ///< when the audio came again
+        int silentRows;
+    };
+    // Ten seconds of audio, then five without: twenty grey rows, however the silence
+    // was told; grey rows told ahead of the audio that came give way to it.
+    const Case cases[] = {{"audio_after_a_gap", 0.0, 15.0, 20},
+                          {"silence_told_then_audio", 3.0, 15.0, 20},
+                          {"silence_told_past_the_audio", 6.5, 15.0, 20},
+                          {"blocks_a_little_late", 0.0, 10.1, 0}};
+    for (const Case& c : cases) {
+        WaterfallView view;
+        view.addRows(audioRows(0.0, 40), 0.25);
+        if (c.silenceShown > 0.0)
+            view.showSilence(c.silenceShown);
+        view.addRows(audioRows(c.resumesAt, 4), 0.25);
+        EXPECT_EQ(view.silentRowCount(), c.silentRows) << c.name;
+        EXPECT_EQ(view.rowCount(), 44 + c.silentRows) << c.name;
+        // Grey in the picture, where no level of the colour scale is.
+        const QRgb grey = view.picture().pixel(0, 4);
+        EXPECT_EQ(grey == view.picture().pixel(0, 0), c.silentRows == 0) << c.name;
+    }
+
+    // A silence longer than the view shows fills it with grey rows, and no more.
+    WaterfallView view;
+    view.addRows(audioRows(0.0, 4), 0.25);
+    view.showSilence(3600.0);
+    EXPECT_EQ(view.silentRowCount(), WaterfallView::kHistoryRows);
+}
+
+TEST(WaterfallView, LabelsFramesOfALongRecordingWithoutOverlap) {
+    // 60 frames of a 29-minute recording: a row stands for 7.25 s, a frame for two or
+    // three rows.
+    WaterfallView view;
+    view.resize(688, 176);
+    const double secondsPerRow = 29.0 * 60.0 / WaterfallView::kHistoryRows;
+    std::vector<WaterfallRow> rows;
+    for (int r = 0; r < WaterfallView::kHistoryRows; ++r)
+        rows.push_back({r * secondsPerRow, std::vector<std::uint8_t>(Waterfall::kColumns, 10)});
+    view.addRows(rows, secondsPerRow);
+    for (int frame = 1; frame <= 60; ++frame) {
+        const double start = (frame - 1) * 29.0;
+        view.markFrame(frame, start, start + 20.0, 1000.0 + 5.0 * (frame % 3));
+    }
+    const std::vector<std::pair<int, QRectF>> labels = view.frameLabels();
+    ASSERT_FALSE(labels.empty());
+    EXPECT_EQ(labels.front().first, 60) << "the newest frame keeps its number";
+    EXPECT_GE(labels.size(), 8U);
+    EXPECT_LT(labels.size(), 60U);
+    for (std::size_t a = 0; a < labels.size(); ++a) {
+        for (std::size_t b = a + 1; b < labels.size(); ++b)
+            EXPECT_FALSE(labels[a].second.intersects(labels[b].second))
+                << labels[a].first << " and " << labels[b].first;
+    }
+    // Few frames far apart all keep their numbers.
+    WaterfallView sparse;
+    sparse.resize(688, 176);
+    sparse.addRows(rows, secondsPerRow);
+    sparse.markFrame(1, 100.0, 120.0, 1000.0);
+    sparse.markFrame(2, 900.0, 920.0, 1000.0);
+    EXPECT_EQ(sparse.frameLabels().size(), 2U);
 }
 
 } // namespace
