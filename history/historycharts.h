@@ -6,7 +6,7 @@
 //
 //   HistoryTable + PlotState (the x range, the channels switched on)
 //     -> drawUnitChart(): one QChart per unit (V, °C, mW, mA): a line per channel from
-//                         linePoints(), the x axis from axisTicks(), the y axis in the
+//                         lineSegments(), the x axis from axisTicks(), the y axis in the
 //                         unit over the values shown
 //     -> the window's chart views, or paintCharts() for PNG and SVG files
 

@@ -21,8 +21,8 @@ HistoryTable tableOf(const std::vector<double>& values) {
 }
 
 /// The points of all segments, in order.
-std::vector<PlotPoint> linePoints(const HistoryTable& table, std::size_t channel, Range range,
-                                  int columns) {
+std::vector<PlotPoint> allPoints(const HistoryTable& table, std::size_t channel, Range range,
+                                 int columns) {
     std::vector<PlotPoint> points;
     for (const LineSegment& segment : lineSegments(table, channel, range, columns))
         points.insert(points.end(), segment.begin(), segment.end());
@@ -31,10 +31,10 @@ std::vector<PlotPoint> linePoints(const HistoryTable& table, std::size_t channel
 
 TEST(LinePoints, FewValuesAreDrawnAllWithTheirNeighboursBeyondTheEnds) {
     const HistoryTable table = tableOf({1, 2, NAN, 4, 5, 6});
-    EXPECT_EQ(linePoints(table, 0, {2, 5}, 100),
+    EXPECT_EQ(allPoints(table, 0, {2, 5}, 100),
               (std::vector<PlotPoint>{{1, 1}, {2, 2}, {4, 4}, {5, 5}, {6, 6}}));
-    EXPECT_EQ(linePoints(table, 0, {1, 6}, 100).size(), 5U) << "FEHLER is left out";
-    EXPECT_EQ(linePoints(table, 0, {3, 3}, 100), (std::vector<PlotPoint>{{2, 2}, {4, 4}}))
+    EXPECT_EQ(allPoints(table, 0, {1, 6}, 100).size(), 5U) << "FEHLER is left out";
+    EXPECT_EQ(allPoints(table, 0, {3, 3}, 100), (std::vector<PlotPoint>{{2, 2}, {4, 4}}))
         << "a range on a FEHLER row still joins its neighbours";
 }
 
@@ -46,7 +46,7 @@ TEST(LinePoints, ManyValuesKeepTheFirstLowestHighestAndLastOfEachColumn) {
     values[70'000] = NAN;
     const HistoryTable table = tableOf(values);
     const int columns = 500;
-    const std::vector<PlotPoint> points = linePoints(table, 0, {1, 100'000}, columns);
+    const std::vector<PlotPoint> points = allPoints(table, 0, {1, 100'000}, columns);
 
     EXPECT_LE(points.size(), 4U * columns);
     EXPECT_TRUE(std::is_sorted(points.begin(), points.end(),
@@ -61,8 +61,8 @@ TEST(LinePoints, ManyValuesKeepTheFirstLowestHighestAndLastOfEachColumn) {
 
 TEST(LinePoints, AChannelOfOnlyFehlerHasNoLine) {
     const HistoryTable table = tableOf({NAN, NAN, NAN});
-    EXPECT_TRUE(linePoints(table, 3, {1, 3}, 10).empty());
-    EXPECT_TRUE(linePoints(HistoryTable{}, 0, {0, 0}, 10).empty());
+    EXPECT_TRUE(allPoints(table, 3, {1, 3}, 10).empty());
+    EXPECT_TRUE(allPoints(HistoryTable{}, 0, {0, 0}, 10).empty());
     EXPECT_TRUE(lineSegments(table, 3, {1, 3}, 10).empty()) << "not even an empty segment";
 }
 
