@@ -43,10 +43,11 @@ constexpr int kFullWidth = kClientWidth - 2 * kLeft;
 /// The level meter shows the peak from kMeterFloorDb up to full scale.
 constexpr int kMeterFloorDb = -60;
 /// Columns of the frame list in twips; the line column fits 48 characters of the
-/// fixed-pitch font, the others their header.
-constexpr int kTimeColumnWidth = 1500;
-constexpr int kLineColumnWidth = 5820;
-constexpr int kSnrColumnWidth = 900;
+/// fixed-pitch font, the time "12-07 14:05:32", the SNR "> 60 dB", the others their
+/// header.
+constexpr int kTimeColumnWidth = 1680;
+constexpr int kLineColumnWidth = 5520;
+constexpr int kSnrColumnWidth = 1020;
 constexpr int kConfidenceColumnWidth = 1080;
 constexpr int kUnreadableColumnWidth = 780;
 constexpr double kListPoints = 9.0;

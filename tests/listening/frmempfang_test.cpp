@@ -19,6 +19,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -185,6 +186,19 @@ TEST_F(ListeningWindow, TimesTheFramesOfARecordingAndShowsThemInTheHistory) {
     EXPECT_EQ(
         frames->headerData(listening::HeardFramesModel::TimeColumn, Qt::Horizontal).toString(),
         QStringLiteral("Zeit (UTC)"));
+    // The longest texts of their columns stand in full.
+    const QFontMetrics metrics(window->lstBloecke->font());
+    constexpr int kCellMargins = 8;
+    const std::pair<int, QString> widest[] = {
+        {listening::HeardFramesModel::TimeColumn, frames->timeText(frames->frames()[0])},
+        {listening::HeardFramesModel::SnrColumn, listening::HeardFramesModel::snrText(280.2)},
+        {listening::HeardFramesModel::SnrColumn, listening::HeardFramesModel::snrText(-12.3)},
+        {listening::HeardFramesModel::LineColumn, frames->line(0)}};
+    for (const auto& [column, text] : widest) {
+        EXPECT_LE(metrics.horizontalAdvance(text) + kCellMargins,
+                  window->lstBloecke->columnWidth(column))
+            << text.toStdString();
+    }
 
     ASSERT_TRUE(test::pressAccessKey(window, Qt::Key_V));
     frmVerlauf* verlauf = main.verlauf();
