@@ -95,17 +95,16 @@ std::string_view withoutFullStop(std::string_view text) {
 
 /// Whether `text` reads like one of the library's own: its messages start so.
 bool fromTheLibrary(std::string_view text) {
-    for (const std::string_view start : {"Error", "Internal", "Unimplemented", "Bad ", "Attempt"}) {
-        if (text.substr(0, start.size()) == start)
-            return true;
-    }
-    return false;
+    constexpr std::array<std::string_view, 5> kStarts{"Error", "Internal", "Unimplemented", "Bad ",
+                                                      "Attempt"};
+    return std::ranges::any_of(kStarts,
+                               [text](std::string_view start) { return text.starts_with(start); });
 }
 
 } // namespace
 
 std::string germanAudioReason(std::string_view reason) {
-    if (reason.substr(0, kSystemErrorPrefix.size()) == kSystemErrorPrefix)
+    if (reason.starts_with(kSystemErrorPrefix))
         return std::string(withoutFullStop(reason.substr(kSystemErrorPrefix.size())));
     const std::string_view bare = withoutFullStop(reason);
     const auto* const found = std::find_if(kTranslations.begin(), kTranslations.end(),
