@@ -2,8 +2,9 @@
 // Figures for orvinta-cw on generated recordings, one table per condition: the error
 // rate against the signal-to-noise ratio in white noise (Doppler drift of 5 and 15 Hz/s),
 // under Rayleigh fading, beside another CW station and with a keyer's own timing; the
-// faded ten-minute pass; frames invented from recordings without the beacon; the speed
-// on one core and the memory. The whole run takes some twenty-five minutes with --threads 2.
+// faded ten-minute pass; frames invented from recordings without the beacon; the same
+// frames at every usual sample rate and some odd ones; the speed on one core and the
+// memory. The whole run takes some forty minutes with --threads 2.
 #include "cw/audiofile.h"
 #include "cw/conditions.h"
 #include "cw/cwdecoder.h"
@@ -463,6 +464,108 @@ void runWithoutBeacon(const Settings& settings) {
     std::fflush(stdout);
 }
 
+/// Sample rates of the rate table: the usual ones of sound cards and recorders, and two
+/// that divide by none of the decoder's factors.
+constexpr std::array<int, 9> kTableRates{8000,  11025, 12345, 16000, 22050,
+                                         32000, 37800, 44100, 48000};
+/// Levels around the weakest that is still read (CER 2 % near -13.5 dB).
+constexpr std::array<double, 4> kTableLevels{-10.0, -12.0, -13.0, -14.0};
+/// Frames a cell of the rate table: a recording's errors come together in its missed and
+/// weak frames, and with 400 frames the CER's standard error at -13 dB is near 0.3
+/// points, so two rates one point apart differ by more than twice their spread; at
+/// -14 dB, where whole frames are missed, near 0.8.
+constexpr int kTableFrames = 400;
+
+/// The standard error (points of CER) of the mean over recordings, each a few frames.
+double standardError(const std::vector<Tally>& recordings) {
+    if (recordings.size() < 2) {
+        return 0.0;
+    }
+    double sum = 0.0;
+    double squares = 0.0;
+    for (const Tally& t : recordings) {
+        sum += t.percentErrors();
+        squares += t.percentErrors() * t.percentErrors();
+    }
+    const auto n = static_cast<double>(recordings.size());
+    const double variance = std::max(0.0, (squares - sum * sum / n) / (n - 1.0));
+    return std::sqrt(variance / n);
+}
+
+/// The rate table's cells, rate by rate, each level in turn: the tallies of its recordings.
+using RateCells = std::vector<std::vector<Tally>>;
+
+/// The same frames in white noise (drifting at up to 5 Hz/s, as in the white table)
+/// keyed at each rate of the table and decoded.
+RateCells measureRates(const Settings& settings, const std::vector<double>& levels, int frames) {
+    const std::vector<Curve> all = curves(1.0);
+    const Curve& drift = *std::find_if(all.begin(), all.end(), [](const Curve& c) {
+        return c.group == "white" && c.name == "drift 5 Hz/s";
+    });
+    RateCells cells(kTableRates.size() * levels.size());
+    runJobs(cells.size(), settings.threads, [&](std::size_t job) {
+        const int rate = kTableRates[job / levels.size()];
+        const double snrDb = levels[job % levels.size()];
+        // The same recordings at every rate: drawn from the level alone.
+        std::mt19937 random(static_cast<unsigned>(std::lround(5000.0 + 10.0 * snrDb)));
+        for (Tally total; total.frames < frames;) {
+            Keyed keyed = drift.make(snrDb, random);
+            keyed.options.sampleRate = rate;
+            cells[job].push_back(decodeAndScore(keyed, settings));
+            total.add(cells[job].back());
+        }
+    });
+    return cells;
+}
+
+/// The CER of every rate at each level with its standard error and the frames missed, and
+/// at each level how far the worst rate lies from the best.
+void runSampleRates(const Settings& settings) {
+    const std::vector<double> levels =
+        settings.levels.empty() ? std::vector<double>(kTableLevels.begin(), kTableLevels.end())
+                                : settings.levels;
+    const int frames = std::max(4, static_cast<int>(kTableFrames * settings.scale));
+    const RateCells cells = measureRates(settings, levels, frames);
+    std::printf("\n# sample rates: the same %d frames per level in white noise (drift 5 Hz/s) "
+                "keyed at each rate; CER %% +- its standard error, frames missed\n# rate",
+                frames);
+    for (const double level : levels) {
+        std::printf("  %6.1f dB         ", level);
+    }
+    std::optional<std::ofstream> data;
+    if (!settings.dataFolder.empty()) {
+        data.emplace(std::filesystem::path(settings.dataFolder) / "cw-rates.dat");
+        *data << "rate snr_db cer standard_error wrong missed\n";
+    }
+    std::vector<double> best(levels.size(), 100.0);
+    std::vector<double> worst(levels.size(), 0.0);
+    for (std::size_t r = 0; r < kTableRates.size(); ++r) {
+        std::printf("\n%6d", kTableRates[r]);
+        for (std::size_t l = 0; l < levels.size(); ++l) {
+            const std::vector<Tally>& recordings = cells[r * levels.size() + l];
+            Tally total;
+            for (const Tally& t : recordings) {
+                total.add(t);
+            }
+            const double cer = total.percentErrors();
+            best[l] = std::min(best[l], cer);
+            worst[l] = std::max(worst[l], cer);
+            const double error = standardError(recordings);
+            std::printf("  %6.2f +-%4.2f %3lld", cer, error, total.framesMissed);
+            if (data) {
+                *data << kTableRates[r] << ' ' << levels[l] << ' ' << cer << ' ' << error << ' '
+                      << total.percentWrong() << ' ' << total.framesMissed << '\n';
+            }
+        }
+    }
+    std::printf("\n# worst - best");
+    for (std::size_t l = 0; l < levels.size(); ++l) {
+        std::printf("  %6.2f points     ", worst[l] - best[l]);
+    }
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
 /// Processor seconds spent by this thread: other work on a shared machine does not count.
 double threadSeconds() {
     timespec now{};
@@ -522,9 +625,16 @@ void runSpeed() {
     steady.snrDb = -10.0;
     SignalOptions noise = steady;
     noise.leadSeconds = 600.0;
+    // Speech-band noise, its level swinging with syllables, as the tests' keyer makes it.
+    SignalOptions speech = noise;
+    speech.noise = Noise::SpeechBand;
+    // A generated recording with nothing but the file's quantisation.
+    SignalOptions clean = steady;
+    clean.noise = Noise::None;
     for (const Case& c : {Case{"16 frames, Rayleigh fading, another station", frames, options},
                           Case{"16 frames, steady signal at -10 dB", frames, steady},
-                          Case{"white noise", {}, noise}}) {
+                          Case{"16 frames without noise", frames, clean},
+                          Case{"white noise", {}, noise}, Case{"speech-band noise", {}, speech}}) {
         const KeyedRecording recording = keyFrames(c.frames, c.options);
         writeAudio(path.string(), recording.samples, c.options.sampleRate, AudioFormat::Wav16);
         const double seconds = static_cast<double>(recording.samples.size()) / c.options.sampleRate;
@@ -625,7 +735,7 @@ int main(int argc, char* argv[]) {
     if (!parse(argc, argv, settings)) {
         std::fprintf(stderr,
                      "usage: orvinta-cw-bench [--threads N] [--scale X] [--passes N] "
-                     "[--only white,fading,interference,keying,cut,pass,false,speed,memory] "
+                     "[--only white,fading,interference,keying,cut,pass,false,rates,speed,memory] "
                      "[--data FOLDER] [--keep-wrong FOLDER] [--detail]\n");
         return 2;
     }
@@ -639,6 +749,9 @@ int main(int argc, char* argv[]) {
     }
     if (settings.wants("false")) {
         runWithoutBeacon(settings);
+    }
+    if (settings.wants("rates")) {
+        runSampleRates(settings);
     }
     if (settings.wants("speed")) {
         runSpeed();

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 namespace orvinta::cw {
 namespace {
@@ -11,7 +12,9 @@ namespace {
 /// Margin around the tone band (up to 3 kHz) kept by the first decimation, for drift at
 /// the edges.
 constexpr double kBandEdgeHz = 3300.0;
-constexpr double kLowestAudioRate = 8000.0;
+/// The rate every recording is brought to: whatever it came at, the lines are found,
+/// followed and mixed down at the same rate, with the same spectra and filters.
+constexpr int kAudioRate = 8000;
 /// The baseband: about 400 samples per second, passing 80 Hz either way of the tone (a
 /// unit's keying at 30 WpM and the track's error) and stopping 160 Hz away (74 dB), so
 /// that another station 150 Hz away stays out of the line's baseband.
@@ -22,8 +25,9 @@ constexpr double kBasebandStopHz = 160.0;
 /// complex multiplication.
 constexpr int kRotorRefresh = 32;
 
+/// The integer factor that takes `sampleRate` to between kAudioRate and twice that.
 std::size_t audioFactor(int sampleRate) {
-    return std::max<std::size_t>(1, static_cast<std::size_t>(sampleRate / kLowestAudioRate));
+    return std::max<std::size_t>(1, static_cast<std::size_t>(sampleRate / kAudioRate));
 }
 
 /// The factor of the last of two decimation stages, or the whole factor for one stage.
@@ -37,6 +41,19 @@ std::size_t lastStageFactor(std::size_t factor) {
         }
     }
     return factor;
+}
+
+/// What the integer stages leave above kAudioRate: a resampler between the input samples
+/// to kAudioRate, none where the rate divides evenly.
+std::optional<Resampler> audioResampler(int sampleRate) {
+    const std::size_t factor = audioFactor(sampleRate);
+    const auto input = static_cast<std::uint64_t>(sampleRate);
+    const std::uint64_t output = static_cast<std::uint64_t>(kAudioRate) * factor;
+    if (input == output) {
+        return std::nullopt;
+    }
+    const double rate = static_cast<double>(sampleRate) / static_cast<double>(factor);
+    return Resampler(kBandEdgeHz, kAudioRate - kBandEdgeHz, rate, input, output);
 }
 
 std::vector<FirDecimator<float>> audioStages(int sampleRate) {
@@ -70,14 +87,18 @@ std::size_t basebandFactor(double audioRate) {
 
 AudioFront::AudioFront(int sampleRate)
     : inputRate_(sampleRate)
-    , rate_(static_cast<double>(sampleRate) / static_cast<double>(audioFactor(sampleRate)))
+    , rate_(kAudioRate)
     , stages_(audioStages(sampleRate))
+    , resampler_(audioResampler(sampleRate))
     , finder_(rate_) {
     // A stage's output n is centred on its input n * factor + (length - 1) / 2.
     double factor = 1.0;
     for (const FirDecimator<float>& stage : stages_) {
         delay_ += factor * 0.5 * static_cast<double>(stage.length() - 1);
         factor *= static_cast<double>(stage.factor());
+    }
+    if (resampler_) {
+        delay_ += factor * resampler_->delay();
     }
 }
 
@@ -95,6 +116,11 @@ void AudioFront::push(const float* audio, std::size_t count, std::vector<Spectru
         stageInput_.swap(decimated_);
         decimated_.clear();
         stage.push(stageInput_.data(), stageInput_.size(), decimated_);
+    }
+    if (resampler_) {
+        stageInput_.swap(decimated_);
+        decimated_.clear();
+        resampler_->push(stageInput_.data(), stageInput_.size(), decimated_);
     }
     history_.insert(history_.end(), decimated_.begin(), decimated_.end());
     finder_.push(decimated_.data(), decimated_.size(), moments);

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// From audio at any rate to complex baseband of each keyed line: the audio decimated to
-// 8-16 kHz (AudioFront, which also keeps its last seconds and finds the keyed lines in
-// it), then each line's audio mixed down along that line's tone and low-passed to about
-// 400 samples per second (LineMixer).
+// From audio at any rate to complex baseband of each keyed line: the audio brought to
+// 8 kHz (AudioFront, which also keeps its last seconds and finds the keyed lines in it),
+// then each line's audio mixed down along that line's tone and low-passed to 400 samples
+// per second (LineMixer).
 
 #include "filters.h"
 #include "linefinder.h"
@@ -13,6 +13,7 @@
 #include <complex>
 #include <cstddef>
 #include <deque>
+#include <optional>
 #include <vector>
 
 namespace orvinta::cw {
@@ -24,7 +25,7 @@ public:
     /// Takes audio samples; appends the analyses of the keyed lines that became due.
     void push(const float* audio, std::size_t count, std::vector<SpectrumMoment>& moments);
 
-    /// Rate of the decimated audio.
+    /// Rate of the audio brought down: 8 kHz, whatever the input.
     double rate() const { return rate_; }
     /// Indices of the decimated audio held: [begin(), end()).
     std::size_t begin() const { return historyStart_; }
@@ -39,6 +40,7 @@ private:
     int inputRate_;
     double rate_;
     std::vector<FirDecimator<float>> stages_;
+    std::optional<Resampler> resampler_; ///< after the stages, where the rate is not 8 kHz yet
     double delay_ = 0.0; ///< input samples from an input sample to its decimated output
     LineFinder finder_;
     std::vector<float> clean_;

@@ -7,11 +7,53 @@
 
 namespace orvinta::cw {
 
-std::vector<float> designLowpass(double passHz, double stopHz, double sampleRate) {
-    // A Blackman window needs about 5.5 / (transition width / rate) taps for 74 dB.
+namespace {
+
+/// Fractions of an input sample at which the resampler's taps are tabulated: between two
+/// rows they are interpolated, off by less than a ten-thousandth of the largest tap.
+constexpr std::size_t kResamplerPhases = 256;
+
+/// Taps for a transition from `passHz` to `stopHz` at `sampleRate`: a Blackman window
+/// needs about 5.5 / (transition width / rate) of them for 74 dB; an odd count.
+std::size_t lowpassLength(double passHz, double stopHz, double sampleRate) {
     const double width = (stopHz - passHz) / sampleRate;
-    auto length = static_cast<std::size_t>(std::ceil(5.5 / width));
-    length |= 1U;
+    return static_cast<std::size_t>(std::ceil(5.5 / width)) | 1U;
+}
+
+/// The windowed sinc for `cutoff` (cycles per sample) at `t` samples from its centre,
+/// with its Blackman window `span` samples wide.
+double windowedSinc(double cutoff, double t, double span) {
+    if (std::abs(t) >= 0.5 * span) {
+        return 0.0;
+    }
+    const double sinc =
+        t == 0.0 ? 2.0 * cutoff
+                 : std::sin(2.0 * std::numbers::pi * cutoff * t) / (std::numbers::pi * t);
+    const double phase = 2.0 * std::numbers::pi * t / span;
+    return sinc * (0.42 + 0.5 * std::cos(phase) + 0.08 * std::cos(2.0 * phase));
+}
+
+/// `length` taps of the windowed sinc centred `offset` samples after their middle, scaled
+/// to unity gain at 0 Hz.
+std::vector<float> shiftedSincTaps(std::size_t length, double cutoff, double offset) {
+    const auto span = static_cast<double>(length - 1);
+    std::vector<double> taps(length);
+    double sum = 0.0;
+    for (std::size_t n = 0; n < length; ++n) {
+        taps[n] = windowedSinc(cutoff, static_cast<double>(n) - 0.5 * span - offset, span);
+        sum += taps[n];
+    }
+    std::vector<float> result(length);
+    for (std::size_t n = 0; n < length; ++n) {
+        result[n] = static_cast<float>(taps[n] / sum);
+    }
+    return result;
+}
+
+} // namespace
+
+std::vector<float> designLowpass(double passHz, double stopHz, double sampleRate) {
+    const std::size_t length = lowpassLength(passHz, stopHz, sampleRate);
     const double cutoff = 0.5 * (passHz + stopHz) / sampleRate;
     const double middle = 0.5 * static_cast<double>(length - 1);
     std::vector<double> taps(length);
@@ -80,6 +122,42 @@ void FirDecimator<Sample>::push(const Sample* in, std::size_t count, std::vector
     const std::size_t drop = std::min(next_, history_.size());
     history_.erase(history_.begin(), history_.begin() + static_cast<std::ptrdiff_t>(drop));
     next_ -= drop;
+}
+
+Resampler::Resampler(double passHz, double stopHz, double inputRate, std::uint64_t inputStep,
+                     std::uint64_t outputStep)
+    : span_(lowpassLength(passHz, stopHz, inputRate) - 1)
+    , phases_(kResamplerPhases)
+    , inputStep_(inputStep)
+    , outputStep_(outputStep) {
+    const double cutoff = 0.5 * (passHz + stopHz) / inputRate;
+    for (std::size_t p = 0; p <= phases_; ++p) {
+        // Row p: the output read p / phases_ of a sample after an input sample.
+        const std::vector<float> row = shiftedSincTaps(
+            span_ + 1, cutoff, static_cast<double>(p) / static_cast<double>(phases_));
+        table_.insert(table_.end(), row.begin(), row.end());
+    }
+}
+
+void Resampler::push(const float* in, std::size_t count, std::vector<float>& out) {
+    history_.insert(history_.end(), in, in + count);
+    const std::size_t length = span_ + 1;
+    while (position_ / outputStep_ + length <= history_.size()) {
+        const std::size_t first = position_ / outputStep_;
+        const double fraction = static_cast<double>(position_ % outputStep_) /
+                                static_cast<double>(outputStep_) * static_cast<double>(phases_);
+        const auto row = std::min(static_cast<std::size_t>(fraction), phases_ - 1);
+        const auto weight = static_cast<float>(fraction - static_cast<double>(row));
+        const float* before = table_.data() + row * length;
+        const float* after = before + length;
+        const float* x = history_.data() + first;
+        out.push_back((1.0f - weight) * filtered(before, x, length) +
+                      weight * filtered(after, x, length));
+        position_ += inputStep_;
+    }
+    const std::size_t drop = std::min<std::size_t>(position_ / outputStep_, history_.size());
+    history_.erase(history_.begin(), history_.begin() + static_cast<std::ptrdiff_t>(drop));
+    position_ -= drop * outputStep_;
 }
 
 template class FirDecimator<float>;

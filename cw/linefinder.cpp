@@ -40,8 +40,26 @@ constexpr double kPresenceDeviations = 5.0;
 /// The summed spectra of three bins over about 1.5 times as many independent spectra as
 /// summed (the spectra overlap by half).
 constexpr double kIndependentShare = 1.5;
+/// A spectrum louder than this many times the window's typical one (by their levels, the
+/// median power over the band) counts as only this loud: noise whose level swings with
+/// syllables (speech) would let one loud spectrum make its own peaks stand out of the
+/// sum like keyed lines. Steady noise moves the level by a third at most, a keyed tone
+/// 30 dB over it with a station 10 dB stronger beside it by a half.
+constexpr double kLoudestSpectrum = 2.0;
 /// A peak is the strongest bin within this many either way.
 constexpr std::size_t kPeakReach = 2;
+/// A peak weaker than this share of a stronger one whose power rises and falls with it
+/// from spectrum to spectrum (correlation at least kSameKeying) is that line's keying
+/// spectrum, not a line of its own: in audio with little noise a keyed tone's sidebands
+/// stand out of the floor across the band. Another station keys on its own.
+constexpr double kSidebandShare = 0.1;
+constexpr double kSameKeying = 0.9;
+
+/// A line's power in a spectrum: its bin and the two beside it (a tone between bins, or
+/// drifting, spreads over them).
+double lineAt(const std::vector<float>& spectrum, std::size_t k) {
+    return static_cast<double>(spectrum[k - 1]) + spectrum[k] + spectrum[k + 1];
+}
 
 std::size_t nextPowerOfTwo(double value) {
     std::size_t n = 1;
@@ -55,6 +73,14 @@ std::size_t nextPowerOfTwo(double value) {
 std::mutex& planner() {
     static std::mutex mutex;
     return mutex;
+}
+
+/// The median of `values` (the lower one of an even count), sorted partly in `scratch`.
+template <typename Values> double medianOf(const Values& values, std::vector<double>& scratch) {
+    scratch.assign(values.begin(), values.end());
+    const auto middle = scratch.begin() + static_cast<std::ptrdiff_t>((scratch.size() - 1) / 2);
+    std::nth_element(scratch.begin(), middle, scratch.end());
+    return *middle;
 }
 
 /// The median of values[from, to), sorted partly in `scratch`.
@@ -163,15 +189,44 @@ void LineFinder::addSpectrum() {
     for (std::size_t k = 0; k < bins_; ++k) {
         const fftwf_complex& c = plan_->out[firstBin_ + k];
         power[k] = c[0] * c[0] + c[1] * c[1];
-        sum_[k] += power[k];
     }
+    levels_.push_back(medianOf(power, scratch_));
+    capped_.push_back(levels_.back());
     spectra_.push_back(std::move(power));
     if (spectra_.size() > window_) {
-        const std::vector<float>& oldest = spectra_.front();
-        for (std::size_t k = 0; k < bins_; ++k) {
-            sum_[k] = std::max(0.0, sum_[k] - oldest[k]);
-        }
         spectra_.pop_front();
+        levels_.pop_front();
+        capped_.pop_front();
+    }
+    capLoudSpectra();
+    // Summed afresh: a running sum keeps the rounding of loud spectra that have left, and
+    // where the audio falls silent that residue would stand out like lines.
+    std::fill(sum_.begin(), sum_.end(), 0.0);
+    for (const std::vector<float>& spectrum : spectra_) {
+        for (std::size_t k = 0; k < bins_; ++k) {
+            sum_[k] += spectrum[k];
+        }
+    }
+}
+
+void LineFinder::capLoudSpectra() {
+    // Those held already too: a loud spectrum among the first ones stands out only once
+    // quieter ones have come in. The typical level is that of the spectra as they came,
+    // so that where the noise rises for good it follows within half the window. Digital
+    // silence has no level to measure against.
+    const double loudest = kLoudestSpectrum * medianOf(levels_, scratch_);
+    if (loudest <= 0.0) {
+        return;
+    }
+    for (std::size_t t = 0; t < spectra_.size(); ++t) {
+        if (capped_[t] <= loudest) {
+            continue;
+        }
+        const auto scale = static_cast<float>(loudest / capped_[t]);
+        for (float& p : spectra_[t]) {
+            p *= scale;
+        }
+        capped_[t] = loudest;
     }
 }
 
@@ -185,8 +240,7 @@ void LineFinder::measureFloors() {
     std::fill(quietest_.begin(), quietest_.end(), std::numeric_limits<double>::max());
     for (const std::vector<float>& spectrum : spectra_) {
         for (std::size_t k = 1; k + 1 < bins_; ++k) {
-            const double s = static_cast<double>(spectrum[k - 1]) + spectrum[k] + spectrum[k + 1];
-            quietest_[k] = std::min(quietest_[k], s);
+            quietest_[k] = std::min(quietest_[k], lineAt(spectrum, k));
         }
     }
     quietest_[0] = quietest_[1];
@@ -227,14 +281,43 @@ double LineFinder::peakBin(std::size_t k) const {
     return static_cast<double>(firstBin_ + k) + offset;
 }
 
+double LineFinder::keyingCorrelation(std::size_t a, std::size_t b) const {
+    const auto n = static_cast<double>(spectra_.size());
+    double sumA = 0.0;
+    double sumB = 0.0;
+    double squaresA = 0.0;
+    double squaresB = 0.0;
+    double products = 0.0;
+    for (const std::vector<float>& s : spectra_) {
+        const double x = lineAt(s, a);
+        const double y = lineAt(s, b);
+        sumA += x;
+        sumB += y;
+        squaresA += x * x;
+        squaresB += y * y;
+        products += x * y;
+    }
+    const double varianceA = squaresA - sumA * sumA / n;
+    const double varianceB = squaresB - sumB * sumB / n;
+    return varianceA > 0.0 && varianceB > 0.0
+               ? (products - sumA * sumB / n) / std::sqrt(varianceA * varianceB)
+               : 0.0;
+}
+
+bool LineFinder::sidebandOf(std::size_t k, const std::vector<std::size_t>& stronger) const {
+    return std::any_of(stronger.begin(), stronger.end(), [&](std::size_t line) {
+        return smooth_[k] < kSidebandShare * smooth_[line] &&
+               keyingCorrelation(k, line) >= kSameKeying;
+    });
+}
+
 double LineFinder::heardAt(std::size_t k, double first, double middle) const {
     // The spectra's centres weighted by the line's power above the floor in them.
     const double floor = floor_[k] / static_cast<double>(spectra_.size());
     double weight = 0.0;
     double weighted = 0.0;
     for (std::size_t j = 0; j < spectra_.size(); ++j) {
-        const std::vector<float>& s = spectra_[j];
-        const double above = std::max(0.0, static_cast<double>(s[k - 1]) + s[k] + s[k + 1] - floor);
+        const double above = std::max(0.0, lineAt(spectra_[j], k) - floor);
         const double centre = (first + static_cast<double>(j)) * static_cast<double>(hop_) +
                               0.5 * static_cast<double>(size_);
         weight += above;
@@ -256,16 +339,30 @@ void LineFinder::analyse(std::vector<SpectrumMoment>& moments) {
     moment.due =
         static_cast<double>(index) * static_cast<double>(hop_) + static_cast<double>(size_);
     const double binHz = sampleRate_ / static_cast<double>(size_);
+    std::vector<std::size_t> keyedPeaks;
     for (std::size_t k = kPeakReach; k + kPeakReach < bins_; ++k) {
-        const double strength = smooth_[k] / floor_[k];
-        if (strength < moment.presence || !peakAt(k)) {
+        if (smooth_[k] / floor_[k] < moment.presence || !peakAt(k)) {
             continue;
         }
         if (!keyed(k)) {
             moment.steadyHz.push_back(static_cast<double>(firstBin_ + k) * binHz);
             continue;
         }
-        moment.peaks.push_back({peakBin(k) * binHz, strength, heardAt(k, first, moment.sample)});
+        keyedPeaks.push_back(k);
+    }
+    // Strongest first, each kept unless it is the keying spectrum of a line kept before.
+    std::sort(keyedPeaks.begin(), keyedPeaks.end(),
+              [&](std::size_t a, std::size_t b) { return smooth_[a] > smooth_[b]; });
+    std::vector<std::size_t> lines;
+    for (const std::size_t k : keyedPeaks) {
+        if (!sidebandOf(k, lines)) {
+            lines.push_back(k);
+        }
+    }
+    std::sort(lines.begin(), lines.end());
+    for (const std::size_t k : lines) {
+        moment.peaks.push_back(
+            {peakBin(k) * binHz, smooth_[k] / floor_[k], heardAt(k, first, moment.sample)});
     }
     moments.push_back(std::move(moment));
 }

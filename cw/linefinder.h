@@ -50,11 +50,17 @@ private:
     struct Plan;
     void analyse(std::vector<SpectrumMoment>& moments);
     void addSpectrum();
+    void capLoudSpectra();
     void measureFloors();
     bool keyed(std::size_t k) const;
     bool peakAt(std::size_t k) const;
     double peakBin(std::size_t k) const;
     double heardAt(std::size_t k, double first, double middle) const;
+    /// How alike the powers of bins `a` and `b` (with their neighbours) rise and fall over
+    /// the window's spectra.
+    double keyingCorrelation(std::size_t a, std::size_t b) const;
+    /// Whether the peak at bin `k` is the keying spectrum of one of the `stronger` lines.
+    bool sidebandOf(std::size_t k, const std::vector<std::size_t>& stronger) const;
 
     double sampleRate_;
     std::size_t size_;
@@ -66,6 +72,9 @@ private:
     std::vector<float> input_;
     std::unique_ptr<Plan> plan_;
     std::deque<std::vector<float>> spectra_;
+    std::deque<double> levels_; ///< each spectrum's median power over the band
+    std::deque<double> capped_; ///< the same, as far as capped
+    std::vector<double> scratch_;
     std::vector<double> sum_;
     std::vector<double> smooth_;     ///< sum over three neighbouring bins
     std::vector<double> quietest_;   ///< per bin, the quietest spectrum in the window

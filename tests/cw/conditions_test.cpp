@@ -16,6 +16,7 @@
 #include <cmath>
 #include <ostream>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -272,6 +273,47 @@ INSTANTIATE_TEST_SUITE_P(Backgrounds, WithoutTheBeaconTest,
                                                       false},
                                            Background{"a CW contact", Noise::White, true}),
                          test::PrintedName());
+
+TEST(ConditionsTest, TakesNoSyllableOfSpeechBandNoiseForAKeyedLine) {
+    // Speech-band noise swings by 10 dB and more with its syllables: a loud one must not
+    // raise the noise's own peaks into lines, each of which would be followed, mixed
+    // down and searched for frames. Its first second may start one before its swing shows.
+    SignalOptions options;
+    options.noise = Noise::SpeechBand;
+    options.snrDb = 10.0;
+    options.leadSeconds = 180.0;
+    options.tailSeconds = 0.0;
+    options.seed = 61;
+    const KeyedRecording recording = keyFrames({}, options);
+    CwDecoder decoder(options.sampleRate);
+    decoder.push(recording.samples.data(), recording.samples.size());
+    decoder.finish();
+    std::set<int> lines;
+    for (const FollowedTone& tone : decoder.takeTones()) {
+        lines.insert(tone.line);
+    }
+    EXPECT_LE(lines.size(), 1U);
+}
+
+TEST(ConditionsTest, HearsTheBeaconAmidSpeechBandNoise) {
+    // The beacon in the middle of the speech band: its line is followed throughout, not
+    // pushed out by lines of the noise, and every frame reads right.
+    SignalOptions options;
+    options.noise = Noise::SpeechBand;
+    options.snrDb = -6.0;
+    options.wordsPerMinute = 21.0;
+    options.toneHz = 1300.0;
+    options.seed = 67;
+    const std::vector<std::string> frames = randomFrames(3, options.seed);
+    const KeyedRecording recording = keyFrames(frames, options);
+    const std::vector<HeardFrame> decoded = decodeSamples(recording.samples, options.sampleRate);
+    const Heard heard = pair(decoded, frames, recording);
+    EXPECT_EQ(heard.others, 0U);
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        ASSERT_NE(heard.frames[i], nullptr) << "frame " << i;
+        EXPECT_EQ(heard.frames[i]->text, frames[i]);
+    }
+}
 
 TEST(ConditionsTest, GivesADoubtfulCharacterAsUnreadable) {
     // At the weakest signals read some characters are doubtful: each is "?", and every

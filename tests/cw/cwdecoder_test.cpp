@@ -399,6 +399,21 @@ TEST(CwDecoderTest, NeverReadsWrongBesideASteadyCarrierInItsChannel) {
     EXPECT_GT(doubtedByTheCarrier, 0) << "no character left to the carrier's wider margin";
 }
 
+TEST(CwDecoderTest, ReadsANoiseFreeRecording) {
+    // A generated recording as a 16-bit file holds it: nothing but the quantisation.
+    SignalOptions options;
+    options.sampleRate = 44100;
+    options.wordsPerMinute = 20.0;
+    options.toneHz = 900.0;
+    options.noise = testsignal::Noise::None;
+    const std::vector<std::string> frames = randomFrames(2, 23);
+    KeyedRecording recording = keyFrames(frames, options);
+    for (float& sample : recording.samples) {
+        sample = std::round(sample * 32767.0F) / 32767.0F;
+    }
+    expectFrames(recording, frames, options, "without noise");
+}
+
 TEST(CwDecoderTest, TakesDamagedSamplesAsSilence) {
     SignalOptions options;
     options.wordsPerMinute = 25.0;
@@ -423,6 +438,35 @@ TEST(CwDecoderTest, HearsNothingInSilenceOrNoise) {
         options.seed = 15;
         const KeyedRecording recording = keyFrames({}, options);
         EXPECT_TRUE(decodeSamples(recording.samples, 8000).empty()) << "noise " << noise;
+    }
+}
+
+TEST(CwDecoderTest, HearsTheBeaconAfterSilenceOrFarQuieterNoise) {
+    // A recording that starts silent (a receiver not yet on) or with its noise 40 dB down:
+    // once the noise comes up, the spectra that carry it are the typical ones, not too
+    // loud ones to count less.
+    for (const double before : {0.0, 0.01}) {
+        SignalOptions options;
+        options.wordsPerMinute = 22.0;
+        options.toneHz = 1900.0;
+        options.snrDb = -6.0;
+        options.seed = 19;
+        const std::vector<std::string> frames = randomFrames(2, options.seed);
+        const KeyedRecording recording = keyFrames(frames, options);
+        SignalOptions quiet = options;
+        quiet.leadSeconds = 10.0;
+        quiet.tailSeconds = 0.0;
+        std::vector<float> samples = keyFrames({}, quiet).samples;
+        for (float& x : samples) {
+            x *= static_cast<float>(before);
+        }
+        samples.insert(samples.end(), recording.samples.begin(), recording.samples.end());
+        const std::vector<HeardFrame> heard = decodeSamples(samples, options.sampleRate);
+        ASSERT_EQ(heard.size(), frames.size()) << "level before " << before;
+        for (std::size_t i = 0; i < frames.size(); ++i) {
+            EXPECT_EQ(heard[i].text, frames[i]) << "level before " << before;
+            EXPECT_NEAR(heard[i].seconds, 10.0 + recording.frameSeconds[i], 0.03);
+        }
     }
 }
 

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
+#include <cstdint>
 #include <numbers>
 #include <numeric>
 #include <vector>
@@ -91,6 +93,55 @@ TEST(FirDecimatorTest, FiltersComplexSamples) {
         EXPECT_NEAR(std::abs(out.back()), hz < 100.0 ? 1.0 : 0.0, 1e-3) << hz << " Hz";
     }
 }
+
+struct ResampleCase {
+    int inputRate;
+    int outputRate;
+};
+
+void PrintTo(const ResampleCase& c, std::ostream* os) {
+    *os << c.inputRate << " Hz to " << c.outputRate << " Hz";
+}
+
+class ResamplerTest : public ::testing::TestWithParam<ResampleCase> {};
+
+TEST_P(ResamplerTest, ReadsAToneInTheBandWhereItFallsAndStopsTheRest) {
+    const auto [inputRate, outputRate] = GetParam();
+    const double input = inputRate;
+    const double output = outputRate;
+    for (const double hz : {300.0, 1777.0, 3000.0, 4900.0}) {
+        if (hz >= input / 2.0) {
+            continue;
+        }
+        Resampler resampler(3300.0, 4700.0, input, static_cast<std::uint64_t>(inputRate),
+                            static_cast<std::uint64_t>(outputRate));
+        std::vector<float> tone(static_cast<std::size_t>(inputRate));
+        for (std::size_t n = 0; n < tone.size(); ++n) {
+            tone[n] = static_cast<float>(
+                std::cos(2.0 * std::numbers::pi * hz * static_cast<double>(n) / input));
+        }
+        // In blocks of odd sizes: what comes out does not depend on them.
+        std::vector<float> out;
+        for (std::size_t at = 0; at < tone.size(); at += 777) {
+            resampler.push(tone.data() + at, std::min<std::size_t>(777, tone.size() - at), out);
+        }
+        ASSERT_GT(out.size(), static_cast<std::size_t>(0.9 * output)) << hz << " Hz";
+        double worst = 0.0;
+        for (std::size_t n = 0; n < out.size(); ++n) {
+            // Output n is read at input position n * input / output + delay().
+            const double at = static_cast<double>(n) * input / output + resampler.delay();
+            const double expected =
+                hz < 3300.0 ? std::cos(2.0 * std::numbers::pi * hz * at / input) : 0.0;
+            worst = std::max(worst, std::abs(static_cast<double>(out[n]) - expected));
+        }
+        EXPECT_LT(worst, 2e-3) << hz << " Hz";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, ResamplerTest,
+                         ::testing::Values(ResampleCase{11025, 8000}, ResampleCase{12345, 8000},
+                                           ResampleCase{15999, 8000}, ResampleCase{8000, 8000}),
+                         test::PrintedName());
 
 } // namespace
 } // namespace orvinta::cw

@@ -179,20 +179,29 @@ KeyedRecording keyFrames(const std::vector<std::string>& frames, const SignalOpt
 
     recording.samples.resize(count);
     const double highest = highestSnr(options);
+    // What stays at one (a level without a profile, no fading) or adds nothing (no drift,
+    // no carrier) is left out: the long recordings of the benchmark key faster.
+    const bool profiled = !options.snrProfile.empty();
+    const bool fades = rayleigh || options.fadeDb != 0.0;
     for (std::size_t n = 0; n < count; ++n) {
         const double t = static_cast<double>(n) / rate;
-        const double level = std::pow(10.0, (snrDbAt(options, t) - highest) / 20.0);
+        const double level =
+            profiled ? std::pow(10.0, (snrDbAt(options, t) - highest) / 20.0) : 1.0;
         const double frequency =
-            options.toneHz + options.driftHz * std::tanh((t - 0.5 * duration) / tau);
+            options.driftHz != 0.0
+                ? options.toneHz + options.driftHz * std::tanh((t - 0.5 * duration) / tau)
+                : options.toneHz;
         beacon.phase = std::fmod(beacon.phase + 2.0 * std::numbers::pi * frequency / rate,
                                  2.0 * std::numbers::pi);
-        const std::complex<double> gain =
-            std::polar(1.0, beacon.phase) * fadeAt(options, fading, t);
+        const std::complex<double> turn = std::polar(1.0, beacon.phase);
+        const std::complex<double> gain = fades ? turn * fadeAt(options, fading, t) : turn;
         const bool gone = std::any_of(options.dropouts.begin(), options.dropouts.end(),
                                       [&](const auto& d) { return t >= d.first && t < d.second; });
-        double x = (gone ? 0.0 : amplitude * level * beaconEnvelope.at(t) * gain.real()) +
-                   amplitude * options.carrierLevel *
-                       std::cos(2.0 * std::numbers::pi * options.carrierHz * t);
+        double x = gone ? 0.0 : amplitude * level * beaconEnvelope.at(t) * gain.real();
+        if (options.carrierLevel != 0.0) {
+            x += amplitude * options.carrierLevel *
+                 std::cos(2.0 * std::numbers::pi * options.carrierHz * t);
+        }
         for (std::size_t s = 0; s < others.size(); ++s) {
             Station& other = others[s];
             other.phase = std::fmod(other.phase + 2.0 * std::numbers::pi * other.toneHz / rate,
