@@ -285,7 +285,7 @@ std::vector<double> nextFrameScores(const PayloadEvidence& evidence, const Keyin
         for (const PrefixMark& m : marks) {
             const int length = kTicksPerUnit * (m.dash ? kDashUnits : kDotUnits);
             if (s + m.tick + length <= ticks) {
-                const auto at = static_cast<std::size_t>(s + m.tick);
+                const auto at = static_cast<std::size_t>(s) + static_cast<std::size_t>(m.tick);
                 score += m.dash ? evidence.dash[at] : evidence.dot[at];
             }
         }
@@ -295,7 +295,8 @@ std::vector<double> nextFrameScores(const PayloadEvidence& evidence, const Keyin
         static_cast<int>(std::lround((timing.wordGap - kNextFrameSlackUnits) * kTicksPerUnit));
     std::vector<double> after(static_cast<std::size_t>(ticks), 0.0);
     for (int t = 0; t + gap < ticks; ++t) {
-        after[static_cast<std::size_t>(t)] = best[static_cast<std::size_t>(t + gap)];
+        after[static_cast<std::size_t>(t)] =
+            best[static_cast<std::size_t>(t) + static_cast<std::size_t>(gap)];
     }
     return after;
 }
@@ -384,7 +385,7 @@ std::vector<bool> doubts(const CumulativeBaseband& sums, const KeyingTiming& pre
     const bool fading = reading.levels.fading();
     // A character is known only once the audio shows that no element follows its last:
     // where a recording ends before that, a longer one may have been sent.
-    const double held = static_cast<double>(sums.size() - 1);
+    const auto held = static_cast<double>(sums.size() - 1);
     const FrameAsRead freer = read(sums, prefix, reading.timing, reading.levels, limit,
                                    refinedSlack(reading.levels) + kFreerSlack);
     for (std::size_t k = 0; k < kPayloadSlots; ++k) {
@@ -499,7 +500,8 @@ void fillIn(const FrameReading& other, FrameReading& kept) {
 } // namespace
 
 double chanceRight(double margin) {
-    return 1.0 / (1.0 + std::exp(-margin));
+    constexpr double kMarginScale = 1.25;
+    return 1.0 / (1.0 + std::exp(-margin / kMarginScale));
 }
 
 FrameReading placeFrame(const CumulativeBaseband& sums, const KeyingTiming& timing, double limit) {

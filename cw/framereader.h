@@ -38,7 +38,11 @@ struct FrameReading {
 };
 
 /// The probability that a character read by `margin` (natural log) over its best
-/// alternative is right: a likelihood ratio of e^margin against that alternative.
+/// alternative is right: a likelihood ratio of e^(margin / 1.25) against that
+/// alternative. The likelihoods rest on a model of the signal that is never exact (levels
+/// followed through fades, a timing estimated, the channel's noise taken as white), which
+/// makes the margins somewhat too sure of themselves; orvinta-cw-bench's calibration table
+/// shows how the frames' confidences hold against what came out right.
 double chanceRight(double margin);
 
 /// Reads the frame whose prefix was heard with `timing`, whose last mark ends at the
