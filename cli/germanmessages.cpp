@@ -31,6 +31,9 @@ void useGermanSystemMessages() {
     static bool cLibraryDone = false;
     if (!cLibraryDone) {
         cLibraryDone = true;
+        // The C library looks in LANGUAGE before LC_MESSAGES, and a desktop in another
+        // language sets it ("en_GB:en"): without it, LC_MESSAGES decides.
+        qunsetenv("LANGUAGE");
         for (const char* locale : kGermanLocales) {
             if (std::setlocale(LC_MESSAGES, locale) != nullptr)
                 break;

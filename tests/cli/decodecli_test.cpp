@@ -215,6 +215,21 @@ TEST(DecodeCliBinary, StandardOutputOnAFullDiskIsStatus2) {
         << fileContent(QString::fromStdString(errors));
 }
 
+TEST(DecodeCliBinary, GivesTheSystemsReasonInGermanWhateverTheDesktopsLanguage) {
+    // A desktop in another language sets LANGUAGE, which the C library reads first.
+    QTemporaryDir dir;
+    const std::string missing = dir.filePath("fehlt.tlm").toStdString();
+    const std::string errors = dir.filePath("stderr").toStdString();
+    for (const char* language : {"LANGUAGE=en_GB:en LC_ALL=en_GB.UTF-8", "LANG=C"}) {
+        EXPECT_EQ(runShell(std::string("env ") + language + " '" + ORVINTA_DECODE_BINARY + "' '" +
+                           missing + "' 2>'" + errors + "'"),
+                  2);
+        EXPECT_EQ(fileContent(QString::fromStdString(errors)),
+                  "orvinta-decode: " + missing + ": Datei oder Verzeichnis nicht gefunden\n")
+            << language;
+    }
+}
+
 TEST(DecodeCliBinary, DecodesThroughAPipe) {
     QTemporaryDir dir;
     const std::string errors = dir.filePath("stderr").toStdString();

@@ -2,6 +2,7 @@
 // The platform's own dialogs as the program shows them: German, and no icon on a button.
 #include "files/filemessages.h"
 #include "support/qtprinters.h"
+#include "windowkit/application.h"
 #include "windowkit/platformservices.h"
 
 #include <QAbstractButton>
@@ -101,6 +102,17 @@ TEST(PlatformDialogs, FailureReasonsComeOutInGerman) {
                     .endsWith(QStringLiteral("konnte nicht gefunden werden.")));
     EXPECT_TRUE(writeFailedMessage(directory.fileName(), directory.errorString())
                     .endsWith(QStringLiteral("Ist ein Verzeichnis.")));
+}
+
+TEST(PlatformDialogs, FailureReasonsStayGermanOnADesktopInAnotherLanguage) {
+    // The C library reads LANGUAGE before LC_MESSAGES; an English desktop sets it.
+    qputenv("LANGUAGE", "en_GB:en");
+    prepareApplication();
+    EXPECT_FALSE(qEnvironmentVariableIsSet("LANGUAGE"));
+    QTemporaryDir dir;
+    QFile directory(dir.path());
+    ASSERT_FALSE(directory.open(QIODevice::WriteOnly));
+    EXPECT_EQ(directory.errorString(), QStringLiteral("Ist ein Verzeichnis"));
 }
 
 } // namespace
