@@ -91,7 +91,8 @@ protected:
         whenShown(dialog, [dialog, name, newTable, &saved] {
             dialog->txtDateiname->setText(name);
             (newTable ? dialog->optNeueTabelle : dialog->optalteTabelle)->setChecked(true);
-            dialog->cmdSpeichern->click();
+            ASSERT_TRUE(test::activate(dialog));
+            ASSERT_TRUE(test::pressAccessKey(dialog, Qt::Key_S));
             saved = true;
         });
         // The operator comes back to the window after the dialog.
@@ -326,10 +327,11 @@ TEST_F(ListeningWindow, ATableOfEarlierPassesIsReplacedOnlyWhenTheOperatorSaysSo
     whenShown(dialog, [&] {
         dialog->txtDateiname->setText(table);
         dialog->optNeueTabelle->setChecked(true);
-        dialog->cmdSpeichern->click();
+        ASSERT_TRUE(test::activate(dialog));
+        ASSERT_TRUE(test::pressAccessKey(dialog, Qt::Key_S));
         openAfterNo = dialog->isVisible();
         afterNo = fileContent(table + ".txt");
-        dialog->cmdAbbruch->click();
+        ASSERT_TRUE(test::pressAccessKey(dialog, Qt::Key_A));
         answered = true;
     });
     ASSERT_TRUE(test::activate(window));

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The list of frames heard: what each column shows, the "?" runs it highlights, and the
-// table rows made from the frames.
+// The list of frames heard: what each column shows, the "?" runs it highlights, the
+// table rows made from the frames, and the window's texts about frames and devices.
 #include "listening/frametable.h"
 #include "listening/heardframesmodel.h"
 #include "listening/listenmessages.h"
@@ -158,6 +158,44 @@ TEST(FrameSelection, SaysWhatTheCommandsTake) {
                  {0, 1, "1 Block (keiner ausgewählt)"}};
     for (const auto& c : cases)
         EXPECT_EQ(selectionText(c.selected, c.total), QString::fromUtf8(c.text)) << c.text;
+}
+
+TEST(ListenMessages, NameTheDeviceInGermanQuotesAndCountItsChannels) {
+    // The description PulseAudio gives a pipe source.
+    const QString device = QStringLiteral("Unix FIFO source /tmp/receiver");
+    const QString stay = QStringLiteral("Die bis dahin gehörten Blöcke bleiben in der Liste.");
+    QAudioFormat mono;
+    mono.setSampleRate(8000);
+    mono.setChannelCount(1);
+    mono.setSampleFormat(QAudioFormat::Int16);
+    QAudioFormat stereo = mono;
+    stereo.setChannelCount(2);
+    stereo.setSampleFormat(QAudioFormat::Float);
+    const std::pair<QString, QString> cases[] = {
+        {deviceGoneMessage(device),
+         QStringLiteral("Der Audioeingang „Unix FIFO source /tmp/receiver“ ist nicht mehr "
+                        "verfügbar.\n") +
+             stay},
+        {deviceMissingMessage(device),
+         QStringLiteral("Der Audioeingang „Unix FIFO source /tmp/receiver“ ist nicht mehr "
+                        "verfügbar.\nBitte einen anderen Audioeingang wählen.")},
+        {deviceHangsMessage(device),
+         QStringLiteral("Der Audioeingang „Unix FIFO source /tmp/receiver“ antwortet nicht: Das "
+                        "Audiosystem reagiert nicht mehr.\nOrvinta hört nicht weiter zu. ") +
+             stay},
+        {formatRefusedMessage(device, mono),
+         QStringLiteral("Der Audioeingang „Unix FIFO source /tmp/receiver“ nimmt das Format "
+                        "8000 Hz, 1 Kanal, 16 Bit nicht an.")},
+        {formatRefusedMessage(device, stereo),
+         QStringLiteral("Der Audioeingang „Unix FIFO source /tmp/receiver“ nimmt das Format "
+                        "8000 Hz, 2 Kanäle, Gleitkomma nicht an.")},
+        {deviceFailedMessage(device, QStringLiteral("Zugriff verweigert")),
+         QStringLiteral("Der Audioeingang „Unix FIFO source /tmp/receiver“ kann nicht gelesen "
+                        "werden:\nZugriff verweigert.\n") +
+             stay},
+    };
+    for (const auto& [message, shown] : cases)
+        EXPECT_EQ(message, shown);
 }
 
 TEST(HeardFramesModel, HighlightsEachRunOfUnreadableCharacters) {
