@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "commandline.h"
 
+#include "germanmessages.h"
+
 #include <QCoreApplication>
 
 #include <ostream>
@@ -15,6 +17,8 @@ CommandLine::CommandLine(const char* program, const QString& description, std::o
     , m_help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Zeigt diese Hilfe."))
     , m_version({QStringLiteral("V"), QStringLiteral("version")},
                 QStringLiteral("Zeigt die Version.")) {
+    // Every program speaks German, the reasons the system gives included.
+    useGermanSystemMessages();
     parser.setApplicationDescription(description);
     parser.addOptions({m_help, m_version});
 }

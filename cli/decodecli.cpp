@@ -176,15 +176,14 @@ void decodeStream(std::istream& in, FrameWriter& writer) {
 /// no table at all (a result text).
 std::string appendLayoutClash(const QString& path, bool timed) {
     constexpr std::streamsize kLookedAt = 4096;
-    constexpr long kUntimedSeparators = kDisplayTextCount - 1;
     std::ifstream file(QFile::encodeName(path).toStdString(), std::ios::binary);
     std::string first(static_cast<std::size_t>(kLookedAt), '\0');
     file.get(first.data(), kLookedAt, '\n');
     first.resize(static_cast<std::size_t>(std::max<std::streamsize>(file.gcount(), 0)));
-    const long separators = std::count(first.begin(), first.end(), ';');
-    if (timed && separators == kUntimedSeparators)
+    const TableLayout layout = tableLayoutOf(first);
+    if (timed && layout == TableLayout::Plain)
         return "die Tabelle hat keine Spalte \"Zeit (UTC)\": ohne --time verlängern";
-    if (!timed && separators == kUntimedSeparators + 1)
+    if (!timed && layout == TableLayout::Timed)
         return "die Tabelle hat die Spalte \"Zeit (UTC)\": mit --time verlängern";
     return {};
 }

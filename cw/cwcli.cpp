@@ -6,6 +6,7 @@
 #include "recordingstart.h"
 
 #include "cli/commandline.h"
+#include "files/audioreasons.h"
 #include "submission/batchsubmission.h"
 #include "submission/sidsfields.h"
 #include "submission/submissionsettings.h"
@@ -79,7 +80,7 @@ public:
                      << formatted("%.1f", frame.wordsPerMinute) << " WpM, SNR "
                      << formatted("%.1f", frame.snrDb) << " dB in 3 kHz, Vertrauen "
                      << formatted("%.2f", frame.confidence) << ", " << frame.unreadable
-                     << " unlesbare Zeichen\n";
+                     << (frame.unreadable == 1 ? " unlesbares Zeichen\n" : " unlesbare Zeichen\n");
             }
             ++count_;
         }
@@ -145,6 +146,7 @@ bool decodeFile(const Options& options, const QString& input, std::ostream& out,
     const std::string path = QFile::encodeName(input).toStdString();
     const std::unique_ptr<AudioFile> file = AudioFile::open(path, reason);
     if (!file) {
+        *reason = germanAudioReason(*reason);
         return false;
     }
     if (!supportedSampleRate(file->sampleRate())) {
@@ -167,7 +169,7 @@ bool decodeFile(const Options& options, const QString& input, std::ostream& out,
         printer.print(decoder.takeFrames());
     }
     if (!file->error().empty()) {
-        *reason = file->error();
+        *reason = germanAudioReason(file->error());
         return false;
     }
     decoder.finish();

@@ -28,17 +28,17 @@ constexpr int kWordSilence = 6;
 /// Gaps from a character's nominal end to the next one's start, in units: character
 /// gaps up to 1.8 and word gaps up to 1.7 times their nominal 3 and 7, with room for a
 /// lane's speed being off.
-constexpr double kShortestCharacterGap = 2.5;
-constexpr double kLongestCharacterGap = 5.5;
-constexpr double kShortestWordGap = 6.25;
-constexpr double kLongestWordGap = 12.5;
+constexpr double kLaneShortestCharacterGap = 2.5;
+constexpr double kLaneLongestCharacterGap = 5.5;
+constexpr double kLaneShortestWordGap = 6.25;
+constexpr double kLaneLongestWordGap = 12.5;
 /// The score a prefix must reach to be a candidate. Ten minutes of noise reach about 25.
 constexpr double kCandidateScore = 130.0;
 /// Nor can a prefix agree with less than this share of its units' scores: keyed text
 /// that matches it only in part scores high at a strong signal, but agrees less.
 constexpr double kCandidateAgreement = 0.5;
 /// A candidate is the best score within this many ticks either way.
-constexpr int kPeakReach = 8;
+constexpr int kScorePeakReach = 8;
 /// The prefix's characters from which "HI" starts the first and the second time.
 constexpr std::size_t kFirstHi = 6;
 constexpr std::size_t kSecondHi = 8;
@@ -103,8 +103,8 @@ std::vector<Template> templates() {
             }
         } else {
             const bool word = places[j].wordGaps > places[j - 1].wordGaps;
-            const double shortest = word ? kShortestWordGap : kShortestCharacterGap;
-            const double longest = word ? kLongestWordGap : kLongestCharacterGap;
+            const double shortest = word ? kLaneShortestWordGap : kLaneShortestCharacterGap;
+            const double longest = word ? kLaneLongestWordGap : kLaneLongestCharacterGap;
             t.shortestGap = static_cast<int>(std::floor(shortest * kTicksPerUnit));
             t.longestGap = static_cast<int>(std::ceil(longest * kTicksPerUnit));
         }
@@ -113,7 +113,7 @@ std::vector<Template> templates() {
     return result;
 }
 
-constexpr float kNone = -std::numeric_limits<float>::infinity();
+constexpr float kUnreached = -std::numeric_limits<float>::infinity();
 
 /// The maximum of a ring's values over a window of ticks that slides forward: ticks whose
 /// value can never be the maximum again are dropped as they come (a monotonic queue).
@@ -157,7 +157,7 @@ struct PrefixSearch::Lane {
         , noiseMean(static_cast<float>(mean))
         , mark(kRing, 0.0f) {
         for (std::size_t j = 0; j < kPrefixCharacters; ++j) {
-            dp[j].assign(kRing, kNone);
+            dp[j].assign(kRing, kUnreached);
             back[j].assign(kRing, 0);
         }
         for (const Template& t : templates) {
@@ -245,7 +245,7 @@ struct PrefixSearch::Lane {
             }
             starts.dropBefore(i - templates[j].longestGap - span);
             if (starts.empty()) {
-                dp[j][at(i)] = kNone;
+                dp[j][at(i)] = kUnreached;
                 continue;
             }
             const long long k = starts.best();
@@ -261,7 +261,7 @@ struct PrefixSearch::Lane {
         if (score < kCandidateScore) {
             return;
         }
-        for (long long k = i - kPeakReach; k <= i + kPeakReach; ++k) {
+        for (long long k = i - kScorePeakReach; k <= i + kScorePeakReach; ++k) {
             if (k != i && k >= markFirst &&
                 (last[at(k)] > score || (k < i && last[at(k)] == score))) {
                 return;
@@ -304,7 +304,7 @@ struct PrefixSearch::Lane {
             while (dpNext + ahead < markNext) {
                 step();
             }
-            while (emitNext + kPeakReach < dpNext) {
+            while (emitNext + kScorePeakReach < dpNext) {
                 emit(emitNext++, noise, found);
             }
         }

@@ -7,7 +7,7 @@
 namespace orvinta::cw {
 namespace {
 
-constexpr double kNone = -std::numeric_limits<double>::infinity();
+constexpr double kImpossible = -std::numeric_limits<double>::infinity();
 constexpr auto kTicks = static_cast<std::size_t>(kTicksPerUnit);
 /// Two scores this close count as the same path when it is traced.
 constexpr double kSamePath = 1e-9;
@@ -17,7 +17,7 @@ constexpr double kSamePath = 1e-9;
 using Grid = std::vector<std::vector<double>>;
 
 Grid makeGrid(std::size_t slots, std::size_t ticks) {
-    return Grid(slots, std::vector<double>(ticks, kNone));
+    return Grid(slots, std::vector<double>(ticks, kImpossible));
 }
 
 const std::array<Slot, kPayloadSlots>& slotsOfFrame() {
@@ -37,7 +37,7 @@ int gapAfter(const PayloadShape& shape, std::size_t k) {
     return shape.gapAfter[k];
 }
 
-/// Scores of every character of every slot at every tick, prior included; kNone where
+/// Scores of every character of every slot at every tick, prior included; kImpossible where
 /// the character would end past the last tick allowed. Slots with the same characters
 /// and priors share one table.
 class Scores {
@@ -77,7 +77,7 @@ private:
     static std::vector<double> characterScores(const PayloadEvidence& evidence,
                                                const CharacterKeying& c, double prior,
                                                int lastEnd) {
-        std::vector<double> scores(evidence.dot.size(), kNone);
+        std::vector<double> scores(evidence.dot.size(), kImpossible);
         const int length = kTicksPerUnit * c.length;
         const int last = std::min(lastEnd, static_cast<int>(scores.size())) - length;
         if (last < 0) {
@@ -109,7 +109,7 @@ private:
 /// The best of `values` over [from, from + 2 * slack]: the gap may be `slack` ticks
 /// either way of the keyer's.
 double bestAround(const std::vector<double>& values, long from, int slack) {
-    double best = kNone;
+    double best = kImpossible;
     const long to = std::min(from + 2L * slack, static_cast<long>(values.size()) - 1);
     for (long t = std::max(0L, from); t <= to; ++t) {
         best = std::max(best, values[static_cast<std::size_t>(t)]);
@@ -128,9 +128,9 @@ Grid forwardPass(const Scores& scores, const PayloadShape& shape) {
     }
     std::vector<double> ends(ticks); // best score up to slot k, its character ending at t
     for (std::size_t k = 0; k + 1 < shape.slots; ++k) {
-        std::fill(ends.begin(), ends.end(), kNone);
+        std::fill(ends.begin(), ends.end(), kImpossible);
         for (std::size_t t = 0; t < ticks; ++t) {
-            if (forward[k][t] == kNone) {
+            if (forward[k][t] == kImpossible) {
                 continue;
             }
             for (std::size_t c = 0; c < slots[k].characters.size(); ++c) {
@@ -155,7 +155,7 @@ Grid backwardPass(const Scores& scores, const PayloadShape& shape) {
     const auto& slots = slotsOfFrame();
     const std::size_t ticks = scores.ticks();
     Grid after = makeGrid(shape.slots, ticks);
-    std::vector<double> starting(ticks, kNone); // best score of slots k + 1 on, from tick t
+    std::vector<double> starting(ticks, kImpossible); // best score of slots k + 1 on, from tick t
     for (std::size_t k = shape.slots; k-- > 0;) {
         if (k + 1 == shape.slots) {
             std::fill(after[k].begin(), after[k].end(), 0.0);
@@ -170,7 +170,7 @@ Grid backwardPass(const Scores& scores, const PayloadShape& shape) {
                     bestAround(starting, static_cast<long>(t) + gap - shape.slack, shape.slack);
             }
         }
-        std::fill(starting.begin(), starting.end(), kNone);
+        std::fill(starting.begin(), starting.end(), kImpossible);
         for (std::size_t c = 0; c < slots[k].characters.size(); ++c) {
             const std::size_t length = lengthOf(slots[k].characters[c]);
             const std::vector<double>& row = scores.row(k, c);
@@ -188,11 +188,11 @@ Grid throughScores(const Scores& scores, const Grid& forward, const Grid& after,
     const auto& slots = slotsOfFrame();
     Grid through(shape.slots);
     for (std::size_t k = 0; k < shape.slots; ++k) {
-        through[k].assign(slots[k].characters.size(), kNone);
+        through[k].assign(slots[k].characters.size(), kImpossible);
         for (std::size_t c = 0; c < slots[k].characters.size(); ++c) {
             const std::size_t length = lengthOf(slots[k].characters[c]);
             const std::vector<double>& row = scores.row(k, c);
-            double best = kNone;
+            double best = kImpossible;
             for (std::size_t p = 0; p + length < scores.ticks(); ++p) {
                 best = std::max(best, forward[k][p] + row[p] + after[k][p + length]);
             }
@@ -233,7 +233,7 @@ void tracePath(const Scores& scores, const Grid& after, const Grid& through, dou
             return;
         }
         // The margin: over the best complete reading with another character here.
-        double other = kNone;
+        double other = kImpossible;
         for (std::size_t c = 0; c < choices; ++c) {
             other = c == chosen ? other : std::max(other, through[k][c]);
         }
@@ -259,7 +259,7 @@ PayloadPath bestPayload(const PayloadEvidence& evidence, const PayloadShape& sha
         return path;
     }
     const double total = *std::max_element(through[0].begin(), through[0].end());
-    path.complete = total != kNone;
+    path.complete = total != kImpossible;
     if (path.complete) {
         tracePath(scores, after, through, total, shape, path);
     }

@@ -59,10 +59,6 @@ char lookUp(const std::array<char, 256>& table, char c) {
     return table[static_cast<unsigned char>(c)];
 }
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 /// The working line: the last kWorkingTail characters of 38 blanks followed by the line.
 struct WorkingLine {
     std::array<char, kWorkingTail + kChannelCount> chars{};

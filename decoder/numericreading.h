@@ -5,6 +5,11 @@
 
 namespace orvinta {
 
+/// An ASCII digit, whatever the locale.
+inline bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
 /// Reads a number from the start of `text` the way the telemetry groups are read:
 /// blanks, tabs and line feeds are dropped wherever they stand, then the longest
 /// leading part that forms a number is taken: an optional sign, digits, an optional

@@ -31,7 +31,7 @@ frmAbout::frmAbout(QWidget* parent)
     setProgramIcon(this);
     fixClientSize(this, 4116, 4008);
 
-    const QFont small = sansFont(9.6);
+    const QFont small = sansFont(kFormPoints);
     lblText1 = centredLine(this, "lblText1", QStringLiteral("LUSAT OSCAR 19"), 240, 492,
                            sansFont(18, FontStyle::Bold));
     lblText2 = centredLine(this, "lblText2", QStringLiteral("Orvinta"), 720, 492,

@@ -81,7 +81,7 @@ frmInfo::frmInfo(QWidget* parent)
     // A TrueType fixed-pitch font is wider than the old bitmap Courier; the formula lines
     // reach to the right margin so that their last column is not cut off.
     const int formulaWidth = kClientWidth - 120 - kFormulaLeft;
-    const QFont courier = fixedFont(9.6);
+    const QFont courier = fixedFont(kFormPoints);
     for (std::size_t i = 0; i < kFormulaLines.size(); ++i) {
         const QByteArray name = "Label" + QByteArray::number(static_cast<int>(i) + 8);
         formulaLines[i] =
@@ -90,7 +90,7 @@ frmInfo::frmInfo(QWidget* parent)
     }
 
     cmdOK = makeButton(this, "cmdOK", QStringLiteral("&OK"), {2640, 6720, 972, 372},
-                       sansFont(9.6, FontStyle::Bold));
+                       sansFont(kFormPoints, FontStyle::Bold));
     connect(cmdOK, &QPushButton::clicked, this, &frmInfo::cmdOK_Click);
 }
 

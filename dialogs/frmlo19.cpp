@@ -43,7 +43,7 @@ frmlo19::frmlo19(QWidget* parent)
     setProgramIcon(this);
     fixClientSize(this, 5760, 4980);
 
-    const QFont font = sansFont(9.6);
+    const QFont font = sansFont(kFormPoints);
     int top = 240;
     for (const FactLine& line : kFactLines) {
         factLines.push_back(makeLabel(this, line.name, QString::fromUtf8(line.text),
@@ -52,7 +52,7 @@ frmlo19::frmlo19(QWidget* parent)
     }
 
     cmdOK = makeButton(this, "cmdOK", QStringLiteral("&OK"), {2280, 4440, 972, 372},
-                       sansFont(9.6, FontStyle::Bold));
+                       sansFont(kFormPoints, FontStyle::Bold));
     connect(cmdOK, &QPushButton::clicked, this, &frmlo19::cmdOK_Click);
 }
 

@@ -32,5 +32,7 @@ QString emptyFileMessage(const QString& fileName);
 QString directoryUnavailableMessage(const QString& path);
 /// A file that could not be written, with the system's reason.
 QString writeFailedMessage(const QString& fileName, const QString& reason);
+/// The question before a new table replaces the table `fileName` of `rows` rows.
+QString replaceTableQuestion(const QString& fileName, qsizetype rows);
 
 } // namespace orvinta

@@ -11,6 +11,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <string>
 #include <vector>
 
 namespace orvinta {
@@ -31,10 +32,28 @@ bool hasResults(const DisplayTexts& texts);
 QByteArray inputFileContent(const QString& input);
 /// The ten-line result text file.
 QByteArray resultFileContent(const DisplayTexts& texts);
+/// A row of the table export: a frame's ten texts and, for a frame heard, the time it
+/// began (ISO 8601 in UTC, as formatIsoTime() writes it); empty when unknown.
+struct TableExportRow {
+    std::string time;
+    DisplayTexts texts;
+};
+
 /// One table row followed by CR LF, preceded by the header line for a new table.
 QByteArray tableContent(const DisplayTexts& texts, bool withHeader);
-/// Table rows, each followed by CR LF, preceded by the header line for a new table.
-QByteArray tableContent(const std::vector<DisplayTexts>& rows, bool withHeader);
+/// Table rows in `layout`, each followed by CR LF, preceded by the header line of that
+/// layout for a new table. A timed row without a time gets an empty time field; a plain
+/// layout leaves the times out.
+QByteArray tableContent(const std::vector<TableExportRow>& rows, TableLayout layout,
+                        bool withHeader);
+
+/// The layout of the table file at `fileName`, from its first line; None when the file
+/// is missing, empty or no table.
+TableLayout tableLayoutOfFile(const QString& fileName);
+
+/// How many rows (lines that are neither empty nor a header) the table file at
+/// `fileName` holds; 0 when it is missing or cannot be read.
+qsizetype tableRowCount(const QString& fileName);
 
 /// "E&ingabe Speichern": writes `input` under `enteredName`, ".tlm" completed, replacing
 /// an existing file only when the new one is complete.
@@ -57,8 +76,9 @@ enum class TableMode {
 SaveResult exportTableRow(const QString& enteredName, TableMode mode, const DisplayTexts& texts);
 
 /// The table export of several rows at once, with the same completion and safeguards:
-/// all rows are written in one go, or none.
+/// all rows are written in one go, or none. A new table is timed (the layout of
+/// `orvinta-decode --time`) when a row has a time; an existing table keeps its columns.
 SaveResult exportTableRows(const QString& enteredName, TableMode mode,
-                           const std::vector<DisplayTexts>& rows);
+                           const std::vector<TableExportRow>& rows);
 
 } // namespace orvinta

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmspeichern.h"
 
+#include "fileextensions.h"
 #include "filemessages.h"
 #include "filesaving.h"
 #include "windowkit/controls.h"
@@ -17,6 +18,18 @@
 
 namespace orvinta {
 
+namespace {
+
+std::vector<TableExportRow> untimed(const std::vector<DisplayTexts>& rows) {
+    std::vector<TableExportRow> result;
+    result.reserve(rows.size());
+    for (const DisplayTexts& texts : rows)
+        result.push_back({{}, texts});
+    return result;
+}
+
+} // namespace
+
 frmSpeichern::frmSpeichern(ValueSource values, QWidget* parent)
     : frmSpeichern(RowSource([values = std::move(values)]() -> std::vector<DisplayTexts> {
                        DisplayTexts texts = values();
@@ -28,8 +41,14 @@ frmSpeichern::frmSpeichern(ValueSource values, QWidget* parent)
 }
 
 frmSpeichern::frmSpeichern(RowSource rows, QWidget* parent)
+    : frmSpeichern(TimedRowSource([rows = std::move(rows)] { return untimed(rows()); }),
+                   Replacing::AtOnce, parent) {
+}
+
+frmSpeichern::frmSpeichern(TimedRowSource rows, Replacing replacing, QWidget* parent)
     : QWidget(parent, fixedDialogFlags())
-    , m_rows(std::move(rows)) {
+    , m_rows(std::move(rows))
+    , m_replacing(replacing) {
     setObjectName(QStringLiteral("frmSpeichern"));
     setWindowTitle(QStringLiteral("Speichern"));
     fixClientSize(this, 5892, 2784);
@@ -72,7 +91,7 @@ frmSpeichern::frmSpeichern(RowSource rows, QWidget* parent)
 }
 
 void frmSpeichern::cmdSpeichern_Click() {
-    const std::vector<DisplayTexts> rows = m_rows();
+    const std::vector<TableExportRow> rows = m_rows();
     if (rows.empty()) {
         showMessage(this, kNothingToSaveMessage);
         return;
@@ -86,6 +105,8 @@ void frmSpeichern::cmdSpeichern_Click() {
     }
     const TableMode mode =
         optNeueTabelle->isChecked() ? TableMode::NewTable : TableMode::ExtendTable;
+    if (mode == TableMode::NewTable && !mayReplace(completeTextFileName(name)))
+        return;
     const SaveResult result = exportTableRows(name, mode, rows);
     if (!result.saved) {
         // The dialog stays open so that the name can be corrected.
@@ -93,6 +114,16 @@ void frmSpeichern::cmdSpeichern_Click() {
         return;
     }
     hide();
+}
+
+bool frmSpeichern::mayReplace(const QString& fileName) {
+    if (m_replacing == Replacing::AtOnce)
+        return true;
+    const qsizetype rows = tableRowCount(fileName);
+    if (rows == 0)
+        return true;
+    // "Nein" leaves the file as it is and the dialog open, to extend the table instead.
+    return platform().askYesNo(this, replaceTableQuestion(fileName, rows), windowTitle());
 }
 
 void frmSpeichern::cmdAbbruch_Click() {

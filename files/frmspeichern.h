@@ -19,10 +19,16 @@ class frmSpeichern : public QWidget {
     Q_OBJECT
 
 public:
+    /// Whether "Eine neue Tabelle beginnen" replaces a table that holds rows at once,
+    /// or only once the operator has said so.
+    enum class Replacing { AtOnce, AfterAsking };
+
     /// `values` gives the output window's ten texts at the moment of saving.
     explicit frmSpeichern(ValueSource values, QWidget* parent = nullptr);
     /// `rows` gives the rows to export at the moment of saving.
     explicit frmSpeichern(RowSource rows, QWidget* parent = nullptr);
+    /// `rows` gives the rows to export, with their times, at the moment of saving.
+    frmSpeichern(TimedRowSource rows, Replacing replacing, QWidget* parent = nullptr);
 
     QLabel* lblText1;
     QLineEdit* txtDateiname;
@@ -37,7 +43,12 @@ public slots:
     void cmdAbbruch_Click();
 
 private:
-    RowSource m_rows;
+    /// Whether the table `fileName` may be replaced: asks first when it holds rows
+    /// and the window was made to ask.
+    bool mayReplace(const QString& fileName);
+
+    TimedRowSource m_rows;
+    Replacing m_replacing;
 };
 
 } // namespace orvinta

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "resultformats.h"
 
+#include <algorithm>
+
 namespace orvinta {
 namespace {
 
@@ -69,6 +71,16 @@ void appendTableRow(std::string& out, const DisplayTexts& texts) {
         }
         out.append(texts[i]);
     }
+}
+
+TableLayout tableLayoutOf(std::string_view line) {
+    constexpr auto kPlainSeparators = static_cast<std::ptrdiff_t>(kDisplayTextCount - 1);
+    const std::ptrdiff_t separators = std::count(line.begin(), line.end(), ';');
+    if (separators == kPlainSeparators)
+        return TableLayout::Plain;
+    if (separators == kPlainSeparators + 1)
+        return TableLayout::Timed;
+    return TableLayout::None;
 }
 
 std::string timedTableHeader() {

@@ -39,6 +39,16 @@ inline constexpr std::string_view kTimeColumnTitle = "Zeit (UTC)";
 std::string timedTableHeader();
 /// Appends a timed table row: the time, then the ten texts, all joined by ";".
 void appendTimedTableRow(std::string& out, std::string_view time, const DisplayTexts& texts);
+/// The columns of a table as its first line shows them.
+enum class TableLayout {
+    Plain, ///< the ten columns of tableHeader()
+    Timed, ///< the time column first, then the ten
+    None,  ///< no table line: an empty file or another text
+};
+/// The layout of the table whose first line (without its line end) is `line`: a header
+/// or a row alike, told by its number of fields.
+TableLayout tableLayoutOf(std::string_view line);
+
 /// The line that precedes the ten lines of a result text when times are asked for,
 /// padded like the block line: "Zeit (UTC):         2026-12-07T14:05:00Z".
 std::string timeTextLine(std::string_view time);

@@ -5,6 +5,7 @@
 // something to save, asks for a file name with the platform's text input box and writes
 // the file; every refusal and failure is told in a message box.
 
+#include "filesaving.h"
 #include "resultformats.h"
 
 #include <functional>
@@ -20,6 +21,10 @@ using ValueSource = std::function<DisplayTexts()>;
 
 /// Gives the table rows to export at this moment; none when there is nothing to save.
 using RowSource = std::function<std::vector<DisplayTexts>()>;
+
+/// Gives the table rows to export at this moment, each with its time when known; none
+/// when there is nothing to save.
+using TimedRowSource = std::function<std::vector<TableExportRow>()>;
 
 /// "E&ingabe Speichern": saves the text of `txtEingabe` as an input file.
 void saveInputCommand(QWidget* parent, const QLineEdit* txtEingabe);

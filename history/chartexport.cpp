@@ -10,6 +10,8 @@
 #include <QSaveFile>
 #include <QSvgGenerator>
 
+#include <algorithm>
+
 namespace orvinta::history {
 
 namespace {
@@ -52,18 +54,58 @@ std::optional<PictureFormat> pictureFormatOf(const QString& path) {
     return std::nullopt;
 }
 
+std::vector<Unit> drawnUnits(const PlotState& state) {
+    std::vector<Unit> units;
+    for (const Unit unit : kUnits) {
+        for (std::size_t k = 0; k < kChannelCount; ++k) {
+            if (kChannels[k].unit == unit && state.shown[k]) {
+                units.push_back(unit);
+                break;
+            }
+        }
+    }
+    if (units.empty())
+        units.assign(kUnits.begin(), kUnits.end());
+    return units;
+}
+
+ChartGrid chartGrid(QSize size, std::size_t charts) {
+    const int count = static_cast<int>(std::max<std::size_t>(charts, 1));
+    ChartGrid best;
+    double bestRoom = -1.0;
+    for (int columns = 1; columns <= count; ++columns) {
+        const int rows = (count + columns - 1) / columns;
+        const double room =
+            std::min(size.width() / static_cast<double>(columns * kSmallestChart.width()),
+                     size.height() / static_cast<double>(rows * kSmallestChart.height()));
+        if (room > bestRoom) {
+            bestRoom = room;
+            best = {columns, rows};
+        }
+    }
+    return best;
+}
+
+QSize smallestPicture(ChartGrid grid) {
+    return {grid.columns * kSmallestChart.width(), grid.rows * kSmallestChart.height()};
+}
+
 void paintCharts(QPainter& painter, const QRectF& target, const HistoryTable& table,
                  const PlotState& state) {
     // The charts are laid out in a scene of their own, at the picture's size, and drawn
     // from there: the same charts as in the window, whatever the screen.
     QGraphicsScene scene;
-    const QSizeF chartSize(target.width(), target.height() / static_cast<double>(kUnitCount));
-    for (std::size_t i = 0; i < kUnitCount; ++i) {
+    const std::vector<Unit> units = drawnUnits(state);
+    const ChartGrid grid = chartGrid(target.size().toSize(), units.size());
+    const QSizeF chartSize(target.width() / grid.columns, target.height() / grid.rows);
+    for (std::size_t i = 0; i < units.size(); ++i) {
         auto* chart = new QChart;
         scene.addItem(chart);
+        const auto column = static_cast<int>(i) % grid.columns;
+        const auto row = static_cast<int>(i) / grid.columns;
         chart->setGeometry(
-            QRectF(QPointF(0, chartSize.height() * static_cast<double>(i)), chartSize));
-        drawUnitChart(chart, kUnits[i], table, state, static_cast<int>(chartSize.width()),
+            QRectF(QPointF(chartSize.width() * column, chartSize.height() * row), chartSize));
+        drawUnitChart(chart, units[i], table, state, static_cast<int>(chartSize.width()),
                       Legend::Shown);
         // Without an event loop nobody lays out the axes and labels: do it now.
         chart->layout()->activate();

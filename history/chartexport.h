@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 class QPainter;
 
@@ -24,7 +25,31 @@ enum class PictureFormat { Png, Svg };
 /// for another ending.
 std::optional<PictureFormat> pictureFormatOf(const QString& path);
 
-/// Draws the four charts of `table` under `state` one below the other into `target`.
+/// The smallest chart whose labels, titles and legend are all written out in full:
+/// below it Qt Charts cuts them to "..." (the test PlotCli.EveryLabelIsWrittenOut...
+/// reads them back from the picture).
+inline constexpr QSize kSmallestChart{400, 240};
+
+/// How the charts of a picture stand: `columns` side by side, in as many rows as needed.
+struct ChartGrid {
+    int columns = 1;
+    int rows = 1;
+
+    friend bool operator==(const ChartGrid&, const ChartGrid&) = default;
+};
+
+/// The units a picture draws: those with a shown channel, all four when none is shown.
+std::vector<Unit> drawnUnits(const PlotState& state);
+
+/// The grid for `charts` charts in a picture of `size`: the one whose charts have the
+/// most room measured against kSmallestChart (one column in a tall picture, two in a
+/// landscape one).
+ChartGrid chartGrid(QSize size, std::size_t charts);
+
+/// The smallest picture in which `grid` keeps every chart at kSmallestChart.
+QSize smallestPicture(ChartGrid grid);
+
+/// Draws the charts of the units of drawnUnits(state) in chartGrid() into `target`.
 void paintCharts(QPainter& painter, const QRectF& target, const HistoryTable& table,
                  const PlotState& state);
 

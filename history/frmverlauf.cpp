@@ -5,6 +5,7 @@
 #include "rangetext.h"
 #include "statisticstext.h"
 
+#include "decoder/counttext.h"
 #include "windowkit/controls.h"
 #include "windowkit/fonts.h"
 #include "windowkit/platformservices.h"
@@ -228,7 +229,9 @@ void frmVerlauf::showTable(HistoryTable table, const QString& source) {
     m_table = std::move(table);
     m_state = fullView(m_table);
     m_source = source;
-    QString summary = QStringLiteral("%1: %2 Zeilen").arg(source).arg(m_table.size());
+    QString summary = QStringLiteral("%1: %2").arg(
+        source, QString::fromStdString(
+                    countText(static_cast<long long>(m_table.size()), "Zeile", "Zeilen")));
     if (!m_table.problems.empty())
         summary += QStringLiteral(", %1 übersprungen").arg(m_table.problems.size());
     if (m_table.rowsWithoutTime > 0)

@@ -7,12 +7,16 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QFont>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QValueAxis>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <vector>
 
 namespace orvinta::history {
 
@@ -20,6 +24,16 @@ namespace {
 
 /// About one mark per 110 pixels: room for "12-07 14:05" and a gap.
 constexpr int kPixelsPerTick = 110;
+/// Room beyond the first and the last point, in pixels: half a marker and the line's
+/// width, so that neither is cut at the edge of the plot.
+constexpr double kEdgeRoomPixels = 8.0;
+constexpr double kLineWidth = 1.5;
+/// A legend below the plot needs this width for the four channels in volts; a narrower
+/// chart has its legend at the right, one channel below the other.
+constexpr int kBottomLegendPixels = 480;
+constexpr double kTitlePoints = 9.0;
+constexpr double kAxisTitlePoints = 8.0;
+constexpr double kLabelPoints = 7.5;
 /// Fewer points than this in a line get a marker each, so single frames are seen.
 constexpr int kMarkedPoints = 60;
 /// A range of one instant or one line is widened by this much on each side.
@@ -56,9 +70,17 @@ Range drawnRange(const HistoryTable& table, const PlotState& state) {
     return range;
 }
 
+/// The drawn range with room for a marker on either side, so that the first and the
+/// last point are seen whole.
+Range withEdgeRoom(Range range, int columns) {
+    const double room = (range.to - range.from) * kEdgeRoomPixels / std::max(columns, 1);
+    return {range.from - room, range.to + room};
+}
+
 /// The lowest and highest value of the shown channels of `unit` in the range, with a
-/// margin; 0 to 1 when there is none.
-std::pair<double, double> valueSpan(Unit unit, const HistoryTable& table, const PlotState& state) {
+/// margin; nothing when there is none.
+std::optional<std::pair<double, double>> valueSpan(Unit unit, const HistoryTable& table,
+                                                   const PlotState& state) {
     const auto figures = statistics(table, state.range);
     double low = std::numeric_limits<double>::infinity();
     double high = -low;
@@ -69,49 +91,68 @@ std::pair<double, double> valueSpan(Unit unit, const HistoryTable& table, const 
         high = std::max(high, figures[k].maximum);
     }
     if (low > high)
-        return {0.0, 1.0};
+        return std::nullopt;
     const double margin =
         high > low ? (high - low) * kValueMargin : std::max(1.0, std::abs(high) * kValueMargin);
     // Values that are never negative keep the axis from reaching below zero.
-    return {low >= 0.0 ? std::max(0.0, low - margin) : low - margin, high + margin};
+    return std::pair{low >= 0.0 ? std::max(0.0, low - margin) : low - margin, high + margin};
 }
 
 QCategoryAxis* makeXAxis(const HistoryTable& table, Range range, int columns) {
     auto* axis = new QCategoryAxis;
     axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    axis->setLabelsFont(chartFont(7.5));
-    axis->setTitleFont(chartFont(8));
+    axis->setLabelsFont(chartFont(kLabelPoints));
+    axis->setTitleFont(chartFont(kAxisTitlePoints));
     const AxisTicks ticks = axisTicks(table.axis, range, std::max(2, columns / kPixelsPerTick));
     axis->setTitleText(QString::fromStdString(ticks.title));
-    axis->setStartValue(range.from);
+    const Range drawn = withEdgeRoom(range, columns);
+    axis->setStartValue(drawn.from);
     for (const Tick& tick : ticks.ticks)
         axis->append(QString::fromStdString(tick.label), tick.value);
-    axis->setRange(range.from, range.to);
+    axis->setRange(drawn.from, drawn.to);
     return axis;
 }
 
-QValueAxis* makeYAxis(Unit unit, std::pair<double, double> span) {
+/// The value axis over `span`; without values a hidden axis, since any scale would
+/// be made up.
+QValueAxis* makeYAxis(Unit unit, std::optional<std::pair<double, double>> span) {
     auto* axis = new QValueAxis;
-    axis->setLabelsFont(chartFont(7.5));
-    axis->setTitleFont(chartFont(8));
+    axis->setLabelsFont(chartFont(kLabelPoints));
+    axis->setTitleFont(chartFont(kAxisTitlePoints));
     axis->setTitleText(fromUtf8(unitSymbol(unit)));
-    axis->setRange(span.first, span.second);
+    if (!span) {
+        axis->setVisible(false);
+        return axis;
+    }
+    axis->setRange(span->first, span->second);
     axis->applyNiceNumbers();
     return axis;
 }
 
-QLineSeries* makeLine(const HistoryTable& table, std::size_t channel, Range range, int columns) {
-    auto* series = new QLineSeries;
-    series->setName(channelCaption(channel));
+/// The lines of one channel: one series per unbroken run, the first named for the
+/// legend. A run of a single value is a point, so it keeps its marker.
+std::vector<QLineSeries*> makeLines(const HistoryTable& table, std::size_t channel, Range range,
+                                    int columns) {
+    const std::vector<LineSegment> segments = lineSegments(table, channel, range, columns);
+    std::size_t pointCount = 0;
+    for (const LineSegment& segment : segments)
+        pointCount += segment.size();
     QPen pen(channelColour(channel));
-    pen.setWidthF(1.5);
-    series->setPen(pen);
-    QList<QPointF> points;
-    for (const PlotPoint& point : linePoints(table, channel, range, columns))
-        points.append(QPointF(point.x, point.y));
-    series->setPointsVisible(points.size() < kMarkedPoints);
-    series->replace(points);
-    return series;
+    pen.setWidthF(kLineWidth);
+    std::vector<QLineSeries*> lines;
+    for (const LineSegment& segment : segments) {
+        auto* series = new QLineSeries;
+        series->setName(channelCaption(channel));
+        series->setPen(pen);
+        QList<QPointF> points;
+        points.reserve(static_cast<qsizetype>(segment.size()));
+        for (const PlotPoint& point : segment)
+            points.append(QPointF(point.x, point.y));
+        series->setPointsVisible(pointCount < kMarkedPoints || segment.size() == 1);
+        series->replace(points);
+        lines.push_back(series);
+    }
+    return lines;
 }
 
 } // namespace
@@ -127,25 +168,38 @@ void drawUnitChart(QChart* chart, Unit unit, const HistoryTable& table, const Pl
         chart->removeAxis(axis);
         delete axis;
     }
-    chart->setTitle(
-        QStringLiteral("%1 (%2)").arg(fromUtf8(unitTitle(unit)), fromUtf8(unitSymbol(unit))));
-    chart->setTitleFont(chartFont(9, true));
+    const std::optional<std::pair<double, double>> span = valueSpan(unit, table, state);
+    QString title =
+        QStringLiteral("%1 (%2)").arg(fromUtf8(unitTitle(unit)), fromUtf8(unitSymbol(unit)));
+    if (!span)
+        title += QStringLiteral(": ") + kNoValuesText;
+    chart->setTitle(title);
+    chart->setTitleFont(chartFont(kTitlePoints, true));
     chart->legend()->setVisible(legend == Legend::Shown);
-    chart->legend()->setFont(chartFont(7.5));
-    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->legend()->setFont(chartFont(kLabelPoints));
+    chart->legend()->setAlignment(columns >= kBottomLegendPixels ? Qt::AlignBottom
+                                                                 : Qt::AlignRight);
 
     const Range range = drawnRange(table, state);
     QCategoryAxis* xAxis = makeXAxis(table, range, columns);
-    QValueAxis* yAxis = makeYAxis(unit, valueSpan(unit, table, state));
+    QValueAxis* yAxis = makeYAxis(unit, span);
     chart->addAxis(xAxis, Qt::AlignBottom);
     chart->addAxis(yAxis, Qt::AlignLeft);
     for (std::size_t k = 0; k < kChannelCount; ++k) {
         if (kChannels[k].unit != unit || !state.shown[k])
             continue;
-        QLineSeries* series = makeLine(table, k, range, columns);
-        chart->addSeries(series);
-        series->attachAxis(xAxis);
-        series->attachAxis(yAxis);
+        bool named = false;
+        for (QLineSeries* series : makeLines(table, k, range, columns)) {
+            chart->addSeries(series);
+            series->attachAxis(xAxis);
+            series->attachAxis(yAxis);
+            // The legend names each channel once, whatever the breaks in its line.
+            if (named) {
+                for (QLegendMarker* marker : chart->legend()->markers(series))
+                    marker->setVisible(false);
+            }
+            named = true;
+        }
     }
 }
 

@@ -6,7 +6,7 @@
 //
 //   HistoryTable + PlotState (the x range, the channels switched on)
 //     -> drawUnitChart(): one QChart per unit (V, °C, mW, mA): a line per channel from
-//                         linePoints(), the x axis from axisTicks(), the y axis in the
+//                         lineSegments(), the x axis from axisTicks(), the y axis in the
 //                         unit over the values shown
 //     -> the window's chart views, or paintCharts() for PNG and SVG files
 
@@ -14,6 +14,7 @@
 #include "historystats.h"
 
 #include <QColor>
+#include <QString>
 
 #include <array>
 
@@ -31,6 +32,9 @@ struct PlotState {
 
 /// The whole table with every channel.
 PlotState fullView(const HistoryTable& table);
+
+/// Stands in a chart's title when none of its shown channels has a value in the range.
+inline const QString kNoValuesText = QStringLiteral("keine Werte");
 
 /// Whether a chart has a legend: files need one, the window names its channels beside
 /// the charts in their colours.

@@ -9,7 +9,7 @@
 //     -> TableAssembler: rows in time order (or file order without times)
 //     -> HistoryTable:   x = 1796652300000 (ms since 1970) or the line number,
 //                        one column of values per channel
-//     -> statistics(), linePoints(): what the charts and the figures show
+//     -> statistics(), lineSegments(): what the charts and the figures show
 
 #include "channels.h"
 #include "timestamps/isotime.h"

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace orvinta::history {
@@ -11,6 +12,9 @@ namespace {
 
 /// First, lowest, highest and last value of a pixel column.
 constexpr std::size_t kPointsPerColumn = 4;
+/// Within a pass the frames follow each other at about the same spacing; a line breaks
+/// only where two values lie this many median spacings apart.
+constexpr double kBreakSpacings = 10.0;
 
 /// The nearest row before `index` (going down) or from `index` on (going up) whose value
 /// is not FEHLER; `values.size()` when there is none.
@@ -92,25 +96,63 @@ void addThinned(const HistoryTable& table, const std::vector<double>& values, Ra
 
 } // namespace
 
-std::vector<PlotPoint> linePoints(const HistoryTable& table, std::size_t channel, Range range,
-                                  int columns) {
+double lineBreakGap(const HistoryTable& table) {
+    if (table.axis != AxisKind::Time)
+        return std::numeric_limits<double>::infinity();
+    std::vector<double> spacings;
+    spacings.reserve(table.size());
+    for (std::size_t i = 1; i < table.size(); ++i) {
+        if (const double spacing = table.x[i] - table.x[i - 1]; spacing > 0.0)
+            spacings.push_back(spacing);
+    }
+    if (spacings.empty())
+        return std::numeric_limits<double>::infinity();
+    const auto middle = spacings.begin() + static_cast<std::ptrdiff_t>(spacings.size() / 2);
+    std::nth_element(spacings.begin(), middle, spacings.end());
+    return kBreakSpacings * *middle;
+}
+
+std::vector<LineSegment> lineSegments(const HistoryTable& table, std::size_t channel, Range range,
+                                      int columns) {
     const std::vector<double>& values = table.values[channel];
     const auto [first, last] = rowsIn(table, range);
-    std::vector<PlotPoint> points;
-    if (const std::size_t before = nearestValue(values, first, true); before != values.size())
-        points.push_back({table.x[before], values[before]});
     const auto width = static_cast<std::size_t>(std::max(columns, 1));
-    if (last - first <= kPointsPerColumn * width) {
-        for (std::size_t i = first; i < last; ++i) {
+    const double columnWidth = (range.to - range.from) / static_cast<double>(width);
+    const double gap = std::max(lineBreakGap(table), columnWidth);
+    const bool thinned = last - first > kPointsPerColumn * width;
+
+    // The rows drawn run from the nearest value before the range to the nearest after.
+    const std::size_t before = nearestValue(values, first, true);
+    const std::size_t after = nearestValue(values, last, false);
+    const std::size_t begin = before != values.size() ? before : first;
+    const std::size_t end = after != values.size() ? after + 1 : last;
+
+    std::vector<LineSegment> segments;
+    const auto addRun = [&](std::size_t runBegin, std::size_t runEnd) {
+        LineSegment& points = segments.emplace_back();
+        if (thinned) {
+            addThinned(table, values, range, width, {runBegin, runEnd}, points);
+            return;
+        }
+        for (std::size_t i = runBegin; i < runEnd; ++i) {
             if (!std::isnan(values[i]))
                 points.push_back({table.x[i], values[i]});
         }
-    } else {
-        addThinned(table, values, range, width, {first, last}, points);
+    };
+    std::size_t runBegin = begin;
+    std::size_t previous = values.size();
+    for (std::size_t i = begin; i < end; ++i) {
+        if (std::isnan(values[i]))
+            continue;
+        if (previous != values.size() && table.x[i] - table.x[previous] > gap) {
+            addRun(runBegin, previous + 1);
+            runBegin = i;
+        }
+        previous = i;
     }
-    if (const std::size_t after = nearestValue(values, last, false); after != values.size())
-        points.push_back({table.x[after], values[after]});
-    return points;
+    if (previous != values.size())
+        addRun(runBegin, previous + 1);
+    return segments;
 }
 
 } // namespace orvinta::history

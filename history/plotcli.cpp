@@ -5,6 +5,7 @@
 #include "rangetext.h"
 
 #include "cli/commandline.h"
+#include "decoder/counttext.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -41,6 +42,10 @@ const QString kDescription = QStringLiteral(
     "\n"
     "Rückgabewert: 0 alle Zeilen gelesen, 1 Zeilen wurden gemeldet und ausgelassen,\n"
     "2 Bedienfehler oder eine Datei konnte nicht gelesen oder geschrieben werden.");
+
+std::string sizeText(QSize size) {
+    return std::to_string(size.width()) + "x" + std::to_string(size.height());
+}
 
 /// Reads the size "WIDTHxHEIGHT"; false when it is not one.
 bool readSize(const QString& text, QSize* size) {
@@ -83,7 +88,9 @@ std::optional<int> parseOptions(const QStringList& arguments, Options& options, 
                                     QStringLiteral("Schreibt das Bild in DATEI (.png oder .svg)."),
                                     QStringLiteral("DATEI"));
     const QCommandLineOption size(QStringLiteral("size"),
-                                  QStringLiteral("Größe des Bildes in Pixeln, Vorgabe 1200x1600."),
+                                  QStringLiteral("Größe des Bildes in Pixeln, Vorgabe 1200x1600; "
+                                                 "mindestens 800x480 (Diagramme zwei "
+                                                 "nebeneinander) oder 400x960 (untereinander)."),
                                   QStringLiteral("BREITExHÖHE"));
     const QCommandLineOption from(
         QStringLiteral("from"),
@@ -120,6 +127,21 @@ std::optional<int> parseOptions(const QStringList& arguments, Options& options, 
     return std::nullopt;
 }
 
+/// What is wrong with a range that ends before it begins: the two ends given, or the
+/// one given against the end of the table it lies beyond.
+std::string rangeClash(const Options& options, const HistoryTable& table, const PlotState& state) {
+    const auto text = [&](double x) { return rangeEndText(table.axis, x); };
+    if (options.to.isEmpty()) {
+        return "--from " + text(state.range.from) + " liegt hinter dem Ende der Tabelle (" +
+               text(state.range.to) + ")";
+    }
+    if (options.from.isEmpty()) {
+        return "--to " + text(state.range.to) + " liegt vor dem Anfang der Tabelle (" +
+               text(state.range.from) + ")";
+    }
+    return "--to " + text(state.range.to) + " liegt vor --from " + text(state.range.from);
+}
+
 /// Applies --from, --to and --channels to `state`; false with the message when one of
 /// them does not fit the table.
 bool applyView(const Options& options, const HistoryTable& table, PlotState* state,
@@ -139,7 +161,7 @@ bool applyView(const Options& options, const HistoryTable& table, PlotState* sta
         !readEnd(options.to, "--to", &state->range.to))
         return false;
     if (state->range.to < state->range.from) {
-        *message = "--to liegt vor --from";
+        *message = rangeClash(options, table, *state);
         return false;
     }
     if (!options.channels.isEmpty() && !readChannels(options.channels, &state->shown)) {
@@ -154,9 +176,12 @@ void reportRows(const QString& name, const HistoryTable& table, std::ostream& er
     const std::string source = name.toStdString();
     for (const RowProblem& problem : table.problems)
         err << source << ':' << problem.line << ": " << problem.reason << '\n';
-    if (table.rowsWithoutTime > 0)
-        err << source << ": " << table.rowsWithoutTime
-            << " Zeilen ohne Zeit sind nicht gezeichnet\n";
+    if (table.rowsWithoutTime > 0) {
+        err << source << ": "
+            << countText(static_cast<long long>(table.rowsWithoutTime), "Zeile", "Zeilen")
+            << " ohne Zeit " << (table.rowsWithoutTime == 1 ? "ist" : "sind")
+            << " nicht gezeichnet\n";
+    }
 }
 
 } // namespace
@@ -176,6 +201,14 @@ int runPlotCli(const QStringList& arguments, std::ostream& out, std::ostream& er
     PlotState state = fullView(table);
     if (!applyView(options, table, &state, &reason)) {
         err << "orvinta-plot: " << reason << '\n';
+        return kExitFailure;
+    }
+    const ChartGrid grid = chartGrid(options.size, drawnUnits(state).size());
+    if (const QSize smallest = smallestPicture(grid);
+        options.size.width() < smallest.width() || options.size.height() < smallest.height()) {
+        err << "orvinta-plot: --size " << sizeText(options.size)
+            << " ist zu klein für lesbare Beschriftungen; kleinste Größe: " << sizeText(smallest)
+            << '\n';
         return kExitFailure;
     }
     QString error;

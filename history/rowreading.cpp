@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rowreading.h"
 
+#include "decoder/counttext.h"
 #include "decoder/resulttexts.h"
 #include "files/resultformats.h"
 
@@ -101,7 +102,8 @@ LineContent readRow(std::string_view line) {
     Fields fields;
     const std::size_t count = splitFields(line, fields);
     if (count != kFieldsWithoutTime && count != kFieldsWithTime)
-        return BadRow{std::to_string(count) + " Felder statt 10 (oder 11 mit der Zeit vorn)"};
+        return BadRow{countText(static_cast<long long>(count), "Feld", "Felder") +
+                      " statt 10 (oder 11 mit der Zeit vorn)"};
     return readFields(fields, count);
 }
 

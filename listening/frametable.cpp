@@ -5,16 +5,25 @@
 
 namespace orvinta::listening {
 
-std::vector<DisplayTexts> frameTableRows(const QStringList& lines) {
-    std::vector<DisplayTexts> rows;
-    for (const QString& line : lines) {
-        // The decoder writes only ASCII letters, digits, blanks and "?".
-        const QByteArray bytes = line.toLatin1();
+namespace {
+
+std::optional<UtcTime> utcTime(const ListedFrame& frame) {
+    if (!frame.utc.isValid())
+        return std::nullopt;
+    return UtcTime(std::chrono::milliseconds(frame.utc.toMSecsSinceEpoch()));
+}
+
+} // namespace
+
+std::vector<TableExportRow> frameTableRows(std::span<const ListedFrame> frames) {
+    std::vector<TableExportRow> rows;
+    for (const ListedFrame& frame : frames) {
         VarModul record;
-        const std::optional<DecodedFrame> frame = decode(
-            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), record);
-        if (frame)
-            rows.push_back(displayTexts(*frame));
+        const std::optional<DecodedFrame> decoded = decode(frame.heard.text, record);
+        if (!decoded)
+            continue;
+        const std::optional<UtcTime> time = utcTime(frame);
+        rows.push_back({time ? formatIsoTime(*time) : std::string(), displayTexts(*decoded)});
     }
     return rows;
 }
@@ -23,11 +32,8 @@ std::vector<history::HistoryFrame> historyFrames(std::span<const ListedFrame> fr
     std::vector<history::HistoryFrame> result;
     result.reserve(frames.size());
     for (const ListedFrame& frame : frames) {
-        std::optional<UtcTime> time;
-        if (frame.utc.isValid())
-            time = UtcTime(std::chrono::milliseconds(frame.utc.toMSecsSinceEpoch()));
         if (std::optional<history::HistoryFrame> decoded =
-                history::frameFromLine(time, frame.heard.text))
+                history::frameFromLine(utcTime(frame), frame.heard.text))
             result.push_back(std::move(*decoded));
     }
     return result;

@@ -3,20 +3,19 @@
 
 #include "heardframesmodel.h"
 
-#include "files/resultformats.h"
+#include "files/filesaving.h"
 #include "history/historyframes.h"
-
-#include <QStringList>
 
 #include <span>
 #include <vector>
 
 namespace orvinta::listening {
 
-/// The table rows of telemetry lines heard: each line decoded on a frame record of its
-/// own, so that the main window's record and output stay as they are. A line that gives
-/// no frame (an empty one) gives no row.
-std::vector<DisplayTexts> frameTableRows(const QStringList& lines);
+/// The table rows of frames heard, in the given order, each with its UTC time where
+/// known: each line decoded on a frame record of its own, so that the main window's
+/// record and output stay as they are. A line that gives no frame (an empty one) gives
+/// no row.
+std::vector<TableExportRow> frameTableRows(std::span<const ListedFrame> frames);
 
 /// The frames heard as the history window takes them, each with its UTC time where
 /// known. A frame known only by its seconds into a recording keeps no time: the history

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmempfang.h"
 
+#include "decoder/counttext.h"
 #include "framesharing.h"
 #include "frametable.h"
 #include "heardframesmodel.h"
@@ -45,10 +46,11 @@ constexpr int kFullWidth = kClientWidth - 2 * kLeft;
 /// The level meter shows the peak from kMeterFloorDb up to full scale.
 constexpr int kMeterFloorDb = -60;
 /// Columns of the frame list in twips; the line column fits 48 characters of the
-/// fixed-pitch font, the others their header.
-constexpr int kTimeColumnWidth = 1500;
-constexpr int kLineColumnWidth = 5820;
-constexpr int kSnrColumnWidth = 900;
+/// fixed-pitch font, the time "12-07 14:05:32", the SNR "> 60 dB", the others their
+/// header.
+constexpr int kTimeColumnWidth = 1680;
+constexpr int kLineColumnWidth = 5520;
+constexpr int kSnrColumnWidth = 1020;
 constexpr int kConfidenceColumnWidth = 1080;
 constexpr int kUnreadableColumnWidth = 780;
 constexpr double kListPoints = 9.0;
@@ -85,8 +87,11 @@ frmEmpfang::frmEmpfang(QLineEdit* txtEingabe, std::function<frmVerlauf*()> verla
     , m_session(new listening::ListenSession(this))
     , m_sharing(new listening::FrameSharing(submission::journalFilePath(), {}, this))
     , m_tabelle([this] {
+        // Frames of pass after pass go into one table: a table with rows is replaced
+        // only when the operator says so.
         return new frmSpeichern(
-            RowSource([this] { return listening::frameTableRows(m_exportLines); }));
+            TimedRowSource([this] { return listening::frameTableRows(m_exportFrames); }),
+            frmSpeichern::Replacing::AfterAsking);
     }) {
     setObjectName(QStringLiteral("frmEmpfang"));
     setWindowTitle(QStringLiteral("Empfang"));
@@ -162,6 +167,8 @@ void frmEmpfang::createFrameControls() {
     lstBloecke->setSelectionBehavior(QAbstractItemView::SelectRows);
     lstBloecke->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lstBloecke->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // One tab stop: Tab enters and leaves the list, the arrow keys move within it.
+    lstBloecke->setTabKeyNavigation(false);
     lstBloecke->setWordWrap(false);
     lstBloecke->verticalHeader()->hide();
     lstBloecke->verticalHeader()->setDefaultSectionSize(QFontMetrics(lstBloecke->font()).height() +
@@ -174,6 +181,9 @@ void frmEmpfang::createFrameControls() {
     for (int column = 0; column < HeardFramesModel::ColumnCount; ++column)
         lstBloecke->setColumnWidth(column, twipsToPixels(widths[column]));
     lblBloecke->setBuddy(lstBloecke);
+    lblAuswahl =
+        makeLabel(this, "lblAuswahl", QString(), {3240, 4680, kFullWidth - 3120, 252}, font());
+    lblAuswahl->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     cmdUebernehmen = makeButton(this, "cmdUebernehmen", QStringLiteral("&Übernehmen"),
                                 {kLeft, 7176, 1560, 372}, font());
@@ -365,7 +375,9 @@ void frmEmpfang::Session_AudioBack() {
 void frmEmpfang::Session_Ended(const ListenOutcome& outcome) {
     setRunning(false);
     prgPegel->setValue(kMeterFloorDb);
-    const QString heard = QStringLiteral("%1 Blöcke in der Liste.").arg(m_frames->rowCount());
+    const QString heard =
+        QString::fromStdString(countText(m_frames->rowCount(), "Block", "Blöcke")) +
+        QStringLiteral(" in der Liste.");
     switch (outcome.kind) {
     case ListenOutcome::Kind::Completed:
         lblStatus->setText(QStringLiteral("Fertig. ") + heard);
@@ -392,6 +404,9 @@ void frmEmpfang::updateFrameButtons() {
     cmdUebernehmen->setEnabled(lstBloecke->selectionModel()->hasSelection());
     cmdTabelle->setEnabled(m_frames->rowCount() > 0);
     cmdVerlauf->setEnabled(m_frames->rowCount() > 0);
+    lblAuswahl->setText(listening::selectionText(
+        static_cast<int>(lstBloecke->selectionModel()->selectedRows().size()),
+        m_frames->rowCount()));
 }
 
 void frmEmpfang::cmdUebernehmen_Click() {
@@ -419,22 +434,20 @@ std::vector<int> frmEmpfang::exportRows() const {
     return rows;
 }
 
-QStringList frmEmpfang::exportLines() const {
-    QStringList lines;
+std::vector<listening::ListedFrame> frmEmpfang::exportFrames() const {
+    std::vector<listening::ListedFrame> chosen;
     for (const int row : exportRows())
-        lines << m_frames->line(row);
-    return lines;
+        chosen.push_back(m_frames->frames()[static_cast<std::size_t>(row)]);
+    return chosen;
 }
 
 void frmEmpfang::cmdTabelle_Click() {
-    m_exportLines = exportLines();
+    m_exportFrames = exportFrames();
     showModal(tabelle());
 }
 
 void frmEmpfang::cmdVerlauf_Click() {
-    std::vector<listening::ListedFrame> chosen;
-    for (const int row : exportRows())
-        chosen.push_back(m_frames->frames()[static_cast<std::size_t>(row)]);
+    const std::vector<listening::ListedFrame> chosen = exportFrames();
     // Shown first, so that what the history window has to tell stands over it.
     frmVerlauf* window = m_verlauf();
     window->show();

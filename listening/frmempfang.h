@@ -2,12 +2,12 @@
 #pragma once
 
 #include "files/frmspeichern.h"
+#include "heardframesmodel.h"
 #include "listensession.h"
 #include "windowkit/windowslot.h"
 
 #include <QAudioDevice>
 #include <QPointer>
-#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -62,6 +62,8 @@ public:
     QLabel* lblWasserfall;
     listening::WaterfallView* picWasserfall;
     QLabel* lblBloecke;
+    /// What "In &Tabelle ..." and "&Verlauf" take: "3 von 60 ausgewählt".
+    QLabel* lblAuswahl;
     QTableView* lstBloecke;
     QPushButton* cmdUebernehmen;
     QPushButton* cmdTabelle;
@@ -113,7 +115,7 @@ private:
     void updateFrameButtons();
     /// The rows of the selected frames, or of all when none is selected, in list order.
     std::vector<int> exportRows() const;
-    QStringList exportLines() const;
+    std::vector<listening::ListedFrame> exportFrames() const;
 
     QPointer<QLineEdit> m_txtEingabe;
     std::function<frmVerlauf*()> m_verlauf;
@@ -124,7 +126,7 @@ private:
     /// The input the operator chose (at first the system's default), kept while it is
     /// gone from the system so that it is chosen again when it comes back.
     QAudioDevice m_chosenDevice;
-    QStringList m_exportLines;
+    std::vector<listening::ListedFrame> m_exportFrames;
     WindowSlot<frmSpeichern> m_tabelle;
 };
 

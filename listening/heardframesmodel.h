@@ -6,6 +6,8 @@
 #include <QAbstractTableModel>
 #include <QDateTime>
 
+#include <functional>
+
 #include <vector>
 
 namespace orvinta::listening {
@@ -35,7 +37,10 @@ public:
         ColumnCount
     };
 
-    explicit HeardFramesModel(QObject* parent = nullptr);
+    /// Gives the current day in UTC; the list shows dates only for frames of other days.
+    using Today = std::function<QDate()>;
+
+    explicit HeardFramesModel(QObject* parent = nullptr, Today today = currentDayUtc);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -49,14 +54,26 @@ public:
     /// The telemetry line of `row`.
     QString line(int row) const;
 
-    /// The time as the list shows it: the UTC time of day when known ("14:05:07 UTC"),
+    /// The time as the list shows it, rounded to the shown precision: the UTC time of
+    /// day when known ("14:05:08"), with the month and day before it ("12-07 14:05:08")
+    /// while the list holds frames of more than one day or of a day that is not today;
     /// else seconds into the recording ("12.34 s").
-    static QString timeText(const ListedFrame& frame);
+    QString timeText(const ListedFrame& frame) const;
+
+    /// The SNR as the list shows it: "7.2 dB", or a bound beyond what can be measured.
+    static QString snrText(double snrDb);
+
+    static QDate currentDayUtc();
 
 private:
     QVariant displayText(const ListedFrame& frame, int column) const;
+    bool showsDates() const;
 
     std::vector<ListedFrame> m_frames;
+    Today m_today;
+    /// The first and the last UTC day of the frames with a time, when there are any.
+    QDate m_firstDay;
+    QDate m_lastDay;
 };
 
 } // namespace orvinta::listening

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "listenmessages.h"
 
+#include "decoder/counttext.h"
+
 #include <QDir>
 
 namespace orvinta::listening {
@@ -54,17 +56,26 @@ QString deviceHangsMessage(const QString& device) {
 
 QString formatRefusedMessage(const QString& device, const QAudioFormat& format) {
     return QStringLiteral(
-               "Der Audioeingang \u201E%1\u201C nimmt das Format %2 Hz, %3 Kanal/Kanäle, "
-               "%4 nicht an.")
+               "Der Audioeingang \u201E%1\u201C nimmt das Format %2 Hz, %3, %4 nicht an.")
         .arg(device)
         .arg(format.sampleRate())
-        .arg(format.channelCount())
+        .arg(QString::fromStdString(countText(format.channelCount(), "Kanal", "Kanäle")))
         .arg(sampleFormatName(format.sampleFormat()));
 }
 
 QString deviceFailedMessage(const QString& device, const QString& reason) {
     return QStringLiteral("Der Audioeingang \u201E%1\u201C kann nicht gelesen werden:\n%2.\n%3")
         .arg(device, reason, kFramesStay);
+}
+
+QString selectionText(int selected, int total) {
+    if (total <= 0)
+        return {};
+    if (selected > 0)
+        return QStringLiteral("%1 von %2 ausgewählt").arg(selected).arg(total);
+    const QString all = QString::fromStdString(countText(total, "Block", "Blöcke"));
+    return (total == 1 ? all : QStringLiteral("Alle ") + all) +
+           QStringLiteral(" (keiner ausgewählt)");
 }
 
 } // namespace orvinta::listening

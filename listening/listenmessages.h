@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// What the listening window tells the operator when listening fails, exactly as shown.
+// What the listening window tells the operator, exactly as shown: why listening fails,
+// and which frames its commands take.
 
 #include <QAudioFormat>
 #include <QString>
@@ -26,5 +27,9 @@ QString deviceHangsMessage(const QString& device);
 QString formatRefusedMessage(const QString& device, const QAudioFormat& format);
 /// The input device could not be opened, or failed while it was listened to.
 QString deviceFailedMessage(const QString& device, const QString& reason);
+
+/// Which of the `total` frames in the list "In &Tabelle ..." and "&Verlauf" take:
+/// "3 von 60 ausgewählt", or all of them when none is selected; empty for an empty list.
+QString selectionText(int selected, int total);
 
 } // namespace orvinta::listening

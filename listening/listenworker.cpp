@@ -3,6 +3,7 @@
 
 #include "cw/audiofile.h"
 #include "cw/recordingstart.h"
+#include "files/audioreasons.h"
 #include "listenmessages.h"
 #include "recordinginfo.h"
 
@@ -90,9 +91,10 @@ void ListenWorker::decodeRecording(const QString& path) {
     if (m_stopRequested) {
         outcome.kind = ListenOutcome::Kind::Stopped;
     } else if (!file->error().empty()) {
-        outcome = {ListenOutcome::Kind::Failed,
-                   recordingBrokenMessage(path, m_feeder->seconds(),
-                                          QString::fromStdString(file->error()))};
+        outcome = {
+            ListenOutcome::Kind::Failed,
+            recordingBrokenMessage(path, m_feeder->seconds(),
+                                   QString::fromStdString(germanAudioReason(file->error())))};
     } else {
         m_batch.progress = 1.0;
     }

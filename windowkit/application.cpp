@@ -50,6 +50,9 @@ void loadQtTranslations() {
 /// messages take the German ones when the system has a German locale; otherwise they
 /// stay as the system words them.
 void useGermanSystemMessages() {
+    // The C library looks in LANGUAGE before LC_MESSAGES, and a desktop in another
+    // language sets it ("en_GB:en"): without it, LC_MESSAGES decides.
+    qunsetenv("LANGUAGE");
     for (const char* locale : {"de_DE.UTF-8", "de_DE.utf8", "de_AT.UTF-8", "de_CH.UTF-8"}) {
         if (std::setlocale(LC_MESSAGES, locale) != nullptr)
             return;

@@ -7,6 +7,9 @@ namespace orvinta {
 
 enum class FontStyle { Regular, Bold, BoldUnderlined };
 
+/// The size of the forms' text, in points.
+inline constexpr double kFormPoints = 9.6;
+
 /// The program's proportional font at the given point size.
 QFont sansFont(double points, FontStyle style = FontStyle::Regular);
 

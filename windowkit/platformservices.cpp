@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace orvinta {
 
@@ -22,6 +23,16 @@ public:
         const QString text =
             QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, preset, &ok);
         return ok ? text : QString();
+    }
+
+    bool askYesNo(QWidget* parent, const QString& question, const QString& title) override {
+        QMessageBox box(QMessageBox::Question, title, question, QMessageBox::NoButton, parent);
+        QPushButton* yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
+        box.setDefaultButton(no);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes;
     }
 
     QString askOpenFileName(QWidget* parent, const QString& title, const QString& filter) override {

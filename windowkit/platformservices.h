@@ -23,6 +23,10 @@ public:
     virtual QString askText(QWidget* parent, const QString& prompt, const QString& title,
                             const QString& preset) = 0;
 
+    /// A modal question with the buttons "&Ja" and "&Nein", "&Nein" the default;
+    /// true for "&Ja". Closing the box answers "&Nein".
+    virtual bool askYesNo(QWidget* parent, const QString& question, const QString& title) = 0;
+
     /// A modal file dialog that picks an existing file, offering the files that
     /// `filter` names ("Tabellen (*.txt)"); an empty text when cancelled.
     virtual QString askOpenFileName(QWidget* parent, const QString& title,

@@ -12,7 +12,6 @@ namespace orvinta {
 
 namespace {
 
-constexpr double kPoints = 9.6;
 constexpr int kCaptionLeft = 240;
 constexpr int kCaptionHeight = 252;
 constexpr int kBoxLeft = 2400;
@@ -65,9 +64,9 @@ frmAusgabe::frmAusgabe(QWidget* parent)
     setProgramIcon(this);
     fixClientSize(this, 5484, 4920);
 
-    const QFont bold = sansFont(kPoints, FontStyle::Bold);
+    const QFont bold = sansFont(kFormPoints, FontStyle::Bold);
     lblText1 = makeLabel(this, "lblText1", QStringLiteral("Ausgabe:"), {240, 240, 1332, 252},
-                         sansFont(kPoints, FontStyle::BoldUnderlined));
+                         sansFont(kFormPoints, FontStyle::BoldUnderlined));
 
     makeLabel(this, "lbltext2", QStringLiteral("E PROM Block:"),
               {kCaptionLeft, captionTop(1), 2172, kCaptionHeight}, bold);
@@ -75,7 +74,7 @@ frmAusgabe::frmAusgabe(QWidget* parent)
     makeLabel(this, "lblText11", QStringLiteral("Status:"), {2880, captionTop(1), 852, 252}, bold);
     lblStatus = addValueBox("lblStatus", boxTop(1), 3840, 852, false);
 
-    const QFont regular = sansFont(kPoints);
+    const QFont regular = sansFont(kFormPoints);
     for (std::size_t i = 0; i < kChannelRows.size(); ++i) {
         const ChannelRow& row = kChannelRows[i];
         const int rowNumber = static_cast<int>(i) + 2;
@@ -91,9 +90,9 @@ frmAusgabe::frmAusgabe(QWidget* parent)
 
 QLabel* frmAusgabe::addValueBox(const char* name, int top, int left, int width,
                                 bool whiteBackground) {
-    QLabel* box =
-        makeFramedLabel(this, name, QString(), {left, top, width, kBoxHeight}, sansFont(kPoints),
-                        whiteBackground ? QColor(Qt::white) : palette().color(QPalette::Base));
+    QLabel* box = makeFramedLabel(
+        this, name, QString(), {left, top, width, kBoxHeight}, sansFont(kFormPoints),
+        whiteBackground ? QColor(Qt::white) : palette().color(QPalette::Base));
     box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return box;
 }

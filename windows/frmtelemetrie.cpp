@@ -40,7 +40,6 @@ namespace {
 const QString kInputPreset = QStringLiteral("E LUSAT HI HI ");
 const QString kShown = QStringLiteral("an");
 const QString kHidden = QStringLiteral("aus");
-constexpr double kPoints = 9.6;
 
 } // namespace
 
@@ -130,17 +129,17 @@ void frmTelemetrie::createControls() {
     lblText2 = makeLabel(client, "lblText2", QStringLiteral("Orvinta"), {1440, 720, 3012, 492},
                          sansFont(13.8, FontStyle::Bold));
     lblVersion = makeLabel(client, "lblVersion", QStringLiteral("CW Download 437.125 MHz"),
-                           {1560, 1200, 2652, 252}, sansFont(kPoints));
+                           {1560, 1200, 2652, 252}, sansFont(kFormPoints));
     lbltext1 = makeLabel(client, "lbltext1", QStringLiteral("Eingabe:"), {240, 2040, 3492, 252},
-                         sansFont(kPoints, FontStyle::BoldUnderlined));
+                         sansFont(kFormPoints, FontStyle::BoldUnderlined));
 
     txtEingabe = new QLineEdit(kInputPreset, client);
     txtEingabe->setObjectName(QStringLiteral("txtEingabe"));
     txtEingabe->setGeometry(twipsRect(240, 2520, 5652, 348));
-    txtEingabe->setFont(sansFont(kPoints));
+    txtEingabe->setFont(sansFont(kFormPoints));
     txtEingabe->setMaxLength(std::numeric_limits<int>::max());
 
-    const QFont bold = sansFont(kPoints, FontStyle::Bold);
+    const QFont bold = sansFont(kFormPoints, FontStyle::Bold);
     cmdAusgabe = makeButton(client, "cmdAusgabe", QStringLiteral("&Ausgabe aus"),
                             {240, 3120, 1452, 372}, bold);
     cmdOK =

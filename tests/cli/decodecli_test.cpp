@@ -87,14 +87,15 @@ TEST_F(DecodeCliTest, MissingFileIsReportedAndTheOthersDecoded) {
     const CliRun r = run({path("missing.tlm"), path("a.tlm")});
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, "orvinta-decode: " + path("missing.tlm").toStdString() +
-                         ": No such file or directory\n");
+                         ": Datei oder Verzeichnis nicht gefunden\n")
+        << "the system's reason in German, as the desktop program gives it";
     EXPECT_EQ(r.out, std::string(kSampleLineRow) + "\n");
 }
 
 TEST_F(DecodeCliTest, DirectoryIsReported) {
     const CliRun r = run({dir.path()});
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "orvinta-decode: " + dir.path().toStdString() + ": Is a directory\n");
+    EXPECT_EQ(r.err, "orvinta-decode: " + dir.path().toStdString() + ": Ist ein Verzeichnis\n");
 }
 
 TEST_F(DecodeCliTest, TextFramesSeparatedByAnEmptyLine) {
@@ -212,6 +213,21 @@ TEST(DecodeCliBinary, StandardOutputOnAFullDiskIsStatus2) {
         fileContent(QString::fromStdString(errors)).rfind("orvinta-decode: Standardausgabe: ", 0),
         0U)
         << fileContent(QString::fromStdString(errors));
+}
+
+TEST(DecodeCliBinary, GivesTheSystemsReasonInGermanWhateverTheDesktopsLanguage) {
+    // A desktop in another language sets LANGUAGE, which the C library reads first.
+    QTemporaryDir dir;
+    const std::string missing = dir.filePath("fehlt.tlm").toStdString();
+    const std::string errors = dir.filePath("stderr").toStdString();
+    for (const char* language : {"LANGUAGE=en_GB:en LC_ALL=en_GB.UTF-8", "LANG=C"}) {
+        EXPECT_EQ(runShell(std::string("env ") + language + " '" + ORVINTA_DECODE_BINARY + "' '" +
+                           missing + "' 2>'" + errors + "'"),
+                  2);
+        EXPECT_EQ(fileContent(QString::fromStdString(errors)),
+                  "orvinta-decode: " + missing + ": Datei oder Verzeichnis nicht gefunden\n")
+            << language;
+    }
 }
 
 TEST(DecodeCliBinary, DecodesThroughAPipe) {

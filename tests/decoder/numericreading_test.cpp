@@ -45,6 +45,15 @@ INSTANTIATE_TEST_SUITE_P(Radix, NumericReadingTest,
                                          ReadingCase{"&X1", 0}, ReadingCase{"& H A", 10}),
                          test::PrintedName());
 
+// Reading stops at the first digit the base cannot hold: the digits after it never
+// count, and a digit one past the base is already one too many.
+INSTANTIATE_TEST_SUITE_P(RadixStops, NumericReadingTest,
+                         testing::Values(ReadingCase{"&H1G2", 1}, ReadingCase{"&HFG1", 15},
+                                         ReadingCase{"&H12Z3", 18}, ReadingCase{"&O781", 7},
+                                         ReadingCase{"&O19", 1}, ReadingCase{"&O8", 0},
+                                         ReadingCase{"&O7.5", 7}, ReadingCase{"&H-1", 0}),
+                         test::PrintedName());
+
 TEST(NumericReading, IgnoresTheLocale) {
     if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
         GTEST_SKIP() << "no German locale on this machine";

@@ -5,6 +5,7 @@
 #include "files/filemessages.h"
 #include "filetestsupport.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
@@ -109,6 +110,78 @@ TEST_F(FileSaving, ANewTableDiscardsTheOldRows) {
     put(path("t.txt"), expectedFile("sample-table-extended.txt"));
     ASSERT_TRUE(exportTableRow(QStringLiteral("t.txt"), TableMode::NewTable, sampleTexts()).saved);
     EXPECT_EQ(contentOf(path("t.txt")), expectedFile("sample-table.txt"));
+}
+
+// The rows of frames heard, as "In &Tabelle ..." of "Empfang" hands them over.
+const std::string kSampleRowText =
+    "6;OK; 4.892308; 10.944; 3.7878; 947.282044887781; 7.832; 119; .3; 8.68";
+const std::string kFaultyRowText =
+    "6;FALSE; 4.892308;FEHLER; 3.7878; 947.282044887781; 7.832; 119; .3; 8.68";
+
+TEST_F(FileSaving, FramesWithTimesMakeATimedTableAndTablesKeepTheirColumns) {
+    const std::string plainHeader(tableHeader());
+    const std::string timedHeader = timedTableHeader();
+    const std::vector<TableExportRow> timed{{"2026-12-07T14:05:00Z", sampleTexts()},
+                                            {"", faultyTexts()}};
+    const std::vector<TableExportRow> untimed{{"", sampleTexts()}};
+    const std::string plainRow = kSampleRowText + "\r\n";
+    const std::string timedRows =
+        "2026-12-07T14:05:00Z;" + kSampleRowText + "\r\n;" + kFaultyRowText + "\r\n";
+    struct Case {
+        const char* name;
+        std::string before; ///< the file's content; "-" for no file
+        TableMode mode;
+        std::vector<TableExportRow> rows;
+        std::string after;
+    };
+    const std::vector<Case> cases{
+        {"new, timed", "-", TableMode::NewTable, timed, timedHeader + "\r\n" + timedRows},
+        {"new, untimed", "-", TableMode::NewTable, untimed, plainHeader + "\r\n" + plainRow},
+        {"new over a plain table", plainHeader + "\r\n" + plainRow, TableMode::NewTable, timed,
+         timedHeader + "\r\n" + timedRows},
+        {"extend a timed table", timedHeader + "\r\n" + timedRows, TableMode::ExtendTable, timed,
+         timedHeader + "\r\n" + timedRows + timedRows},
+        {"extend a timed table by a frame without time", timedHeader + "\r\n",
+         TableMode::ExtendTable, untimed, timedHeader + "\r\n;" + plainRow},
+        {"extend a plain table by timed frames", plainHeader + "\r\n", TableMode::ExtendTable,
+         timed, plainHeader + "\r\n" + plainRow + kFaultyRowText + "\r\n"},
+        {"extend a headerless timed table", "2026-12-07T13:00:00Z;" + kSampleRowText + "\r\n",
+         TableMode::ExtendTable, untimed,
+         "2026-12-07T13:00:00Z;" + kSampleRowText + "\r\n;" + plainRow},
+        {"extend a missing table", "-", TableMode::ExtendTable, timed, timedRows},
+        {"extend an empty file", "", TableMode::ExtendTable, timed, timedRows},
+    };
+    for (const Case& c : cases) {
+        const QString name = path("t.txt");
+        QFile::remove(name);
+        if (c.before != "-")
+            put(name, QByteArray::fromStdString(c.before));
+        const SaveResult result = exportTableRows(name, c.mode, c.rows);
+        EXPECT_TRUE(result.saved) << c.name << ": " << result.message.toStdString();
+        EXPECT_EQ(contentOf(name).toStdString(), c.after) << c.name;
+    }
+}
+
+TEST_F(FileSaving, CountsTheRowsOfATable) {
+    const std::string row = kSampleRowText + "\r\n";
+    const struct {
+        std::string content;
+        qsizetype rows;
+    } cases[] = {
+        {"", 0},
+        {std::string(tableHeader()) + "\r\n", 0},
+        {timedTableHeader() + "\r\n\r\n", 0},
+        {std::string(tableHeader()) + "\r\n" + row + row, 2},
+        {row, 1},
+        {row + "\r\n" + std::string(tableHeader()) + "\n" + row, 2},
+        {row.substr(0, row.size() - 2), 1},
+    };
+    for (const auto& c : cases) {
+        put(path("count.txt"), QByteArray::fromStdString(c.content));
+        EXPECT_EQ(tableRowCount(path("count.txt")), c.rows) << c.content;
+    }
+    EXPECT_EQ(tableRowCount(path("missing.txt")), 0);
+    EXPECT_EQ(tableLayoutOfFile(path("missing.txt")), TableLayout::None);
 }
 
 TEST_F(FileSaving, NamesWithoutADirectoryReferToTheWorkingDirectory) {

@@ -107,6 +107,79 @@ TEST_F(TableExport, ANewTableReplacesAnOldOneEvenTheSecondTime) {
     EXPECT_EQ(contentOf(path("Telemetrie00.txt")), expectedFile("sample-table.txt"));
 }
 
+TEST_F(TableExport, TheMainWindowsNewTableReplacesWithoutAsking) {
+    put(path("Telemetrie00.txt"), expectedFile("sample-table-extended.txt"));
+    ASSERT_TRUE(test::activate(dialog.get()));
+    ASSERT_TRUE(test::pressAccessKey(dialog.get(), Qt::Key_S));
+    EXPECT_TRUE(platform.questions.empty());
+    EXPECT_EQ(contentOf(path("Telemetrie00.txt")), expectedFile("sample-table.txt"));
+}
+
+/// The table export of frames heard: timed rows, and a question before a table with
+/// rows is replaced.
+class HeardFramesExport : public test::ScratchFolderTest {
+protected:
+    void SetUp() override {
+        ScratchFolderTest::SetUp();
+        const TableExportRow row{"2026-12-07T14:05:00Z",
+                                 decoded("E LUSAT HI HI 6O AVT ABA AU4 AD4 AA4 ABT TTU AEE")};
+        dialog = std::make_unique<frmSpeichern>(
+            TimedRowSource([row] { return std::vector<TableExportRow>{row}; }),
+            frmSpeichern::Replacing::AfterAsking);
+        dialog->show();
+        ASSERT_TRUE(test::activate(dialog.get()));
+    }
+
+    void save() { ASSERT_TRUE(test::pressAccessKey(dialog.get(), Qt::Key_S)); }
+
+    test::FakePlatform platform;
+    std::unique_ptr<frmSpeichern> dialog;
+    const QByteArray timedTable = "Zeit (UTC);" + expectedFile("sample-table.txt").split('\r')[0] +
+                                  "\r\n2026-12-07T14:05:00Z;" + kSampleRow;
+};
+
+TEST_F(HeardFramesExport, NoKeepsATableWithRowsUntouchedAndTheDialogOpen) {
+    put(path("Telemetrie00.txt"), expectedFile("sample-table-extended.txt"));
+    platform.yesNoAnswers = {false};
+    save();
+    ASSERT_EQ(platform.questions.size(), 1U);
+    EXPECT_EQ(platform.questions[0].text,
+              QStringLiteral("Die Tabelle Telemetrie00.txt enthält schon 2 Zeilen.\n"
+                             "Soll eine neue Tabelle sie ersetzen?"));
+    EXPECT_EQ(platform.questions[0].title, QStringLiteral("Speichern"));
+    EXPECT_EQ(contentOf(path("Telemetrie00.txt")), expectedFile("sample-table-extended.txt"));
+    EXPECT_TRUE(dialog->isVisible()) << "open to extend the table instead";
+
+    // Extending asks nothing and keeps the table's columns.
+    QTest::keyClick(dialog->optNeueTabelle, Qt::Key_Down);
+    save();
+    EXPECT_EQ(platform.questions.size(), 1U);
+    EXPECT_EQ(contentOf(path("Telemetrie00.txt")),
+              expectedFile("sample-table-extended.txt") + kSampleRow);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(HeardFramesExport, YesReplacesAndATableWithoutRowsIsReplacedWithoutAsking) {
+    const QByteArray oneRow = expectedFile("sample-table.txt");
+    put(path("Telemetrie00.txt"), oneRow);
+    platform.yesNoAnswers = {true};
+    save();
+    ASSERT_EQ(platform.questions.size(), 1U);
+    EXPECT_TRUE(platform.questions[0].text.contains(QStringLiteral("enthält schon 1 Zeile.")))
+        << platform.questions[0].text.toStdString();
+    EXPECT_EQ(contentOf(path("Telemetrie00.txt")), timedTable);
+
+    for (const QByteArray& empty :
+         {QByteArray(), expectedFile("sample-table.txt").split('\r')[0]}) {
+        put(path("Telemetrie00.txt"), empty);
+        dialog->show();
+        ASSERT_TRUE(test::activate(dialog.get()));
+        save();
+        EXPECT_EQ(platform.questions.size(), 1U);
+        EXPECT_EQ(contentOf(path("Telemetrie00.txt")), timedTable);
+    }
+}
+
 TEST_F(TableExport, ExtendingAMissingTableWritesTheRowAlone) {
     dialog->optalteTabelle->click();
     save();

@@ -7,6 +7,8 @@
 #include "files/windows1252.h"
 #include "filetestsupport.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 namespace orvinta {
@@ -46,9 +48,25 @@ TEST_F(TelemetryLoad, TakesTheWholeContentWithoutTheLineEndsAtItsVeryEnd) {
         {"3 \xB0"
          "C\r\n",
          QStringLiteral("3 °C")},
+        // The byte 0x80 is the euro sign, not a control character.
+        {"\x80"
+         "5\r\n",
+         QStringLiteral("€5")},
+        {"A\x80\x9F\xFF", QStringLiteral("A€Ÿÿ")},
     };
     for (const Case& c : cases)
         EXPECT_EQ(loaded(c.content), c.line) << c.content.toStdString();
+}
+
+TEST_F(TelemetryLoad, ACharacterOutsideTheCodePageIsSavedAsOneQuestionMark) {
+    // A satellite dish outside the basic plane (two UTF-16 units), a check mark inside it.
+    const QString line = QStringLiteral("E \U0001F4E1 \u2713 \u20AC");
+    const SaveResult saved = saveInputFile(QStringLiteral("wide"), line);
+    ASSERT_TRUE(saved.saved) << saved.message.toStdString();
+    QFile file(path(saved.fileName));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("E ? ? \x80\r\n"));
+    EXPECT_EQ(loadTelemetryFile(path(saved.fileName)).text, QStringLiteral("E ? ? €"));
 }
 
 TEST_F(TelemetryLoad, ASavedInputFileReloadsAsTheSavedLineAndDecodesAlike) {

@@ -34,6 +34,8 @@ TEST(Windows1252, DecodesEveryByte) {
 
 TEST(Windows1252, ToUtf8) {
     EXPECT_EQ(windows1252ToUtf8("plain"), "plain");
+    EXPECT_EQ(windows1252ToUtf8("\x80"), "\xE2\x82\xAC") << "0x80 is the euro sign";
+    EXPECT_EQ(windows1252ToUtf8("\x7F\x80"), "\x7F\xE2\x82\xAC");
     EXPECT_EQ(windows1252ToUtf8("7.832 \xB0"
                                 "C"),
               "7.832 \xC2\xB0"

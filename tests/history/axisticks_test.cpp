@@ -61,7 +61,31 @@ INSTANTIATE_TEST_SUITE_P(Ranges, TimeTicks,
                                                   "2026-12-04T12:00:00Z",
                                                   5,
                                                   "Zeit (UTC)",
-                                                  {"2026-12-02", "2026-12-03", "2026-12-04"}}),
+                                                  {"2026-12-02", "2026-12-03", "2026-12-04"}},
+                                         // A step of exactly one minute: hours and minutes.
+                                         TickCase{"2026-12-07T14:05:00Z",
+                                                  "2026-12-07T14:09:00Z",
+                                                  4,
+                                                  "Zeit (UTC), 2026-12-07",
+                                                  {"14:05", "14:06", "14:07", "14:08", "14:09"}},
+                                         // Just short of it: thirty seconds.
+                                         TickCase{"2026-12-07T14:05:00Z",
+                                                  "2026-12-07T14:06:30Z",
+                                                  3,
+                                                  "Zeit (UTC), 2026-12-07",
+                                                  {"14:05:00", "14:05:30", "14:06:00", "14:06:30"}},
+                                         // A range that starts where it ends.
+                                         TickCase{"2026-12-07T14:05:00Z",
+                                                  "2026-12-07T14:05:00Z",
+                                                  4,
+                                                  "Zeit (UTC), 2026-12-07",
+                                                  {"14:05:00"}},
+                                         // Given west of UTC with minutes, shown in UTC.
+                                         TickCase{"2026-12-07T20:00:00-03:30",
+                                                  "2026-12-07T20:59:00-03:30",
+                                                  3,
+                                                  "Zeit (UTC)",
+                                                  {"12-07 23:30", "12-08 00:00"}}),
                          test::PrintedName());
 
 TEST(RowTicks, FallOnOneTwoOrFiveTimesAPowerOfTen) {

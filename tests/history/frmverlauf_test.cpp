@@ -16,6 +16,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -146,7 +147,91 @@ TEST_F(HistoryWindow, ARangeDraggedInOneChartIsShownInAll) {
         << "the middle three minutes, in every channel";
     const auto* current =
         qobject_cast<QValueAxis*>(window->chtEinheit[3]->chart()->axes(Qt::Horizontal).front());
-    EXPECT_NEAR(current->min(), window->plotState().range.from, 1.0);
+    const history::Range range = window->plotState().range;
+    // The axis holds the range and a few pixels' room beyond it for the end points.
+    EXPECT_LE(current->min(), range.from);
+    EXPECT_GE(current->min(), range.from - (range.to - range.from) * 0.05);
+}
+
+/// The chart's line of channel `channel` (1 to 8): its series, named after it.
+std::vector<QLineSeries*> linesOf(QChart* chart, int channel) {
+    std::vector<QLineSeries*> lines;
+    for (QAbstractSeries* series : chart->series()) {
+        if (series->name().startsWith(QStringLiteral("%1 ").arg(channel)))
+            lines.push_back(qobject_cast<QLineSeries*>(series));
+    }
+    return lines;
+}
+
+TEST_F(HistoryWindow, TheFirstAndTheLastPointAreSeenWhole) {
+    open("pass.txt");
+    QChart* chart = window->chtEinheit[0]->chart();
+    const std::vector<QLineSeries*> lines = linesOf(chart, 1);
+    ASSERT_EQ(lines.size(), 1U);
+    QLineSeries* line = lines.front();
+    ASSERT_TRUE(line->pointsVisible());
+    const QRectF plot = chart->plotArea();
+    const double radius = line->markerSize() / 2;
+    const QPointF first = chart->mapToPosition(line->points().front(), line);
+    const QPointF last = chart->mapToPosition(line->points().back(), line);
+    EXPECT_GE(first.x() - plot.left(), radius);
+    EXPECT_GE(plot.right() - last.x(), radius);
+    EXPECT_GE(last.y() - plot.top(), radius) << "the highest value is the last";
+}
+
+TEST_F(HistoryWindow, LinesBreakBetweenPassesAndKeepTheirPoints) {
+    // Two passes of three frames a minute apart, 84 minutes between them.
+    const std::string row = ";" + test::kSampleRow + "\r\n";
+    std::string table;
+    for (const char* time : {"14:00", "14:01", "14:02", "15:26", "15:27", "15:28"})
+        table += "2026-12-07T" + std::string(time) + ":00Z" + row;
+    put("two.txt", table);
+    open("two.txt");
+    for (std::size_t unit = 0; unit < history::kUnitCount; ++unit) {
+        for (QAbstractSeries* series : window->chtEinheit[unit]->chart()->series()) {
+            const auto* line = qobject_cast<QLineSeries*>(series);
+            EXPECT_EQ(line->count(), 3) << series->name().toStdString();
+        }
+    }
+    EXPECT_EQ(linesOf(window->chtEinheit[0]->chart(), 1).size(), 2U);
+    EXPECT_EQ(seriesIn(0), 8) << "four channels in volts, two passes each";
+    EXPECT_EQ(figures(1)[0], QStringLiteral("6"));
+}
+
+TEST_F(HistoryWindow, AChartWithoutValuesSaysSoInsteadOfAnAxis) {
+    open("pass.txt");
+    EXPECT_EQ(window->chtEinheit[3]->chart()->title(), QStringLiteral("Strom (mA)"));
+    alt(Qt::Key_6);
+    QChart* chart = window->chtEinheit[3]->chart();
+    EXPECT_EQ(chart->title(), QStringLiteral("Strom (mA): keine Werte"));
+    EXPECT_FALSE(chart->axes(Qt::Vertical).front()->isVisible());
+    EXPECT_EQ(window->chtEinheit[0]->chart()->title(), QStringLiteral("Spannungen (V)"));
+    alt(Qt::Key_6);
+    EXPECT_TRUE(window->chtEinheit[3]->chart()->axes(Qt::Vertical).front()->isVisible());
+}
+
+TEST_F(HistoryWindow, ATableOfOneRowAndARangeOfOneInstantAreDrawn) {
+    put("one.txt", "2026-12-07T14:05:00Z;" + test::kSampleRow + "\r\n");
+    open("one.txt");
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(window->lblDatei->text(), QStringLiteral("one.txt: 1 Zeile"));
+    EXPECT_EQ(figures(1), (QStringList{"1", "0", "4.89231", "4.89231", "4.89231"}));
+    EXPECT_EQ(window->txtVon->text(), window->txtBis->text());
+    QChart* chart = window->chtEinheit[0]->chart();
+    const auto* axis = qobject_cast<QValueAxis*>(chart->axes(Qt::Horizontal).front());
+    EXPECT_LT(axis->min(), test::at("2026-12-07T14:05:00Z"));
+    EXPECT_GT(axis->max(), test::at("2026-12-07T14:05:00Z"));
+    ASSERT_EQ(linesOf(chart, 1).size(), 1U);
+    EXPECT_TRUE(linesOf(chart, 1).front()->pointsVisible()) << "a single frame is a point";
+    EXPECT_EQ(chart->title(), QStringLiteral("Spannungen (V)"));
+
+    open("pass.txt");
+    window->txtVon->setText(QStringLiteral("2026-12-07T14:02:00Z"));
+    window->txtBis->setText(QStringLiteral("2026-12-07T14:02:00Z"));
+    alt(Qt::Key_Z);
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(figures(1), (QStringList{"1", "0", "5", "5", "5"}));
+    EXPECT_EQ(window->chtEinheit[0]->chart()->title(), QStringLiteral("Spannungen (V)"));
 }
 
 TEST_F(HistoryWindow, AWrongRangeIsReportedAndChangesNothing) {

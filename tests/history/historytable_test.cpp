@@ -93,6 +93,8 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, MalformedRows,
     testing::Values(
         BadLine{"6;OK; 4.892308", "3 Felder statt 10 (oder 11 mit der Zeit vorn)"},
+        BadLine{"E LUSAT HI HI 6O AVT ABA AU4 AD4 AA4 ABT TTU AEE",
+                "1 Feld statt 10 (oder 11 mit der Zeit vorn)"},
         BadLine{"x;" + kSampleRow + ";y", "12 Felder statt 10 (oder 11 mit der Zeit vorn)"},
         BadLine{"6;OK; 4.8x; 10.944; 3.7878; 947.28; 7.832; 119; .3; 8.68",
                 "Kanal 1: \" 4.8x\" ist weder Zahl noch FEHLER"},

@@ -19,6 +19,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -77,6 +78,24 @@ protected:
         ASSERT_TRUE(test::eventually([&] { return !running(); }, 60000));
     }
 
+    /// Lists `lines` as frames heard, the way the decoder hands them over, without
+    /// decoding audio: for the tests of the list and its commands.
+    void hear(const std::vector<std::string>& lines) {
+        constexpr double kFrameSeconds = 10.0;
+        listening::ListenBatch batch;
+        for (const std::string& line : lines) {
+            cw::HeardFrame heard;
+            heard.text = line;
+            heard.seconds = kFrameSeconds * static_cast<double>(batch.frames.size());
+            heard.endSeconds = heard.seconds + kFrameSeconds / 2;
+            heard.toneHz = test::listeningSignal().toneHz;
+            heard.snrDb = 20.0;
+            heard.confidence = 1.0;
+            batch.frames.push_back({heard, QDateTime()});
+        }
+        emit window->session()->heard(batch);
+    }
+
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::AltModifier) {
         QTest::keyClick(window->windowHandle(), key, modifiers);
     }
@@ -90,7 +109,8 @@ protected:
         whenShown(dialog, [dialog, name, newTable, &saved] {
             dialog->txtDateiname->setText(name);
             (newTable ? dialog->optNeueTabelle : dialog->optalteTabelle)->setChecked(true);
-            dialog->cmdSpeichern->click();
+            ASSERT_TRUE(test::activate(dialog));
+            ASSERT_TRUE(test::pressAccessKey(dialog, Qt::Key_S));
             saved = true;
         });
         // The operator comes back to the window after the dialog.
@@ -178,8 +198,25 @@ TEST_F(ListeningWindow, TimesTheFramesOfARecordingAndShowsThemInTheHistory) {
     for (const listening::ListedFrame& frame : frames->frames()) {
         const QDateTime expected = start.addMSecs(std::llround(frame.heard.seconds * 1000.0));
         EXPECT_EQ(frame.utc, expected);
-        EXPECT_EQ(listening::HeardFramesModel::timeText(frame),
-                  expected.toString(QStringLiteral("HH:mm:ss")) + QStringLiteral(" UTC"));
+        // A pass of another day than today: the list writes the date, and rounds the time.
+        EXPECT_EQ(frames->timeText(frame),
+                  expected.addMSecs(500).toString(QStringLiteral("MM-dd HH:mm:ss")));
+    }
+    EXPECT_EQ(
+        frames->headerData(listening::HeardFramesModel::TimeColumn, Qt::Horizontal).toString(),
+        QStringLiteral("Zeit (UTC)"));
+    // The longest texts of their columns stand in full.
+    const QFontMetrics metrics(window->lstBloecke->font());
+    constexpr int kCellMargins = 8;
+    const std::pair<int, QString> widest[] = {
+        {listening::HeardFramesModel::TimeColumn, frames->timeText(frames->frames()[0])},
+        {listening::HeardFramesModel::SnrColumn, listening::HeardFramesModel::snrText(280.2)},
+        {listening::HeardFramesModel::SnrColumn, listening::HeardFramesModel::snrText(-12.3)},
+        {listening::HeardFramesModel::LineColumn, frames->line(0)}};
+    for (const auto& [column, text] : widest) {
+        EXPECT_LE(metrics.horizontalAdvance(text) + kCellMargins,
+                  window->lstBloecke->columnWidth(column))
+            << text.toStdString();
     }
 
     ASSERT_TRUE(test::pressAccessKey(window, Qt::Key_V));
@@ -203,13 +240,125 @@ TEST_F(ListeningWindow, TimesTheFramesOfARecordingAndShowsThemInTheHistory) {
     decode(plain);
     ASSERT_EQ(frames->rowCount(), 4);
     EXPECT_FALSE(frames->frames()[2].utc.isValid());
-    EXPECT_TRUE(listening::HeardFramesModel::timeText(frames->frames()[2]).endsWith(" s"));
+    EXPECT_TRUE(frames->timeText(frames->frames()[2]).endsWith(" s"));
     ASSERT_TRUE(test::pressAccessKey(window, Qt::Key_V));
     ASSERT_TRUE(test::eventually([&] {
         return verlauf->lblDatei->text() ==
                QStringLiteral("Empfang: 2 Zeilen, 2 ohne Zeit nicht gezeigt");
     }));
     EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(ListeningWindow, TheListIsOneTabStopAndFocusAloneSelectsNothing) {
+    hear(test::twoFrames());
+    ASSERT_EQ(window->frames()->rowCount(), 2);
+    EXPECT_EQ(window->lblAuswahl->text(), QStringLiteral("Alle 2 Blöcke (keiner ausgewählt)"));
+
+    window->cmdStart->setFocus();
+    // Stopp is off while nothing runs, Übernehmen while nothing is selected.
+    EXPECT_EQ(test::focusAfterEachPress(window, 2), (QStringList{"lstBloecke", "cmdTabelle"}));
+    EXPECT_FALSE(window->lstBloecke->selectionModel()->hasSelection());
+    EXPECT_EQ(test::focusAfterEachPress(window, 2, Qt::Key_Backtab, Qt::ShiftModifier),
+              (QStringList{"lstBloecke", "cmdStart"}));
+    EXPECT_FALSE(window->lstBloecke->selectionModel()->hasSelection());
+    EXPECT_EQ(window->lblAuswahl->text(), QStringLiteral("Alle 2 Blöcke (keiner ausgewählt)"));
+
+    // Inside, the arrow keys move from frame to frame and select the one they reach.
+    test::focusAfterEachPress(window, 1);
+    EXPECT_EQ(test::focusAfterEachPress(window, 1, Qt::Key_Down), QStringList{"lstBloecke"});
+    EXPECT_EQ(window->lstBloecke->currentIndex().row(), 1);
+    EXPECT_EQ(window->lblAuswahl->text(), QStringLiteral("1 von 2 ausgewählt"));
+    EXPECT_TRUE(window->cmdUebernehmen->isEnabled());
+}
+
+TEST_F(ListeningWindow, FramesPickedOutOfOrderGoIntoTheTableAndTheHistoryInListOrder) {
+    // Three frames told apart by their block number and their last channel.
+    const std::vector<std::string> lines{"E LUSAT HI HI 6O AVT ABA AU4 AD4 AA4 ABT TTU AEE",
+                                         "E LUSAT HI HI 7O AVU ABA AU4 AD4 AA4 ABT TTU AE6",
+                                         "E LUSAT HI HI 8O AVU ABA AU4 AD4 AA4 ABT TTU AE6"};
+    hear(lines);
+    ASSERT_EQ(window->frames()->rowCount(), 3);
+    ASSERT_EQ(window->frames()->line(2), QString::fromStdString(lines[2]));
+
+    // The third, then the first: from the top down to the third, then back up without
+    // moving the selection, and Ctrl+Space adds the first.
+    press(Qt::Key_B);
+    press(Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_FALSE(window->lstBloecke->selectionModel()->hasSelection());
+    press(Qt::Key_Down, Qt::NoModifier);
+    press(Qt::Key_Down, Qt::NoModifier);
+    press(Qt::Key_Up, Qt::ControlModifier);
+    press(Qt::Key_Up, Qt::ControlModifier);
+    press(Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(window->lblAuswahl->text(), QStringLiteral("2 von 3 ausgewählt"));
+
+    const QString table = path("auswahl");
+    exportTable(table, true);
+    const std::string_view header = tableHeader();
+    EXPECT_EQ(fileContent(table + ".txt"),
+              QByteArray(header.data(), static_cast<qsizetype>(header.size())) +
+                  "\r\n6;OK; 4.892308; 10.944; 3.7878; 947.282044887781; 7.832; 119; .3; 8.68\r\n"
+                  "8;OK; 4.818182; 10.944; 3.7878; 947.282044887781; 7.832; 119; .3; 8.736\r\n")
+        << fileContent(table + ".txt").toStdString();
+
+    ASSERT_TRUE(test::activate(window));
+    ASSERT_TRUE(test::pressAccessKey(window, Qt::Key_V));
+    frmVerlauf* verlauf = main.verlauf();
+    ASSERT_TRUE(test::eventually([&] { return verlauf->table().size() == 2; }));
+    EXPECT_EQ(verlauf->lblDatei->text(), QStringLiteral("Empfang: 2 Zeilen"));
+    EXPECT_EQ(verlauf->table().x, (std::vector<double>{1, 2}));
+    EXPECT_EQ(verlauf->table().values[7], (std::vector<double>{8.68, 8.736}));
+
+    // One frame alone: one row. The operator closes the history window and comes back.
+    ASSERT_TRUE(test::pressAccessKey(verlauf, Qt::Key_C));
+    ASSERT_TRUE(verlauf->isHidden());
+    ASSERT_TRUE(test::activate(window));
+    press(Qt::Key_B);
+    press(Qt::Key_Down, Qt::NoModifier);
+    EXPECT_EQ(window->lblAuswahl->text(), QStringLiteral("1 von 3 ausgewählt"));
+    ASSERT_TRUE(test::pressAccessKey(window, Qt::Key_V));
+    ASSERT_TRUE(test::eventually([&] { return verlauf->table().size() == 1; }));
+    EXPECT_EQ(verlauf->lblDatei->text(), QStringLiteral("Empfang: 1 Zeile"));
+}
+
+TEST_F(ListeningWindow, ATableOfEarlierPassesIsReplacedOnlyWhenTheOperatorSaysSo) {
+    const QString recording = path("pass_2026-12-07T14-05-00.wav");
+    ASSERT_EQ(test::writeRecording(recording, test::twoFrames(), test::listeningSignal()).size(),
+              2U);
+    decode(recording);
+    const QString table = path("passes");
+    exportTable(table, true);
+    const QByteArray earlier = fileContent(table + ".txt");
+    ASSERT_TRUE(earlier.startsWith("Zeit (UTC);E PROM Block;"));
+    ASSERT_EQ(earlier.count("2026-12-07T14:05:"), 2) << earlier.toStdString();
+
+    // "Eine neue Tabelle beginnen" over it: the question, answered "Nein".
+    frmSpeichern* dialog = window->tabelle();
+    bool openAfterNo = false;
+    bool answered = false;
+    QByteArray afterNo;
+    whenShown(dialog, [&] {
+        dialog->txtDateiname->setText(table);
+        dialog->optNeueTabelle->setChecked(true);
+        ASSERT_TRUE(test::activate(dialog));
+        ASSERT_TRUE(test::pressAccessKey(dialog, Qt::Key_S));
+        openAfterNo = dialog->isVisible();
+        afterNo = fileContent(table + ".txt");
+        ASSERT_TRUE(test::pressAccessKey(dialog, Qt::Key_A));
+        answered = true;
+    });
+    ASSERT_TRUE(test::activate(window));
+    press(Qt::Key_T);
+    ASSERT_TRUE(test::eventually([&] { return answered && dialog->isHidden(); }));
+    ASSERT_EQ(platform.questions.size(), 1U);
+    EXPECT_TRUE(platform.questions[0].text.contains(QStringLiteral("enthält schon 2 Zeilen")))
+        << platform.questions[0].text.toStdString();
+    EXPECT_EQ(afterNo, earlier);
+    EXPECT_TRUE(openAfterNo) << "open to extend the table instead";
+
+    // Extending adds the pass below the earlier one, times and all.
+    exportTable(table, false);
+    EXPECT_EQ(fileContent(table + ".txt"), earlier + earlier.mid(earlier.indexOf("\r\n") + 2));
 }
 
 TEST_F(ListeningWindow, StopsAndClosesCleanlyAndTellsFailuresInGerman) {

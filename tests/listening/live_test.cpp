@@ -263,8 +263,12 @@ TEST_F(LiveInput, HearsTheReceiverThroughAGapSharesAndKeepsItsFramesWhenTheDevic
         const qint64 offMs = heard.utc.msecsTo(expected[i]);
         std::cout << "Frame " << i + 1 << " listed " << offMs << " ms before its audio came\n";
         EXPECT_LT(std::abs(offMs), 400) << heard.utc.toString(Qt::ISODateWithMs).toStdString();
-        EXPECT_TRUE(listening::HeardFramesModel::timeText(heard).endsWith(QStringLiteral(" UTC")));
+        // Live frames are of today: the list writes their time of day alone, in UTC.
+        EXPECT_EQ(list->timeText(heard),
+                  heard.utc.addMSecs(500).toString(QStringLiteral("HH:mm:ss")));
     }
+    EXPECT_EQ(list->headerData(listening::HeardFramesModel::TimeColumn, Qt::Horizontal).toString(),
+              QStringLiteral("Zeit (UTC)"));
 
     // Each frame went out with the wall-clock time at which it began, as listed.
     ASSERT_TRUE(test::eventually([&] { return sids.accepted().size() == 2; }))

@@ -13,9 +13,9 @@
 
 namespace orvinta::test {
 
-/// Stands in for the platform's message box, input box and file dialogs while it lives:
-/// records every message and answers input boxes and file dialogs from queues (empty
-/// text, as Cancel, when one runs out).
+/// Stands in for the platform's message box, question, input box and file dialogs while it lives:
+/// records every message and answers questions, input boxes and file dialogs from
+/// queues ("&Nein", or an empty text as Cancel, when one runs out).
 class FakePlatform : public PlatformServices {
 public:
     struct Message {
@@ -40,6 +40,15 @@ public:
             return {};
         QString answer = answers.front();
         answers.pop_front();
+        return answer;
+    }
+
+    bool askYesNo(QWidget*, const QString& question, const QString& title) override {
+        questions.push_back({question, title});
+        if (yesNoAnswers.empty())
+            return false;
+        const bool answer = yesNoAnswers.front();
+        yesNoAnswers.pop_front();
         return answer;
     }
 
@@ -69,6 +78,10 @@ public:
     std::vector<Message> prompts;
     QStringList presets;
     std::deque<QString> answers;
+    /// The yes/no questions asked so far, and the answers to give ("&Nein" when none
+    /// is left).
+    std::vector<Message> questions;
+    std::deque<bool> yesNoAnswers;
     /// The file dialogs asked so far: the filter as text, and the title.
     std::vector<Message> fileDialogs;
     std::deque<QString> fileAnswers;

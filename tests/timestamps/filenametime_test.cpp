@@ -45,6 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"satnogs_7512_2026-12-07T14-05-00Z.ogg", kPass, TimeError::None, 13},
         NameCase{"pass_2026-12-07T14:05:00Z.wav", kPass, TimeError::None, 5},
         NameCase{"pass_2026-12-07T16:05:00+02:00.wav", kPass, TimeError::None, 5},
+        NameCase{"pass_2026-12-07T10:35:00-03:30.wav", kPass, TimeError::None, 5},
         NameCase{"pass_2026-12-07T14:05:00.wav", kPass, TimeError::None, 5},
         NameCase{"pass_2026-12-07T14:05-rec.wav", kPass, TimeError::None, 5},
         NameCase{"gqrx_20261207_140500_145800000.wav", kPass, TimeError::None, 5},

@@ -2,6 +2,7 @@
 // The platform's own dialogs as the program shows them: German, and no icon on a button.
 #include "files/filemessages.h"
 #include "support/qtprinters.h"
+#include "windowkit/application.h"
 #include "windowkit/platformservices.h"
 
 #include <QAbstractButton>
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QStyle>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -54,6 +56,35 @@ TEST(PlatformDialogs, AMessageBoxHasOneOkButtonWithoutIcon) {
     EXPECT_EQ(buttons, QStringList{"OK"});
 }
 
+/// Longer than any answer by key takes, even under sanitizers.
+constexpr int kAnswerTimeoutMs = 10000;
+
+TEST(PlatformDialogs, AQuestionSaysJaAndNeinAndOnlyJaIsYes) {
+    const QStringList buttons = buttonsOfModalDialog([] {
+        EXPECT_FALSE(platform().askYesNo(nullptr, QStringLiteral("Ersetzen?"), kFileNameTitle))
+            << "closing the question is Nein";
+    });
+    EXPECT_EQ(buttons, (QStringList{"Ja", "Nein"}));
+
+    // The operator answers by the keyboard: Enter takes the default, Alt+J says yes.
+    const std::pair<Qt::Key, bool> answers[] = {
+        {Qt::Key_Return, false}, {Qt::Key_Escape, false}, {Qt::Key_J, true}, {Qt::Key_N, false}};
+    for (const auto& [key, yes] : answers) {
+        QTimer::singleShot(0, [key = key] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            // A key that does not answer fails the test instead of leaving the box open.
+            QTimer::singleShot(kAnswerTimeoutMs, dialog, [dialog] { dialog->close(); });
+            dialog->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+            const bool access = key == Qt::Key_J || key == Qt::Key_N;
+            QTest::keyClick(dialog->windowHandle(), key, access ? Qt::AltModifier : Qt::NoModifier);
+        });
+        EXPECT_EQ(platform().askYesNo(nullptr, QStringLiteral("Ersetzen?"), kFileNameTitle), yes)
+            << key;
+    }
+}
+
 TEST(PlatformDialogs, FailureReasonsComeOutInGerman) {
     QTemporaryDir dir;
     // A reason Qt words itself, and one that comes from the C library.
@@ -71,6 +102,17 @@ TEST(PlatformDialogs, FailureReasonsComeOutInGerman) {
                     .endsWith(QStringLiteral("konnte nicht gefunden werden.")));
     EXPECT_TRUE(writeFailedMessage(directory.fileName(), directory.errorString())
                     .endsWith(QStringLiteral("Ist ein Verzeichnis.")));
+}
+
+TEST(PlatformDialogs, FailureReasonsStayGermanOnADesktopInAnotherLanguage) {
+    // The C library reads LANGUAGE before LC_MESSAGES; an English desktop sets it.
+    qputenv("LANGUAGE", "en_GB:en");
+    prepareApplication();
+    EXPECT_FALSE(qEnvironmentVariableIsSet("LANGUAGE"));
+    QTemporaryDir dir;
+    QFile directory(dir.path());
+    ASSERT_FALSE(directory.open(QIODevice::WriteOnly));
+    EXPECT_EQ(directory.errorString(), QStringLiteral("Ist ein Verzeichnis"));
 }
 
 } // namespace
