@@ -16,7 +16,7 @@ const QString kNoStationMessage =
 
 const QString kNotReached = QStringLiteral("nicht erreicht: ");
 
-UtcTime utcTime(const QDateTime& time) {
+UtcTime receptionTime(const QDateTime& time) {
     return UtcTime(std::chrono::milliseconds(time.toMSecsSinceEpoch()));
 }
 
@@ -100,7 +100,8 @@ void FrameSharing::share(const std::vector<ListedFrame>& frames) {
         } else if (!submission::submittable(frame.heard.text, frame.heard.confidence)) {
             ++m_uncertain;
         } else {
-            m_submitter.offer(settings.server, frame.heard.text, utcTime(frame.utc), *station);
+            m_submitter.offer(settings.server, frame.heard.text, receptionTime(frame.utc),
+                              *station);
         }
     }
     emit changed();

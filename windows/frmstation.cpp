@@ -19,7 +19,7 @@ namespace {
 
 constexpr int kLabelLeft = 120;
 constexpr int kLabelWidth = 1800;
-constexpr int kBoxLeft = 2040;
+constexpr int kEntryBoxLeft = 2040;
 constexpr int kRowHeight = 480;
 constexpr int kFirstRow = 144;
 /// Coordinates are shown to four decimals, about 11 m, as they are submitted.
@@ -44,15 +44,15 @@ frmStation::frmStation(QWidget* parent)
     fixClientSize(this, 6960, 3600);
 
     lblRufzeichen = makeBoxLabel(this, "lblRufzeichen", QStringLiteral("&Rufzeichen:"), 0);
-    txtRufzeichen = makeBox("txtRufzeichen", {kBoxLeft, kFirstRow, 1800, 336});
+    txtRufzeichen = makeBox("txtRufzeichen", {kEntryBoxLeft, kFirstRow, 1800, 336});
     lblLocator = makeBoxLabel(this, "lblLocator", QStringLiteral("&Locator:"), 1);
-    txtLocator = makeBox("txtLocator", {kBoxLeft, kFirstRow + kRowHeight, 1200, 336});
+    txtLocator = makeBox("txtLocator", {kEntryBoxLeft, kFirstRow + kRowHeight, 1200, 336});
     lblBreite = makeBoxLabel(this, "lblBreite", QStringLiteral("&Breite (Nord +):"), 2);
-    txtBreite = makeBox("txtBreite", {kBoxLeft, kFirstRow + 2 * kRowHeight, 1800, 336});
+    txtBreite = makeBox("txtBreite", {kEntryBoxLeft, kFirstRow + 2 * kRowHeight, 1800, 336});
     lblLaenge = makeBoxLabel(this, "lblLaenge", QStringLiteral("Län&ge (Ost +):"), 3);
-    txtLaenge = makeBox("txtLaenge", {kBoxLeft, kFirstRow + 3 * kRowHeight, 1800, 336});
+    txtLaenge = makeBox("txtLaenge", {kEntryBoxLeft, kFirstRow + 3 * kRowHeight, 1800, 336});
     lblServer = makeBoxLabel(this, "lblServer", QStringLiteral("Ser&ver:"), 4);
-    txtServer = makeBox("txtServer", {kBoxLeft, kFirstRow + 4 * kRowHeight, 4800, 336});
+    txtServer = makeBox("txtServer", {kEntryBoxLeft, kFirstRow + 4 * kRowHeight, 4800, 336});
     lblRufzeichen->setBuddy(txtRufzeichen);
     lblLocator->setBuddy(txtLocator);
     lblBreite->setBuddy(txtBreite);
@@ -64,9 +64,9 @@ frmStation::frmStation(QWidget* parent)
                            {kLabelLeft, 2580, 6720, 252}, font());
 
     cmdSpeichern = makeButton(this, "cmdSpeichern", QStringLiteral("&Speichern"),
-                              {kBoxLeft, 3060, 1320, 372}, font());
+                              {kEntryBoxLeft, 3060, 1320, 372}, font());
     cmdAbbrechen = makeButton(this, "cmdAbbrechen", QStringLiteral("&Abbrechen"),
-                              {kBoxLeft + 1440, 3060, 1320, 372}, font());
+                              {kEntryBoxLeft + 1440, 3060, 1320, 372}, font());
 
     setTabChain(
         {txtRufzeichen, txtLocator, txtBreite, txtLaenge, txtServer, cmdSpeichern, cmdAbbrechen});
