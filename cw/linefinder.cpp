@@ -12,8 +12,6 @@
 namespace orvinta::cw {
 namespace {
 
-constexpr double kLowestToneHz = 200.0;
-constexpr double kHighestToneHz = 3000.0;
 /// A spectrum of a quarter second resolves lines 4 Hz apart; spectra overlap by half.
 constexpr double kSpectrumSeconds = 0.25;
 /// Spectra summed for an analysis: enough for a keyed line to stand out of the noise,

@@ -14,6 +14,10 @@
 
 namespace orvinta::cw {
 
+/// The band in which the beacon's tone is looked for, in Hz.
+inline constexpr double kLowestToneHz = 200.0;
+inline constexpr double kHighestToneHz = 3000.0;
+
 /// A keyed line at one moment.
 struct LinePeak {
     double frequencyHz = 0.0;

@@ -6,6 +6,8 @@
 // stretch of audio each row stands for; each row is then scaled to its own noise floor
 // (the median of its columns), so that a keyed line stands out however loud the audio is.
 
+#include "cw/linefinder.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -23,8 +25,9 @@ struct WaterfallRow {
 
 class Waterfall {
 public:
-    static constexpr double kLowestHz = 200.0;
-    static constexpr double kHighestHz = 3000.0;
+    /// The decoder's band: a tone it can follow shows.
+    static constexpr double kLowestHz = cw::kLowestToneHz;
+    static constexpr double kHighestHz = cw::kHighestToneHz;
     /// Ten hertz a column keeps two beacon tones apart that the decoder would follow apart.
     static constexpr double kColumnHz = 10.0;
     static constexpr int kColumns = 280;
