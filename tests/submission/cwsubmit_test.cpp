@@ -9,6 +9,7 @@
 #include "submission/submissionsettings.h"
 #include "support/userfolders.h"
 #include "tests/cw/keyedsignal.h"
+#include "tests/listening/recordings.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -29,8 +30,7 @@ namespace {
 
 using cw::testsignal::AudioFormat;
 
-const std::vector<std::string> kFrames{"E LUSAT HI HI 6O AVT ABA AU4 AD4 AA4 ABT TTU AEE",
-                                       "E LUSAT HI HI 7O AVU ABA AU4 AD4 AA4 ABT TTU AE6"};
+const std::vector<std::string> kFrames = test::twoFrames();
 /// The recording began then, as its name says.
 const QDateTime kStart(QDate(2026, 12, 7), QTime(14, 5, 0), Qt::UTC);
 constexpr int kRate = 8000;
@@ -46,7 +46,7 @@ class SubmitCli : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(server.listening());
-        samples = cw::testsignal::keyFrames(kFrames, signal()).samples;
+        samples = cw::testsignal::keyFrames(kFrames, test::listeningSignal(kRate)).samples;
         recording = dir.filePath(QStringLiteral("pass_2026-12-07T14-05-00.wav"));
         ASSERT_TRUE(cw::testsignal::writeAudio(QFile::encodeName(recording).toStdString(), samples,
                                                kRate, AudioFormat::WavFloat));
@@ -66,17 +66,6 @@ protected:
             heardTimes.resize(kFrames.size());
         }
         return heardTimes;
-    }
-
-    static cw::testsignal::SignalOptions signal() {
-        cw::testsignal::SignalOptions options;
-        options.sampleRate = kRate;
-        options.wordsPerMinute = 30.0;
-        options.snrDb = 20.0;
-        options.leadSeconds = 1.0;
-        options.gapSeconds = 1.0;
-        options.tailSeconds = 1.0;
-        return options;
     }
 
     static CliRun run(QStringList arguments) {
@@ -279,7 +268,7 @@ TEST_F(SubmitCli, ARecordingOfUnknownStartIsNotSubmitted) {
 // Weak frames (10 dB below the noise in 3 kHz): the decoder is sure of some and less
 // sure of others. Exactly those at or above the minimum go out; the others are counted.
 TEST_F(SubmitCli, OnlyFramesSureEnoughGoOut) {
-    cw::testsignal::SignalOptions weak = signal();
+    cw::testsignal::SignalOptions weak = test::listeningSignal(kRate);
     weak.snrDb = -10.0;
     const cw::testsignal::KeyedRecording keyed =
         cw::testsignal::keyFrames({kFrames[0], kFrames[1], kFrames[0], kFrames[1]}, weak);
