@@ -1,23 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Test main for suites that need widgets: one QApplication for the whole run.
-#include "userfolders.h"
-#include "windowkit/application.h"
-
-#include <QApplication>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
+// Test main for suites that need widgets.
+#include "guitestrun.h"
 
 int main(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    orvinta::prepareApplication();
-    // The user's own settings stay out of the tests: a station and the switch to submit
-    // saved there must never send a test's frames to the community.
-    const QTemporaryDir folders;
-    const orvinta::test::UserFolders userFolders(folders.path());
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return orvinta::test::runGuiTests(argc, argv);
 }
