@@ -10,7 +10,7 @@
 #include "cw/cwdecoder.h"
 #include "cw/framelayout.h"
 #include "cw/scoring.h"
-#include "tests/cw/keyedsignal.h"
+#include "keyer/keyedsignal.h"
 
 #include <algorithm>
 #include <array>
@@ -38,7 +38,7 @@ namespace {
 
 using namespace orvinta::cw;
 using namespace orvinta::cw::bench;
-using namespace orvinta::cw::testsignal;
+using namespace orvinta::keyer;
 
 struct Settings {
     double scale = 1.0;

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "decoder/decoder.h"
-#include "files/resultformats.h"
+#include "formats/resultformats.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,9 +3,9 @@
 // history window until the window has painted, and writing its charts as a picture.
 // Prints the median of several runs. Runs offscreen unless a platform is named.
 
-#include "files/resultformats.h"
-#include "history/chartexport.h"
-#include "history/frmverlauf.h"
+#include "charts/chartexport.h"
+#include "charts/frmverlauf.h"
+#include "formats/resultformats.h"
 #include "history/historyframes.h"
 
 #include <QApplication>

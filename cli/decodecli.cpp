@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "decodecli.h"
 
-#include "commandline.h"
+#include "commandline/commandline.h"
 #include "linereader.h"
 #include "outputsink.h"
 #include "timedline.h"
 
 #include "decoder/decoder.h"
-#include "files/resultformats.h"
-#include "files/windows1252.h"
+#include "formats/resultformats.h"
+#include "formats/windows1252.h"
 #include "timestamps/isotime.h"
 
 #include <QCommandLineParser>

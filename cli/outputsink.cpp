@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "outputsink.h"
 
-#include "files/windows1252.h"
+#include "formats/windows1252.h"
 
 #include <ostream>
 

@@ -5,8 +5,8 @@
 #include "cwdecoder.h"
 #include "recordingstart.h"
 
-#include "cli/commandline.h"
-#include "files/audioreasons.h"
+#include "commandline/commandline.h"
+#include "formats/audioreasons.h"
 #include "submission/batchsubmission.h"
 #include "submission/sidsfields.h"
 #include "submission/submissionsettings.h"

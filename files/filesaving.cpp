@@ -3,8 +3,8 @@
 
 #include "fileextensions.h"
 #include "filemessages.h"
-#include "textfile.h"
-#include "windows1252.h"
+#include "formats/textfile.h"
+#include "formats/windows1252.h"
 
 #include <QFile>
 

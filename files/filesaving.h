@@ -6,7 +6,7 @@
 // whether the file was saved, the name it was saved under and, on failure, the message
 // that names the file and gives the system's reason.
 
-#include "resultformats.h"
+#include "formats/resultformats.h"
 
 #include <QByteArray>
 #include <QString>

@@ -6,7 +6,7 @@
 // the file; every refusal and failure is told in a message box.
 
 #include "filesaving.h"
-#include "resultformats.h"
+#include "formats/resultformats.h"
 
 #include <functional>
 #include <vector>

@@ -8,7 +8,7 @@
 #include "fuzzcheck.h"
 
 #include "files/telemetryload.h"
-#include "files/windows1252.h"
+#include "formats/windows1252.h"
 
 #include <QByteArray>
 #include <QFile>

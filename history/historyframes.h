@@ -10,7 +10,7 @@
 
 #include "historytable.h"
 
-#include "files/resultformats.h"
+#include "formats/resultformats.h"
 
 #include <optional>
 #include <span>

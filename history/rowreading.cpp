@@ -3,7 +3,7 @@
 
 #include "decoder/counttext.h"
 #include "decoder/resulttexts.h"
-#include "files/resultformats.h"
+#include "formats/resultformats.h"
 
 #include <charconv>
 #include <cmath>

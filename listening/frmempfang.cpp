@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmempfang.h"
 
+#include "charts/frmverlauf.h"
 #include "decoder/counttext.h"
 #include "framesharing.h"
 #include "frametable.h"
 #include "heardframesmodel.h"
-#include "history/frmverlauf.h"
 #include "listenmessages.h"
 #include "submission/submissionsettings.h"
 #include "unreadabledelegate.h"

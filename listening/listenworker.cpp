@@ -3,7 +3,7 @@
 
 #include "cw/audiofile.h"
 #include "cw/recordingstart.h"
-#include "files/audioreasons.h"
+#include "formats/audioreasons.h"
 #include "listenmessages.h"
 #include "recordinginfo.h"
 

@@ -2,7 +2,7 @@
 #include "frmausgabe.h"
 
 #include "decoder/decoder.h"
-#include "files/windows1252.h"
+#include "formats/windows1252.h"
 #include "windowkit/controls.h"
 #include "windowkit/fonts.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "files/resultformats.h"
+#include "formats/resultformats.h"
 
 #include <QWidget>
 

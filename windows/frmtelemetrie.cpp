@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmtelemetrie.h"
 
+#include "charts/frmverlauf.h"
 #include "decoder/decoder.h"
 #include "dialogs/frmabout.h"
 #include "dialogs/frmboxeingabe.h"
@@ -10,10 +11,9 @@
 #include "files/frmopen.h"
 #include "files/frmspeichern.h"
 #include "files/savecommands.h"
-#include "files/windows1252.h"
+#include "formats/windows1252.h"
 #include "frmausgabe.h"
 #include "frmstation.h"
-#include "history/frmverlauf.h"
 #include "listening/frmempfang.h"
 #include "windowkit/controls.h"
 #include "windowkit/fonts.h"

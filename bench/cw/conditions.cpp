@@ -7,10 +7,10 @@
 namespace orvinta::cw::bench {
 namespace {
 
-using testsignal::Fading;
-using testsignal::Interferer;
-using testsignal::Noise;
-using testsignal::SignalOptions;
+using keyer::Fading;
+using keyer::Interferer;
+using keyer::Noise;
+using keyer::SignalOptions;
 
 constexpr int kFramesPerRecording = 4;
 
@@ -22,7 +22,7 @@ Keyed randomRecording(double snrDb, std::mt19937& random) {
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     Keyed keyed;
     for (int f = 0; f < kFramesPerRecording; ++f) {
-        keyed.frames.push_back(testsignal::randomFrame(random));
+        keyed.frames.push_back(keyer::randomFrame(random));
     }
     SignalOptions& o = keyed.options;
     o.sampleRate = 8000;
@@ -205,7 +205,7 @@ Keyed fadedPass(std::mt19937& random, double fadeSeconds) {
     std::uniform_int_distribution<int> side(0, 1);
     Keyed keyed;
     for (int f = 0; f < kFrames; ++f) {
-        keyed.frames.push_back(testsignal::randomFrame(random));
+        keyed.frames.push_back(keyer::randomFrame(random));
     }
     SignalOptions& o = keyed.options;
     o.sampleRate = 8000;
@@ -219,7 +219,7 @@ Keyed fadedPass(std::mt19937& random, double fadeSeconds) {
     o.gapSeconds = 12.0;
     o.tailSeconds = 5.0;
     o.seed = static_cast<unsigned>(random());
-    const double seconds = testsignal::recordingSeconds(keyed.frames, o);
+    const double seconds = keyer::recordingSeconds(keyed.frames, o);
     o.snrProfile = {{0.0, 6.0}, {seconds / 2.0, -12.0}, {seconds, 6.0}};
     return keyed;
 }

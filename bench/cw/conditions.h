@@ -4,7 +4,7 @@
 // The conditions orvinta-cw-bench keys its recordings under: each curve is one kind of
 // recording at several signal-to-noise ratios, and the curves of a group share a plot.
 
-#include "tests/cw/keyedsignal.h"
+#include "keyer/keyedsignal.h"
 
 #include <functional>
 #include <optional>
@@ -17,7 +17,7 @@ namespace orvinta::cw::bench {
 /// Frames and how to key them into one recording.
 struct Keyed {
     std::vector<std::string> frames;
-    testsignal::SignalOptions options;
+    keyer::SignalOptions options;
     /// Where the recording stops, as a recording cut at loss of signal: a share of the
     /// stretch from the middle of its second-to-last frame to the end of its last frame's
     /// prefix. Nothing: it stops after its tail.

@@ -9,12 +9,12 @@
 //            the frame out (live, the list shows a frame that much later), at 8, 18 and
 //            30 WpM and in fades (goal: 1 s at most)
 // Usage: orvinta-listen-bench [stall|memory|latency]... (all three without arguments)
+#include "keyer/keyedsignal.h"
 #include "listening/framefeeder.h"
 #include "listening/frmempfang.h"
 #include "listening/heardframesmodel.h"
 #include "listening/listensession.h"
 #include "passaudio.h"
-#include "tests/cw/keyedsignal.h"
 #include "tools/procstatus/residentmemory.h"
 #include "windowkit/application.h"
 #include "windows/frmtelemetrie.h"
@@ -136,7 +136,7 @@ struct LatencyCase {
     const char* name;
     double wordsPerMinute;
     double snrDb;
-    cw::testsignal::Fading fading;
+    keyer::Fading fading;
     double fadeDb;
 };
 
@@ -146,7 +146,7 @@ constexpr int kLatencyFrames = 4;
 /// Seconds of audio pushed after each frame's end before it came out, the longest of
 /// them; false if a frame came out only at the stream's end or not at all.
 bool latencyOf(const LatencyCase& c) {
-    cw::testsignal::SignalOptions options;
+    keyer::SignalOptions options;
     options.sampleRate = kLiveRate;
     options.wordsPerMinute = c.wordsPerMinute;
     options.snrDb = c.snrDb;
@@ -157,8 +157,8 @@ bool latencyOf(const LatencyCase& c) {
     std::mt19937 random(5);
     std::vector<std::string> frames;
     for (int i = 0; i < kLatencyFrames; ++i)
-        frames.push_back(cw::testsignal::randomFrame(random));
-    const cw::testsignal::KeyedRecording recording = cw::testsignal::keyFrames(frames, options);
+        frames.push_back(keyer::randomFrame(random));
+    const keyer::KeyedRecording recording = keyer::keyFrames(frames, options);
     listening::FrameFeeder feeder(kLiveRate, 0.25, true);
     // A device hands over a tenth of a second at a time.
     const std::size_t block = kLiveRate / 10;
@@ -188,7 +188,7 @@ bool latencyOf(const LatencyCase& c) {
 }
 
 bool latency() {
-    using cw::testsignal::Fading;
+    using keyer::Fading;
     std::printf("latency: audio pushed in 0.1 s blocks after each frame's last mark before it "
                 "came out (goal: %.0f s at most)\n",
                 kLatencyGoalSeconds);

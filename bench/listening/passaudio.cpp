@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "passaudio.h"
 
-#include "tests/cw/keyedsignal.h"
+#include "keyer/keyedsignal.h"
 
 #include <QFile>
 
@@ -18,15 +18,15 @@ constexpr int kFramesPerChunk = 4;
 } // namespace
 
 PassAudio twoMinutesOfPass(int sampleRate) {
-    cw::testsignal::SignalOptions options;
+    keyer::SignalOptions options;
     options.sampleRate = sampleRate;
     options.wordsPerMinute = 20.0;
     options.snrDb = 10.0;
     PassAudio audio;
     std::mt19937 random(11);
     for (int i = 0; i < kFramesPerChunk; ++i)
-        audio.frames.push_back(cw::testsignal::randomFrame(random));
-    cw::testsignal::KeyedRecording recording = cw::testsignal::keyFrames(audio.frames, options);
+        audio.frames.push_back(keyer::randomFrame(random));
+    keyer::KeyedRecording recording = keyer::keyFrames(audio.frames, options);
     // Pad with the recording's own noise from its start to exactly two minutes.
     const auto length = static_cast<std::size_t>(kChunkSeconds * sampleRate);
     const auto lead = static_cast<std::size_t>(sampleRate / 2);

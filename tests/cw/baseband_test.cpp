@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cw/baseband.h"
 
-#include "keyedsignal.h"
+#include "keyer/keyedsignal.h"
 #include "tests/support/sampleline.h"
 #include "tests/support/testnames.h"
 
@@ -15,9 +15,9 @@
 namespace orvinta::cw {
 namespace {
 
-using testsignal::KeyedRecording;
-using testsignal::keyFrames;
-using testsignal::SignalOptions;
+using keyer::KeyedRecording;
+using keyer::keyFrames;
+using keyer::SignalOptions;
 
 using test::kSampleLine;
 
@@ -70,7 +70,7 @@ TEST(LineTrackerTest, TakesNoLineFromTheKeyingOfAToneWithoutNoise) {
     // sidebands stand out of the quantisation floor across the band, and where the keying
     // stops the spectra fall to nothing.
     SignalOptions options;
-    options.noise = testsignal::Noise::None;
+    options.noise = keyer::Noise::None;
     options.toneHz = 900.0;
     options.wordsPerMinute = 20.0;
     options.edgeSeconds = 0.002;

@@ -6,8 +6,8 @@
 #include "cw/cwdecoder.h"
 #include "cw/framelayout.h"
 
-#include "keyedsignal.h"
-#include "morsechart.h"
+#include "keyer/keyedsignal.h"
+#include "keyer/morsechart.h"
 #include "tests/support/testnames.h"
 
 #include <gtest/gtest.h>
@@ -23,14 +23,14 @@
 namespace orvinta::cw {
 namespace {
 
-using testsignal::decodeSamples;
-using testsignal::Fading;
-using testsignal::Interferer;
-using testsignal::KeyedRecording;
-using testsignal::keyFrames;
-using testsignal::Noise;
-using testsignal::randomFrames;
-using testsignal::SignalOptions;
+using keyer::decodeSamples;
+using keyer::Fading;
+using keyer::Interferer;
+using keyer::KeyedRecording;
+using keyer::keyFrames;
+using keyer::Noise;
+using keyer::randomFrames;
+using keyer::SignalOptions;
 
 /// What became of the keyed frames: heard frames paired with them by their start.
 struct Heard {
@@ -115,10 +115,10 @@ INSTANTIATE_TEST_SUITE_P(Periods, RayleighFadingTest,
 /// Seconds at which the group starting at `position` of `frame` starts, keyed from
 /// `start` at `wpm`.
 double groupStart(const std::string& frame, std::size_t position, double start, double wpm) {
-    testsignal::KeyerTiming timing;
+    keyer::KeyerTiming timing;
     timing.wordsPerMinute = wpm;
-    std::vector<testsignal::Mark> marks;
-    return testsignal::keyText(frame.substr(0, position - 1), timing, start, marks) +
+    std::vector<keyer::Mark> marks;
+    return keyer::keyText(frame.substr(0, position - 1), timing, start, marks) +
            timing.wordGapSeconds();
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cw/cwcli.h"
 
-#include "keyedsignal.h"
+#include "keyer/keyedsignal.h"
 #include "tests/support/sampleline.h"
 #include "tests/support/testnames.h"
 #include "timestamps/isotime.h"
@@ -22,11 +22,11 @@
 namespace orvinta::cw {
 namespace {
 
-using testsignal::AudioFormat;
-using testsignal::KeyedRecording;
-using testsignal::keyFrames;
-using testsignal::SignalOptions;
-using testsignal::writeAudio;
+using keyer::AudioFormat;
+using keyer::KeyedRecording;
+using keyer::keyFrames;
+using keyer::SignalOptions;
+using keyer::writeAudio;
 
 using test::kSampleLine;
 constexpr const char* kSecondFrame = "E LUSAT HI HI 7O TT4 BNN 6UE DVA 4EA TAT NDB VV6";
@@ -90,7 +90,7 @@ protected:
         const KeyedRecording recording = keyFrames(frames, signal(8000));
         EXPECT_TRUE(writeAudio(QFile::encodeName(path(name)).toStdString(), recording.samples, 8000,
                                AudioFormat::WavFloat));
-        return testsignal::decodeSamples(recording.samples, 8000);
+        return keyer::decodeSamples(recording.samples, 8000);
     }
 
     QTemporaryDir dir;

@@ -3,7 +3,7 @@
 
 #include "cw/framereader.h"
 
-#include "keyedsignal.h"
+#include "keyer/keyedsignal.h"
 #include "tests/support/testnames.h"
 
 #include <gtest/gtest.h>
@@ -18,12 +18,12 @@
 namespace orvinta::cw {
 namespace {
 
-using testsignal::decodeSamples;
-using testsignal::KeyedRecording;
-using testsignal::keyFrames;
-using testsignal::randomFrame;
-using testsignal::randomFrames;
-using testsignal::SignalOptions;
+using keyer::decodeSamples;
+using keyer::KeyedRecording;
+using keyer::keyFrames;
+using keyer::randomFrame;
+using keyer::randomFrames;
+using keyer::SignalOptions;
 
 /// Decodes the recording and expects exactly the frames keyed, each at its moment.
 void expectFrames(const KeyedRecording& recording, const std::vector<std::string>& frames,
@@ -128,7 +128,7 @@ std::vector<FollowedTone> tonesOf(const std::vector<float>& samples, int sampleR
 
 struct ToneTraceCase {
     const char* name;
-    testsignal::Noise noise;
+    keyer::Noise noise;
     double snrDb; ///< below -60 the beacon is not there at all
     double wordsPerMinute;
     double driftHz;
@@ -182,13 +182,13 @@ TEST_P(ToneTraceTest, TracesOnlyTheLinesHeardKeyed) {
 INSTANTIATE_TEST_SUITE_P(
     Signals, ToneTraceTest,
     ::testing::Values(
-        ToneTraceCase{"white_noise", testsignal::Noise::White, -100.0, 20.0, 0.0, 1},
-        ToneTraceCase{"speech_noise_1", testsignal::Noise::SpeechBand, -100.0, 20.0, 0.0, 1},
-        ToneTraceCase{"speech_noise_2", testsignal::Noise::SpeechBand, -100.0, 20.0, 0.0, 2},
-        ToneTraceCase{"speech_noise_3", testsignal::Noise::SpeechBand, -100.0, 20.0, 0.0, 3},
-        ToneTraceCase{"beacon_at_minus_10_dB", testsignal::Noise::White, -10.0, 20.0, 0.0, 4},
-        ToneTraceCase{"slow_beacon_at_minus_5_dB", testsignal::Noise::White, -5.0, 8.0, 0.0, 5},
-        ToneTraceCase{"drifting_beacon", testsignal::Noise::White, 0.0, 20.0, 300.0, 6}),
+        ToneTraceCase{"white_noise", keyer::Noise::White, -100.0, 20.0, 0.0, 1},
+        ToneTraceCase{"speech_noise_1", keyer::Noise::SpeechBand, -100.0, 20.0, 0.0, 1},
+        ToneTraceCase{"speech_noise_2", keyer::Noise::SpeechBand, -100.0, 20.0, 0.0, 2},
+        ToneTraceCase{"speech_noise_3", keyer::Noise::SpeechBand, -100.0, 20.0, 0.0, 3},
+        ToneTraceCase{"beacon_at_minus_10_dB", keyer::Noise::White, -10.0, 20.0, 0.0, 4},
+        ToneTraceCase{"slow_beacon_at_minus_5_dB", keyer::Noise::White, -5.0, 8.0, 0.0, 5},
+        ToneTraceCase{"drifting_beacon", keyer::Noise::White, 0.0, 20.0, 300.0, 6}),
     test::PrintedName());
 
 TEST(CwDecoderTest, HoldsNoMoreSamplesTheLongerItListens) {
@@ -405,7 +405,7 @@ TEST(CwDecoderTest, ReadsANoiseFreeRecording) {
     options.sampleRate = 44100;
     options.wordsPerMinute = 20.0;
     options.toneHz = 900.0;
-    options.noise = testsignal::Noise::None;
+    options.noise = keyer::Noise::None;
     const std::vector<std::string> frames = randomFrames(2, 23);
     KeyedRecording recording = keyFrames(frames, options);
     for (float& sample : recording.samples) {
@@ -431,7 +431,7 @@ TEST(CwDecoderTest, TakesDamagedSamplesAsSilence) {
 TEST(CwDecoderTest, HearsNothingInSilenceOrNoise) {
     for (const bool noise : {false, true}) {
         SignalOptions options;
-        options.noise = noise ? testsignal::Noise::White : testsignal::Noise::None;
+        options.noise = noise ? keyer::Noise::White : keyer::Noise::None;
         options.snrDb = 0.0;
         options.leadSeconds = 120.0;
         options.tailSeconds = 0.0;

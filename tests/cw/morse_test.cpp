@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cw/morse.h"
 
-#include "morsechart.h"
+#include "keyer/morsechart.h"
 #include "tests/support/testnames.h"
 
 #include <gtest/gtest.h>
@@ -27,9 +27,9 @@ TEST(MorseTest, KnowsEveryCharacterAsTheChartHasIt) {
     // The test keyer's chart is written apart from the decoder's table: a digit keyed
     // wrong in the table would be read "right" by a keyer using that same table.
     for (const char c : std::string_view("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789")) {
-        EXPECT_EQ(morseCode(c), testsignal::chartCode(c)) << c;
+        EXPECT_EQ(morseCode(c), keyer::chartCode(c)) << c;
         EXPECT_EQ(morseCode(static_cast<char>(std::tolower(static_cast<unsigned char>(c)))),
-                  testsignal::chartCode(c))
+                  keyer::chartCode(c))
             << c;
     }
 }

@@ -4,7 +4,7 @@
 #include "cw/cwdecoder.h"
 #include "cw/framelayout.h"
 
-#include "keyedsignal.h"
+#include "keyer/keyedsignal.h"
 #include "tests/support/testnames.h"
 
 #include <gtest/gtest.h>
@@ -18,12 +18,12 @@
 namespace orvinta::cw {
 namespace {
 
-using testsignal::decodeSamples;
-using testsignal::Fading;
-using testsignal::KeyedRecording;
-using testsignal::keyFrames;
-using testsignal::randomFrames;
-using testsignal::SignalOptions;
+using keyer::decodeSamples;
+using keyer::Fading;
+using keyer::KeyedRecording;
+using keyer::keyFrames;
+using keyer::randomFrames;
+using keyer::SignalOptions;
 
 constexpr std::string_view kSampleFrame = "E LUSAT HI HI 6O AVT ABA AU4 AD4 AA4 ABT TTU AEE";
 /// Cuts per recording, spread evenly from the middle of the first frame to just past the

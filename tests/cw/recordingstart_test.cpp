@@ -5,7 +5,7 @@
 // time found and its source.
 #include "cw/cwcli.h"
 
-#include "keyedsignal.h"
+#include "keyer/keyedsignal.h"
 #include "tests/support/testnames.h"
 
 #include <QFile>
@@ -20,7 +20,7 @@
 namespace orvinta::cw {
 namespace {
 
-using testsignal::AudioFormat;
+using keyer::AudioFormat;
 
 struct StartCase {
     const char* fileName;
@@ -43,8 +43,8 @@ TEST_P(RecordingStartTest, TakesOptionThenMetadataThenFileName) {
     const StartCase& c = GetParam();
     const QString path = dir.filePath(QString::fromUtf8(c.fileName));
     // A second of silence: no frame, so only the start time is told.
-    ASSERT_TRUE(testsignal::writeAudio(QFile::encodeName(path).toStdString(),
-                                       std::vector<float>(8000, 0.0f), 8000, c.format, 1, c.tags));
+    ASSERT_TRUE(keyer::writeAudio(QFile::encodeName(path).toStdString(),
+                                  std::vector<float>(8000, 0.0f), 8000, c.format, 1, c.tags));
     QStringList arguments{QStringLiteral("orvinta-cw"), QStringLiteral("--verbose")};
     if (c.option != nullptr)
         arguments << QStringLiteral("--start") << QString::fromUtf8(c.option);

@@ -5,7 +5,7 @@
 #include "cw/baseband.h"
 #include "cw/cwdecoder.h"
 
-#include "keyedsignal.h"
+#include "keyer/keyedsignal.h"
 #include "tests/support/testnames.h"
 
 #include <gtest/gtest.h>
@@ -19,11 +19,11 @@
 namespace orvinta::cw {
 namespace {
 
-using testsignal::decodeSamples;
-using testsignal::KeyedRecording;
-using testsignal::keyFrames;
-using testsignal::randomFrames;
-using testsignal::SignalOptions;
+using keyer::decodeSamples;
+using keyer::KeyedRecording;
+using keyer::keyFrames;
+using keyer::randomFrames;
+using keyer::SignalOptions;
 
 class AudioFrontRateTest : public ::testing::TestWithParam<int> {};
 

@@ -4,8 +4,8 @@
 #include "decoder/decoder.h"
 #include "files/filemessages.h"
 #include "files/filesaving.h"
-#include "files/windows1252.h"
 #include "filetestsupport.h"
+#include "formats/windows1252.h"
 
 #include <QFile>
 

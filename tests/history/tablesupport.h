@@ -3,7 +3,7 @@
 
 // Tables to test with: rows written as the program writes them.
 
-#include "files/resultformats.h"
+#include "formats/resultformats.h"
 #include "support/sampleline.h"
 #include "timestamps/isotime.h"
 

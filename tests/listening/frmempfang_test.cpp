@@ -3,13 +3,13 @@
 // file dialog and decoded, frames taken over and exported, a stop, and the failures.
 #include "listening/frmempfang.h"
 
-#include "files/resultformats.h"
-#include "history/frmverlauf.h"
+#include "charts/frmverlauf.h"
+#include "formats/resultformats.h"
+#include "keyer/recordings.h"
 #include "listening/heardframesmodel.h"
 #include "listening/listenmessages.h"
 #include "listening/unreadabledelegate.h"
 #include "listening/waterfallview.h"
-#include "recordings.h"
 #include "support/eventually.h"
 #include "support/fakeplatform.h"
 #include "support/keys.h"

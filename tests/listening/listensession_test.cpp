@@ -3,7 +3,7 @@
 // batches, a stop ends it early, and a file that is no recording is told in German.
 #include "listening/listensession.h"
 
-#include "recordings.h"
+#include "keyer/recordings.h"
 #include "support/eventually.h"
 #include "support/qtprinters.h"
 

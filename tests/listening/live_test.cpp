@@ -8,12 +8,12 @@
 // server hangs (stopped by a signal) while the window starts listening.
 #include "listening/frmempfang.h"
 
+#include "keyer/recordings.h"
 #include "listening/heardframesmodel.h"
 #include "listening/listenmessages.h"
 #include "listening/listensession.h"
 #include "listening/waterfallview.h"
 #include "pulseserver.h"
-#include "recordings.h"
 #include "submission/submissionsettings.h"
 #include "support/eventually.h"
 #include "support/fakeplatform.h"
@@ -219,8 +219,7 @@ TEST_F(LiveInput, HearsTheReceiverThroughAGapSharesAndKeepsItsFramesWhenTheDevic
     ASSERT_TRUE(pipe.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         << pipe.errorString().toStdString();
     const auto frames = test::twoFrames();
-    const cw::testsignal::KeyedRecording recording =
-        cw::testsignal::keyFrames(frames, test::listeningSignal(kRate));
+    const keyer::KeyedRecording recording = keyer::keyFrames(frames, test::listeningSignal(kRate));
     // The receiver goes quiet in the pause between the two frames.
     const double splitSeconds = recording.frameSeconds[1] - 0.5;
     const auto split = static_cast<std::size_t>(splitSeconds * kRate);

@@ -6,11 +6,11 @@
 // taking keys. Where the decoding is not the point, the frames are handed to the window
 // as the decoder hands them over.
 #include "cw/cwcli.h"
+#include "keyer/recordings.h"
 #include "listening/framesharing.h"
 #include "listening/frmempfang.h"
 #include "listening/heardframesmodel.h"
 #include "listening/listenworker.h"
-#include "recordings.h"
 #include "submission/submissionsettings.h"
 #include "support/eventually.h"
 #include "support/fakeplatform.h"

@@ -4,12 +4,12 @@
 // is not there; and a run killed between two frames.
 #include "cw/cwcli.h"
 
+#include "keyer/keyedsignal.h"
+#include "keyer/recordings.h"
 #include "sidsserver.h"
 #include "submission/journal.h"
 #include "submission/submissionsettings.h"
 #include "support/userfolders.h"
-#include "tests/cw/keyedsignal.h"
-#include "tests/listening/recordings.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -28,7 +28,7 @@
 namespace orvinta {
 namespace {
 
-using cw::testsignal::AudioFormat;
+using keyer::AudioFormat;
 
 const std::vector<std::string> kFrames = test::twoFrames();
 /// The recording began then, as its name says.
@@ -46,18 +46,17 @@ class SubmitCli : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(server.listening());
-        samples = cw::testsignal::keyFrames(kFrames, test::listeningSignal(kRate)).samples;
+        samples = keyer::keyFrames(kFrames, test::listeningSignal(kRate)).samples;
         recording = dir.filePath(QStringLiteral("pass_2026-12-07T14-05-00.wav"));
-        ASSERT_TRUE(cw::testsignal::writeAudio(QFile::encodeName(recording).toStdString(), samples,
-                                               kRate, AudioFormat::WavFloat));
+        ASSERT_TRUE(keyer::writeAudio(QFile::encodeName(recording).toStdString(), samples, kRate,
+                                      AudioFormat::WavFloat));
     }
 
     /// When the decoder hears the frames begin in the recording, to the sample: the times
     /// sent are these. Decoded only for the cases that compare times.
     const std::vector<QDateTime>& heard() {
         if (heardTimes.empty()) {
-            const std::vector<cw::HeardFrame> frames =
-                cw::testsignal::decodeSamples(samples, kRate);
+            const std::vector<cw::HeardFrame> frames = keyer::decodeSamples(samples, kRate);
             EXPECT_EQ(frames.size(), kFrames.size());
             for (std::size_t i = 0; i < frames.size() && i < kFrames.size(); ++i) {
                 EXPECT_EQ(frames[i].text, kFrames[i]);
@@ -268,14 +267,14 @@ TEST_F(SubmitCli, ARecordingOfUnknownStartIsNotSubmitted) {
 // Weak frames (10 dB below the noise in 3 kHz): the decoder is sure of some and less
 // sure of others. Exactly those at or above the minimum go out; the others are counted.
 TEST_F(SubmitCli, OnlyFramesSureEnoughGoOut) {
-    cw::testsignal::SignalOptions weak = test::listeningSignal(kRate);
+    keyer::SignalOptions weak = test::listeningSignal(kRate);
     weak.snrDb = -10.0;
-    const cw::testsignal::KeyedRecording keyed =
-        cw::testsignal::keyFrames({kFrames[0], kFrames[1], kFrames[0], kFrames[1]}, weak);
+    const keyer::KeyedRecording keyed =
+        keyer::keyFrames({kFrames[0], kFrames[1], kFrames[0], kFrames[1]}, weak);
     const QString path = dir.filePath(QStringLiteral("weak_2026-12-07T15-00-00.wav"));
-    ASSERT_TRUE(cw::testsignal::writeAudio(QFile::encodeName(path).toStdString(), keyed.samples,
-                                           kRate, AudioFormat::WavFloat));
-    const std::vector<cw::HeardFrame> frames = cw::testsignal::decodeSamples(keyed.samples, kRate);
+    ASSERT_TRUE(keyer::writeAudio(QFile::encodeName(path).toStdString(), keyed.samples, kRate,
+                                  AudioFormat::WavFloat));
+    const std::vector<cw::HeardFrame> frames = keyer::decodeSamples(keyed.samples, kRate);
     const auto sureAt = [&frames](double minimum) {
         std::vector<QString> times;
         for (const cw::HeardFrame& frame : frames) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // No access key may do two things at one level: Qt takes such a key as ambiguous, and
 // each press only moves the focus between the two instead of doing either.
+#include "charts/frmverlauf.h"
 #include "dialogs/frmabout.h"
 #include "dialogs/frmboxeingabe.h"
 #include "dialogs/frminfo.h"
@@ -8,7 +9,6 @@
 #include "dialogs/frmlo19.h"
 #include "files/frmopen.h"
 #include "files/frmspeichern.h"
-#include "history/frmverlauf.h"
 #include "listening/frmempfang.h"
 #include "support/accesskeys.h"
 #include "support/testnames.h"

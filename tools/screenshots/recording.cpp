@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "recording.h"
 
-#include "tests/cw/keyedsignal.h"
+#include "keyer/keyedsignal.h"
 
 #include <QFile>
 
@@ -22,7 +22,7 @@ constexpr double kNoiseOnlySeconds = 1.0;
 } // namespace
 
 bool writePassRecording(const QString& path) {
-    cw::testsignal::SignalOptions options;
+    keyer::SignalOptions options;
     options.sampleRate = kRate;
     options.wordsPerMinute = 22.0;
     options.toneHz = 1180.0;
@@ -32,8 +32,8 @@ bool writePassRecording(const QString& path) {
     std::mt19937 random(19);
     std::vector<std::string> frames;
     for (int i = 0; i < 5; ++i)
-        frames.push_back(cw::testsignal::randomFrame(random));
-    cw::testsignal::KeyedRecording recording = cw::testsignal::keyFrames(frames, options);
+        frames.push_back(keyer::randomFrame(random));
+    keyer::KeyedRecording recording = keyer::keyFrames(frames, options);
 
     double power = 0.0;
     const auto noiseOnly = static_cast<std::size_t>(kNoiseOnlySeconds * kRate);
@@ -46,8 +46,8 @@ bool writePassRecording(const QString& path) {
     const auto to = from + static_cast<std::size_t>(kDropoutSeconds * kRate);
     for (std::size_t n = from; n < to && n < recording.samples.size(); ++n)
         recording.samples[n] = noise(random);
-    return cw::testsignal::writeAudio(QFile::encodeName(path).toStdString(), recording.samples,
-                                      kRate, cw::testsignal::AudioFormat::Wav16);
+    return keyer::writeAudio(QFile::encodeName(path).toStdString(), recording.samples, kRate,
+                             keyer::AudioFormat::Wav16);
 }
 
 } // namespace orvinta::screenshots

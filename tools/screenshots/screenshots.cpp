@@ -2,6 +2,7 @@
 // Saves a picture of each window of the program into a folder, for the documentation.
 // Run it through scripts/screenshots, which starts it on a virtual X display.
 
+#include "charts/frmverlauf.h"
 #include "dialogs/frmabout.h"
 #include "dialogs/frmboxeingabe.h"
 #include "dialogs/frminfo.h"
@@ -9,9 +10,9 @@
 #include "dialogs/frmlo19.h"
 #include "files/frmopen.h"
 #include "files/frmspeichern.h"
-#include "history/frmverlauf.h"
 #include "listening/frmempfang.h"
 #include "listening/listensession.h"
+#include "recording.h"
 #include "windowkit/application.h"
 #include "windows/frmausgabe.h"
 #include "windows/frmstation.h"
@@ -27,10 +28,6 @@
 #include <QTimer>
 
 #include <cstdio>
-
-#ifdef ORVINTA_SCREENSHOT_RECORDING
-#include "recording.h"
-#endif
 
 namespace {
 
@@ -53,7 +50,6 @@ bool saveStation(orvinta::frmTelemetrie& main, const QDir& folder) {
     return save(window, folder, QStringLiteral("station"));
 }
 
-#ifdef ORVINTA_SCREENSHOT_RECORDING
 /// The listening window after it decoded a recording of a short pass.
 bool saveListening(orvinta::frmTelemetrie& main, const QDir& folder) {
     QTemporaryDir work;
@@ -68,7 +64,6 @@ bool saveListening(orvinta::frmTelemetrie& main, const QDir& folder) {
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return save(window, folder, QStringLiteral("empfang"));
 }
-#endif
 
 } // namespace
 
@@ -114,8 +109,6 @@ int main(int argc, char* argv[]) {
     ok = main.verlauf()->openTable(QStringLiteral(ORVINTA_SAMPLE_PASS)) && ok;
     ok = save(main.verlauf(), folder, QStringLiteral("verlauf")) && ok;
     ok = saveStation(main, folder) && ok;
-#ifdef ORVINTA_SCREENSHOT_RECORDING
     ok = saveListening(main, folder) && ok;
-#endif
     return ok ? 0 : 1;
 }

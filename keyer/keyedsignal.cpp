@@ -12,7 +12,7 @@
 #include <numbers>
 #include <optional>
 
-namespace orvinta::cw::testsignal {
+namespace orvinta::keyer {
 namespace {
 
 /// A Rayleigh-faded level rarely goes this far above its mean amplitude (10 dB in power).
@@ -318,12 +318,12 @@ std::string randomContactText(std::mt19937& random, std::size_t words) {
     return text;
 }
 
-std::vector<HeardFrame> decodeSamples(const std::vector<float>& samples, int sampleRate,
-                                      const DecoderSettings& settings, std::size_t block) {
-    CwDecoder decoder(sampleRate, settings);
-    std::vector<HeardFrame> frames;
+std::vector<cw::HeardFrame> decodeSamples(const std::vector<float>& samples, int sampleRate,
+                                          const cw::DecoderSettings& settings, std::size_t block) {
+    cw::CwDecoder decoder(sampleRate, settings);
+    std::vector<cw::HeardFrame> frames;
     const auto collect = [&] {
-        for (HeardFrame& frame : decoder.takeFrames()) {
+        for (cw::HeardFrame& frame : decoder.takeFrames()) {
             frames.push_back(std::move(frame));
         }
     };
@@ -337,7 +337,7 @@ std::vector<HeardFrame> decodeSamples(const std::vector<float>& samples, int sam
 }
 
 bool writeAudio(const std::string& path, const std::vector<float>& samples, int sampleRate,
-                AudioFormat format, int channels, const DateTags& tags) {
+                AudioFormat format, int channels, const cw::DateTags& tags) {
     SF_INFO info{};
     info.samplerate = sampleRate;
     info.channels = channels;
@@ -377,4 +377,4 @@ bool writeAudio(const std::string& path, const std::vector<float>& samples, int 
     return sf_close(file) == 0 && tagged && written == static_cast<sf_count_t>(samples.size());
 }
 
-} // namespace orvinta::cw::testsignal
+} // namespace orvinta::keyer

@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-namespace orvinta::cw::testsignal {
+namespace orvinta::keyer {
 
 /// Rayleigh fading: the complex gain of many paths of equal strength whose Doppler
 /// shifts spread up to dopplerHz either way (Clarke's model, as a sum of sinusoids), of
@@ -32,4 +32,4 @@ private:
 /// syllable rhythm of about four a second. Mean power 1.
 std::vector<double> speechBandNoise(std::size_t count, double rate, std::mt19937& random);
 
-} // namespace orvinta::cw::testsignal
+} // namespace orvinta::keyer

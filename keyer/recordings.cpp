@@ -7,8 +7,8 @@
 
 namespace orvinta::test {
 
-using cw::testsignal::AudioFormat;
-using cw::testsignal::SignalOptions;
+using keyer::AudioFormat;
+using keyer::SignalOptions;
 
 std::vector<std::string> twoFrames() {
     return {"E LUSAT HI HI 6O AVT ABA AU4 AD4 AA4 ABT TTU AEE",
@@ -28,9 +28,9 @@ SignalOptions listeningSignal(int sampleRate) {
 
 std::vector<double> writeRecording(const QString& path, const std::vector<std::string>& frames,
                                    const SignalOptions& options) {
-    const cw::testsignal::KeyedRecording recording = cw::testsignal::keyFrames(frames, options);
-    if (!cw::testsignal::writeAudio(QFile::encodeName(path).toStdString(), recording.samples,
-                                    options.sampleRate, AudioFormat::Wav16))
+    const keyer::KeyedRecording recording = keyer::keyFrames(frames, options);
+    if (!keyer::writeAudio(QFile::encodeName(path).toStdString(), recording.samples,
+                           options.sampleRate, AudioFormat::Wav16))
         return {};
     return recording.frameSeconds;
 }
@@ -41,8 +41,8 @@ bool writeNoise(const QString& path, double seconds, int sampleRate) {
     std::vector<float> samples(static_cast<std::size_t>(seconds * sampleRate));
     for (float& sample : samples)
         sample = noise(random);
-    return cw::testsignal::writeAudio(QFile::encodeName(path).toStdString(), samples, sampleRate,
-                                      AudioFormat::Wav16);
+    return keyer::writeAudio(QFile::encodeName(path).toStdString(), samples, sampleRate,
+                             AudioFormat::Wav16);
 }
 
 } // namespace orvinta::test

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "files/resultformats.h"
+#include "formats/resultformats.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 #include "frmverlauf.h"
 
 #include "chartexport.h"
-#include "rangetext.h"
-#include "statisticstext.h"
+#include "history/rangetext.h"
+#include "history/statisticstext.h"
 
 #include "decoder/counttext.h"
 #include "windowkit/controls.h"

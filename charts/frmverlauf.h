@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "history/historyframes.h"
+#include "history/historytable.h"
 #include "historycharts.h"
-#include "historyframes.h"
-#include "historytable.h"
 
 #include <QWidget>
 

@@ -10,8 +10,8 @@
 //                         unit over the values shown
 //     -> the window's chart views, or paintCharts() for PNG and SVG files
 
-#include "channels.h"
-#include "historystats.h"
+#include "history/channels.h"
+#include "history/historystats.h"
 
 #include <QColor>
 #include <QString>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "files/textfile.h"
+#include "formats/textfile.h"
 
-#include "filetestsupport.h"
+#include "files/filetestsupport.h"
 
 #include <QDir>
 #include <QFile>

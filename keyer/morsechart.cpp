@@ -4,7 +4,7 @@
 #include <array>
 #include <utility>
 
-namespace orvinta::cw::testsignal {
+namespace orvinta::keyer {
 namespace {
 
 // Letters in the order of the alphabet, then the digits: each digit is five elements,
@@ -61,4 +61,4 @@ double keyText(std::string_view text, const KeyerTiming& timing, double start,
     return end;
 }
 
-} // namespace orvinta::cw::testsignal
+} // namespace orvinta::keyer

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "files/windows1252.h"
+#include "formats/windows1252.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "history/historytable.h"
 #include "historycharts.h"
-#include "historytable.h"
 
 #include <QRectF>
 #include <QSize>

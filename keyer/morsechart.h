@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace orvinta::cw::testsignal {
+namespace orvinta::keyer {
 
 /// The dots and dashes of `c` (upper-case letter or digit), empty for anything else.
 std::string_view chartCode(char c);
@@ -49,4 +49,4 @@ struct Mark {
 double keyText(std::string_view text, const KeyerTiming& timing, double start,
                std::vector<Mark>& marks);
 
-} // namespace orvinta::cw::testsignal
+} // namespace orvinta::keyer

@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-namespace orvinta::cw::testsignal {
+namespace orvinta::keyer {
 
 enum class Fading {
     Sine,     ///< the level swings sinusoidally in dB, fadeDb from trough to crest
@@ -127,15 +127,15 @@ std::vector<std::string> randomFrames(std::size_t count, unsigned seed);
 std::string randomContactText(std::mt19937& random, std::size_t words);
 
 /// Decodes `samples` fed in blocks of `block` samples, as the program does with a file.
-std::vector<HeardFrame> decodeSamples(const std::vector<float>& samples, int sampleRate,
-                                      const DecoderSettings& settings = {},
-                                      std::size_t block = 1 << 14);
+std::vector<cw::HeardFrame> decodeSamples(const std::vector<float>& samples, int sampleRate,
+                                          const cw::DecoderSettings& settings = {},
+                                          std::size_t block = 1 << 14);
 
 enum class AudioFormat { Wav16, WavFloat, Flac, Vorbis };
 
 /// Writes mono `samples` (duplicated to every channel) to `path`, with the date texts of
 /// `tags` in its metadata (the origination fields only in a WAV file); false on failure.
 bool writeAudio(const std::string& path, const std::vector<float>& samples, int sampleRate,
-                AudioFormat format, int channels = 1, const DateTags& tags = {});
+                AudioFormat format, int channels = 1, const cw::DateTags& tags = {});
 
-} // namespace orvinta::cw::testsignal
+} // namespace orvinta::keyer

@@ -2,9 +2,9 @@
 #include "plotcli.h"
 
 #include "chartexport.h"
-#include "rangetext.h"
+#include "history/rangetext.h"
 
-#include "cli/commandline.h"
+#include "commandline/commandline.h"
 #include "decoder/counttext.h"
 
 #include <QCommandLineParser>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "history/plotcli.h"
+#include "charts/plotcli.h"
 
-#include "history/historycharts.h"
+#include "charts/historycharts.h"
 
-#include "tablesupport.h"
+#include "history/tablesupport.h"
 
 #include <QFile>
 #include <QImage>

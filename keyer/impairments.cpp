@@ -6,7 +6,7 @@
 #include <cmath>
 #include <numbers>
 
-namespace orvinta::cw::testsignal {
+namespace orvinta::keyer {
 namespace {
 
 /// Paths of the sum-of-sinusoids model: enough for the gain to look Gaussian.
@@ -123,4 +123,4 @@ std::vector<double> speechBandNoise(std::size_t count, double rate, std::mt19937
     return noise;
 }
 
-} // namespace orvinta::cw::testsignal
+} // namespace orvinta::keyer

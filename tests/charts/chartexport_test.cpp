@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "history/chartexport.h"
+#include "charts/chartexport.h"
 
+#include "history/tablesupport.h"
 #include "support/qtprinters.h"
-#include "tablesupport.h"
 
 #include <QChart>
 #include <QImage>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "files/audioreasons.h"
+#include "formats/audioreasons.h"
 
 #include <sndfile.h>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "historycharts.h"
 
-#include "axisticks.h"
-#include "linepoints.h"
+#include "history/axisticks.h"
+#include "history/linepoints.h"
 
 #include <QCategoryAxis>
 #include <QChart>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The history window as the operator drives it: by the keyboard, from the main window.
-#include "history/frmverlauf.h"
+#include "charts/frmverlauf.h"
 
+#include "history/tablesupport.h"
 #include "support/fakeplatform.h"
 #include "support/keys.h"
-#include "tablesupport.h"
 #include "windowkit/twips.h"
 #include "windows/frmtelemetrie.h"
 
