@@ -8,7 +8,7 @@
 // misses such a trough; a straight line through their complex amplitudes (a local linear
 // regression, the complex gain being smooth at the fading's pace) finds it.
 
-#include "likelihood.h"
+#include "cumulativebaseband.h"
 
 #include <complex>
 #include <optional>

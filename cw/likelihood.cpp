@@ -53,13 +53,6 @@ template <std::size_t N> double horner(const std::array<double, N>& c, double x)
 /// trusted beyond a signal-to-noise ratio of 17 dB.
 constexpr double kLeakage = 0.02;
 
-std::complex<double> sumAt(const CumulativeBaseband& sums, double t) {
-    const double whole = std::floor(t);
-    const auto i = static_cast<std::size_t>(whole);
-    const double part = t - whole;
-    return part == 0.0 ? sums[i] : sums[i] + part * (sums[i + 1] - sums[i]);
-}
-
 /// phasedCarrierLikelihood() with log I0(kappa), which only the phase sets, given.
 double phasedLikelihood(std::complex<double> sum, double length, double signal, double noise,
                         std::complex<double> phase, double logScale) {
@@ -76,21 +69,6 @@ double logPhaseScale(std::complex<double> phase) {
 }
 
 } // namespace
-
-bool stretchHeld(const CumulativeBaseband& sums, double from, double to) {
-    return from >= 0.0 && to >= from && to <= static_cast<double>(sums.size()) - 1.0;
-}
-
-std::complex<double> stretchSum(const CumulativeBaseband& sums, double from, double to) {
-    if (!stretchHeld(sums, from, to)) {
-        return 0.0;
-    }
-    return sumAt(sums, to) - sumAt(sums, from);
-}
-
-double stretchEnergy(const CumulativeBaseband& sums, double from, double to) {
-    return std::norm(stretchSum(sums, from, to));
-}
 
 double logBesselI0(double x) {
     static constexpr auto kSeries = besselSeries();

@@ -7,25 +7,13 @@
 // allowing for fades deeper than the level's estimate shows; where the carrier's phase
 // is known roughly, the ratio weighs the sum's phase as well.
 
+#include "cumulativebaseband.h"
+
 #include <array>
 #include <complex>
 #include <vector>
 
 namespace orvinta::cw {
-
-/// Running sums of complex baseband samples: sums[i] is the sum of the first i samples.
-using CumulativeBaseband = std::vector<std::complex<double>>;
-
-/// The samples of a stretch from `from` to `to` (baseband indices, fractional: the sums
-/// are interpolated between samples) summed coherently; 0 for a stretch reaching outside
-/// the sums.
-std::complex<double> stretchSum(const CumulativeBaseband& sums, double from, double to);
-
-/// The matched filter of a stretch: the energy of stretchSum().
-double stretchEnergy(const CumulativeBaseband& sums, double from, double to);
-
-/// Whether the stretch lies inside the sums.
-bool stretchHeld(const CumulativeBaseband& sums, double from, double to);
 
 /// Natural log of the modified Bessel function I0.
 double logBesselI0(double x);
