@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cwdecoder.h"
 
-#include "baseband.h"
-#include "framelayout.h"
-#include "framereader.h"
+#include "cw/audio/baseband.h"
+#include "cw/audio/linetracker.h"
+#include "cw/model/framelayout.h"
+#include "cw/reading/framereader.h"
 #include "linedecoder.h"
-#include "linetracker.h"
 
 #include <algorithm>
 #include <cmath>

@@ -8,7 +8,7 @@
 // (framereader.h, trellis.h) -> line. Only a frame whose prefix was heard on a line is
 // read, on that line's baseband.
 
-#include "linetracker.h"
+#include "cw/audio/linetracker.h"
 
 #include <complex>
 #include <cstddef>

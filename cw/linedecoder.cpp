@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "linedecoder.h"
 
-#include "framecompletion.h"
+#include "cw/reading/framecompletion.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,11 +6,11 @@
 // (else once the longest frame is in, up to where the next heard prefix begins) ->
 // frames.
 
+#include "cw/audio/noisefloor.h"
+#include "cw/reading/framereader.h"
+#include "cw/search/prefixcheck.h"
+#include "cw/search/prefixsearch.h"
 #include "cwdecoder.h"
-#include "framereader.h"
-#include "noisefloor.h"
-#include "prefixcheck.h"
-#include "prefixsearch.h"
 
 #include <complex>
 #include <optional>

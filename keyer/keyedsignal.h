@@ -5,7 +5,7 @@
 // (morsechart.h), then what a pass does to them on the way (drift, fading, other
 // stations, noise), then written as audio files if a test needs one.
 
-#include "cw/audiofile.h"
+#include "cw/audio/audiofile.h"
 #include "cw/cwdecoder.h"
 #include "impairments.h"
 

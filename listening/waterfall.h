@@ -6,7 +6,7 @@
 // stretch of audio each row stands for; each row is then scaled to its own noise floor
 // (the median of its columns), so that a keyed line stands out however loud the audio is.
 
-#include "cw/linefinder.h"
+#include "cw/audio/linefinder.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 // without the beacon, doubtful characters. The figures over many levels are the
 // benchmark's (orvinta-cw-bench); these fail when the behaviour breaks.
 #include "cw/cwdecoder.h"
-#include "cw/framelayout.h"
+#include "cw/model/framelayout.h"
 
 #include "keyer/keyedsignal.h"
 #include "keyer/morsechart.h"

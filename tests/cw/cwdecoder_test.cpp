@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cw/cwdecoder.h"
 
-#include "cw/framereader.h"
+#include "cw/reading/framereader.h"
 
 #include "keyer/keyedsignal.h"
 #include "tests/support/testnames.h"

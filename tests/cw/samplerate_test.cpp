@@ -2,7 +2,7 @@
 // A recording reads the same at whatever rate it was made: sound cards and recorders use
 // 8-192 kHz, and some rates (11 025, 22 050, 44 100 Hz, odd ones) divide by no integer
 // into 8 kHz, the rate the decoder listens at.
-#include "cw/baseband.h"
+#include "cw/audio/baseband.h"
 #include "cw/cwdecoder.h"
 
 #include "keyer/keyedsignal.h"

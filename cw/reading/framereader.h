@@ -6,8 +6,8 @@
 // levels followed along the reading -> trellis again -> the characters the signal
 // vouches for, "?" for the rest.
 
-#include "framelayout.h"
-#include "likelihood.h"
+#include "cw/model/framelayout.h"
+#include "cw/model/likelihood.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "levels.h"
 
-#include "carrierfit.h"
+#include "cw/audio/carrierfit.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "prefixcheck.h"
 
-#include "keyedstretches.h"
-#include "levels.h"
-#include "timingfit.h"
+#include "cw/model/keyedstretches.h"
+#include "cw/model/levels.h"
+#include "cw/model/timingfit.h"
 
 #include <algorithm>
 #include <array>

@@ -6,7 +6,7 @@
 // signal level is followed from the marks around each moment, as closely as the
 // signal-to-noise ratio allows, not averaged over seconds.
 
-#include "carrierfit.h"
+#include "cw/audio/carrierfit.h"
 #include "likelihood.h"
 
 #include <complex>

@@ -5,8 +5,8 @@
 // margins: those it contradicts (a mark clearly missing, a mark clearly in a gap) and
 // those where it has faded away without showing their marks.
 
-#include "keyedstretches.h"
-#include "levels.h"
+#include "cw/model/keyedstretches.h"
+#include "cw/model/levels.h"
 
 #include <vector>
 

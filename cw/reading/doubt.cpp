@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "doubt.h"
 
-#include "framelayout.h"
-#include "timingfit.h"
+#include "cw/model/framelayout.h"
+#include "cw/model/timingfit.h"
 
 #include <algorithm>
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "framereader.h"
 
+#include "cw/model/keyedstretches.h"
+#include "cw/model/levels.h"
+#include "cw/model/timingfit.h"
+#include "cw/model/trellis.h"
 #include "doubt.h"
 #include "framefit.h"
-#include "keyedstretches.h"
-#include "levels.h"
-#include "timingfit.h"
-#include "trellis.h"
 
 #include <algorithm>
 #include <array>

@@ -6,8 +6,8 @@
 // to where its characters start -> timing refined on its marks and gaps (speed, weight,
 // character and word gaps) -> each mark and each gap checked against the levels.
 
-#include "framelayout.h"
-#include "likelihood.h"
+#include "cw/model/framelayout.h"
+#include "cw/model/likelihood.h"
 #include "prefixsearch.h"
 
 namespace orvinta::cw {

@@ -6,10 +6,10 @@
 // the marks match best a little either way, the keyer's nominal gaps kept when they match
 // as well -> the keyer's weight under which the frame is likeliest.
 
-#include "framelayout.h"
-#include "keyedstretches.h"
-#include "levels.h"
-#include "trellis.h"
+#include "cw/model/framelayout.h"
+#include "cw/model/keyedstretches.h"
+#include "cw/model/levels.h"
+#include "cw/model/trellis.h"
 
 #include <vector>
 

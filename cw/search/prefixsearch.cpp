@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "prefixsearch.h"
 
-#include "framelayout.h"
-#include "trellis.h"
+#include "cw/model/framelayout.h"
+#include "cw/model/trellis.h"
 
 #include <algorithm>
 #include <cmath>

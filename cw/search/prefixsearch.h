@@ -10,9 +10,9 @@
 // a speed between two lanes spoil the match. The best prefixes become candidates, which
 // hearPrefix() then checks element by element.
 
-#include "likelihood.h"
-#include "noisefloor.h"
-#include "timingfit.h"
+#include "cw/audio/noisefloor.h"
+#include "cw/model/likelihood.h"
+#include "cw/model/timingfit.h"
 
 #include <array>
 #include <cstdint>

@@ -7,7 +7,7 @@
 // allowing for fades deeper than the level's estimate shows; where the carrier's phase
 // is known roughly, the ratio weighs the sum's phase as well.
 
-#include "cumulativebaseband.h"
+#include "cw/audio/cumulativebaseband.h"
 
 #include <array>
 #include <complex>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "framefit.h"
 
-#include "timingfit.h"
+#include "cw/model/timingfit.h"
 
 #include <array>
 #include <cmath>

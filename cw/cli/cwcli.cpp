@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cwcli.h"
 
-#include "audiofile.h"
-#include "cwdecoder.h"
-#include "recordingstart.h"
+#include "cw/audio/audiofile.h"
+#include "cw/audio/recordingstart.h"
+#include "cw/cwdecoder.h"
 
 #include "commandline/commandline.h"
 #include "formats/audioreasons.h"
