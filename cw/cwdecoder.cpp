@@ -2,10 +2,10 @@
 #include "cwdecoder.h"
 
 #include "cw/audio/baseband.h"
-#include "cw/audio/linetracker.h"
+#include "cw/audio/tonetracker.h"
 #include "cw/model/framelayout.h"
 #include "cw/reading/framereader.h"
-#include "linedecoder.h"
+#include "tonedecoder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,27 +14,27 @@
 namespace orvinta::cw {
 namespace {
 
-/// A line's baseband starts this long before the line was first seen: a line stands out
+/// A tone's baseband starts this long before the tone was first seen: a tone stands out
 /// only after a second or two of keying, and its prefix (6 s at 12 WpM) and the gap
 /// before it must be in its baseband.
 constexpr double kLookbackSeconds = 9.0;
 /// The audio is kept this much longer: the tracker's smoothing and the finder's window
-/// hold back what a new line's first seconds need.
+/// hold back what a new tone's first seconds need.
 constexpr double kTrackerDelaySeconds = 4.0;
-/// Frames from two lines that start this close are the same frame, heard twice.
+/// Frames from two tones that start this close are the same frame, heard twice.
 constexpr double kSameFrameSeconds = 1.0;
-/// The frames given out are remembered this long, to know a duplicate that another line
+/// The frames given out are remembered this long, to know a duplicate that another tone
 /// reads later: longer than a frame and the next prefix take at the slowest speed, after
-/// which a line that never found the frame complete reads it.
+/// which a tone that never found the frame complete reads it.
 constexpr double kFramesKeptSeconds = 120.0;
 
-/// A steady carrier this close to a frame's tone falls into the line's channel: where the
+/// A steady carrier this close to a frame's tone falls into the tone's channel: where the
 /// keying leaves the channel quiet it does not, and the likelihoods, which assume noise
 /// there, overrate what they read. Its characters need this margin instead.
 constexpr double kSteadyReachHz = 60.0;
 constexpr double kBesideSteadyMargin = 10.0;
-/// A steady line this close to a line followed is that line.
-constexpr double kOwnLineHz = 10.0;
+/// A steady carrier this close to a tone followed is that tone.
+constexpr double kOwnToneHz = 10.0;
 /// Moments of steady carriers and of the tones followed are kept this long: more than a
 /// frame lasts at the slowest speed.
 constexpr double kMomentsKeptSeconds = 60.0;
@@ -68,21 +68,21 @@ bool better(const HeardFrame& a, const HeardFrame& b) {
 
 } // namespace
 
-struct CwDecoder::Line {
-    Line(int lineId, const AudioFront& front, std::size_t first, const DecoderSettings& settings)
-        : id(lineId)
+struct CwDecoder::Tone {
+    Tone(int toneId, const AudioFront& front, std::size_t first, const DecoderSettings& settings)
+        : id(toneId)
         , mixer(front.rate(), first)
         , decoder(mixer.rate(), front.secondsOf(mixer.audioIndexOf(0.0)), settings) {}
 
     int id;
-    LineMixer mixer;
-    LineDecoder decoder;
+    ToneMixer mixer;
+    ToneDecoder decoder;
 };
 
 CwDecoder::CwDecoder(int sampleRate, DecoderSettings settings)
     : settings_(settings)
     , front_(supportedSampleRate(sampleRate) ? std::make_unique<AudioFront>(sampleRate) : nullptr)
-    , tracker_(front_ ? std::make_unique<LineTracker>(front_->rate()) : nullptr) {
+    , tracker_(front_ ? std::make_unique<ToneTracker>(front_->rate()) : nullptr) {
 }
 
 CwDecoder::~CwDecoder() = default;
@@ -99,8 +99,8 @@ void CwDecoder::push(const float* audio, std::size_t count) {
         tracker_->update(moment);
         const double seconds = front_->secondsOf(moment.sample);
         for (const double hz : moment.steadyHz) {
-            // A keyed line whose gaps are all shorter than a spectrum looks steady too.
-            if (!tracker_->follows(hz, moment.sample, kOwnLineHz)) {
+            // A keyed tone whose gaps are all shorter than a spectrum looks steady too.
+            if (!tracker_->follows(hz, moment.sample, kOwnToneHz)) {
                 steady_.push_back({seconds, hz, 0});
             }
         }
@@ -120,73 +120,73 @@ void CwDecoder::finish() {
 }
 
 void CwDecoder::follow(bool final, double due) {
-    for (LineTracker::Line& tracked : tracker_->lines()) {
-        feedLine(tracked, final || tracked.ended, due);
+    for (ToneTracker::Tone& tracked : tracker_->tones()) {
+        feedTone(tracked, final || tracked.ended, due);
     }
-    dropEndedLines();
-    // Keep the audio that the lines still have to mix and a new line would look back to.
+    dropEndedTones();
+    // Keep the audio that the tones still have to mix and a new tone would look back to.
     const double keepFrom = due - (kLookbackSeconds + kTrackerDelaySeconds) * front_->rate();
     std::size_t keep = static_cast<std::size_t>(std::max(0.0, keepFrom));
-    for (const auto& l : lines_) {
-        keep = std::min(keep, l->mixer.next());
+    for (const auto& tone : tones_) {
+        keep = std::min(keep, tone->mixer.next());
     }
     front_->forgetBefore(keep);
     release();
 }
 
-CwDecoder::Line& CwDecoder::lineFor(const LineTracker::Line& tracked) {
-    const auto line = std::find_if(lines_.begin(), lines_.end(),
-                                   [&](const auto& l) { return l->id == tracked.id; });
-    if (line != lines_.end()) {
-        return **line;
+CwDecoder::Tone& CwDecoder::toneFor(const ToneTracker::Tone& tracked) {
+    const auto tone = std::find_if(tones_.begin(), tones_.end(),
+                                   [&](const auto& t) { return t->id == tracked.id; });
+    if (tone != tones_.end()) {
+        return **tone;
     }
     const double first = std::max(static_cast<double>(front_->begin()),
                                   tracked.firstSample - kLookbackSeconds * front_->rate());
-    lines_.push_back(
-        std::make_unique<Line>(tracked.id, *front_, static_cast<std::size_t>(first), settings_));
-    return *lines_.back();
+    tones_.push_back(
+        std::make_unique<Tone>(tracked.id, *front_, static_cast<std::size_t>(first), settings_));
+    return *tones_.back();
 }
 
-void CwDecoder::feedLine(LineTracker::Line& tracked, bool ended, double due) {
-    Line& line = lineFor(tracked);
+void CwDecoder::feedTone(ToneTracker::Tone& tracked, bool ended, double due) {
+    Tone& tone = toneFor(tracked);
     for (const ToneEstimate& e : tracked.smoothed) {
-        // Only where the line is heard keyed: not the lines noise starts, nor a line held
+        // Only where the tone is heard keyed: not the tones noise starts, nor a tone held
         // on along its drift through the silence after a frame.
         if (e.keyed) {
-            tones_.push_back({front_->secondsOf(e.sample), e.frequencyHz, tracked.id});
+            followed_.push_back({front_->secondsOf(e.sample), e.frequencyHz, tracked.id});
         }
     }
     std::vector<std::complex<float>> baseband;
     std::vector<float> tones;
-    line.mixer.mix(*front_, tracked.smoothed, ended, baseband, tones);
+    tone.mixer.mix(*front_, tracked.smoothed, ended, baseband, tones);
     tracked.smoothed.clear();
-    line.decoder.push(baseband.data(), tones.data(), baseband.size());
+    tone.decoder.push(baseband.data(), tones.data(), baseband.size());
     ToneEstimate newest;
     if (ended) {
-        line.decoder.finish();
-    } else if (settings_.readFramesEarly && line.mixer.indexOf(due) >= line.decoder.wantsUpTo() &&
+        tone.decoder.finish();
+    } else if (settings_.readFramesEarly && tone.mixer.indexOf(due) >= tone.decoder.wantsUpTo() &&
                tracker_->newest(tracked.id, newest)) {
         // The smoothed tone lags the audio by seconds: a frame's last seconds are read on
         // the audio mixed along the newest tone.
         baseband.clear();
         tones.clear();
-        line.mixer.mixAhead(*front_, newest, due, baseband, tones);
-        line.decoder.lookAhead(baseband.data(), tones.data(), baseband.size());
+        tone.mixer.mixAhead(*front_, newest, due, baseband, tones);
+        tone.decoder.lookAhead(baseband.data(), tones.data(), baseband.size());
     }
-    for (HeardFrame& f : line.decoder.takeFrames()) {
+    for (HeardFrame& f : tone.decoder.takeFrames()) {
         pending_.push_back(std::move(f));
     }
 }
 
-void CwDecoder::dropEndedLines() {
-    for (auto l = lines_.begin(); l != lines_.end();) {
-        const auto tracked = std::find_if(tracker_->lines().begin(), tracker_->lines().end(),
-                                          [&](const auto& t) { return t.id == (*l)->id; });
-        if (tracked == tracker_->lines().end() || tracked->ended) {
-            tracker_->forget((*l)->id);
-            l = lines_.erase(l);
+void CwDecoder::dropEndedTones() {
+    for (auto tone = tones_.begin(); tone != tones_.end();) {
+        const auto tracked = std::find_if(tracker_->tones().begin(), tracker_->tones().end(),
+                                          [&](const auto& t) { return t.id == (*tone)->id; });
+        if (tracked == tracker_->tones().end() || tracked->ended) {
+            tracker_->forget((*tone)->id);
+            tone = tones_.erase(tone);
         } else {
-            ++l;
+            ++tone;
         }
     }
 }
@@ -195,7 +195,7 @@ void CwDecoder::release() {
     std::sort(pending_.begin(), pending_.end(),
               [](const HeardFrame& a, const HeardFrame& b) { return a.seconds < b.seconds; });
     for (std::size_t done = 0; done < pending_.size();) {
-        // The frame and its duplicates from other lines read at once: the best of them.
+        // The frame and its duplicates from other tones read at once: the best of them.
         std::size_t end = done + 1;
         HeardFrame best = pending_[done];
         while (end < pending_.size() &&
@@ -206,7 +206,7 @@ void CwDecoder::release() {
             ++end;
         }
         done = end;
-        // A duplicate of a frame given out already, read later on another line.
+        // A duplicate of a frame given out already, read later on another tone.
         if (std::any_of(given_.begin(), given_.end(), [&](double seconds) {
                 return std::abs(seconds - best.seconds) < kSameFrameSeconds;
             })) {
@@ -238,13 +238,13 @@ void CwDecoder::forgetMomentsBefore(double seconds) {
     while (!steady_.empty() && older(steady_.front())) {
         steady_.pop_front();
     }
-    std::erase_if(tones_, older);
+    std::erase_if(followed_, older);
 }
 
 std::size_t CwDecoder::heldSamples() const {
     std::size_t held = front_ ? front_->end() - front_->begin() : 0;
-    for (const auto& l : lines_) {
-        held += l->decoder.held();
+    for (const auto& tone : tones_) {
+        held += tone->decoder.held();
     }
     return held;
 }
@@ -257,7 +257,7 @@ std::vector<HeardFrame> CwDecoder::takeFrames() {
 
 std::vector<FollowedTone> CwDecoder::takeTones() {
     std::vector<FollowedTone> tones;
-    tones.swap(tones_);
+    tones.swap(followed_);
     return tones;
 }
 

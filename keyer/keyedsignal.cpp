@@ -44,7 +44,7 @@ private:
     std::size_t next_ = 0;
 };
 
-/// A keyed line on its way into the recording: its envelope and the phase of its tone.
+/// A keyed tone on its way into the recording: its envelope and the phase of its tone.
 struct Station {
     std::vector<Mark> marks;
     double amplitude = 0.0;

@@ -4,9 +4,9 @@
 // The waterfall: the spectrum of the audio from 200 to 3000 Hz over time, as rows of
 // levels. Short-time spectra (Hann window, half overlapping) are averaged over the
 // stretch of audio each row stands for; each row is then scaled to its own noise floor
-// (the median of its columns), so that a keyed line stands out however loud the audio is.
+// (the median of its columns), so that a keyed tone stands out however loud the audio is.
 
-#include "cw/audio/linefinder.h"
+#include "cw/audio/tonefinder.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -12,12 +12,12 @@ namespace {
 /// Margin around the tone band (up to 3 kHz) kept by the first decimation, for drift at
 /// the edges.
 constexpr double kBandEdgeHz = 3300.0;
-/// The rate every recording is brought to: whatever it came at, the lines are found,
+/// The rate every recording is brought to: whatever it came at, the tones are found,
 /// followed and mixed down at the same rate, with the same spectra and filters.
 constexpr int kAudioRate = 8000;
 /// The baseband: about 400 samples per second, passing 80 Hz either way of the tone (a
 /// unit's keying at 30 WpM and the track's error) and stopping 160 Hz away (74 dB), so
-/// that another station 150 Hz away stays out of the line's baseband.
+/// that another station 150 Hz away stays out of the tone's baseband.
 constexpr double kBasebandRate = 400.0;
 constexpr double kBasebandPassHz = 80.0;
 constexpr double kBasebandStopHz = 160.0;
@@ -138,7 +138,7 @@ double AudioFront::secondsOf(double index) const {
     return inputIndex / static_cast<double>(inputRate_);
 }
 
-LineMixer::LineMixer(double audioRate, std::size_t first)
+ToneMixer::ToneMixer(double audioRate, std::size_t first)
     : audioRate_(audioRate)
     , rate_(audioRate / static_cast<double>(basebandFactor(audioRate)))
     , decimator_(designLowpass(kBasebandPassHz, kBasebandStopHz, audioRate),
@@ -147,18 +147,18 @@ LineMixer::LineMixer(double audioRate, std::size_t first)
     , next_(first) {
 }
 
-double LineMixer::audioIndexOf(double index) const {
+double ToneMixer::audioIndexOf(double index) const {
     return static_cast<double>(first_) + index * static_cast<double>(decimator_.factor()) +
            0.5 * static_cast<double>(decimator_.length() - 1);
 }
 
-double LineMixer::indexOf(double audioIndex) const {
+double ToneMixer::indexOf(double audioIndex) const {
     return (audioIndex - static_cast<double>(first_) -
             0.5 * static_cast<double>(decimator_.length() - 1)) /
            static_cast<double>(decimator_.factor());
 }
 
-std::complex<float> LineMixer::oscillator(double frequencyHz) {
+std::complex<float> ToneMixer::oscillator(double frequencyHz) {
     const double step = 2.0 * std::numbers::pi * frequencyHz / audioRate_;
     if (rotorCountdown_ == 0) {
         rotor_ = rotation(phase_);
@@ -174,13 +174,13 @@ std::complex<float> LineMixer::oscillator(double frequencyHz) {
     return std::complex<float>(now);
 }
 
-void LineMixer::mixUpTo(const AudioFront& audio, double until, const ToneEstimate& to,
+void ToneMixer::mixUpTo(const AudioFront& audio, double until, const ToneEstimate& to,
                         std::vector<std::complex<float>>& out, std::vector<float>& tones) {
     const ToneEstimate from = haveLast_ ? last_ : to;
     const double span = std::max(1.0, to.sample - from.sample);
     while (next_ < audio.end() && static_cast<double>(next_) <= until) {
         // The tone between two estimates: interpolated; before the first (the seconds a
-        // new line looks back): back along the first estimate's drift.
+        // new tone looks back): back along the first estimate's drift.
         const auto at = static_cast<double>(next_);
         const double w = std::clamp((at - from.sample) / span, 0.0, 1.0);
         const double f = haveLast_ ? from.frequencyHz + w * (to.frequencyHz - from.frequencyHz)
@@ -193,9 +193,9 @@ void LineMixer::mixUpTo(const AudioFront& audio, double until, const ToneEstimat
     tones.resize(out.size(), static_cast<float>(to.frequencyHz));
 }
 
-void LineMixer::mixAhead(const AudioFront& audio, const ToneEstimate& newest, double until,
+void ToneMixer::mixAhead(const AudioFront& audio, const ToneEstimate& newest, double until,
                          std::vector<std::complex<float>>& out, std::vector<float>& tones) const {
-    LineMixer ahead = *this;
+    ToneMixer ahead = *this;
     if (!ahead.haveLast_ || newest.sample > ahead.last_.sample) {
         ahead.mixUpTo(audio, newest.sample, newest, out, tones);
         ahead.last_ = newest;
@@ -207,7 +207,7 @@ void LineMixer::mixAhead(const AudioFront& audio, const ToneEstimate& newest, do
     ahead.mixUpTo(audio, until, further, out, tones);
 }
 
-void LineMixer::mix(const AudioFront& audio, const std::vector<ToneEstimate>& estimates, bool final,
+void ToneMixer::mix(const AudioFront& audio, const std::vector<ToneEstimate>& estimates, bool final,
                     std::vector<std::complex<float>>& out, std::vector<float>& tones) {
     for (const ToneEstimate& e : estimates) {
         mixUpTo(audio, e.sample, e, out, tones);

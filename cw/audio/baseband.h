@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// From audio at any rate to complex baseband of each keyed line: the audio brought to
-// 8 kHz (AudioFront, which also keeps its last seconds and finds the keyed lines in it),
-// then each line's audio mixed down along that line's tone and low-passed to 400 samples
-// per second (LineMixer).
+// From audio at any rate to complex baseband of each keyed tone: the audio brought to
+// 8 kHz (AudioFront, which also keeps its last seconds and finds the keyed tones in it),
+// then each tone's audio mixed down along its frequency and low-passed to 400 samples
+// per second (ToneMixer).
 
 #include "filters.h"
-#include "linefinder.h"
-#include "linetracker.h"
+#include "tonefinder.h"
+#include "tonetracker.h"
 
 #include <complex>
 #include <cstddef>
@@ -22,7 +22,7 @@ class AudioFront {
 public:
     explicit AudioFront(int sampleRate);
 
-    /// Takes audio samples; appends the analyses of the keyed lines that became due.
+    /// Takes audio samples; appends the analyses of the keyed tones that became due.
     void push(const float* audio, std::size_t count, std::vector<SpectrumMoment>& moments);
 
     /// Rate of the audio brought down: 8 kHz, whatever the input.
@@ -42,7 +42,7 @@ private:
     std::vector<FirDecimator<float>> stages_;
     std::optional<Resampler> resampler_; ///< after the stages, where the rate is not 8 kHz yet
     double delay_ = 0.0; ///< input samples from an input sample to its decimated output
-    LineFinder finder_;
+    ToneFinder finder_;
     std::vector<float> clean_;
     std::vector<float> stageInput_;
     std::vector<float> decimated_;
@@ -50,12 +50,12 @@ private:
     std::size_t historyStart_ = 0;
 };
 
-/// One line's audio mixed down along its tone: complex baseband at about 400 samples per
+/// One keyed tone's audio mixed down along its frequency: complex baseband at about 400 samples per
 /// second, with the tone each sample was mixed from.
-class LineMixer {
+class ToneMixer {
 public:
     /// Mixes from decimated sample `first` on, for audio at `audioRate`.
-    LineMixer(double audioRate, std::size_t first);
+    ToneMixer(double audioRate, std::size_t first);
 
     double rate() const { return rate_; }
     /// The decimated sample at which baseband sample `index` is centred.
@@ -65,14 +65,14 @@ public:
     /// The next decimated sample to mix.
     std::size_t next() const { return next_; }
 
-    /// Mixes the audio that the line's new tone estimates (in order) cover; with `final`,
+    /// Mixes the audio that the tone's new estimates (in order) cover; with `final`,
     /// all the audio held, the filter flushed.
     void mix(const AudioFront& audio, const std::vector<ToneEstimate>& estimates, bool final,
              std::vector<std::complex<float>>& out, std::vector<float>& tones);
 
     /// The audio beyond the estimates, up to decimated sample `until`, mixed along the
     /// tone at the newest analysis (`newest`) and on along its drift: a provisional
-    /// continuation of the baseband, which the line's later estimates replace. The mixer
+    /// continuation of the baseband, which the tone's later estimates replace. The mixer
     /// itself stays where it was.
     void mixAhead(const AudioFront& audio, const ToneEstimate& newest, double until,
                   std::vector<std::complex<float>>& out, std::vector<float>& tones) const;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The noise power of a keyed line's baseband, followed over the last seconds: the
+// The noise power of a keyed tone's baseband, followed over the last seconds: the
 // quietest blocks tell it, as the carrier is off in the gaps.
 
 #include <complex>

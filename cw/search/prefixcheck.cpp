@@ -38,9 +38,9 @@ constexpr double kFewestAgreeing = 0.6;
 /// most of the marks agree, reach about 0.5 (0.6 at most in hours of them).
 constexpr double kLeastMatch = 0.65;
 /// Pieces a mark is cut into to see whether its energy adds up coherently, and how much
-/// it must gain summed whole over summed in pieces: a carrier on the line's tone gains
+/// it must gain summed whole over summed in pieces: a carrier on the tone's own frequency gains
 /// four times (a little less where the tone is a few hertz off), noise and a station
-/// some tens of hertz away, whose energy the line's filter lets through in part, about
+/// some tens of hertz away, whose energy the tone's filter lets through in part, about
 /// once.
 constexpr int kQuarters = 4;
 constexpr double kLeastCoherentGain = 2.0;

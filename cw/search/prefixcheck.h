@@ -19,14 +19,14 @@ struct HeardPrefix {
     int agreeing = 0;    ///< marks clearly there
     int marks = 0;       ///< mark stretches in all
     /// How much the marks gain summed whole over summed in quarters: 4 for a carrier on
-    /// the line's own tone, about 1 for noise or a station some tens of hertz away.
+    /// the tone's own frequency, about 1 for noise or a station some tens of hertz away.
     double coherentGain = 0.0;
     double match = 0.0; ///< key correlation of the prefix
 };
 
 /// Checks a candidate (its starts in indices of `sums`): its timing is learnt, and the
-/// prefix is heard when its marks add up as a carrier on the line's own tone does (not
-/// as noise, nor as a station beside the line), at most one element of it disagrees (a mark clearly
+/// prefix is heard when its marks add up as a carrier on the tone's own frequency does (not
+/// as noise, nor as a station beside the tone), at most one element of it disagrees (a mark clearly
 /// missing where the level shows it would be heard, a gap clearly keyed) and most of its marks are
 /// clearly there. A fade may hide some marks: they neither agree nor disagree.
 HeardPrefix hearPrefix(const CumulativeBaseband& sums, const PrefixCandidate& candidate);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The search for frames: in the baseband of a keyed line, where might "E LUSAT HI HI"
+// The search for frames: in the baseband of a keyed tone, where might "E LUSAT HI HI"
 // start, and how fast is it keyed? For each speed (lanes 5 % apart), a max-product
 // dynamic programme runs along the baseband a quarter unit at a time: each prefix
 // character is scored by its matched filters where its marks and gaps would be, and the

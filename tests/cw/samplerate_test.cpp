@@ -29,7 +29,7 @@ class AudioFrontRateTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(AudioFrontRateTest, BringsTheAudioToEightKilohertzOnTime) {
     // Tones across the band come out at 8 kHz, each sample the input at the moment
-    // secondsOf() gives it: the lines and their frames are placed by it.
+    // secondsOf() gives it: the tones and their frames are placed by it.
     const int rate = GetParam();
     std::vector<float> audio(static_cast<std::size_t>(3 * rate));
     const auto tone = [](double seconds) {

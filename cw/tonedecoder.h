@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// One keyed line's decoder: its baseband -> prefix search (candidates) -> prefix heard,
+// One keyed tone's decoder: its baseband -> prefix search (candidates) -> prefix heard,
 // timing learnt -> frame read as soon as the baseband shows its last character complete
 // (else once the longest frame is in, up to where the next heard prefix begins) ->
 // frames.
@@ -18,18 +18,18 @@
 
 namespace orvinta::cw {
 
-class LineDecoder {
+class ToneDecoder {
 public:
     /// For baseband at `rate` samples per second whose sample i is centred
     /// `firstSeconds + i / rate` seconds into the recording.
-    LineDecoder(double rate, double firstSeconds, const DecoderSettings& settings);
+    ToneDecoder(double rate, double firstSeconds, const DecoderSettings& settings);
 
     /// Takes baseband samples and the tone each was mixed down from.
     void push(const std::complex<float>* samples, const float* tones, std::size_t count);
     /// Reads what remains at the end.
     void finish();
     /// Reads early, on the baseband so far and `count` provisional samples after it
-    /// (audio beyond what the line's tone estimates cover, mixed along its newest tone):
+    /// (audio beyond what the tone's estimates cover, mixed along its newest tone):
     /// a frame whose last character they show complete comes out now. The provisional
     /// samples are not kept.
     void lookAhead(const std::complex<float>* samples, const float* tones, std::size_t count);

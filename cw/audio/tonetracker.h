@@ -1,74 +1,74 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Every keyed line in the band, followed: each analysis's peaks are handed to the lines
+// Every keyed tone in the band, followed: each analysis's peaks are handed to the tones
 // already followed (each takes the strongest peak near it); a peak that stays clear of
-// them for a few analyses starts a line of its own. A line holds its tone through
+// them for a few analyses starts a tone of its own. A tone holds its frequency through
 // silence, going on along its drift, and ends after half a minute without a peak. Each
-// line's tone is smoothed by a straight line fitted to three seconds of its estimates.
+// tone's frequency is smoothed by a straight line fitted to three seconds of its estimates.
 
-#include "linefinder.h"
+#include "tonefinder.h"
 
 #include <deque>
 #include <vector>
 
 namespace orvinta::cw {
 
-/// A line's tone at a moment (an index of the audio the finder analysed).
+/// A tone's frequency at a moment (an index of the audio the finder analysed).
 struct ToneEstimate {
     double sample = 0.0;
     double frequencyHz = 0.0;
-    double strength = 0.0;         ///< over the noise floor; 0 while the line is held
+    double strength = 0.0;         ///< over the noise floor; 0 while the tone is held
     double slopeHzPerSample = 0.0; ///< the drift there (smoothed estimates only)
-    /// Whether the line was heard keyed around this moment: enough of the analyses the
+    /// Whether the tone was heard keyed around this moment: enough of the analyses the
     /// estimate was fitted to found its peak well above the noise (smoothed estimates
-    /// only). A line that noise started, or one held through silence, is not.
+    /// only). A tone that noise started, or one held through silence, is not.
     bool keyed = false;
 };
 
-class LineTracker {
+class ToneTracker {
 public:
-    struct Line {
+    struct Tone {
         int id = 0;
-        double firstSample = 0.0; ///< the moment the line was first seen
+        double firstSample = 0.0; ///< the moment the tone was first seen
         bool ended = false;
         /// Smoothed estimates not yet taken, in order.
         std::vector<ToneEstimate> smoothed;
     };
 
     /// For analyses of audio at `sampleRate`.
-    explicit LineTracker(double sampleRate)
+    explicit ToneTracker(double sampleRate)
         : sampleRate_(sampleRate) {}
 
-    /// Follows the lines through one more analysis.
+    /// Follows the tones through one more analysis.
     void update(const SpectrumMoment& moment);
-    /// The tone of line `id` at the newest analysis, from the straight line fitted to its
-    /// latest estimates: the smoothed estimates lag it by half the fit. False for a line
+    /// The frequency of tone `id` at the newest analysis, from the straight line fitted to its
+    /// latest estimates: the smoothed estimates lag it by half the fit. False for a tone
     /// not followed.
     bool newest(int id, ToneEstimate& estimate) const;
-    /// Whether a line followed now is within `reachHz` of `hz` at `sample`.
+    /// Whether a tone followed now is within `reachHz` of `hz` at `sample`.
     bool follows(double hz, double sample, double reachHz) const;
-    /// Ends every line: the rest of their estimates become due.
+    /// Ends every tone: the rest of their estimates become due.
     void finish();
 
-    /// The lines followed, ended ones included until forget() drops them.
-    std::vector<Line>& lines() { return lines_; }
+    /// The tones followed, ended ones included until forget() drops them.
+    std::vector<Tone>& tones() { return tones_; }
     void forget(int id);
 
 private:
-    /// One analysis's estimate of a line: heard at the energy's centre in the window.
+    /// One analysis's estimate of a tone: heard at the energy's centre in the window.
     struct Raw {
         double moment = 0.0;
         double heard = 0.0;
         double frequencyHz = 0.0;
-        double strength = 0.0; ///< 0 where the line was not seen
+        double strength = 0.0; ///< 0 where the tone was not seen
     };
     struct Followed {
         int id = 0;
         double frequencyHz = 0.0; ///< when last seen
         double lastSeen = 0.0;
         double slopeHzPerSample = 0.0; ///< its drift, from the last straight line fitted
-        /// Where its tone is expected at `sample`: along its drift since it was last seen.
+        /// Where its frequency is expected at `sample`: along its drift since it was last seen.
         double expectedHz(double sample) const;
         std::deque<Raw> raw;
         bool smoothing = false;
@@ -89,12 +89,12 @@ private:
                                double sampleRate, double& slope);
     void emitSmoothed(Followed& f, std::size_t middle);
     void flush(Followed& f);
-    Line* lineOf(int id);
+    Tone* toneOf(int id);
 
     double sampleRate_;
     std::vector<Followed> followed_;
     std::vector<Newcomer> newcomers_;
-    std::vector<Line> lines_;
+    std::vector<Tone> tones_;
     int nextId_ = 1;
 };
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "linefinder.h"
+#include "tonefinder.h"
 
 #include <fftw3.h>
 
@@ -12,14 +12,14 @@
 namespace orvinta::cw {
 namespace {
 
-/// A spectrum of a quarter second resolves lines 4 Hz apart; spectra overlap by half.
+/// A spectrum of a quarter second resolves tones 4 Hz apart; spectra overlap by half.
 constexpr double kSpectrumSeconds = 0.25;
-/// Spectra summed for an analysis: enough for a keyed line to stand out of the noise,
+/// Spectra summed for an analysis: enough for a keyed tone to stand out of the noise,
 /// short enough that a drift of 15 Hz/s smears it over a few bins only.
 constexpr double kWindowSeconds = 3.0;
 /// The noise floor at a bin is the median of the bins within this much either way:
 /// narrow enough to follow a coloured noise (speech, a receiver's filter), wide enough
-/// that a line, even one smeared by drift, does not raise it.
+/// that a tone, even one smeared by drift, does not raise it.
 constexpr double kFloorReachHz = 60.0;
 /// The floor is taken every half of that reach.
 constexpr std::size_t kFloorStrideShare = 2;
@@ -27,12 +27,12 @@ constexpr std::size_t kFloorStrideShare = 2;
 /// second): they follow sums of three seconds, which change little in between, and
 /// their medians are the analysis's largest cost.
 constexpr long long kAnalysesPerFloor = 4;
-/// A line whose quietest spectrum in the window stays above this many times the floor
+/// A tone whose quietest spectrum in the window stays above this many times the floor
 /// of the quietest spectra around it is never off: not a keyed tone.
 constexpr double kKeyedQuietRatio = 4.0;
-/// Nor is a strong line whose quietest spectrum keeps this share of its mean.
+/// Nor is a strong tone whose quietest spectrum keeps this share of its mean.
 constexpr double kKeyedDepth = 0.1;
-/// A line must stand this far above the floor to count: five standard deviations of the
+/// A tone must stand this far above the floor to count: five standard deviations of the
 /// summed noise spectra, which become smaller the more spectra are summed.
 constexpr double kPresenceDeviations = 5.0;
 /// The summed spectra of three bins over about 1.5 times as many independent spectra as
@@ -41,19 +41,19 @@ constexpr double kIndependentShare = 1.5;
 /// A spectrum louder than this many times the window's typical one (by their levels, the
 /// median power over the band) counts as only this loud: noise whose level swings with
 /// syllables (speech) would let one loud spectrum make its own peaks stand out of the
-/// sum like keyed lines. Steady noise moves the level by a third at most, a keyed tone
+/// sum like keyed tones. Steady noise moves the level by a third at most, a keyed tone
 /// 30 dB over it with a station 10 dB stronger beside it by a half.
 constexpr double kLoudestSpectrum = 2.0;
 /// A peak is the strongest bin within this many either way.
 constexpr std::size_t kPeakReach = 2;
 /// A peak weaker than this share of a stronger one whose power rises and falls with it
-/// from spectrum to spectrum (correlation at least kSameKeying) is that line's keying
-/// spectrum, not a line of its own: in audio with little noise a keyed tone's sidebands
+/// from spectrum to spectrum (correlation at least kSameKeying) is that tone's keying
+/// spectrum, not a tone of its own: in audio with little noise a keyed tone's sidebands
 /// stand out of the floor across the band. Another station keys on its own.
 constexpr double kSidebandShare = 0.1;
 constexpr double kSameKeying = 0.9;
 
-/// A line's power in a spectrum: its bin and the two beside it (a tone between bins, or
+/// A tone's power in a spectrum: its bin and the two beside it (a tone between bins, or
 /// drifting, spreads over them).
 double lineAt(const std::vector<float>& spectrum, std::size_t k) {
     return static_cast<double>(spectrum[k - 1]) + spectrum[k] + spectrum[k + 1];
@@ -91,7 +91,7 @@ double medianOf(const std::vector<double>& values, std::size_t from, std::size_t
     return std::max(*middle, 1e-30);
 }
 
-/// Per bin, the median of `values` over `reach` bins either way: a line a few bins wide
+/// Per bin, the median of `values` over `reach` bins either way: a tone a few bins wide
 /// does not raise it, and on a steep slope of the noise (a receiver's filter edge) it
 /// stays with the bins around. Taken every few bins and interpolated between: the floor
 /// changes slowly across the band.
@@ -119,7 +119,7 @@ std::vector<double> runningMedian(const std::vector<double>& values, std::size_t
 
 } // namespace
 
-struct LineFinder::Plan {
+struct ToneFinder::Plan {
     explicit Plan(std::size_t size)
         : in(static_cast<float*>(fftwf_malloc(sizeof(float) * size)))
         , out(static_cast<fftwf_complex*>(fftwf_malloc(sizeof(fftwf_complex) * (size / 2 + 1)))) {
@@ -142,7 +142,7 @@ struct LineFinder::Plan {
     fftwf_plan plan = nullptr;
 };
 
-LineFinder::LineFinder(double sampleRate)
+ToneFinder::ToneFinder(double sampleRate)
     : sampleRate_(sampleRate)
     , size_(nextPowerOfTwo(sampleRate * kSpectrumSeconds))
     , hop_(size_ / 2)
@@ -165,9 +165,9 @@ LineFinder::LineFinder(double sampleRate)
     }
 }
 
-LineFinder::~LineFinder() = default;
+ToneFinder::~ToneFinder() = default;
 
-void LineFinder::push(const float* samples, std::size_t count,
+void ToneFinder::push(const float* samples, std::size_t count,
                       std::vector<SpectrumMoment>& moments) {
     input_.insert(input_.end(), samples, samples + count);
     std::size_t start = 0;
@@ -182,7 +182,7 @@ void LineFinder::push(const float* samples, std::size_t count,
     input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(start));
 }
 
-void LineFinder::addSpectrum() {
+void ToneFinder::addSpectrum() {
     std::vector<float> power(bins_);
     for (std::size_t k = 0; k < bins_; ++k) {
         const fftwf_complex& c = plan_->out[firstBin_ + k];
@@ -198,7 +198,7 @@ void LineFinder::addSpectrum() {
     }
     capLoudSpectra();
     // Summed afresh: a running sum keeps the rounding of loud spectra that have left, and
-    // where the audio falls silent that residue would stand out like lines.
+    // where the audio falls silent that residue would stand out like tones.
     std::fill(sum_.begin(), sum_.end(), 0.0);
     for (const std::vector<float>& spectrum : spectra_) {
         for (std::size_t k = 0; k < bins_; ++k) {
@@ -207,7 +207,7 @@ void LineFinder::addSpectrum() {
     }
 }
 
-void LineFinder::capLoudSpectra() {
+void ToneFinder::capLoudSpectra() {
     // Those held already too: a loud spectrum among the first ones stands out only once
     // quieter ones have come in. The typical level is that of the spectra as they came,
     // so that where the noise rises for good it follows within half the window. Digital
@@ -228,12 +228,12 @@ void LineFinder::capLoudSpectra() {
     }
 }
 
-void LineFinder::measureFloors() {
+void ToneFinder::measureFloors() {
     for (std::size_t k = 0; k < bins_; ++k) {
         smooth_[k] =
             sum_[k] + (k > 0 ? sum_[k - 1] : sum_[k]) + (k + 1 < bins_ ? sum_[k + 1] : sum_[k]);
     }
-    // The quietest spectrum of each line in the window: a keyed tone is off between
+    // The quietest spectrum of each tone in the window: a keyed tone is off between
     // characters and words, a steady carrier never is.
     std::fill(quietest_.begin(), quietest_.end(), std::numeric_limits<double>::max());
     for (const std::vector<float>& spectrum : spectra_) {
@@ -254,13 +254,13 @@ void LineFinder::measureFloors() {
     quietFloor_ = runningMedian(quietest_, reach);
 }
 
-bool LineFinder::keyed(std::size_t k) const {
+bool ToneFinder::keyed(std::size_t k) const {
     const auto held = static_cast<double>(spectra_.size());
     return quietest_[k] <= kKeyedQuietRatio * quietFloor_[k] ||
            quietest_[k] * held <= kKeyedDepth * smooth_[k];
 }
 
-bool LineFinder::peakAt(std::size_t k) const {
+bool ToneFinder::peakAt(std::size_t k) const {
     for (std::size_t j = k - kPeakReach; j <= k + kPeakReach; ++j) {
         if (j != k && (smooth_[j] > smooth_[k] || (j < k && smooth_[j] == smooth_[k]))) {
             return false;
@@ -269,7 +269,7 @@ bool LineFinder::peakAt(std::size_t k) const {
     return true;
 }
 
-double LineFinder::peakBin(std::size_t k) const {
+double ToneFinder::peakBin(std::size_t k) const {
     // A parabola through the peak and its neighbours puts it between bins.
     const double a = smooth_[k - 1];
     const double b = smooth_[k];
@@ -279,7 +279,7 @@ double LineFinder::peakBin(std::size_t k) const {
     return static_cast<double>(firstBin_ + k) + offset;
 }
 
-double LineFinder::keyingCorrelation(std::size_t a, std::size_t b) const {
+double ToneFinder::keyingCorrelation(std::size_t a, std::size_t b) const {
     const auto n = static_cast<double>(spectra_.size());
     double sumA = 0.0;
     double sumB = 0.0;
@@ -302,15 +302,15 @@ double LineFinder::keyingCorrelation(std::size_t a, std::size_t b) const {
                : 0.0;
 }
 
-bool LineFinder::sidebandOf(std::size_t k, const std::vector<std::size_t>& stronger) const {
-    return std::any_of(stronger.begin(), stronger.end(), [&](std::size_t line) {
-        return smooth_[k] < kSidebandShare * smooth_[line] &&
-               keyingCorrelation(k, line) >= kSameKeying;
+bool ToneFinder::sidebandOf(std::size_t k, const std::vector<std::size_t>& stronger) const {
+    return std::any_of(stronger.begin(), stronger.end(), [&](std::size_t tone) {
+        return smooth_[k] < kSidebandShare * smooth_[tone] &&
+               keyingCorrelation(k, tone) >= kSameKeying;
     });
 }
 
-double LineFinder::heardAt(std::size_t k, double first, double middle) const {
-    // The spectra's centres weighted by the line's power above the floor in them.
+double ToneFinder::heardAt(std::size_t k, double first, double middle) const {
+    // The spectra's centres weighted by the tone's power above the floor in them.
     const double floor = floor_[k] / static_cast<double>(spectra_.size());
     double weight = 0.0;
     double weighted = 0.0;
@@ -324,7 +324,7 @@ double LineFinder::heardAt(std::size_t k, double first, double middle) const {
     return weight > 0.0 ? weighted / weight : middle;
 }
 
-void LineFinder::analyse(std::vector<SpectrumMoment>& moments) {
+void ToneFinder::analyse(std::vector<SpectrumMoment>& moments) {
     addSpectrum();
     measureFloors();
     const long long index = analyses_++;
@@ -348,17 +348,17 @@ void LineFinder::analyse(std::vector<SpectrumMoment>& moments) {
         }
         keyedPeaks.push_back(k);
     }
-    // Strongest first, each kept unless it is the keying spectrum of a line kept before.
+    // Strongest first, each kept unless it is the keying spectrum of a tone kept before.
     std::sort(keyedPeaks.begin(), keyedPeaks.end(),
               [&](std::size_t a, std::size_t b) { return smooth_[a] > smooth_[b]; });
-    std::vector<std::size_t> lines;
+    std::vector<std::size_t> tones;
     for (const std::size_t k : keyedPeaks) {
-        if (!sidebandOf(k, lines)) {
-            lines.push_back(k);
+        if (!sidebandOf(k, tones)) {
+            tones.push_back(k);
         }
     }
-    std::sort(lines.begin(), lines.end());
-    for (const std::size_t k : lines) {
+    std::sort(tones.begin(), tones.end());
+    for (const std::size_t k : tones) {
         moment.peaks.push_back(
             {peakBin(k) * binHz, smooth_[k] / floor_[k], heardAt(k, first, moment.sample)});
     }

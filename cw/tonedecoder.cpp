@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "linedecoder.h"
+#include "tonedecoder.h"
 
 #include "cw/reading/framecompletion.h"
 
@@ -41,7 +41,7 @@ double longestFrameUnits() {
 
 } // namespace
 
-LineDecoder::LineDecoder(double rate, double firstSeconds, const DecoderSettings& settings)
+ToneDecoder::ToneDecoder(double rate, double firstSeconds, const DecoderSettings& settings)
     : settings_(settings)
     , rate_(rate)
     , firstSeconds_(firstSeconds)
@@ -52,7 +52,7 @@ LineDecoder::LineDecoder(double rate, double firstSeconds, const DecoderSettings
     , longestUnit_(kUnitSecondsAtOneWpm / settings.slowestWpm * rate) {
 }
 
-void LineDecoder::push(const std::complex<float>* samples, const float* tones, std::size_t count) {
+void ToneDecoder::push(const std::complex<float>* samples, const float* tones, std::size_t count) {
     samples_.insert(samples_.end(), samples, samples + count);
     tones_.insert(tones_.end(), tones, tones + count);
     for (std::size_t n = 0; n < count; ++n) {
@@ -62,11 +62,11 @@ void LineDecoder::push(const std::complex<float>* samples, const float* tones, s
     process(false);
 }
 
-void LineDecoder::finish() {
+void ToneDecoder::finish() {
     process(true);
 }
 
-void LineDecoder::lookAhead(const std::complex<float>* samples, const float* tones,
+void ToneDecoder::lookAhead(const std::complex<float>* samples, const float* tones,
                             std::size_t count) {
     const std::size_t held = samples_.size();
     samples_.insert(samples_.end(), samples, samples + count);
@@ -81,7 +81,7 @@ void LineDecoder::lookAhead(const std::complex<float>* samples, const float* ton
     sums_.resize(held + 1);
 }
 
-double LineDecoder::wantsUpTo() const {
+double ToneDecoder::wantsUpTo() const {
     if (candidates_.empty()) {
         return std::numeric_limits<double>::infinity();
     }
@@ -91,13 +91,13 @@ double LineDecoder::wantsUpTo() const {
     return std::max(settled, candidates_.front().readyAt);
 }
 
-std::vector<HeardFrame> LineDecoder::takeFrames() {
+std::vector<HeardFrame> ToneDecoder::takeFrames() {
     std::vector<HeardFrame> frames;
     frames.swap(frames_);
     return frames;
 }
 
-void LineDecoder::process(bool final) {
+void ToneDecoder::process(bool final) {
     std::vector<PrefixCandidate> found;
     search_.advance(sums_, base_, noise_, found);
     for (const PrefixCandidate& c : found) {
@@ -130,7 +130,7 @@ void LineDecoder::process(bool final) {
     trim();
 }
 
-const HeardPrefix& LineDecoder::hear(Candidate& candidate) {
+const HeardPrefix& ToneDecoder::hear(Candidate& candidate) {
     if (!candidate.heard) {
         // The prefix as found best; where that is not heard, as found at another speed,
         // better found first. The search's best is now and then a speed off, its
@@ -159,7 +159,7 @@ const HeardPrefix& LineDecoder::hear(Candidate& candidate) {
 
 /// Where the frame of `prefix` must end: before the next prefix heard about as clearly, or
 /// past its longest payload and a word gap.
-double LineDecoder::limitAfter(std::size_t index, const HeardPrefix& prefix) {
+double ToneDecoder::limitAfter(std::size_t index, const HeardPrefix& prefix) {
     const FrameLayout& layout = FrameLayout::instance();
     const KeyingTiming& t = prefix.timing;
     const double shortestEnd = t.at(layout.payloadStart() + layout.shortestPayload());
@@ -184,13 +184,13 @@ double LineDecoder::limitAfter(std::size_t index, const HeardPrefix& prefix) {
     return longestEnd;
 }
 
-void LineDecoder::dropInsideFramesRead() {
+void ToneDecoder::dropInsideFramesRead() {
     while (!candidates_.empty() && candidates_.front().found.starts[0] < doneUntil_) {
         candidates_.erase(candidates_.begin());
     }
 }
 
-FrameReading LineDecoder::read(const HeardPrefix& prefix, bool placeOnly) {
+FrameReading ToneDecoder::read(const HeardPrefix& prefix, bool placeOnly) {
     const double limit = limitAfter(0, prefix) - static_cast<double>(base_);
     KeyingTiming relative = prefix.timing;
     relative.start -= static_cast<double>(base_);
@@ -208,7 +208,7 @@ FrameReading LineDecoder::read(const HeardPrefix& prefix, bool placeOnly) {
     return reading;
 }
 
-bool LineDecoder::readEarly() {
+bool ToneDecoder::readEarly() {
     dropInsideFramesRead();
     if (candidates_.empty() || end() < wantsUpTo()) {
         return false;
@@ -246,7 +246,7 @@ bool LineDecoder::readEarly() {
     return true;
 }
 
-bool LineDecoder::readNext(bool final) {
+bool ToneDecoder::readNext(bool final) {
     dropInsideFramesRead();
     if (candidates_.empty()) {
         return false;
@@ -270,7 +270,7 @@ bool LineDecoder::readNext(bool final) {
     return true;
 }
 
-void LineDecoder::emit(const FrameReading& reading) {
+void ToneDecoder::emit(const FrameReading& reading) {
     HeardFrame frame;
     frame.seconds = firstSeconds_ + reading.timing.start / rate_;
     frame.endSeconds = firstSeconds_ + reading.endSample / rate_;
@@ -294,7 +294,7 @@ void LineDecoder::emit(const FrameReading& reading) {
     frames_.push_back(frame);
 }
 
-void LineDecoder::trim() {
+void ToneDecoder::trim() {
     // Keep what the search and the pending candidates still need, and a prefix's
     // leading gap before them. A candidate still to come starts up to a prefix before
     // where the search is.

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Where keyed lines are in the band: short-time power spectra of the audio, summed over a
-// few seconds; a line is a peak of that sum that stands above the local noise floor and
+// Where keyed tones are in the band: short-time power spectra of the audio, summed over a
+// few seconds; a tone is a peak of that sum that stands above the local noise floor and
 // is keyed (its quietest spectrum drops to the noise, or far below its mean, which a
-// steady carrier's never does). Steady carriers are reported apart: one in a line's
-// channel makes the reading of that line less sure.
+// steady carrier's never does). Steady carriers are reported apart: one in a tone's
+// channel makes the reading of that tone less sure.
 
 #include <cstddef>
 #include <deque>
@@ -18,34 +18,34 @@ namespace orvinta::cw {
 inline constexpr double kLowestToneHz = 200.0;
 inline constexpr double kHighestToneHz = 3000.0;
 
-/// A keyed line at one moment.
-struct LinePeak {
+/// A keyed tone at one moment.
+struct TonePeak {
     double frequencyHz = 0.0;
-    double strength = 0.0; ///< line power over the noise floor around it
+    double strength = 0.0; ///< tone power over the noise floor around it
     /// Where in the window its energy lies (an index of the audio): a drifting tone at a
     /// frame's start or end is heard there, not at the window's middle.
     double sample = 0.0;
 };
 
-/// The keyed lines of one analysis, centred at `sample` (an index of the audio pushed).
+/// The keyed tones of one analysis, centred at `sample` (an index of the audio pushed).
 struct SpectrumMoment {
     double sample = 0.0;
     /// The audio the analysis has seen: up to this index. It falls due then, whatever
     /// blocks the audio came in.
     double due = 0.0;
-    std::vector<LinePeak> peaks;
-    /// A line weaker than this (over the floor) is not told apart from noise here.
+    std::vector<TonePeak> peaks;
+    /// A tone weaker than this (over the floor) is not told apart from noise here.
     double presence = 0.0;
-    /// Lines that stand out but are never off: steady carriers.
+    /// Tones that stand out but are never off: steady carriers.
     std::vector<double> steadyHz;
 };
 
-class LineFinder {
+class ToneFinder {
 public:
-    explicit LineFinder(double sampleRate);
-    ~LineFinder();
-    LineFinder(const LineFinder&) = delete;
-    LineFinder& operator=(const LineFinder&) = delete;
+    explicit ToneFinder(double sampleRate);
+    ~ToneFinder();
+    ToneFinder(const ToneFinder&) = delete;
+    ToneFinder& operator=(const ToneFinder&) = delete;
 
     /// Takes audio samples; appends an analysis for every half spectrum that became due.
     void push(const float* samples, std::size_t count, std::vector<SpectrumMoment>& moments);
@@ -63,7 +63,7 @@ private:
     /// How alike the powers of bins `a` and `b` (with their neighbours) rise and fall over
     /// the window's spectra.
     double keyingCorrelation(std::size_t a, std::size_t b) const;
-    /// Whether the peak at bin `k` is the keying spectrum of one of the `stronger` lines.
+    /// Whether the peak at bin `k` is the keying spectrum of one of the `stronger` tones.
     bool sidebandOf(std::size_t k, const std::vector<std::size_t>& stronger) const;
 
     double sampleRate_;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "linetracker.h"
+#include "tonetracker.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,38 +7,38 @@
 namespace orvinta::cw {
 namespace {
 
-/// A line takes the strongest peak this close to its tone: drift of 15 Hz/s moves a
-/// tone by 2 Hz between two analyses, and the peak of a drifting line wanders a little.
+/// A tone takes the strongest peak this close to its frequency: drift of 15 Hz/s moves a
+/// tone by 2 Hz between two analyses, and the peak of a drifting tone wanders a little.
 constexpr double kFollowHz = 40.0;
-/// A new line starts where a peak at least this strong over the floor (some 4 dB, far
-/// beyond what noise reaches) stays clear of the lines followed for this many analyses
+/// A new tone starts where a peak at least this strong over the floor (some 4 dB, far
+/// beyond what noise reaches) stays clear of the tones followed for this many analyses
 /// in a row (about half a second).
 constexpr double kBirthStrength = 2.5;
 constexpr int kBirthAnalyses = 4;
-/// While a line is silent its tone goes on along its last drift, which may change by up
-/// to this much per second (Doppler near the pass's middle): the line takes a peak
+/// While a tone is silent its frequency goes on along its last drift, which may change by up
+/// to this much per second (Doppler near the pass's middle): the tone takes a peak
 /// that much further off for every second of silence, up to the widest reach, short of
 /// the nearest other stations.
 constexpr double kSilentDriftHz = 10.0;
 constexpr double kWidestFollowHz = 100.0;
-/// The fastest drift a line goes on along while silent, learnt from estimates whose
+/// The fastest drift a tone goes on along while silent, learnt from estimates whose
 /// times spread this much (standard deviation) at least.
 constexpr double kFastestDriftHz = 20.0;
 constexpr double kDriftSpreadSeconds = 0.6;
-/// A line silent this long takes up again only a peak as strong as a new line's: a
+/// A tone silent this long takes up again only a peak as strong as a new tone's: a
 /// stray peak of the noise would lead it astray while the next frame has not begun.
 constexpr double kSilentSeconds = 1.0;
-/// Lines are at least this far apart: nearer peaks belong to the same line.
+/// Tones are at least this far apart: nearer peaks belong to the same tone.
 constexpr double kSeparationHz = 50.0;
-/// Lines followed at once; a new one replaces the one silent longest.
+/// Tones followed at once; a new one replaces the one silent longest.
 constexpr std::size_t kMostLines = 6;
-/// A line ends after this long without a peak: the beacon's frames come far more often.
+/// A tone ends after this long without a peak: the beacon's frames come far more often.
 constexpr double kLifetimeSeconds = 30.0;
 /// Raw estimates a straight line is fitted to (about three seconds).
 constexpr std::size_t kSmoothedEstimates = 24;
-/// A line is keyed around a moment when at least this many of the analyses fitted there
+/// A tone is keyed around a moment when at least this many of the analyses fitted there
 /// (half a second of them) found its peak this strong over the floor (about 7 dB). In
-/// white and speech-like noise, lines that noise starts reach at most 2 such analyses in
+/// white and speech-like noise, tones that noise starts reach at most 2 such analyses in
 /// a window; a beacon at -12 dB in 3 kHz has 4 or more in nine tenths of its frames'
 /// windows, at -10 dB in all (the test recordings of tests/cw, ToneTraceTest).
 constexpr double kKeyedStrength = 5.0;
@@ -46,18 +46,18 @@ constexpr std::size_t kKeyedAnalyses = 4;
 
 } // namespace
 
-void LineTracker::update(const SpectrumMoment& moment) {
+void ToneTracker::update(const SpectrumMoment& moment) {
     std::vector<bool> taken(moment.peaks.size(), false);
     assign(moment, taken);
     welcome(moment, taken);
     retire(moment.sample);
 }
 
-double LineTracker::Followed::expectedHz(double sample) const {
+double ToneTracker::Followed::expectedHz(double sample) const {
     return frequencyHz + slopeHzPerSample * (sample - lastSeen);
 }
 
-std::size_t LineTracker::peakFor(const Followed& f, const SpectrumMoment& moment,
+std::size_t ToneTracker::peakFor(const Followed& f, const SpectrumMoment& moment,
                                  const std::vector<bool>& taken) const {
     // The strongest peak near the tone expected; failing that, after a silence, the
     // nearest one within the reach the drift may have taken it.
@@ -67,7 +67,7 @@ std::size_t LineTracker::peakFor(const Followed& f, const SpectrumMoment& moment
     std::size_t strongest = moment.peaks.size();
     std::size_t nearest = moment.peaks.size();
     for (std::size_t p = 0; p < moment.peaks.size(); ++p) {
-        const LinePeak& peak = moment.peaks[p];
+        const TonePeak& peak = moment.peaks[p];
         const double off = std::abs(peak.frequencyHz - expected);
         if (taken[p] || off > reach ||
             (silent > kSilentSeconds && peak.strength < kBirthStrength)) {
@@ -85,12 +85,12 @@ std::size_t LineTracker::peakFor(const Followed& f, const SpectrumMoment& moment
     return strongest < moment.peaks.size() ? strongest : nearest;
 }
 
-void LineTracker::assign(const SpectrumMoment& moment, std::vector<bool>& taken) {
+void ToneTracker::assign(const SpectrumMoment& moment, std::vector<bool>& taken) {
     for (Followed& f : followed_) {
         const std::size_t best = peakFor(f, moment, taken);
         Raw raw{moment.sample, moment.sample, f.expectedHz(moment.sample), 0.0};
         if (best < moment.peaks.size()) {
-            const LinePeak& peak = moment.peaks[best];
+            const TonePeak& peak = moment.peaks[best];
             taken[best] = true;
             raw = {moment.sample, peak.sample, peak.frequencyHz, peak.strength};
             f.frequencyHz = peak.frequencyHz;
@@ -105,12 +105,12 @@ void LineTracker::assign(const SpectrumMoment& moment, std::vector<bool>& taken)
     }
 }
 
-void LineTracker::welcome(const SpectrumMoment& moment, const std::vector<bool>& taken) {
+void ToneTracker::welcome(const SpectrumMoment& moment, const std::vector<bool>& taken) {
     for (Newcomer& n : newcomers_) {
         n.matched = false;
     }
     for (std::size_t p = 0; p < moment.peaks.size(); ++p) {
-        const LinePeak& peak = moment.peaks[p];
+        const TonePeak& peak = moment.peaks[p];
         const bool clear = std::none_of(followed_.begin(), followed_.end(), [&](const Followed& f) {
             return std::abs(f.expectedHz(moment.sample) - peak.frequencyHz) < kSeparationHz;
         });
@@ -130,7 +130,7 @@ void LineTracker::welcome(const SpectrumMoment& moment, const std::vector<bool>&
             continue;
         }
         if (followed_.size() == kMostLines) {
-            // Make room: the line silent longest ends.
+            // Make room: the tone silent longest ends.
             const auto oldest = std::min_element(
                 followed_.begin(), followed_.end(),
                 [](const Followed& a, const Followed& b) { return a.lastSeen < b.lastSeen; });
@@ -142,19 +142,19 @@ void LineTracker::welcome(const SpectrumMoment& moment, const std::vector<bool>&
         f.frequencyHz = peak.frequencyHz;
         f.lastSeen = moment.sample;
         followed_.push_back(f);
-        lines_.push_back({f.id, moment.sample, false, {}});
+        tones_.push_back({f.id, moment.sample, false, {}});
         n->seen = -1; // born: drop below
     }
     std::erase_if(newcomers_, [](const Newcomer& n) { return !n.matched || n.seen < 0; });
 }
 
-bool LineTracker::follows(double hz, double sample, double reachHz) const {
+bool ToneTracker::follows(double hz, double sample, double reachHz) const {
     return std::any_of(followed_.begin(), followed_.end(), [&](const Followed& f) {
         return std::abs(f.expectedHz(sample) - hz) <= reachHz;
     });
 }
 
-void LineTracker::retire(double now) {
+void ToneTracker::retire(double now) {
     for (auto f = followed_.begin(); f != followed_.end();) {
         if (now - f->lastSeen > kLifetimeSeconds * sampleRate_) {
             flush(*f);
@@ -165,7 +165,7 @@ void LineTracker::retire(double now) {
     }
 }
 
-ToneEstimate LineTracker::fitted(const Followed& f, double moment, double fallbackHz,
+ToneEstimate ToneTracker::fitted(const Followed& f, double moment, double fallbackHz,
                                  double sampleRate, double& slope) {
     // A straight line fitted to the estimates where they were heard, each counting by
     // how far it stands above the noise.
@@ -199,7 +199,7 @@ ToneEstimate LineTracker::fitted(const Followed& f, double moment, double fallba
     return estimate;
 }
 
-void LineTracker::emitSmoothed(Followed& f, std::size_t middle) {
+void ToneTracker::emitSmoothed(Followed& f, std::size_t middle) {
     // Read at the analysis in the middle of the fit.
     const Raw& centre = f.raw[middle];
     ToneEstimate smoothed =
@@ -209,12 +209,12 @@ void LineTracker::emitSmoothed(Followed& f, std::size_t middle) {
         static_cast<std::size_t>(std::count_if(f.raw.begin(), f.raw.end(), [](const Raw& r) {
             return r.strength >= kKeyedStrength;
         })) >= kKeyedAnalyses;
-    if (Line* line = lineOf(f.id)) {
-        line->smoothed.push_back(smoothed);
+    if (Tone* tone = toneOf(f.id)) {
+        tone->smoothed.push_back(smoothed);
     }
 }
 
-bool LineTracker::newest(int id, ToneEstimate& estimate) const {
+bool ToneTracker::newest(int id, ToneEstimate& estimate) const {
     const auto f = std::find_if(followed_.begin(), followed_.end(),
                                 [&](const Followed& l) { return l.id == id; });
     if (f == followed_.end() || f->raw.empty()) {
@@ -226,33 +226,33 @@ bool LineTracker::newest(int id, ToneEstimate& estimate) const {
     return true;
 }
 
-void LineTracker::flush(Followed& f) {
+void ToneTracker::flush(Followed& f) {
     // Once the window has been full, the estimates up to its middle are out already.
     const std::size_t from = f.smoothing ? kSmoothedEstimates / 2 : 0;
     for (std::size_t middle = from; middle < f.raw.size(); ++middle) {
         emitSmoothed(f, middle);
     }
     f.raw.clear();
-    if (Line* line = lineOf(f.id)) {
-        line->ended = true;
+    if (Tone* tone = toneOf(f.id)) {
+        tone->ended = true;
     }
 }
 
-void LineTracker::finish() {
+void ToneTracker::finish() {
     for (Followed& f : followed_) {
         flush(f);
     }
     followed_.clear();
 }
 
-LineTracker::Line* LineTracker::lineOf(int id) {
+ToneTracker::Tone* ToneTracker::toneOf(int id) {
     const auto it =
-        std::find_if(lines_.begin(), lines_.end(), [&](const Line& l) { return l.id == id; });
-    return it == lines_.end() ? nullptr : &*it;
+        std::find_if(tones_.begin(), tones_.end(), [&](const Tone& t) { return t.id == id; });
+    return it == tones_.end() ? nullptr : &*it;
 }
 
-void LineTracker::forget(int id) {
-    std::erase_if(lines_, [&](const Line& l) { return l.id == id; });
+void ToneTracker::forget(int id) {
+    std::erase_if(tones_, [&](const Tone& t) { return t.id == id; });
 }
 
 } // namespace orvinta::cw
