@@ -190,11 +190,11 @@ void ToneDecoder::dropInsideFramesRead() {
     }
 }
 
-FrameReading ToneDecoder::read(const HeardPrefix& prefix, bool placeOnly) {
+FrameReadout ToneDecoder::read(const HeardPrefix& prefix, bool placeOnly) {
     const double limit = limitAfter(0, prefix) - static_cast<double>(base_);
     KeyingTiming relative = prefix.timing;
     relative.start -= static_cast<double>(base_);
-    FrameReading reading =
+    FrameReadout reading =
         placeOnly ? placeFrame(sums_, relative, limit)
                   : readFrame(sums_, rate_, relative, limit, {settings_.minimumMargin, 0.0});
     if (!reading.text.empty()) {
@@ -231,7 +231,7 @@ bool ToneDecoder::readEarly() {
     }
     // The characters placed first, and only once they end in the baseband the whole
     // reading, which tells whether the last group is clear.
-    FrameReading reading = read(prefix, true);
+    FrameReadout reading = read(prefix, true);
     if (frameEnded(reading, end())) {
         reading = read(prefix);
     }
@@ -260,7 +260,7 @@ bool ToneDecoder::readNext(bool final) {
     }
     const HeardPrefix prefix = hear(c);
     if (prefix.heard) {
-        const FrameReading reading = read(prefix);
+        const FrameReadout reading = read(prefix);
         if (!reading.text.empty()) {
             emit(reading);
             doneUntil_ = reading.endSample;
@@ -270,7 +270,7 @@ bool ToneDecoder::readNext(bool final) {
     return true;
 }
 
-void ToneDecoder::emit(const FrameReading& reading) {
+void ToneDecoder::emit(const FrameReadout& reading) {
     HeardFrame frame;
     frame.seconds = firstSeconds_ + reading.timing.start / rate_;
     frame.endSeconds = firstSeconds_ + reading.endSample / rate_;

@@ -56,10 +56,10 @@ private:
     bool readEarly();
     void dropInsideFramesRead();
     /// The frame of `prefix` read whole, or with `placeOnly` only placed.
-    FrameReading read(const HeardPrefix& prefix, bool placeOnly = false);
+    FrameReadout read(const HeardPrefix& prefix, bool placeOnly = false);
     const HeardPrefix& hear(Candidate& candidate);
     double limitAfter(std::size_t index, const HeardPrefix& prefix);
-    void emit(const FrameReading& reading);
+    void emit(const FrameReadout& reading);
     void trim();
     double end() const { return static_cast<double>(base_ + samples_.size()); }
 

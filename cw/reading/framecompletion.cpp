@@ -37,13 +37,13 @@ int shortestCharacter(const Slot& slot) {
 
 } // namespace
 
-bool frameEnded(const FrameReading& reading, double end) {
+bool frameEnded(const FrameReadout& reading, double end) {
     return !reading.text.empty() &&
            std::max(reading.endSample + kCompleteUnits * reading.timing.unit, reading.toldAt) <=
                end;
 }
 
-bool frameComplete(const FrameReading& reading, double end) {
+bool frameComplete(const FrameReadout& reading, double end) {
     if (!frameEnded(reading, end)) {
         return false;
     }
@@ -64,7 +64,7 @@ double firstChance(const KeyingTiming& timing) {
                      timing.weight + kCompleteUnits);
 }
 
-double nextChance(const FrameReading& reading, const KeyingTiming& timing, double end) {
+double nextChance(const FrameReadout& reading, const KeyingTiming& timing, double end) {
     const double u = timing.unit;
     if (reading.text.empty()) {
         return end + kRetryUnits * u;

@@ -14,9 +14,9 @@ namespace orvinta::cw {
 
 /// Whether `reading`, made on baseband that ends at `end`, has silence after its end and
 /// tells each character from the longer ones that begin as it does.
-bool frameEnded(const FrameReading& reading, double end);
+bool frameEnded(const FrameReadout& reading, double end);
 /// Whether it shows its frame complete: ended, its last group clear.
-bool frameComplete(const FrameReading& reading, double end);
+bool frameComplete(const FrameReadout& reading, double end);
 
 /// The earliest end of the baseband at which a reading of the frame whose prefix was
 /// heard with `timing` can find it complete.
@@ -24,6 +24,6 @@ double firstChance(const KeyingTiming& timing);
 
 /// The same after `reading`, made on baseband that ends at `end`, did not; infinite
 /// when the frame ended in doubt and is left to the reading up to the next frame.
-double nextChance(const FrameReading& reading, const KeyingTiming& timing, double end);
+double nextChance(const FrameReadout& reading, const KeyingTiming& timing, double end);
 
 } // namespace orvinta::cw

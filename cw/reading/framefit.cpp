@@ -55,7 +55,7 @@ double sharpenedStart(const CumulativeBaseband& sums, const PlacedCharacter& c,
 
 /// The characters that pin the frame's timing: the prefix, and the payload's characters
 /// read clearly and inside the data; where each starts and where the layout has it.
-void measuredStarts(const CumulativeBaseband& sums, const FrameAsRead& frame,
+void measuredStarts(const CumulativeBaseband& sums, const TrellisReading& frame,
                     const KeyingTiming& timing, std::vector<Place>& places,
                     std::vector<double>& starts) {
     for (std::size_t i = 0; i < frame.characters.size(); ++i) {
@@ -71,7 +71,7 @@ void measuredStarts(const CumulativeBaseband& sums, const FrameAsRead& frame,
 }
 
 /// The key correlation of the frame with every character where `timing` puts it.
-double laidOutMatch(const CumulativeBaseband& sums, const FrameAsRead& frame,
+double laidOutMatch(const CumulativeBaseband& sums, const TrellisReading& frame,
                     const KeyingTiming& timing, double noise) {
     return placedCorrelation(sums, laidOut(frame, timing), timing, noise);
 }
@@ -85,7 +85,7 @@ struct Starts {
 
 /// The unit that matches the frame best around `timing`'s, each unit tried with the
 /// start (and gaps) that fit the starts best; `match` is what it reaches.
-KeyingTiming unitAround(const CumulativeBaseband& sums, const FrameAsRead& frame,
+KeyingTiming unitAround(const CumulativeBaseband& sums, const TrellisReading& frame,
                         const Starts& starts, double noise, KeyingTiming timing, double& match) {
     for (const double step : kUnitSteps) {
         const double centre = timing.unit;
@@ -129,7 +129,7 @@ double keyedLikelihood(const CumulativeBaseband& sums,
 
 } // namespace
 
-std::vector<PlacedCharacter> laidOut(const FrameAsRead& frame, const KeyingTiming& timing) {
+std::vector<PlacedCharacter> laidOut(const TrellisReading& frame, const KeyingTiming& timing) {
     std::vector<PlacedCharacter> placed = frame.characters;
     for (std::size_t i = 0; i < placed.size(); ++i) {
         placed[i].start = timing.at(frame.places[i]);
@@ -137,7 +137,7 @@ std::vector<PlacedCharacter> laidOut(const FrameAsRead& frame, const KeyingTimin
     return placed;
 }
 
-KeyingTiming fitFrame(const CumulativeBaseband& sums, const FrameAsRead& frame,
+KeyingTiming fitFrame(const CumulativeBaseband& sums, const TrellisReading& frame,
                       const KeyingTiming& timing, double noise) {
     Starts starts;
     measuredStarts(sums, frame, timing, starts.places, starts.samples);

@@ -15,8 +15,10 @@
 
 namespace orvinta::cw {
 
-/// A frame as the trellis read it.
-struct FrameAsRead {
+/// What one run of the trellis made of a frame: each character placed on the baseband, with
+/// its margin in the path. The raw material of a pass (ReadingPass in framereader.cpp);
+/// nothing written yet.
+struct TrellisReading {
     std::vector<PlacedCharacter> characters; ///< prefix, then the payload as read
     std::vector<Place> places;               ///< where the layout puts each of them
     PayloadPath path;
@@ -27,11 +29,11 @@ struct FrameAsRead {
 inline constexpr double kClearMargin = 3.0;
 
 /// The frame's characters where `timing` puts them.
-std::vector<PlacedCharacter> laidOut(const FrameAsRead& frame, const KeyingTiming& timing);
+std::vector<PlacedCharacter> laidOut(const TrellisReading& frame, const KeyingTiming& timing);
 
 /// The timing of the whole frame as read (weight left as in `timing`); `timing` itself
 /// when too few characters were read clearly. `noise` is the noise power per sample.
-KeyingTiming fitFrame(const CumulativeBaseband& sums, const FrameAsRead& frame,
+KeyingTiming fitFrame(const CumulativeBaseband& sums, const TrellisReading& frame,
                       const KeyingTiming& timing, double noise);
 
 /// The keyer's weight under which `characters` keyed with `timing` are likeliest; the

@@ -180,7 +180,7 @@ LevelTrack blindLevels(const CumulativeBaseband& sums, const KeyingTiming& timin
 /// satellite fades by 10 dB from one mark to the next, and its neighbours alone would
 /// judge a mark in a shallow fade by a level it does not have. (The prefix check, which
 /// must not be talked into a frame, leaves a stretch's own marks out.)
-LevelTrack readingLevels(const CumulativeBaseband& sums, const FrameAsRead& frame,
+LevelTrack readingLevels(const CumulativeBaseband& sums, const TrellisReading& frame,
                          const KeyingTiming& timing, double limit) {
     LevelTrack levels(frameStart(timing), limit, timing.unit / 2.0);
     const auto clear = [&](int character) {
@@ -233,10 +233,10 @@ std::vector<int> gapTicks(const KeyingTiming& timing) {
 
 /// The payload as the trellis placed it, after the prefix where `prefix` (the timing
 /// learnt on the prefix) put it.
-FrameAsRead placeReading(const PayloadPath& path, const TickGrid& grid,
-                         const KeyingTiming& prefix) {
+TrellisReading placeReading(const PayloadPath& path, const TickGrid& grid,
+                            const KeyingTiming& prefix) {
     const FrameLayout& layout = FrameLayout::instance();
-    FrameAsRead frame{prefixAt(prefix), layout.prefixPlaces(), path};
+    TrellisReading frame{prefixAt(prefix), layout.prefixPlaces(), path};
     int units = 0;
     for (std::size_t k = 0; k < path.characters.size(); ++k) {
         const Slot& slot = layout.slots()[k];
@@ -302,8 +302,8 @@ std::vector<double> nextFrameScores(const PayloadEvidence& evidence, const Keyin
 }
 
 /// Reads the payload with `timing` on the trellis, each gap `slack` ticks either way.
-FrameAsRead read(const CumulativeBaseband& sums, const KeyingTiming& prefix,
-                 const KeyingTiming& timing, const LevelTrack& levels, double limit, int slack) {
+TrellisReading read(const CumulativeBaseband& sums, const KeyingTiming& prefix,
+                    const KeyingTiming& timing, const LevelTrack& levels, double limit, int slack) {
     const TickGrid grid = payloadGrid(timing, limit);
     PayloadShape shape;
     shape.firstFrom = kTicksPerUnit * kStartSlackUnits - kTicksPerUnit;
@@ -315,14 +315,14 @@ FrameAsRead read(const CumulativeBaseband& sums, const KeyingTiming& prefix,
     const PayloadEvidence evidence = payloadEvidence(sums, grid, timing, levels);
     shape.afterFrame = nextFrameScores(evidence, timing);
     const PayloadPath path = bestPayload(evidence, shape);
-    return path.complete ? placeReading(path, grid, prefix) : FrameAsRead{{}, {}, path};
+    return path.complete ? placeReading(path, grid, prefix) : TrellisReading{{}, {}, path};
 }
 
 /// The line as read: a character in doubt, or read by less than `minimumMargin`,
 /// becomes "?". The confidence is the probability that no character printed is wrong,
 /// each one's from its margin (a likelihood ratio of e^margin against the alternative).
-void writeLine(const FrameAsRead& frame, const std::vector<bool>& doubtful, double minimumMargin,
-               FrameReading& reading) {
+void writeLine(const TrellisReading& frame, const std::vector<bool>& doubtful, double minimumMargin,
+               FrameReadout& reading) {
     reading.text = kFramePrefix;
     reading.confidence = 1.0;
     reading.margins = frame.path.margins;
@@ -338,9 +338,10 @@ void writeLine(const FrameAsRead& frame, const std::vector<bool>& doubtful, doub
     }
 }
 
-/// The reading so far: the frame, the timing and levels it was read with.
-struct Reading {
-    FrameAsRead frame;
+/// One pass of the reader: what the trellis read (TrellisReading), with the timing and
+/// levels it read with, which the next pass refines.
+struct ReadingPass {
+    TrellisReading frame;
     KeyingTiming timing;
     LevelTrack levels;
 };
@@ -348,14 +349,14 @@ struct Reading {
 /// Reads the frame again with the timing fitted to the reading before and levels
 /// followed along it, while a reading comes out.
 void readAgain(const CumulativeBaseband& sums, const KeyingTiming& prefix, double limit,
-               Reading& reading) {
+               ReadingPass& reading) {
     for (int r = 1; r < kReadings; ++r) {
         KeyingTiming timing =
             fitFrame(sums, reading.frame, reading.timing, reading.levels.meanNoise());
         timing.weight =
             likeliestWeight(sums, laidOut(reading.frame, timing), timing, reading.levels);
         LevelTrack levels = readingLevels(sums, reading.frame, timing, limit);
-        FrameAsRead next = read(sums, prefix, timing, levels, limit, refinedSlack(levels));
+        TrellisReading next = read(sums, prefix, timing, levels, limit, refinedSlack(levels));
         if (!next.path.complete) {
             return;
         }
@@ -365,7 +366,7 @@ void readAgain(const CumulativeBaseband& sums, const KeyingTiming& prefix, doubl
 
 /// Where the audio tells the character of payload slot `k` from the longer ones that
 /// begin as it does.
-double toldAt(const Reading& reading, std::size_t k) {
+double toldAt(const ReadingPass& reading, std::size_t k) {
     const PlacedCharacter& placed = reading.frame.characters[kPrefixCharacters + k];
     const Slot& slot = FrameLayout::instance().slots()[k];
     return placed.start + unitsToTell(slot, placed.keying->character, reading.levels.fading()) *
@@ -378,7 +379,7 @@ double toldAt(const Reading& reading, std::size_t k) {
 /// fades, seldom sent ones that a trough cutting a dash in two makes of usual ones: the
 /// likelihoods cannot tell a dash with its middle in a deep trough from two dots.
 std::vector<bool> doubts(const CumulativeBaseband& sums, const KeyingTiming& prefix, double limit,
-                         const Reading& reading) {
+                         const ReadingPass& reading) {
     std::vector<bool> doubtful = doubtfulCharacters(
         sums, reading.levels, stretchesOf(reading.frame.characters, reading.timing),
         reading.timing.unit);
@@ -386,8 +387,8 @@ std::vector<bool> doubts(const CumulativeBaseband& sums, const KeyingTiming& pre
     // A character is known only once the audio shows that no element follows its last:
     // where a recording ends before that, a longer one may have been sent.
     const auto held = static_cast<double>(sums.size() - 1);
-    const FrameAsRead freer = read(sums, prefix, reading.timing, reading.levels, limit,
-                                   refinedSlack(reading.levels) + kFreerSlack);
+    const TrellisReading freer = read(sums, prefix, reading.timing, reading.levels, limit,
+                                      refinedSlack(reading.levels) + kFreerSlack);
     for (std::size_t k = 0; k < kPayloadSlots; ++k) {
         const char c = reading.frame.path.characters[k];
         doubtful[k] = doubtful[k] || toldAt(reading, k) > held ||
@@ -399,15 +400,15 @@ std::vector<bool> doubts(const CumulativeBaseband& sums, const KeyingTiming& pre
 
 /// The first reading: levels from the signal and the prefix, the keyer's weight from the
 /// prefix, the trellis with the prefix's timing.
-Reading firstReading(const CumulativeBaseband& sums, const KeyingTiming& timing, double limit) {
-    Reading reading{{}, timing, blindLevels(sums, timing, limit)};
+ReadingPass firstReading(const CumulativeBaseband& sums, const KeyingTiming& timing, double limit) {
+    ReadingPass reading{{}, timing, blindLevels(sums, timing, limit)};
     reading.timing.weight = likeliestWeight(sums, prefixAt(timing), timing, reading.levels);
     reading.frame = read(sums, timing, reading.timing, reading.levels, limit, kFirstSlack);
     return reading;
 }
 
 /// Where the reading put each payload character's start and its last mark's end.
-void notePlacement(const Reading& reading, FrameReading& result) {
+void notePlacement(const ReadingPass& reading, FrameReadout& result) {
     const std::vector<PlacedCharacter>& characters = reading.frame.characters;
     for (std::size_t k = kPrefixCharacters; k < characters.size(); ++k) {
         result.starts.push_back(characters[k].start);
@@ -422,10 +423,10 @@ void notePlacement(const Reading& reading, FrameReading& result) {
 
 /// The first reading again with the unit `factor` times as long, the payload starting
 /// where it did.
-Reading firstReadingAtSpeed(const CumulativeBaseband& sums, const KeyingTiming& prefix,
-                            const Reading& first, double factor, double limit) {
+ReadingPass firstReadingAtSpeed(const CumulativeBaseband& sums, const KeyingTiming& prefix,
+                                const ReadingPass& first, double factor, double limit) {
     const Place payload = FrameLayout::instance().payloadStart();
-    Reading reading{{}, first.timing, first.levels};
+    ReadingPass reading{{}, first.timing, first.levels};
     reading.timing.unit *= factor;
     reading.timing.start += first.timing.at(payload) - reading.timing.at(payload);
     reading.frame = read(sums, prefix, reading.timing, reading.levels, limit, kFirstSlack);
@@ -433,7 +434,7 @@ Reading firstReadingAtSpeed(const CumulativeBaseband& sums, const KeyingTiming& 
 }
 
 /// The key correlation of a reading.
-double matchOf(const CumulativeBaseband& sums, const Reading& reading) {
+double matchOf(const CumulativeBaseband& sums, const ReadingPass& reading) {
     return placedCorrelation(sums, reading.frame.characters, reading.timing,
                              reading.levels.meanNoise());
 }
@@ -449,7 +450,7 @@ std::size_t linePosition(std::size_t k) {
 
 /// Doubts, in `doubtful`, the characters of `reading` that the line `before` left unread,
 /// unless their margin is kSecondOpinion times `minimumMargin`.
-void doubtAgainst(const FrameReading& before, const Reading& reading, double minimumMargin,
+void doubtAgainst(const FrameReadout& before, const ReadingPass& reading, double minimumMargin,
                   std::vector<bool>& doubtful) {
     for (std::size_t k = 0; k < kPayloadSlots; ++k) {
         doubtful[k] =
@@ -460,10 +461,10 @@ void doubtAgainst(const FrameReading& before, const Reading& reading, double min
 
 /// Refines the first reading and writes the line; a character that the line `before`, read
 /// at another speed, left unread needs a wider margin.
-FrameReading finishReading(const CumulativeBaseband& sums, double rate, const KeyingTiming& prefix,
-                           double limit, const ReadSettings& settings, Reading reading,
-                           const FrameReading* before = nullptr) {
-    FrameReading result;
+FrameReadout finishReading(const CumulativeBaseband& sums, double rate, const KeyingTiming& prefix,
+                           double limit, const ReadSettings& settings, ReadingPass reading,
+                           const FrameReadout* before = nullptr) {
+    FrameReadout result;
     readAgain(sums, prefix, limit, reading);
     reading.levels = readingLevels(sums, reading.frame, reading.timing, limit);
     const double minimumMargin = leastMargin(reading.levels, rate, settings);
@@ -483,7 +484,7 @@ FrameReading finishReading(const CumulativeBaseband& sums, double rate, const Ke
 /// Writes into `kept`'s unread characters those that `other`, the reading at another
 /// speed, wrote in the same place (with kSecondOpinion times the least margin, as `kept`
 /// left them unread).
-void fillIn(const FrameReading& other, FrameReading& kept) {
+void fillIn(const FrameReadout& other, FrameReadout& kept) {
     for (std::size_t k = 0; k < kPayloadSlots; ++k) {
         const std::size_t i = linePosition(k);
         const bool samePlace =
@@ -504,9 +505,9 @@ double chanceRight(double margin) {
     return 1.0 / (1.0 + std::exp(-margin / kMarginScale));
 }
 
-FrameReading placeFrame(const CumulativeBaseband& sums, const KeyingTiming& timing, double limit) {
-    FrameReading result;
-    const Reading reading = firstReading(sums, timing, limit);
+FrameReadout placeFrame(const CumulativeBaseband& sums, const KeyingTiming& timing, double limit) {
+    FrameReadout result;
+    const ReadingPass reading = firstReading(sums, timing, limit);
     result.timing = reading.timing;
     if (!reading.frame.path.complete) {
         return result;
@@ -518,7 +519,7 @@ FrameReading placeFrame(const CumulativeBaseband& sums, const KeyingTiming& timi
 }
 
 /// Writes every character of `reading` as "?".
-void doubtEverything(FrameReading& reading) {
+void doubtEverything(FrameReadout& reading) {
     for (std::size_t k = 0; k < kPayloadSlots; ++k) {
         reading.text[linePosition(k)] = '?';
     }
@@ -526,29 +527,29 @@ void doubtEverything(FrameReading& reading) {
     reading.confidence = 1.0;
 }
 
-FrameReading readFrame(const CumulativeBaseband& sums, double rate, const KeyingTiming& timing,
+FrameReadout readFrame(const CumulativeBaseband& sums, double rate, const KeyingTiming& timing,
                        double limit, const ReadSettings& settings) {
-    const Reading reading = firstReading(sums, timing, limit);
+    const ReadingPass reading = firstReading(sums, timing, limit);
     if (!reading.frame.path.complete) {
         return {};
     }
     const double match = matchOf(sums, reading);
     if (match < settings.giveUpBelow) {
-        FrameReading result;
+        FrameReadout result;
         result.match = match;
         return result;
     }
-    FrameReading result = finishReading(sums, rate, timing, limit, settings, reading);
+    FrameReadout result = finishReading(sums, rate, timing, limit, settings, reading);
     const double inStep = prefixCorrelation(sums, timing, reading.levels.meanNoise()) - kOutOfStep;
     if (result.unreadable < kUnreadToRetry && result.match >= inStep) {
         return result;
     }
     // The other speeds are judged on their first readings, by the key correlation; only
     // the best is read to the end, and kept if it fits the signal better still.
-    std::optional<Reading> atOtherSpeed;
+    std::optional<ReadingPass> atOtherSpeed;
     double best = match;
     for (const double factor : kOtherUnits) {
-        Reading other = firstReadingAtSpeed(sums, timing, reading, factor, limit);
+        ReadingPass other = firstReadingAtSpeed(sums, timing, reading, factor, limit);
         const double otherMatch = other.frame.path.complete ? matchOf(sums, other) : best;
         if (otherMatch > best) {
             best = otherMatch;
@@ -556,7 +557,7 @@ FrameReading readFrame(const CumulativeBaseband& sums, double rate, const Keying
         }
     }
     if (atOtherSpeed) {
-        FrameReading other =
+        FrameReadout other =
             finishReading(sums, rate, timing, limit, settings, *atOtherSpeed, &result);
         if (other.match > result.match) {
             result = std::move(other);

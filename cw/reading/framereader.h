@@ -21,8 +21,10 @@ struct ReadSettings {
     double giveUpBelow = 0.0;
 };
 
-/// A frame read from the baseband.
-struct FrameReading {
+/// What the reader gives out for a frame: the line as written ("?" where the signal does
+/// not vouch for a character), its confidence and where it lies on the baseband; made from
+/// the last of the passes of the trellis over it.
+struct FrameReadout {
     std::string text; ///< telemetry line, "?" for unreadable characters; empty if unread
     std::size_t unreadable = 0;
     KeyingTiming timing;    ///< as refined on the whole frame
@@ -48,13 +50,13 @@ double chanceRight(double margin);
 /// Reads the frame whose prefix was heard with `timing`, whose last mark ends at the
 /// latest at baseband index `limit` (where the next frame's leading gap begins, or where
 /// the baseband ends). `rate` is the baseband's sample rate.
-FrameReading readFrame(const CumulativeBaseband& sums, double rate, const KeyingTiming& timing,
+FrameReadout readFrame(const CumulativeBaseband& sums, double rate, const KeyingTiming& timing,
                        double limit, const ReadSettings& settings);
 
 /// The first reading alone, on levels from the signal and the prefix's timing: where the
 /// trellis places the payload's characters, each one's margin, and the last mark's end;
 /// no character is given as "?".
 /// A few times cheaper than readFrame(), for telling whether a frame is complete yet.
-FrameReading placeFrame(const CumulativeBaseband& sums, const KeyingTiming& timing, double limit);
+FrameReadout placeFrame(const CumulativeBaseband& sums, const KeyingTiming& timing, double limit);
 
 } // namespace orvinta::cw
