@@ -110,15 +110,15 @@ private:
     bool besideSteadyCarrier(const HeardFrame& frame) const;
     void forgetMomentsBefore(double seconds);
 
-    DecoderSettings settings_;
-    std::unique_ptr<AudioFront> front_;
-    std::unique_ptr<ToneTracker> tracker_;
-    std::vector<std::unique_ptr<Tone>> tones_;
-    std::vector<HeardFrame> pending_;
-    std::vector<HeardFrame> frames_;
-    std::vector<FollowedTone> followed_;
-    std::deque<FollowedTone> steady_; ///< steady carriers seen (id 0)
-    std::vector<double> given_;       ///< where the frames given out lately start
+    DecoderSettings m_settings;
+    std::unique_ptr<AudioFront> m_front;
+    std::unique_ptr<ToneTracker> m_tracker;
+    std::vector<std::unique_ptr<Tone>> m_tones;
+    std::vector<HeardFrame> m_pending;
+    std::vector<HeardFrame> m_frames;
+    std::vector<FollowedTone> m_followed;
+    std::deque<FollowedTone> m_steady; ///< steady carriers seen (id 0)
+    std::vector<double> m_given;       ///< where the frames given out lately start
 };
 
 } // namespace orvinta::cw

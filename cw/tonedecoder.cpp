@@ -42,23 +42,23 @@ double longestFrameUnits() {
 } // namespace
 
 ToneDecoder::ToneDecoder(double rate, double firstSeconds, const DecoderSettings& settings)
-    : settings_(settings)
-    , rate_(rate)
-    , firstSeconds_(firstSeconds)
-    , sums_(1)
-    , noise_(rate)
-    , search_(kUnitSecondsAtOneWpm / settings.fastestWpm * rate,
-              kUnitSecondsAtOneWpm / settings.slowestWpm * rate)
-    , longestUnit_(kUnitSecondsAtOneWpm / settings.slowestWpm * rate) {
+    : m_settings(settings)
+    , m_rate(rate)
+    , m_firstSeconds(firstSeconds)
+    , m_sums(1)
+    , m_noise(rate)
+    , m_search(kUnitSecondsAtOneWpm / settings.fastestWpm * rate,
+               kUnitSecondsAtOneWpm / settings.slowestWpm * rate)
+    , m_longestUnit(kUnitSecondsAtOneWpm / settings.slowestWpm * rate) {
 }
 
 void ToneDecoder::push(const std::complex<float>* samples, const float* tones, std::size_t count) {
-    samples_.insert(samples_.end(), samples, samples + count);
-    tones_.insert(tones_.end(), tones, tones + count);
+    m_samples.insert(m_samples.end(), samples, samples + count);
+    m_tones.insert(m_tones.end(), tones, tones + count);
     for (std::size_t n = 0; n < count; ++n) {
-        sums_.push_back(sums_.back() + std::complex<double>(samples[n]));
+        m_sums.push_back(m_sums.back() + std::complex<double>(samples[n]));
     }
-    noise_.push(samples, count);
+    m_noise.push(samples, count);
     process(false);
 }
 
@@ -68,48 +68,48 @@ void ToneDecoder::finish() {
 
 void ToneDecoder::lookAhead(const std::complex<float>* samples, const float* tones,
                             std::size_t count) {
-    const std::size_t held = samples_.size();
-    samples_.insert(samples_.end(), samples, samples + count);
-    tones_.insert(tones_.end(), tones, tones + count);
+    const std::size_t held = m_samples.size();
+    m_samples.insert(m_samples.end(), samples, samples + count);
+    m_tones.insert(m_tones.end(), tones, tones + count);
     for (std::size_t n = 0; n < count; ++n) {
-        sums_.push_back(sums_.back() + std::complex<double>(samples[n]));
+        m_sums.push_back(m_sums.back() + std::complex<double>(samples[n]));
     }
     while (readEarly()) {
     }
-    samples_.resize(held);
-    tones_.resize(held);
-    sums_.resize(held + 1);
+    m_samples.resize(held);
+    m_tones.resize(held);
+    m_sums.resize(held + 1);
 }
 
 double ToneDecoder::wantsUpTo() const {
-    if (candidates_.empty()) {
+    if (m_candidates.empty()) {
         return std::numeric_limits<double>::infinity();
     }
-    const PrefixCandidate& c = candidates_.front().found;
+    const PrefixCandidate& c = m_candidates.front().found;
     const double settled =
         c.starts[0] + kSlowerLanes * (c.starts.back() - c.starts[0] + kReportUnits * c.unit);
-    return std::max(settled, candidates_.front().readyAt);
+    return std::max(settled, m_candidates.front().readyAt);
 }
 
 std::vector<HeardFrame> ToneDecoder::takeFrames() {
     std::vector<HeardFrame> frames;
-    frames.swap(frames_);
+    frames.swap(m_frames);
     return frames;
 }
 
 void ToneDecoder::process(bool final) {
     std::vector<PrefixCandidate> found;
-    search_.advance(sums_, base_, noise_, found);
+    m_search.advance(m_sums, m_base, m_noise, found);
     for (const PrefixCandidate& c : found) {
-        candidates_.push_back({c, {}, std::nullopt});
+        m_candidates.push_back({c, {}, std::nullopt});
     }
-    std::sort(candidates_.begin(), candidates_.end(), [](const Candidate& a, const Candidate& b) {
+    std::sort(m_candidates.begin(), m_candidates.end(), [](const Candidate& a, const Candidate& b) {
         return a.found.starts[0] < b.found.starts[0];
     });
     // The same prefix found at neighbouring speeds: the best found leads, the others stay
     // beside it until it is heard.
     std::vector<Candidate> kept;
-    for (Candidate& c : candidates_) {
+    for (Candidate& c : m_candidates) {
         if (!kept.empty() &&
             c.found.starts[0] - kept.back().found.starts[0] < kSameCandidateUnits * c.found.unit) {
             Candidate& same = kept.back();
@@ -124,7 +124,7 @@ void ToneDecoder::process(bool final) {
         }
         kept.push_back(std::move(c));
     }
-    candidates_ = std::move(kept);
+    m_candidates = std::move(kept);
     while (readNext(final)) {
     }
     trim();
@@ -138,10 +138,10 @@ const HeardPrefix& ToneDecoder::hear(Candidate& candidate) {
         const auto heardAt = [&](const PrefixCandidate& found) {
             PrefixCandidate relative = found;
             for (double& s : relative.starts) {
-                s -= static_cast<double>(base_);
+                s -= static_cast<double>(m_base);
             }
-            HeardPrefix prefix = hearPrefix(sums_, relative);
-            prefix.timing.start += static_cast<double>(base_);
+            HeardPrefix prefix = hearPrefix(m_sums, relative);
+            prefix.timing.start += static_cast<double>(m_base);
             return prefix;
         };
         std::sort(
@@ -165,8 +165,8 @@ double ToneDecoder::limitAfter(std::size_t index, const HeardPrefix& prefix) {
     const double shortestEnd = t.at(layout.payloadStart() + layout.shortestPayload());
     const double longestEnd =
         t.at(layout.payloadStart() + layout.longestPayload()) + t.wordGap * t.unit;
-    for (std::size_t i = index + 1; i < candidates_.size(); ++i) {
-        Candidate& next = candidates_[i];
+    for (std::size_t i = index + 1; i < m_candidates.size(); ++i) {
+        Candidate& next = m_candidates[i];
         if (next.found.starts[0] < shortestEnd) {
             continue;
         }
@@ -185,24 +185,24 @@ double ToneDecoder::limitAfter(std::size_t index, const HeardPrefix& prefix) {
 }
 
 void ToneDecoder::dropInsideFramesRead() {
-    while (!candidates_.empty() && candidates_.front().found.starts[0] < doneUntil_) {
-        candidates_.erase(candidates_.begin());
+    while (!m_candidates.empty() && m_candidates.front().found.starts[0] < m_doneUntil) {
+        m_candidates.erase(m_candidates.begin());
     }
 }
 
 FrameReadout ToneDecoder::read(const HeardPrefix& prefix, bool placeOnly) {
-    const double limit = limitAfter(0, prefix) - static_cast<double>(base_);
+    const double limit = limitAfter(0, prefix) - static_cast<double>(m_base);
     KeyingTiming relative = prefix.timing;
-    relative.start -= static_cast<double>(base_);
+    relative.start -= static_cast<double>(m_base);
     FrameReadout reading =
-        placeOnly ? placeFrame(sums_, relative, limit)
-                  : readFrame(sums_, rate_, relative, limit, {settings_.minimumMargin, 0.0});
+        placeOnly ? placeFrame(m_sums, relative, limit)
+                  : readFrame(m_sums, m_rate, relative, limit, {m_settings.minimumMargin, 0.0});
     if (!reading.text.empty()) {
-        reading.timing.start += static_cast<double>(base_);
-        reading.endSample += static_cast<double>(base_);
-        reading.toldAt += static_cast<double>(base_);
+        reading.timing.start += static_cast<double>(m_base);
+        reading.endSample += static_cast<double>(m_base);
+        reading.toldAt += static_cast<double>(m_base);
         for (double& start : reading.starts) {
-            start += static_cast<double>(base_);
+            start += static_cast<double>(m_base);
         }
     }
     return reading;
@@ -210,13 +210,13 @@ FrameReadout ToneDecoder::read(const HeardPrefix& prefix, bool placeOnly) {
 
 bool ToneDecoder::readEarly() {
     dropInsideFramesRead();
-    if (candidates_.empty() || end() < wantsUpTo()) {
+    if (m_candidates.empty() || end() < wantsUpTo()) {
         return false;
     }
-    Candidate& c = candidates_.front();
+    Candidate& c = m_candidates.front();
     const HeardPrefix prefix = hear(c);
     if (!prefix.heard) {
-        candidates_.erase(candidates_.begin());
+        m_candidates.erase(m_candidates.begin());
         return true;
     }
     // A frame ending in doubt (lost in a fade, or cut off) is read once the longest
@@ -241,17 +241,17 @@ bool ToneDecoder::readEarly() {
         return false;
     }
     emit(reading);
-    doneUntil_ = reading.endSample;
-    candidates_.erase(candidates_.begin());
+    m_doneUntil = reading.endSample;
+    m_candidates.erase(m_candidates.begin());
     return true;
 }
 
 bool ToneDecoder::readNext(bool final) {
     dropInsideFramesRead();
-    if (candidates_.empty()) {
+    if (m_candidates.empty()) {
         return false;
     }
-    Candidate& c = candidates_.front();
+    Candidate& c = m_candidates.front();
     // Wait until the longest frame and the next prefix after it are in.
     const double needed =
         c.found.starts[0] + (longestFrameUnits() + kNextPrefixUnits) * c.found.unit;
@@ -263,55 +263,55 @@ bool ToneDecoder::readNext(bool final) {
         const FrameReadout reading = read(prefix);
         if (!reading.text.empty()) {
             emit(reading);
-            doneUntil_ = reading.endSample;
+            m_doneUntil = reading.endSample;
         }
     }
-    candidates_.erase(candidates_.begin());
+    m_candidates.erase(m_candidates.begin());
     return true;
 }
 
 void ToneDecoder::emit(const FrameReadout& reading) {
     HeardFrame frame;
-    frame.seconds = firstSeconds_ + reading.timing.start / rate_;
-    frame.endSeconds = firstSeconds_ + reading.endSample / rate_;
+    frame.seconds = m_firstSeconds + reading.timing.start / m_rate;
+    frame.endSeconds = m_firstSeconds + reading.endSample / m_rate;
     frame.text = reading.text;
     frame.unreadable = reading.unreadable;
     const auto from =
-        static_cast<std::size_t>(std::clamp(reading.timing.start - static_cast<double>(base_), 0.0,
-                                            static_cast<double>(samples_.size() - 1)));
+        static_cast<std::size_t>(std::clamp(reading.timing.start - static_cast<double>(m_base), 0.0,
+                                            static_cast<double>(m_samples.size() - 1)));
     const auto to = static_cast<std::size_t>(
-        std::clamp(reading.endSample - static_cast<double>(base_), static_cast<double>(from + 1),
-                   static_cast<double>(samples_.size())));
+        std::clamp(reading.endSample - static_cast<double>(m_base), static_cast<double>(from + 1),
+                   static_cast<double>(m_samples.size())));
     double tone = 0.0;
     for (std::size_t n = from; n < to; ++n) {
-        tone += tones_[n];
+        tone += m_tones[n];
     }
     frame.toneHz = tone / static_cast<double>(to - from);
-    frame.wordsPerMinute = kUnitSecondsAtOneWpm * rate_ / reading.timing.unit;
+    frame.wordsPerMinute = kUnitSecondsAtOneWpm * m_rate / reading.timing.unit;
     frame.snrDb = reading.snrDb;
     frame.confidence = reading.confidence;
     frame.margins = reading.margins;
-    frames_.push_back(frame);
+    m_frames.push_back(frame);
 }
 
 void ToneDecoder::trim() {
     // Keep what the search and the pending candidates still need, and a prefix's
     // leading gap before them. A candidate still to come starts up to a prefix before
     // where the search is.
-    double keep = static_cast<double>(search_.needsFrom()) - kNextPrefixUnits * longestUnit_;
-    if (!candidates_.empty()) {
-        keep = std::min(keep,
-                        candidates_.front().found.starts[0] - 2.0 * kLongestWordGap * longestUnit_);
+    double keep = static_cast<double>(m_search.needsFrom()) - kNextPrefixUnits * m_longestUnit;
+    if (!m_candidates.empty()) {
+        keep = std::min(keep, m_candidates.front().found.starts[0] -
+                                  2.0 * kLongestWordGap * m_longestUnit);
     }
-    if (keep < static_cast<double>(base_ + kTrimChunk)) {
+    if (keep < static_cast<double>(m_base + kTrimChunk)) {
         return;
     }
-    const auto drop = std::min(static_cast<std::size_t>(keep) - base_, samples_.size());
-    noise_.forgetBefore(static_cast<std::size_t>(keep));
-    samples_.erase(samples_.begin(), samples_.begin() + static_cast<std::ptrdiff_t>(drop));
-    tones_.erase(tones_.begin(), tones_.begin() + static_cast<std::ptrdiff_t>(drop));
-    sums_.erase(sums_.begin(), sums_.begin() + static_cast<std::ptrdiff_t>(drop));
-    base_ += drop;
+    const auto drop = std::min(static_cast<std::size_t>(keep) - m_base, m_samples.size());
+    m_noise.forgetBefore(static_cast<std::size_t>(keep));
+    m_samples.erase(m_samples.begin(), m_samples.begin() + static_cast<std::ptrdiff_t>(drop));
+    m_tones.erase(m_tones.begin(), m_tones.begin() + static_cast<std::ptrdiff_t>(drop));
+    m_sums.erase(m_sums.begin(), m_sums.begin() + static_cast<std::ptrdiff_t>(drop));
+    m_base += drop;
 }
 
 } // namespace orvinta::cw

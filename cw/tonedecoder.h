@@ -40,7 +40,7 @@ public:
     std::vector<HeardFrame> takeFrames();
 
     /// Baseband samples held (memory stays bounded by the longest frame).
-    std::size_t held() const { return samples_.size(); }
+    std::size_t held() const { return m_samples.size(); }
 
 private:
     struct Candidate {
@@ -61,21 +61,21 @@ private:
     double limitAfter(std::size_t index, const HeardPrefix& prefix);
     void emit(const FrameReadout& reading);
     void trim();
-    double end() const { return static_cast<double>(base_ + samples_.size()); }
+    double end() const { return static_cast<double>(m_base + m_samples.size()); }
 
-    DecoderSettings settings_;
-    double rate_;
-    double firstSeconds_;
-    std::vector<std::complex<float>> samples_;
-    std::vector<float> tones_;
-    CumulativeBaseband sums_; ///< sums_[i]: sum of everything before samples_[i]
-    std::size_t base_ = 0;    ///< absolute index of samples_[0]
-    NoiseFloor noise_;
-    PrefixSearch search_;
-    std::vector<Candidate> candidates_;
-    double doneUntil_ = 0.0; ///< frames are read up to here
-    double longestUnit_;
-    std::vector<HeardFrame> frames_;
+    DecoderSettings m_settings;
+    double m_rate;
+    double m_firstSeconds;
+    std::vector<std::complex<float>> m_samples;
+    std::vector<float> m_tones;
+    CumulativeBaseband m_sums; ///< m_sums[i]: sum of everything before m_samples[i]
+    std::size_t m_base = 0;    ///< absolute index of m_samples[0]
+    NoiseFloor m_noise;
+    PrefixSearch m_search;
+    std::vector<Candidate> m_candidates;
+    double m_doneUntil = 0.0; ///< frames are read up to here
+    double m_longestUnit;
+    std::vector<HeardFrame> m_frames;
 };
 
 } // namespace orvinta::cw

@@ -112,8 +112,8 @@ public:
     double at(double seconds) const;
 
 private:
-    SignalOptions options_;
-    std::optional<RayleighFading> rayleigh_;
+    SignalOptions m_options;
+    std::optional<RayleighFading> m_rayleigh;
 };
 
 /// A frame with a random block digit, status letter ("O" mostly) and eight groups of

@@ -104,18 +104,18 @@ std::unique_ptr<AudioFile> AudioFile::openBytes(const void* data, std::size_t si
 }
 
 AudioFile::AudioFile(void* handle, int sampleRate, int channels, std::unique_ptr<Memory> memory)
-    : handle_(handle)
-    , sampleRate_(sampleRate)
-    , channels_(channels)
-    , memory_(std::move(memory)) {
+    : m_handle(handle)
+    , m_sampleRate(sampleRate)
+    , m_channels(channels)
+    , m_memory(std::move(memory)) {
 }
 
 DateTags AudioFile::dateTags() const {
     DateTags tags;
-    if (const char* date = sf_get_string(asFile(handle_), SF_STR_DATE))
+    if (const char* date = sf_get_string(asFile(m_handle), SF_STR_DATE))
         tags.date = date;
     SF_BROADCAST_INFO bext{};
-    if (sf_command(asFile(handle_), SFC_GET_BROADCAST_INFO, &bext, sizeof bext) == SF_TRUE) {
+    if (sf_command(asFile(m_handle), SFC_GET_BROADCAST_INFO, &bext, sizeof bext) == SF_TRUE) {
         tags.originationDate = fieldText(bext.origination_date);
         tags.originationTime = fieldText(bext.origination_time);
     }
@@ -123,33 +123,33 @@ DateTags AudioFile::dateTags() const {
 }
 
 AudioFile::~AudioFile() {
-    sf_close(asFile(handle_));
+    sf_close(asFile(m_handle));
 }
 
 bool AudioFile::read(std::size_t maxFrames, std::vector<float>& mono) {
-    const auto channels = static_cast<std::size_t>(channels_);
+    const auto channels = static_cast<std::size_t>(m_channels);
     maxFrames = std::max<std::size_t>(1, std::min(maxFrames, kMostSamplesPerRead / channels));
-    interleaved_.resize(maxFrames * channels);
+    m_interleaved.resize(maxFrames * channels);
     const sf_count_t got =
-        sf_readf_float(asFile(handle_), interleaved_.data(), static_cast<sf_count_t>(maxFrames));
+        sf_readf_float(asFile(m_handle), m_interleaved.data(), static_cast<sf_count_t>(maxFrames));
     if (got <= 0) {
         mono.clear();
-        if (sf_error(asFile(handle_)) != SF_ERR_NO_ERROR) {
-            error_ = sf_strerror(asFile(handle_));
+        if (sf_error(asFile(m_handle)) != SF_ERR_NO_ERROR) {
+            m_error = sf_strerror(asFile(m_handle));
         }
         return false;
     }
     const auto frames = static_cast<std::size_t>(got);
     mono.resize(frames);
     if (channels == 1) {
-        std::memcpy(mono.data(), interleaved_.data(), frames * sizeof(float));
+        std::memcpy(mono.data(), m_interleaved.data(), frames * sizeof(float));
         return true;
     }
     const float scale = 1.0f / static_cast<float>(channels);
     for (std::size_t f = 0; f < frames; ++f) {
         float sum = 0.0f;
         for (std::size_t c = 0; c < channels; ++c) {
-            sum += interleaved_[f * channels + c];
+            sum += m_interleaved[f * channels + c];
         }
         mono[f] = sum * scale;
     }

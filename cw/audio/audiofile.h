@@ -33,8 +33,8 @@ public:
     AudioFile(const AudioFile&) = delete;
     AudioFile& operator=(const AudioFile&) = delete;
 
-    int sampleRate() const { return sampleRate_; }
-    int channels() const { return channels_; }
+    int sampleRate() const { return m_sampleRate; }
+    int channels() const { return m_channels; }
 
     /// Reads up to `maxFrames` frames into `mono` (replacing its content), the channels
     /// averaged. Returns false at the end of the file or on a read error (see error()).
@@ -44,7 +44,7 @@ public:
     DateTags dateTags() const;
 
     /// The read error met, empty when the file ended normally.
-    const std::string& error() const { return error_; }
+    const std::string& error() const { return m_error; }
 
 private:
     struct Memory;
@@ -52,12 +52,12 @@ private:
     static std::unique_ptr<AudioFile> checked(void* handle, int sampleRate, int channels,
                                               std::unique_ptr<Memory> memory, std::string* reason);
 
-    void* handle_;
-    int sampleRate_;
-    int channels_;
-    std::unique_ptr<Memory> memory_;
-    std::vector<float> interleaved_;
-    std::string error_;
+    void* m_handle;
+    int m_sampleRate;
+    int m_channels;
+    std::unique_ptr<Memory> m_memory;
+    std::vector<float> m_interleaved;
+    std::string m_error;
 };
 
 } // namespace orvinta::cw

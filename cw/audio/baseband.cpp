@@ -86,19 +86,19 @@ std::size_t basebandFactor(double audioRate) {
 } // namespace
 
 AudioFront::AudioFront(int sampleRate)
-    : inputRate_(sampleRate)
-    , rate_(kAudioRate)
-    , stages_(audioStages(sampleRate))
-    , resampler_(audioResampler(sampleRate))
-    , finder_(rate_) {
+    : m_inputRate(sampleRate)
+    , m_rate(kAudioRate)
+    , m_stages(audioStages(sampleRate))
+    , m_resampler(audioResampler(sampleRate))
+    , m_finder(m_rate) {
     // A stage's output n is centred on its input n * factor + (length - 1) / 2.
     double factor = 1.0;
-    for (const FirDecimator<float>& stage : stages_) {
-        delay_ += factor * 0.5 * static_cast<double>(stage.length() - 1);
+    for (const FirDecimator<float>& stage : m_stages) {
+        m_delay += factor * 0.5 * static_cast<double>(stage.length() - 1);
         factor *= static_cast<double>(stage.factor());
     }
-    if (resampler_) {
-        delay_ += factor * resampler_->delay();
+    if (m_resampler) {
+        m_delay += factor * m_resampler->delay();
     }
 }
 
@@ -106,100 +106,100 @@ void AudioFront::push(const float* audio, std::size_t count, std::vector<Spectru
     // A sample that is not a finite number (a damaged float file) would spoil the filters'
     // memory and every sum after it: it counts as silence.
     if (!std::all_of(audio, audio + count, [](float x) { return std::isfinite(x); })) {
-        clean_.assign(audio, audio + count);
+        m_clean.assign(audio, audio + count);
         std::replace_if(
-            clean_.begin(), clean_.end(), [](float x) { return !std::isfinite(x); }, 0.0f);
-        audio = clean_.data();
+            m_clean.begin(), m_clean.end(), [](float x) { return !std::isfinite(x); }, 0.0f);
+        audio = m_clean.data();
     }
-    decimated_.assign(audio, audio + count);
-    for (FirDecimator<float>& stage : stages_) {
-        stageInput_.swap(decimated_);
-        decimated_.clear();
-        stage.push(stageInput_.data(), stageInput_.size(), decimated_);
+    m_decimated.assign(audio, audio + count);
+    for (FirDecimator<float>& stage : m_stages) {
+        m_stageInput.swap(m_decimated);
+        m_decimated.clear();
+        stage.push(m_stageInput.data(), m_stageInput.size(), m_decimated);
     }
-    if (resampler_) {
-        stageInput_.swap(decimated_);
-        decimated_.clear();
-        resampler_->push(stageInput_.data(), stageInput_.size(), decimated_);
+    if (m_resampler) {
+        m_stageInput.swap(m_decimated);
+        m_decimated.clear();
+        m_resampler->push(m_stageInput.data(), m_stageInput.size(), m_decimated);
     }
-    history_.insert(history_.end(), decimated_.begin(), decimated_.end());
-    finder_.push(decimated_.data(), decimated_.size(), moments);
+    m_history.insert(m_history.end(), m_decimated.begin(), m_decimated.end());
+    m_finder.push(m_decimated.data(), m_decimated.size(), moments);
 }
 
 void AudioFront::forgetBefore(std::size_t index) {
     const std::size_t drop =
-        std::min(index > historyStart_ ? index - historyStart_ : 0, history_.size());
-    history_.erase(history_.begin(), history_.begin() + static_cast<std::ptrdiff_t>(drop));
-    historyStart_ += drop;
+        std::min(index > m_historyStart ? index - m_historyStart : 0, m_history.size());
+    m_history.erase(m_history.begin(), m_history.begin() + static_cast<std::ptrdiff_t>(drop));
+    m_historyStart += drop;
 }
 
 double AudioFront::secondsOf(double index) const {
-    const double inputIndex = index * static_cast<double>(inputRate_) / rate_ + delay_;
-    return inputIndex / static_cast<double>(inputRate_);
+    const double inputIndex = index * static_cast<double>(m_inputRate) / m_rate + m_delay;
+    return inputIndex / static_cast<double>(m_inputRate);
 }
 
 ToneMixer::ToneMixer(double audioRate, std::size_t first)
-    : audioRate_(audioRate)
-    , rate_(audioRate / static_cast<double>(basebandFactor(audioRate)))
-    , decimator_(designLowpass(kBasebandPassHz, kBasebandStopHz, audioRate),
-                 basebandFactor(audioRate))
-    , first_(first)
-    , next_(first) {
+    : m_audioRate(audioRate)
+    , m_rate(audioRate / static_cast<double>(basebandFactor(audioRate)))
+    , m_decimator(designLowpass(kBasebandPassHz, kBasebandStopHz, audioRate),
+                  basebandFactor(audioRate))
+    , m_first(first)
+    , m_next(first) {
 }
 
 double ToneMixer::audioIndexOf(double index) const {
-    return static_cast<double>(first_) + index * static_cast<double>(decimator_.factor()) +
-           0.5 * static_cast<double>(decimator_.length() - 1);
+    return static_cast<double>(m_first) + index * static_cast<double>(m_decimator.factor()) +
+           0.5 * static_cast<double>(m_decimator.length() - 1);
 }
 
 double ToneMixer::indexOf(double audioIndex) const {
-    return (audioIndex - static_cast<double>(first_) -
-            0.5 * static_cast<double>(decimator_.length() - 1)) /
-           static_cast<double>(decimator_.factor());
+    return (audioIndex - static_cast<double>(m_first) -
+            0.5 * static_cast<double>(m_decimator.length() - 1)) /
+           static_cast<double>(m_decimator.factor());
 }
 
 std::complex<float> ToneMixer::oscillator(double frequencyHz) {
-    const double step = 2.0 * std::numbers::pi * frequencyHz / audioRate_;
-    if (rotorCountdown_ == 0) {
-        rotor_ = rotation(phase_);
-        rotorStep_ = rotation(step);
-        rotorCountdown_ = kRotorRefresh;
+    const double step = 2.0 * std::numbers::pi * frequencyHz / m_audioRate;
+    if (m_rotorCountdown == 0) {
+        m_rotor = rotation(m_phase);
+        m_rotorStep = rotation(step);
+        m_rotorCountdown = kRotorRefresh;
     }
-    --rotorCountdown_;
-    const std::complex<double> now = rotor_;
-    rotor_ *= rotorStep_;
+    --m_rotorCountdown;
+    const std::complex<double> now = m_rotor;
+    m_rotor *= m_rotorStep;
     constexpr double kTurn = 2.0 * std::numbers::pi;
-    phase_ += step;
-    phase_ -= kTurn * std::floor(phase_ / kTurn);
+    m_phase += step;
+    m_phase -= kTurn * std::floor(m_phase / kTurn);
     return std::complex<float>(now);
 }
 
 void ToneMixer::mixUpTo(const AudioFront& audio, double until, const ToneEstimate& to,
                         std::vector<std::complex<float>>& out, std::vector<float>& tones) {
-    const ToneEstimate from = haveLast_ ? last_ : to;
+    const ToneEstimate from = m_haveLast ? m_last : to;
     const double span = std::max(1.0, to.sample - from.sample);
-    while (next_ < audio.end() && static_cast<double>(next_) <= until) {
+    while (m_next < audio.end() && static_cast<double>(m_next) <= until) {
         // The tone between two estimates: interpolated; before the first (the seconds a
         // new tone looks back): back along the first estimate's drift.
-        const auto at = static_cast<double>(next_);
+        const auto at = static_cast<double>(m_next);
         const double w = std::clamp((at - from.sample) / span, 0.0, 1.0);
-        const double f = haveLast_ ? from.frequencyHz + w * (to.frequencyHz - from.frequencyHz)
-                                   : to.frequencyHz + to.slopeHzPerSample * (at - to.sample);
-        mixed_.push_back(audio.at(next_) * oscillator(f));
-        ++next_;
+        const double f = m_haveLast ? from.frequencyHz + w * (to.frequencyHz - from.frequencyHz)
+                                    : to.frequencyHz + to.slopeHzPerSample * (at - to.sample);
+        m_mixed.push_back(audio.at(m_next) * oscillator(f));
+        ++m_next;
     }
-    decimator_.push(mixed_.data(), mixed_.size(), out);
-    mixed_.clear();
+    m_decimator.push(m_mixed.data(), m_mixed.size(), out);
+    m_mixed.clear();
     tones.resize(out.size(), static_cast<float>(to.frequencyHz));
 }
 
 void ToneMixer::mixAhead(const AudioFront& audio, const ToneEstimate& newest, double until,
                          std::vector<std::complex<float>>& out, std::vector<float>& tones) const {
     ToneMixer ahead = *this;
-    if (!ahead.haveLast_ || newest.sample > ahead.last_.sample) {
+    if (!ahead.m_haveLast || newest.sample > ahead.m_last.sample) {
         ahead.mixUpTo(audio, newest.sample, newest, out, tones);
-        ahead.last_ = newest;
-        ahead.haveLast_ = true;
+        ahead.m_last = newest;
+        ahead.m_haveLast = true;
     }
     ToneEstimate further = newest;
     further.sample = std::max(until, newest.sample + 1.0);
@@ -211,13 +211,13 @@ void ToneMixer::mix(const AudioFront& audio, const std::vector<ToneEstimate>& es
                     std::vector<std::complex<float>>& out, std::vector<float>& tones) {
     for (const ToneEstimate& e : estimates) {
         mixUpTo(audio, e.sample, e, out, tones);
-        last_ = e;
-        haveLast_ = true;
+        m_last = e;
+        m_haveLast = true;
     }
     if (final) {
         // Up to the last sample whose low-pass window the audio fills: silence added
         // after the end would pass for key up where a recording was only cut off.
-        const ToneEstimate held = haveLast_ ? last_ : ToneEstimate{};
+        const ToneEstimate held = m_haveLast ? m_last : ToneEstimate{};
         mixUpTo(audio, static_cast<double>(audio.end()), held, out, tones);
     }
 }

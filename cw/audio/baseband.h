@@ -26,28 +26,28 @@ public:
     void push(const float* audio, std::size_t count, std::vector<SpectrumMoment>& moments);
 
     /// Rate of the audio brought down: 8 kHz, whatever the input.
-    double rate() const { return rate_; }
+    double rate() const { return m_rate; }
     /// Indices of the decimated audio held: [begin(), end()).
-    std::size_t begin() const { return historyStart_; }
-    std::size_t end() const { return historyStart_ + history_.size(); }
-    float at(std::size_t index) const { return history_[index - historyStart_]; }
+    std::size_t begin() const { return m_historyStart; }
+    std::size_t end() const { return m_historyStart + m_history.size(); }
+    float at(std::size_t index) const { return m_history[index - m_historyStart]; }
     /// Drops the decimated audio before `index`.
     void forgetBefore(std::size_t index);
     /// Seconds into the input at which decimated sample `index` is centred.
     double secondsOf(double index) const;
 
 private:
-    int inputRate_;
-    double rate_;
-    std::vector<FirDecimator<float>> stages_;
-    std::optional<Resampler> resampler_; ///< after the stages, where the rate is not 8 kHz yet
-    double delay_ = 0.0; ///< input samples from an input sample to its decimated output
-    ToneFinder finder_;
-    std::vector<float> clean_;
-    std::vector<float> stageInput_;
-    std::vector<float> decimated_;
-    std::deque<float> history_;
-    std::size_t historyStart_ = 0;
+    int m_inputRate;
+    double m_rate;
+    std::vector<FirDecimator<float>> m_stages;
+    std::optional<Resampler> m_resampler; ///< after the stages, where the rate is not 8 kHz yet
+    double m_delay = 0.0; ///< input samples from an input sample to its decimated output
+    ToneFinder m_finder;
+    std::vector<float> m_clean;
+    std::vector<float> m_stageInput;
+    std::vector<float> m_decimated;
+    std::deque<float> m_history;
+    std::size_t m_historyStart = 0;
 };
 
 /// One keyed tone's audio mixed down along its frequency: complex baseband at about 400 samples per
@@ -57,13 +57,13 @@ public:
     /// Mixes from decimated sample `first` on, for audio at `audioRate`.
     ToneMixer(double audioRate, std::size_t first);
 
-    double rate() const { return rate_; }
+    double rate() const { return m_rate; }
     /// The decimated sample at which baseband sample `index` is centred.
     double audioIndexOf(double index) const;
     /// The baseband index centred at decimated sample `audioIndex`.
     double indexOf(double audioIndex) const;
     /// The next decimated sample to mix.
-    std::size_t next() const { return next_; }
+    std::size_t next() const { return m_next; }
 
     /// Mixes the audio that the tone's new estimates (in order) cover; with `final`,
     /// all the audio held, the filter flushed.
@@ -82,18 +82,18 @@ private:
                  std::vector<std::complex<float>>& out, std::vector<float>& tones);
     std::complex<float> oscillator(double frequencyHz);
 
-    double audioRate_;
-    double rate_;
-    FirDecimator<std::complex<float>> decimator_;
-    std::size_t first_;
-    std::size_t next_;
-    ToneEstimate last_{};
-    bool haveLast_ = false;
-    double phase_ = 0.0;
-    std::complex<double> rotor_;
-    std::complex<double> rotorStep_;
-    int rotorCountdown_ = 0;
-    std::vector<std::complex<float>> mixed_;
+    double m_audioRate;
+    double m_rate;
+    FirDecimator<std::complex<float>> m_decimator;
+    std::size_t m_first;
+    std::size_t m_next;
+    ToneEstimate m_last{};
+    bool m_haveLast = false;
+    double m_phase = 0.0;
+    std::complex<double> m_rotor;
+    std::complex<double> m_rotorStep;
+    int m_rotorCountdown = 0;
+    std::vector<std::complex<float>> m_mixed;
 };
 
 } // namespace orvinta::cw

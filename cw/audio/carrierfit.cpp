@@ -28,8 +28,8 @@ template <typename T> auto firstFrom(const std::vector<T>& items, double t) {
 
 CarrierFit::CarrierFit(const CumulativeBaseband& sums, const std::vector<MarkSpan>& marks,
                        double unit, double width)
-    : width_(width)
-    , side_(kSideUnits * unit) {
+    : m_width(width)
+    , m_side(kSideUnits * unit) {
     // The product of two pieces following each other within a mark turns by as much as
     // the carrier turned from the one to the other.
     struct Pair {
@@ -49,33 +49,34 @@ CarrierFit::CarrierFit(const CumulativeBaseband& sums, const std::vector<MarkSpa
             if (!stretchHeld(sums, from, from + length)) {
                 continue;
             }
-            pieces_.push_back({from + 0.5 * length, length, stretchSum(sums, from, from + length)});
+            m_pieces.push_back(
+                {from + 0.5 * length, length, stretchSum(sums, from, from + length)});
             const bool joined = i > 0 || std::abs(from - lastTo) < 1e-6;
-            if (joined && pieces_.size() > 1) {
-                const Piece& before = pieces_[pieces_.size() - 2];
-                pairs.push_back({from, pieces_.back().centre - before.centre,
-                                 std::conj(before.amplitude) * pieces_.back().amplitude});
+            if (joined && m_pieces.size() > 1) {
+                const Piece& before = m_pieces[m_pieces.size() - 2];
+                pairs.push_back({from, m_pieces.back().centre - before.centre,
+                                 std::conj(before.amplitude) * m_pieces.back().amplitude});
             }
-            pieces_.back().amplitude /= length;
+            m_pieces.back().amplitude /= length;
         }
         lastTo = m.to;
     }
-    std::sort(pieces_.begin(), pieces_.end(),
+    std::sort(m_pieces.begin(), m_pieces.end(),
               [](const Piece& a, const Piece& b) { return a.centre < b.centre; });
-    if (pairs.empty() || pieces_.empty()) {
+    if (pairs.empty() || m_pieces.empty()) {
         return;
     }
     std::sort(pairs.begin(), pairs.end(),
               [](const Pair& a, const Pair& b) { return a.centre < b.centre; });
     // Gaussian-weighted sums of the products: each pair weighs by its pieces' power, so
     // that the phase of a pair lost in the noise counts little.
-    turnFrom_ = pieces_.front().centre;
-    turnStep_ = kTurnStepUnits * unit;
+    m_turnFrom = m_pieces.front().centre;
+    m_turnStep = kTurnStepUnits * unit;
     const double turnWidth = kTurnUnits * unit;
     const auto steps =
-        static_cast<std::size_t>(std::ceil((pieces_.back().centre - turnFrom_) / turnStep_)) + 1;
+        static_cast<std::size_t>(std::ceil((m_pieces.back().centre - m_turnFrom) / m_turnStep)) + 1;
     for (std::size_t step = 0; step < steps; ++step) {
-        const double t = turnFrom_ + static_cast<double>(step) * turnStep_;
+        const double t = m_turnFrom + static_cast<double>(step) * m_turnStep;
         std::complex<double> product;
         double spacing = 0.0;
         double weight = 0.0;
@@ -87,17 +88,17 @@ CarrierFit::CarrierFit(const CumulativeBaseband& sums, const std::vector<MarkSpa
             spacing += g * std::abs(p->product) * p->spacing;
             weight += g * std::abs(p->product);
         }
-        turn_.push_back(weight > 0.0 ? std::arg(product) * weight / spacing : 0.0);
+        m_turn.push_back(weight > 0.0 ? std::arg(product) * weight / spacing : 0.0);
     }
 }
 
 double CarrierFit::turnAt(double t) const {
-    if (turn_.empty()) {
+    if (m_turn.empty()) {
         return 0.0;
     }
-    const double step = std::round((t - turnFrom_) / turnStep_);
-    return turn_[static_cast<std::size_t>(
-        std::clamp(step, 0.0, static_cast<double>(turn_.size() - 1)))];
+    const double step = std::round((t - m_turnFrom) / m_turnStep);
+    return m_turn[static_cast<std::size_t>(
+        std::clamp(step, 0.0, static_cast<double>(m_turn.size() - 1)))];
 }
 
 std::optional<double> CarrierFit::powerAt(double t, double noise, double noiseBound) const {
@@ -131,12 +132,12 @@ std::optional<CarrierFit::Gain> CarrierFit::fitAt(double t, double noise, double
     std::complex<double> h1;
     bool before = false;
     bool after = false;
-    for (auto p = firstFrom(pieces_, t - kReachWidths * width_);
-         p != pieces_.end() && p->centre <= t + kReachWidths * width_; ++p) {
+    for (auto p = firstFrom(m_pieces, t - kReachWidths * m_width);
+         p != m_pieces.end() && p->centre <= t + kReachWidths * m_width; ++p) {
         if (p->centre + 0.5 * p->length > from && p->centre - 0.5 * p->length < to) {
             continue;
         }
-        const double d = (p->centre - t) / width_;
+        const double d = (p->centre - t) / m_width;
         const double g = std::exp(-0.5 * d * d);
         const double w = p->length * g;
         const std::complex<double> amplitude =
@@ -149,8 +150,8 @@ std::optional<CarrierFit::Gain> CarrierFit::fitAt(double t, double noise, double
         v2 += w * g * d * d;
         h0 += w * amplitude;
         h1 += w * d * amplitude;
-        before = before || p->centre < t - side_;
-        after = after || p->centre > t + side_;
+        before = before || p->centre < t - m_side;
+        after = after || p->centre > t + m_side;
     }
     const double det = w0 * w2 - w1 * w1;
     if (!before || !after || det <= 1e-9 * w0 * w0) {

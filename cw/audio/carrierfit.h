@@ -59,12 +59,12 @@ private:
     /// gainAt() with the pieces turned back by `turn` per sample.
     std::optional<Gain> fitAt(double t, double noise, double from, double to, double turn) const;
 
-    std::vector<Piece> pieces_;
-    double width_;
-    double side_;              ///< a piece this close to a moment lies on neither side of it
-    std::vector<double> turn_; ///< per sample, every turnStep_ samples from turnFrom_
-    double turnFrom_ = 0.0;
-    double turnStep_ = 1.0;
+    std::vector<Piece> m_pieces;
+    double m_width;
+    double m_side;              ///< a piece this close to a moment lies on neither side of it
+    std::vector<double> m_turn; ///< per sample, every m_turnStep samples from m_turnFrom
+    double m_turnFrom = 0.0;
+    double m_turnStep = 1.0;
 };
 
 } // namespace orvinta::cw

@@ -78,8 +78,8 @@ std::vector<float> designLowpass(double passHz, double stopHz, double sampleRate
 
 template <typename Sample>
 FirDecimator<Sample>::FirDecimator(std::vector<float> taps, std::size_t factor)
-    : taps_(std::move(taps))
-    , factor_(factor) {
+    : m_taps(std::move(taps))
+    , m_factor(factor) {
 }
 
 namespace {
@@ -113,51 +113,51 @@ std::complex<float> filtered(const float* taps, const std::complex<float>* x, st
 
 template <typename Sample>
 void FirDecimator<Sample>::push(const Sample* in, std::size_t count, std::vector<Sample>& out) {
-    history_.insert(history_.end(), in, in + count);
-    const std::size_t length = taps_.size();
-    while (next_ + length <= history_.size()) {
-        out.push_back(filtered(taps_.data(), history_.data() + next_, length));
-        next_ += factor_;
+    m_history.insert(m_history.end(), in, in + count);
+    const std::size_t length = m_taps.size();
+    while (m_next + length <= m_history.size()) {
+        out.push_back(filtered(m_taps.data(), m_history.data() + m_next, length));
+        m_next += m_factor;
     }
-    const std::size_t drop = std::min(next_, history_.size());
-    history_.erase(history_.begin(), history_.begin() + static_cast<std::ptrdiff_t>(drop));
-    next_ -= drop;
+    const std::size_t drop = std::min(m_next, m_history.size());
+    m_history.erase(m_history.begin(), m_history.begin() + static_cast<std::ptrdiff_t>(drop));
+    m_next -= drop;
 }
 
 Resampler::Resampler(double passHz, double stopHz, double inputRate, std::uint64_t inputStep,
                      std::uint64_t outputStep)
-    : span_(lowpassLength(passHz, stopHz, inputRate) - 1)
-    , phases_(kResamplerPhases)
-    , inputStep_(inputStep)
-    , outputStep_(outputStep) {
+    : m_span(lowpassLength(passHz, stopHz, inputRate) - 1)
+    , m_phases(kResamplerPhases)
+    , m_inputStep(inputStep)
+    , m_outputStep(outputStep) {
     const double cutoff = 0.5 * (passHz + stopHz) / inputRate;
-    for (std::size_t p = 0; p <= phases_; ++p) {
-        // Row p: the output read p / phases_ of a sample after an input sample.
+    for (std::size_t p = 0; p <= m_phases; ++p) {
+        // Row p: the output read p / m_phases of a sample after an input sample.
         const std::vector<float> row = shiftedSincTaps(
-            span_ + 1, cutoff, static_cast<double>(p) / static_cast<double>(phases_));
-        table_.insert(table_.end(), row.begin(), row.end());
+            m_span + 1, cutoff, static_cast<double>(p) / static_cast<double>(m_phases));
+        m_table.insert(m_table.end(), row.begin(), row.end());
     }
 }
 
 void Resampler::push(const float* in, std::size_t count, std::vector<float>& out) {
-    history_.insert(history_.end(), in, in + count);
-    const std::size_t length = span_ + 1;
-    while (position_ / outputStep_ + length <= history_.size()) {
-        const std::size_t first = position_ / outputStep_;
-        const double fraction = static_cast<double>(position_ % outputStep_) /
-                                static_cast<double>(outputStep_) * static_cast<double>(phases_);
-        const auto row = std::min(static_cast<std::size_t>(fraction), phases_ - 1);
+    m_history.insert(m_history.end(), in, in + count);
+    const std::size_t length = m_span + 1;
+    while (m_position / m_outputStep + length <= m_history.size()) {
+        const std::size_t first = m_position / m_outputStep;
+        const double fraction = static_cast<double>(m_position % m_outputStep) /
+                                static_cast<double>(m_outputStep) * static_cast<double>(m_phases);
+        const auto row = std::min(static_cast<std::size_t>(fraction), m_phases - 1);
         const auto weight = static_cast<float>(fraction - static_cast<double>(row));
-        const float* before = table_.data() + row * length;
+        const float* before = m_table.data() + row * length;
         const float* after = before + length;
-        const float* x = history_.data() + first;
+        const float* x = m_history.data() + first;
         out.push_back((1.0f - weight) * filtered(before, x, length) +
                       weight * filtered(after, x, length));
-        position_ += inputStep_;
+        m_position += m_inputStep;
     }
-    const std::size_t drop = std::min<std::size_t>(position_ / outputStep_, history_.size());
-    history_.erase(history_.begin(), history_.begin() + static_cast<std::ptrdiff_t>(drop));
-    position_ -= drop * outputStep_;
+    const std::size_t drop = std::min<std::size_t>(m_position / m_outputStep, m_history.size());
+    m_history.erase(m_history.begin(), m_history.begin() + static_cast<std::ptrdiff_t>(drop));
+    m_position -= drop * m_outputStep;
 }
 
 template class FirDecimator<float>;

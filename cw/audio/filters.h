@@ -21,14 +21,14 @@ public:
     /// Filters `count` new samples and appends the outputs that fall due to `out`.
     void push(const Sample* in, std::size_t count, std::vector<Sample>& out);
 
-    std::size_t factor() const { return factor_; }
-    std::size_t length() const { return taps_.size(); }
+    std::size_t factor() const { return m_factor; }
+    std::size_t length() const { return m_taps.size(); }
 
 private:
-    std::vector<float> taps_;
-    std::size_t factor_;
-    std::vector<Sample> history_;
-    std::size_t next_ = 0; ///< index into history_ where the next output's window starts
+    std::vector<float> m_taps;
+    std::size_t m_factor;
+    std::vector<Sample> m_history;
+    std::size_t m_next = 0; ///< index into m_history where the next output's window starts
 };
 
 /// Changes the rate of real samples by a rational step: output n is the input low-pass
@@ -46,16 +46,16 @@ public:
     void push(const float* in, std::size_t count, std::vector<float>& out);
 
     /// Input samples from where output n is read to the sample it is centred on.
-    double delay() const { return 0.5 * static_cast<double>(span_); }
+    double delay() const { return 0.5 * static_cast<double>(m_span); }
 
 private:
-    std::size_t span_;         ///< input samples under the filter, less one
-    std::size_t phases_;       ///< rows of the table per input sample
-    std::vector<float> table_; ///< (phases_ + 1) rows of span_ + 1 taps
-    std::uint64_t inputStep_;
-    std::uint64_t outputStep_;
-    std::uint64_t position_ = 0; ///< of the next output, in input samples * outputStep_
-    std::vector<float> history_;
+    std::size_t m_span;         ///< input samples under the filter, less one
+    std::size_t m_phases;       ///< rows of the table per input sample
+    std::vector<float> m_table; ///< (m_phases + 1) rows of m_span + 1 taps
+    std::uint64_t m_inputStep;
+    std::uint64_t m_outputStep;
+    std::uint64_t m_position = 0; ///< of the next output, in input samples * m_outputStep
+    std::vector<float> m_history;
 };
 
 extern template class FirDecimator<float>;

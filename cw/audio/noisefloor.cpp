@@ -21,54 +21,54 @@ constexpr double kNoiseQuantile = 0.7885;
 } // namespace
 
 NoiseFloor::NoiseFloor(double rate)
-    : blockSamples_(
+    : m_blockSamples(
           std::max<std::size_t>(1, static_cast<std::size_t>(std::lround(kBlockSeconds * rate))))
-    , blocksKept_(static_cast<std::size_t>(kKeptSeconds / kBlockSeconds))
-    , blocksBetweenUpdates_(static_cast<std::size_t>(kUpdateSeconds / kBlockSeconds))
-    , blocks_(blocksKept_, 0.0) {
+    , m_blocksKept(static_cast<std::size_t>(kKeptSeconds / kBlockSeconds))
+    , m_blocksBetweenUpdates(static_cast<std::size_t>(kUpdateSeconds / kBlockSeconds))
+    , m_blocks(m_blocksKept, 0.0) {
 }
 
 void NoiseFloor::push(const std::complex<float>* samples, std::size_t count) {
     for (std::size_t n = 0; n < count; ++n) {
-        ++seen_;
-        running_ += std::norm(samples[n]);
-        if (++inBlock_ < blockSamples_) {
+        ++m_seen;
+        m_running += std::norm(samples[n]);
+        if (++m_inBlock < m_blockSamples) {
             continue;
         }
-        blocks_[next_] = running_ / static_cast<double>(blockSamples_);
-        next_ = (next_ + 1) % blocksKept_;
-        filled_ = std::min(filled_ + 1, blocksKept_);
-        running_ = 0.0;
-        inBlock_ = 0;
+        m_blocks[m_next] = m_running / static_cast<double>(m_blockSamples);
+        m_next = (m_next + 1) % m_blocksKept;
+        m_filled = std::min(m_filled + 1, m_blocksKept);
+        m_running = 0.0;
+        m_inBlock = 0;
         // Early on, every block counts; later, once a second.
-        if (++sinceUpdate_ >= blocksBetweenUpdates_ || filled_ < blocksBetweenUpdates_) {
+        if (++m_sinceUpdate >= m_blocksBetweenUpdates || m_filled < m_blocksBetweenUpdates) {
             update();
-            sinceUpdate_ = 0;
+            m_sinceUpdate = 0;
         }
     }
 }
 
 void NoiseFloor::update() {
-    std::vector<double> sorted(blocks_.begin(),
-                               blocks_.begin() + static_cast<std::ptrdiff_t>(filled_));
-    const auto at = static_cast<std::ptrdiff_t>(kQuantile * static_cast<double>(filled_));
+    std::vector<double> sorted(m_blocks.begin(),
+                               m_blocks.begin() + static_cast<std::ptrdiff_t>(m_filled));
+    const auto at = static_cast<std::ptrdiff_t>(kQuantile * static_cast<double>(m_filled));
     std::nth_element(sorted.begin(), sorted.begin() + at, sorted.end());
-    estimates_.emplace_back(seen_,
-                            std::max(sorted[static_cast<std::size_t>(at)] / kNoiseQuantile, 1e-30));
+    m_estimates.emplace_back(
+        m_seen, std::max(sorted[static_cast<std::size_t>(at)] / kNoiseQuantile, 1e-30));
 }
 
 double NoiseFloor::powerAt(std::size_t index) const {
     // The last estimate made at or before `index`.
     const auto after = std::upper_bound(
-        estimates_.begin(), estimates_.end(), index,
+        m_estimates.begin(), m_estimates.end(), index,
         [](std::size_t at, const std::pair<std::size_t, double>& e) { return at < e.first; });
-    return after == estimates_.begin() ? 1.0 : std::prev(after)->second;
+    return after == m_estimates.begin() ? 1.0 : std::prev(after)->second;
 }
 
 void NoiseFloor::forgetBefore(std::size_t index) {
     // Keep the estimate that holds at `index`.
-    while (estimates_.size() > 1 && estimates_[1].first <= index) {
-        estimates_.pop_front();
+    while (m_estimates.size() > 1 && m_estimates[1].first <= index) {
+        m_estimates.pop_front();
     }
 }
 

@@ -28,18 +28,18 @@ public:
 private:
     void update();
 
-    std::size_t blockSamples_;
-    std::size_t blocksKept_;
-    std::size_t blocksBetweenUpdates_;
-    std::vector<double> blocks_; ///< ring of block powers
-    std::size_t next_ = 0;
-    std::size_t filled_ = 0;
-    std::size_t sinceUpdate_ = 0;
-    double running_ = 0.0;
-    std::size_t inBlock_ = 0;
-    std::size_t seen_ = 0; ///< samples pushed
+    std::size_t m_blockSamples;
+    std::size_t m_blocksKept;
+    std::size_t m_blocksBetweenUpdates;
+    std::vector<double> m_blocks; ///< ring of block powers
+    std::size_t m_next = 0;
+    std::size_t m_filled = 0;
+    std::size_t m_sinceUpdate = 0;
+    double m_running = 0.0;
+    std::size_t m_inBlock = 0;
+    std::size_t m_seen = 0; ///< samples pushed
     /// Each estimate and the sample index from which it holds.
-    std::deque<std::pair<std::size_t, double>> estimates_;
+    std::deque<std::pair<std::size_t, double>> m_estimates;
 };
 
 } // namespace orvinta::cw

@@ -143,25 +143,25 @@ struct ToneFinder::Plan {
 };
 
 ToneFinder::ToneFinder(double sampleRate)
-    : sampleRate_(sampleRate)
-    , size_(nextPowerOfTwo(sampleRate * kSpectrumSeconds))
-    , hop_(size_ / 2)
-    , firstBin_(static_cast<std::size_t>(kLowestToneHz * static_cast<double>(size_) / sampleRate))
-    , bins_(static_cast<std::size_t>(
-                std::ceil(kHighestToneHz * static_cast<double>(size_) / sampleRate)) -
-            firstBin_ + 1)
-    , window_(std::max<std::size_t>(
-          4, static_cast<std::size_t>(kWindowSeconds * sampleRate / static_cast<double>(hop_))))
-    , hann_(size_)
-    , plan_(std::make_unique<Plan>(size_))
-    , sum_(bins_, 0.0)
-    , smooth_(bins_, 0.0)
-    , quietest_(bins_, 0.0)
-    , floor_(bins_, 1.0) {
-    for (std::size_t n = 0; n < size_; ++n) {
-        hann_[n] = static_cast<float>(
+    : m_sampleRate(sampleRate)
+    , m_size(nextPowerOfTwo(sampleRate * kSpectrumSeconds))
+    , m_hop(m_size / 2)
+    , m_firstBin(static_cast<std::size_t>(kLowestToneHz * static_cast<double>(m_size) / sampleRate))
+    , m_bins(static_cast<std::size_t>(
+                 std::ceil(kHighestToneHz * static_cast<double>(m_size) / sampleRate)) -
+             m_firstBin + 1)
+    , m_window(std::max<std::size_t>(
+          4, static_cast<std::size_t>(kWindowSeconds * sampleRate / static_cast<double>(m_hop))))
+    , m_hann(m_size)
+    , m_plan(std::make_unique<Plan>(m_size))
+    , m_sum(m_bins, 0.0)
+    , m_smooth(m_bins, 0.0)
+    , m_quietest(m_bins, 0.0)
+    , m_floor(m_bins, 1.0) {
+    for (std::size_t n = 0; n < m_size; ++n) {
+        m_hann[n] = static_cast<float>(
             0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(n) /
-                                 static_cast<double>(size_)));
+                                 static_cast<double>(m_size)));
     }
 }
 
@@ -169,40 +169,40 @@ ToneFinder::~ToneFinder() = default;
 
 void ToneFinder::push(const float* samples, std::size_t count,
                       std::vector<SpectrumMoment>& moments) {
-    input_.insert(input_.end(), samples, samples + count);
+    m_input.insert(m_input.end(), samples, samples + count);
     std::size_t start = 0;
-    while (start + size_ <= input_.size()) {
-        for (std::size_t n = 0; n < size_; ++n) {
-            plan_->in[n] = input_[start + n] * hann_[n];
+    while (start + m_size <= m_input.size()) {
+        for (std::size_t n = 0; n < m_size; ++n) {
+            m_plan->in[n] = m_input[start + n] * m_hann[n];
         }
-        fftwf_execute(plan_->plan);
+        fftwf_execute(m_plan->plan);
         analyse(moments);
-        start += hop_;
+        start += m_hop;
     }
-    input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(start));
+    m_input.erase(m_input.begin(), m_input.begin() + static_cast<std::ptrdiff_t>(start));
 }
 
 void ToneFinder::addSpectrum() {
-    std::vector<float> power(bins_);
-    for (std::size_t k = 0; k < bins_; ++k) {
-        const fftwf_complex& c = plan_->out[firstBin_ + k];
+    std::vector<float> power(m_bins);
+    for (std::size_t k = 0; k < m_bins; ++k) {
+        const fftwf_complex& c = m_plan->out[m_firstBin + k];
         power[k] = c[0] * c[0] + c[1] * c[1];
     }
-    levels_.push_back(medianOf(power, scratch_));
-    capped_.push_back(levels_.back());
-    spectra_.push_back(std::move(power));
-    if (spectra_.size() > window_) {
-        spectra_.pop_front();
-        levels_.pop_front();
-        capped_.pop_front();
+    m_levels.push_back(medianOf(power, m_scratch));
+    m_capped.push_back(m_levels.back());
+    m_spectra.push_back(std::move(power));
+    if (m_spectra.size() > m_window) {
+        m_spectra.pop_front();
+        m_levels.pop_front();
+        m_capped.pop_front();
     }
     capLoudSpectra();
     // Summed afresh: a running sum keeps the rounding of loud spectra that have left, and
     // where the audio falls silent that residue would stand out like tones.
-    std::fill(sum_.begin(), sum_.end(), 0.0);
-    for (const std::vector<float>& spectrum : spectra_) {
-        for (std::size_t k = 0; k < bins_; ++k) {
-            sum_[k] += spectrum[k];
+    std::fill(m_sum.begin(), m_sum.end(), 0.0);
+    for (const std::vector<float>& spectrum : m_spectra) {
+        for (std::size_t k = 0; k < m_bins; ++k) {
+            m_sum[k] += spectrum[k];
         }
     }
 }
@@ -212,57 +212,57 @@ void ToneFinder::capLoudSpectra() {
     // quieter ones have come in. The typical level is that of the spectra as they came,
     // so that where the noise rises for good it follows within half the window. Digital
     // silence has no level to measure against.
-    const double loudest = kLoudestSpectrum * medianOf(levels_, scratch_);
+    const double loudest = kLoudestSpectrum * medianOf(m_levels, m_scratch);
     if (loudest <= 0.0) {
         return;
     }
-    for (std::size_t t = 0; t < spectra_.size(); ++t) {
-        if (capped_[t] <= loudest) {
+    for (std::size_t t = 0; t < m_spectra.size(); ++t) {
+        if (m_capped[t] <= loudest) {
             continue;
         }
-        const auto scale = static_cast<float>(loudest / capped_[t]);
-        for (float& p : spectra_[t]) {
+        const auto scale = static_cast<float>(loudest / m_capped[t]);
+        for (float& p : m_spectra[t]) {
             p *= scale;
         }
-        capped_[t] = loudest;
+        m_capped[t] = loudest;
     }
 }
 
 void ToneFinder::measureFloors() {
-    for (std::size_t k = 0; k < bins_; ++k) {
-        smooth_[k] =
-            sum_[k] + (k > 0 ? sum_[k - 1] : sum_[k]) + (k + 1 < bins_ ? sum_[k + 1] : sum_[k]);
+    for (std::size_t k = 0; k < m_bins; ++k) {
+        m_smooth[k] = m_sum[k] + (k > 0 ? m_sum[k - 1] : m_sum[k]) +
+                      (k + 1 < m_bins ? m_sum[k + 1] : m_sum[k]);
     }
     // The quietest spectrum of each tone in the window: a keyed tone is off between
     // characters and words, a steady carrier never is.
-    std::fill(quietest_.begin(), quietest_.end(), std::numeric_limits<double>::max());
-    for (const std::vector<float>& spectrum : spectra_) {
-        for (std::size_t k = 1; k + 1 < bins_; ++k) {
-            quietest_[k] = std::min(quietest_[k], lineAt(spectrum, k));
+    std::fill(m_quietest.begin(), m_quietest.end(), std::numeric_limits<double>::max());
+    for (const std::vector<float>& spectrum : m_spectra) {
+        for (std::size_t k = 1; k + 1 < m_bins; ++k) {
+            m_quietest[k] = std::min(m_quietest[k], lineAt(spectrum, k));
         }
     }
-    quietest_[0] = quietest_[1];
-    quietest_[bins_ - 1] = quietest_[bins_ - 2];
-    const bool filling = spectra_.size() < window_;
-    if (!filling && analyses_ % kAnalysesPerFloor != 0) {
+    m_quietest[0] = m_quietest[1];
+    m_quietest[m_bins - 1] = m_quietest[m_bins - 2];
+    const bool filling = m_spectra.size() < m_window;
+    if (!filling && m_analyses % kAnalysesPerFloor != 0) {
         return;
     }
-    const double binHz = sampleRate_ / static_cast<double>(size_);
+    const double binHz = m_sampleRate / static_cast<double>(m_size);
     const auto reach = static_cast<std::size_t>(std::max(4.0, kFloorReachHz / binHz));
-    floor_ = runningMedian(smooth_, reach);
+    m_floor = runningMedian(m_smooth, reach);
     // How low the noise's quietest spectrum goes around each bin.
-    quietFloor_ = runningMedian(quietest_, reach);
+    m_quietFloor = runningMedian(m_quietest, reach);
 }
 
 bool ToneFinder::keyed(std::size_t k) const {
-    const auto held = static_cast<double>(spectra_.size());
-    return quietest_[k] <= kKeyedQuietRatio * quietFloor_[k] ||
-           quietest_[k] * held <= kKeyedDepth * smooth_[k];
+    const auto held = static_cast<double>(m_spectra.size());
+    return m_quietest[k] <= kKeyedQuietRatio * m_quietFloor[k] ||
+           m_quietest[k] * held <= kKeyedDepth * m_smooth[k];
 }
 
 bool ToneFinder::peakAt(std::size_t k) const {
     for (std::size_t j = k - kPeakReach; j <= k + kPeakReach; ++j) {
-        if (j != k && (smooth_[j] > smooth_[k] || (j < k && smooth_[j] == smooth_[k]))) {
+        if (j != k && (m_smooth[j] > m_smooth[k] || (j < k && m_smooth[j] == m_smooth[k]))) {
             return false;
         }
     }
@@ -271,22 +271,22 @@ bool ToneFinder::peakAt(std::size_t k) const {
 
 double ToneFinder::peakBin(std::size_t k) const {
     // A parabola through the peak and its neighbours puts it between bins.
-    const double a = smooth_[k - 1];
-    const double b = smooth_[k];
-    const double c = smooth_[k + 1];
+    const double a = m_smooth[k - 1];
+    const double b = m_smooth[k];
+    const double c = m_smooth[k + 1];
     const double curvature = a - 2.0 * b + c;
     const double offset = curvature < 0.0 ? std::clamp(0.5 * (a - c) / curvature, -0.5, 0.5) : 0.0;
-    return static_cast<double>(firstBin_ + k) + offset;
+    return static_cast<double>(m_firstBin + k) + offset;
 }
 
 double ToneFinder::keyingCorrelation(std::size_t a, std::size_t b) const {
-    const auto n = static_cast<double>(spectra_.size());
+    const auto n = static_cast<double>(m_spectra.size());
     double sumA = 0.0;
     double sumB = 0.0;
     double squaresA = 0.0;
     double squaresB = 0.0;
     double products = 0.0;
-    for (const std::vector<float>& s : spectra_) {
+    for (const std::vector<float>& s : m_spectra) {
         const double x = lineAt(s, a);
         const double y = lineAt(s, b);
         sumA += x;
@@ -304,20 +304,20 @@ double ToneFinder::keyingCorrelation(std::size_t a, std::size_t b) const {
 
 bool ToneFinder::sidebandOf(std::size_t k, const std::vector<std::size_t>& stronger) const {
     return std::any_of(stronger.begin(), stronger.end(), [&](std::size_t tone) {
-        return smooth_[k] < kSidebandShare * smooth_[tone] &&
+        return m_smooth[k] < kSidebandShare * m_smooth[tone] &&
                keyingCorrelation(k, tone) >= kSameKeying;
     });
 }
 
 double ToneFinder::heardAt(std::size_t k, double first, double middle) const {
     // The spectra's centres weighted by the tone's power above the floor in them.
-    const double floor = floor_[k] / static_cast<double>(spectra_.size());
+    const double floor = m_floor[k] / static_cast<double>(m_spectra.size());
     double weight = 0.0;
     double weighted = 0.0;
-    for (std::size_t j = 0; j < spectra_.size(); ++j) {
-        const double above = std::max(0.0, lineAt(spectra_[j], k) - floor);
-        const double centre = (first + static_cast<double>(j)) * static_cast<double>(hop_) +
-                              0.5 * static_cast<double>(size_);
+    for (std::size_t j = 0; j < m_spectra.size(); ++j) {
+        const double above = std::max(0.0, lineAt(m_spectra[j], k) - floor);
+        const double centre = (first + static_cast<double>(j)) * static_cast<double>(m_hop) +
+                              0.5 * static_cast<double>(m_size);
         weight += above;
         weighted += above * centre;
     }
@@ -327,30 +327,30 @@ double ToneFinder::heardAt(std::size_t k, double first, double middle) const {
 void ToneFinder::analyse(std::vector<SpectrumMoment>& moments) {
     addSpectrum();
     measureFloors();
-    const long long index = analyses_++;
-    const auto count = static_cast<double>(spectra_.size());
+    const long long index = m_analyses++;
+    const auto count = static_cast<double>(m_spectra.size());
     SpectrumMoment moment;
     moment.presence = 1.0 + kPresenceDeviations / std::sqrt(kIndependentShare * count);
     const double first = static_cast<double>(index + 1) - count;
-    moment.sample = 0.5 * ((first + static_cast<double>(index)) * static_cast<double>(hop_) +
-                           static_cast<double>(size_));
+    moment.sample = 0.5 * ((first + static_cast<double>(index)) * static_cast<double>(m_hop) +
+                           static_cast<double>(m_size));
     moment.due =
-        static_cast<double>(index) * static_cast<double>(hop_) + static_cast<double>(size_);
-    const double binHz = sampleRate_ / static_cast<double>(size_);
+        static_cast<double>(index) * static_cast<double>(m_hop) + static_cast<double>(m_size);
+    const double binHz = m_sampleRate / static_cast<double>(m_size);
     std::vector<std::size_t> keyedPeaks;
-    for (std::size_t k = kPeakReach; k + kPeakReach < bins_; ++k) {
-        if (smooth_[k] / floor_[k] < moment.presence || !peakAt(k)) {
+    for (std::size_t k = kPeakReach; k + kPeakReach < m_bins; ++k) {
+        if (m_smooth[k] / m_floor[k] < moment.presence || !peakAt(k)) {
             continue;
         }
         if (!keyed(k)) {
-            moment.steadyHz.push_back(static_cast<double>(firstBin_ + k) * binHz);
+            moment.steadyHz.push_back(static_cast<double>(m_firstBin + k) * binHz);
             continue;
         }
         keyedPeaks.push_back(k);
     }
     // Strongest first, each kept unless it is the keying spectrum of a tone kept before.
     std::sort(keyedPeaks.begin(), keyedPeaks.end(),
-              [&](std::size_t a, std::size_t b) { return smooth_[a] > smooth_[b]; });
+              [&](std::size_t a, std::size_t b) { return m_smooth[a] > m_smooth[b]; });
     std::vector<std::size_t> tones;
     for (const std::size_t k : keyedPeaks) {
         if (!sidebandOf(k, tones)) {
@@ -360,7 +360,7 @@ void ToneFinder::analyse(std::vector<SpectrumMoment>& moments) {
     std::sort(tones.begin(), tones.end());
     for (const std::size_t k : tones) {
         moment.peaks.push_back(
-            {peakBin(k) * binHz, smooth_[k] / floor_[k], heardAt(k, first, moment.sample)});
+            {peakBin(k) * binHz, m_smooth[k] / m_floor[k], heardAt(k, first, moment.sample)});
     }
     moments.push_back(std::move(moment));
 }

@@ -66,25 +66,25 @@ private:
     /// Whether the peak at bin `k` is the keying spectrum of one of the `stronger` tones.
     bool sidebandOf(std::size_t k, const std::vector<std::size_t>& stronger) const;
 
-    double sampleRate_;
-    std::size_t size_;
-    std::size_t hop_;
-    std::size_t firstBin_;
-    std::size_t bins_;
-    std::size_t window_; ///< spectra summed per analysis
-    std::vector<float> hann_;
-    std::vector<float> input_;
-    std::unique_ptr<Plan> plan_;
-    std::deque<std::vector<float>> spectra_;
-    std::deque<double> levels_; ///< each spectrum's median power over the band
-    std::deque<double> capped_; ///< the same, as far as capped
-    std::vector<double> scratch_;
-    std::vector<double> sum_;
-    std::vector<double> smooth_;     ///< sum over three neighbouring bins
-    std::vector<double> quietest_;   ///< per bin, the quietest spectrum in the window
-    std::vector<double> floor_;      ///< per bin, the noise floor around it
-    std::vector<double> quietFloor_; ///< per bin, how low the noise's quietest spectrum goes
-    long long analyses_ = 0;
+    double m_sampleRate;
+    std::size_t m_size;
+    std::size_t m_hop;
+    std::size_t m_firstBin;
+    std::size_t m_bins;
+    std::size_t m_window; ///< spectra summed per analysis
+    std::vector<float> m_hann;
+    std::vector<float> m_input;
+    std::unique_ptr<Plan> m_plan;
+    std::deque<std::vector<float>> m_spectra;
+    std::deque<double> m_levels; ///< each spectrum's median power over the band
+    std::deque<double> m_capped; ///< the same, as far as capped
+    std::vector<double> m_scratch;
+    std::vector<double> m_sum;
+    std::vector<double> m_smooth;     ///< sum over three neighbouring bins
+    std::vector<double> m_quietest;   ///< per bin, the quietest spectrum in the window
+    std::vector<double> m_floor;      ///< per bin, the noise floor around it
+    std::vector<double> m_quietFloor; ///< per bin, how low the noise's quietest spectrum goes
+    long long m_analyses = 0;
 };
 
 } // namespace orvinta::cw

@@ -62,7 +62,7 @@ std::size_t ToneTracker::peakFor(const Followed& f, const SpectrumMoment& moment
     // The strongest peak near the tone expected; failing that, after a silence, the
     // nearest one within the reach the drift may have taken it.
     const double expected = f.expectedHz(moment.sample);
-    const double silent = (moment.sample - f.lastSeen) / sampleRate_;
+    const double silent = (moment.sample - f.lastSeen) / m_sampleRate;
     const double reach = std::min(kWidestFollowHz, kFollowHz + kSilentDriftHz * silent);
     std::size_t strongest = moment.peaks.size();
     std::size_t nearest = moment.peaks.size();
@@ -86,7 +86,7 @@ std::size_t ToneTracker::peakFor(const Followed& f, const SpectrumMoment& moment
 }
 
 void ToneTracker::assign(const SpectrumMoment& moment, std::vector<bool>& taken) {
-    for (Followed& f : followed_) {
+    for (Followed& f : m_followed) {
         const std::size_t best = peakFor(f, moment, taken);
         Raw raw{moment.sample, moment.sample, f.expectedHz(moment.sample), 0.0};
         if (best < moment.peaks.size()) {
@@ -106,59 +106,60 @@ void ToneTracker::assign(const SpectrumMoment& moment, std::vector<bool>& taken)
 }
 
 void ToneTracker::welcome(const SpectrumMoment& moment, const std::vector<bool>& taken) {
-    for (Newcomer& n : newcomers_) {
+    for (Newcomer& n : m_newcomers) {
         n.matched = false;
     }
     for (std::size_t p = 0; p < moment.peaks.size(); ++p) {
         const TonePeak& peak = moment.peaks[p];
-        const bool clear = std::none_of(followed_.begin(), followed_.end(), [&](const Followed& f) {
-            return std::abs(f.expectedHz(moment.sample) - peak.frequencyHz) < kSeparationHz;
-        });
+        const bool clear =
+            std::none_of(m_followed.begin(), m_followed.end(), [&](const Followed& f) {
+                return std::abs(f.expectedHz(moment.sample) - peak.frequencyHz) < kSeparationHz;
+            });
         if (taken[p] || !clear || peak.strength < kBirthStrength) {
             continue;
         }
-        auto n = std::find_if(newcomers_.begin(), newcomers_.end(), [&](const Newcomer& c) {
+        auto n = std::find_if(m_newcomers.begin(), m_newcomers.end(), [&](const Newcomer& c) {
             return !c.matched && std::abs(c.frequencyHz - peak.frequencyHz) <= kFollowHz;
         });
-        if (n == newcomers_.end()) {
-            newcomers_.push_back({peak.frequencyHz, 0, false});
-            n = newcomers_.end() - 1;
+        if (n == m_newcomers.end()) {
+            m_newcomers.push_back({peak.frequencyHz, 0, false});
+            n = m_newcomers.end() - 1;
         }
         n->frequencyHz = peak.frequencyHz;
         n->matched = true;
         if (++n->seen < kBirthAnalyses) {
             continue;
         }
-        if (followed_.size() == kMostLines) {
+        if (m_followed.size() == kMostLines) {
             // Make room: the tone silent longest ends.
             const auto oldest = std::min_element(
-                followed_.begin(), followed_.end(),
+                m_followed.begin(), m_followed.end(),
                 [](const Followed& a, const Followed& b) { return a.lastSeen < b.lastSeen; });
             flush(*oldest);
-            followed_.erase(oldest);
+            m_followed.erase(oldest);
         }
         Followed f;
-        f.id = nextId_++;
+        f.id = m_nextId++;
         f.frequencyHz = peak.frequencyHz;
         f.lastSeen = moment.sample;
-        followed_.push_back(f);
-        tones_.push_back({f.id, moment.sample, false, {}});
+        m_followed.push_back(f);
+        m_tones.push_back({f.id, moment.sample, false, {}});
         n->seen = -1; // born: drop below
     }
-    std::erase_if(newcomers_, [](const Newcomer& n) { return !n.matched || n.seen < 0; });
+    std::erase_if(m_newcomers, [](const Newcomer& n) { return !n.matched || n.seen < 0; });
 }
 
 bool ToneTracker::follows(double hz, double sample, double reachHz) const {
-    return std::any_of(followed_.begin(), followed_.end(), [&](const Followed& f) {
+    return std::any_of(m_followed.begin(), m_followed.end(), [&](const Followed& f) {
         return std::abs(f.expectedHz(sample) - hz) <= reachHz;
     });
 }
 
 void ToneTracker::retire(double now) {
-    for (auto f = followed_.begin(); f != followed_.end();) {
-        if (now - f->lastSeen > kLifetimeSeconds * sampleRate_) {
+    for (auto f = m_followed.begin(); f != m_followed.end();) {
+        if (now - f->lastSeen > kLifetimeSeconds * m_sampleRate) {
             flush(*f);
-            f = followed_.erase(f);
+            f = m_followed.erase(f);
         } else {
             ++f;
         }
@@ -203,7 +204,7 @@ void ToneTracker::emitSmoothed(Followed& f, std::size_t middle) {
     // Read at the analysis in the middle of the fit.
     const Raw& centre = f.raw[middle];
     ToneEstimate smoothed =
-        fitted(f, centre.moment, centre.frequencyHz, sampleRate_, f.slopeHzPerSample);
+        fitted(f, centre.moment, centre.frequencyHz, m_sampleRate, f.slopeHzPerSample);
     smoothed.strength = centre.strength;
     smoothed.keyed =
         static_cast<std::size_t>(std::count_if(f.raw.begin(), f.raw.end(), [](const Raw& r) {
@@ -215,14 +216,14 @@ void ToneTracker::emitSmoothed(Followed& f, std::size_t middle) {
 }
 
 bool ToneTracker::newest(int id, ToneEstimate& estimate) const {
-    const auto f = std::find_if(followed_.begin(), followed_.end(),
+    const auto f = std::find_if(m_followed.begin(), m_followed.end(),
                                 [&](const Followed& l) { return l.id == id; });
-    if (f == followed_.end() || f->raw.empty()) {
+    if (f == m_followed.end() || f->raw.empty()) {
         return false;
     }
     const double moment = f->raw.back().moment;
     double slope = f->slopeHzPerSample;
-    estimate = fitted(*f, moment, f->expectedHz(moment), sampleRate_, slope);
+    estimate = fitted(*f, moment, f->expectedHz(moment), m_sampleRate, slope);
     return true;
 }
 
@@ -239,20 +240,20 @@ void ToneTracker::flush(Followed& f) {
 }
 
 void ToneTracker::finish() {
-    for (Followed& f : followed_) {
+    for (Followed& f : m_followed) {
         flush(f);
     }
-    followed_.clear();
+    m_followed.clear();
 }
 
 ToneTracker::Tone* ToneTracker::toneOf(int id) {
     const auto it =
-        std::find_if(tones_.begin(), tones_.end(), [&](const Tone& t) { return t.id == id; });
-    return it == tones_.end() ? nullptr : &*it;
+        std::find_if(m_tones.begin(), m_tones.end(), [&](const Tone& t) { return t.id == id; });
+    return it == m_tones.end() ? nullptr : &*it;
 }
 
 void ToneTracker::forget(int id) {
-    std::erase_if(tones_, [&](const Tone& t) { return t.id == id; });
+    std::erase_if(m_tones, [&](const Tone& t) { return t.id == id; });
 }
 
 } // namespace orvinta::cw

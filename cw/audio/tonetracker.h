@@ -38,7 +38,7 @@ public:
 
     /// For analyses of audio at `sampleRate`.
     explicit ToneTracker(double sampleRate)
-        : sampleRate_(sampleRate) {}
+        : m_sampleRate(sampleRate) {}
 
     /// Follows the tones through one more analysis.
     void update(const SpectrumMoment& moment);
@@ -52,7 +52,7 @@ public:
     void finish();
 
     /// The tones followed, ended ones included until forget() drops them.
-    std::vector<Tone>& tones() { return tones_; }
+    std::vector<Tone>& tones() { return m_tones; }
     void forget(int id);
 
 private:
@@ -91,11 +91,11 @@ private:
     void flush(Followed& f);
     Tone* toneOf(int id);
 
-    double sampleRate_;
-    std::vector<Followed> followed_;
-    std::vector<Newcomer> newcomers_;
-    std::vector<Tone> tones_;
-    int nextId_ = 1;
+    double m_sampleRate;
+    std::vector<Followed> m_followed;
+    std::vector<Newcomer> m_newcomers;
+    std::vector<Tone> m_tones;
+    int m_nextId = 1;
 };
 
 } // namespace orvinta::cw

@@ -53,73 +53,73 @@ class FramePrinter {
 public:
     FramePrinter(const Options& options, const std::string& name,
                  const std::optional<RecordingStart>& start, std::ostream& out, std::ostream& err)
-        : options_(options)
-        , name_(name)
-        , start_(start)
-        , out_(out)
-        , err_(err) {}
+        : m_options(options)
+        , m_name(name)
+        , m_start(start)
+        , m_out(out)
+        , m_err(err) {}
 
     void print(const std::vector<HeardFrame>& frames) {
         for (const HeardFrame& frame : frames) {
             keepForSubmitting(frame);
-            if (options_.time && start_) {
-                out_ << isoTime(frame) << '\t' << frame.text << '\n';
-            } else if (options_.text) {
-                out_ << timeText(frame) << "  " << frame.text << "  "
-                     << formatted("%6.1f", frame.toneHz) << " Hz  "
-                     << formatted("%4.1f", frame.wordsPerMinute) << " WpM  "
-                     << formatted("%+5.1f", frame.snrDb) << " dB  Vertrauen "
-                     << formatted("%.2f", frame.confidence) << "  unlesbar " << frame.unreadable
-                     << '\n';
+            if (m_options.time && m_start) {
+                m_out << isoTime(frame) << '\t' << frame.text << '\n';
+            } else if (m_options.text) {
+                m_out << timeText(frame) << "  " << frame.text << "  "
+                      << formatted("%6.1f", frame.toneHz) << " Hz  "
+                      << formatted("%4.1f", frame.wordsPerMinute) << " WpM  "
+                      << formatted("%+5.1f", frame.snrDb) << " dB  Vertrauen "
+                      << formatted("%.2f", frame.confidence) << "  unlesbar " << frame.unreadable
+                      << '\n';
             } else {
-                out_ << frame.text << '\n';
+                m_out << frame.text << '\n';
             }
-            if (options_.verbose) {
-                err_ << name_ << ": " << formatted("%.2f", frame.seconds) << " s: Ton "
-                     << formatted("%.1f", frame.toneHz) << " Hz, Tempo "
-                     << formatted("%.1f", frame.wordsPerMinute) << " WpM, SNR "
-                     << formatted("%.1f", frame.snrDb) << " dB in 3 kHz, Vertrauen "
-                     << formatted("%.2f", frame.confidence) << ", " << frame.unreadable
-                     << (frame.unreadable == 1 ? " unlesbares Zeichen\n" : " unlesbare Zeichen\n");
+            if (m_options.verbose) {
+                m_err << m_name << ": " << formatted("%.2f", frame.seconds) << " s: Ton "
+                      << formatted("%.1f", frame.toneHz) << " Hz, Tempo "
+                      << formatted("%.1f", frame.wordsPerMinute) << " WpM, SNR "
+                      << formatted("%.1f", frame.snrDb) << " dB in 3 kHz, Vertrauen "
+                      << formatted("%.2f", frame.confidence) << ", " << frame.unreadable
+                      << (frame.unreadable == 1 ? " unlesbares Zeichen\n" : " unlesbare Zeichen\n");
             }
-            ++count_;
+            ++m_count;
         }
     }
 
-    long long count() const { return count_; }
+    long long count() const { return m_count; }
     /// The frames printed, for submitting them.
-    const std::vector<submission::ReadFrame>& read() const { return read_; }
+    const std::vector<submission::ReadFrame>& read() const { return m_read; }
 
 private:
     void keepForSubmitting(const HeardFrame& frame) {
-        if (options_.submission) {
-            read_.push_back({frame.text, frame.confidence,
-                             start_ ? timeAtOffset(start_->time, frame.seconds) : UtcTime()});
+        if (m_options.submission) {
+            m_read.push_back({frame.text, frame.confidence,
+                              m_start ? timeAtOffset(m_start->time, frame.seconds) : UtcTime()});
         }
     }
 
     /// When the frame began in UTC; only with the recording's start known.
     std::string isoTime(const HeardFrame& frame) const {
-        return formatIsoTime(timeAtOffset(start_->time, frame.seconds));
+        return formatIsoTime(timeAtOffset(m_start->time, frame.seconds));
     }
 
     /// When the frame began: its time of day when the recording's start is known, else
     /// seconds into the file.
     std::string timeText(const HeardFrame& frame) const {
-        if (!start_)
+        if (!m_start)
             return formatted("%9.2f", frame.seconds);
         std::string text = isoTime(frame);
         text.resize(std::max(text.size(), kTimeWidth), ' ');
         return text;
     }
 
-    const Options& options_;
-    const std::string& name_;
-    const std::optional<RecordingStart>& start_;
-    std::ostream& out_;
-    std::ostream& err_;
-    long long count_ = 0;
-    std::vector<submission::ReadFrame> read_;
+    const Options& m_options;
+    const std::string& m_name;
+    const std::optional<RecordingStart>& m_start;
+    std::ostream& m_out;
+    std::ostream& m_err;
+    long long m_count = 0;
+    std::vector<submission::ReadFrame> m_read;
 };
 
 /// Names the start time and its source with --verbose; warns when --time has none.

@@ -87,15 +87,15 @@ void FrameLayout::placePrefix() {
             newWord = true;
             continue;
         }
-        if (!prefixCharacters_.empty()) {
+        if (!m_prefixCharacters.empty()) {
             at = at + (newWord ? Place{0, 0, 1} : Place{0, 1, 0});
         }
         newWord = false;
-        prefixCharacters_.push_back(characterKeying(c));
-        prefixPlaces_.push_back(at);
-        at.units += prefixCharacters_.back().length;
+        m_prefixCharacters.push_back(characterKeying(c));
+        m_prefixPlaces.push_back(at);
+        at.units += m_prefixCharacters.back().length;
     }
-    payloadStart_ = at + Place{0, 0, 1};
+    m_payloadStart = at + Place{0, 0, 1};
 }
 
 void FrameLayout::placePayload() {
@@ -108,7 +108,7 @@ void FrameLayout::placePayload() {
     constexpr std::size_t kGroupSize = 3;
     Place gaps;
     for (std::size_t k = 0; k < kPayloadSlots; ++k) {
-        Slot& slot = slots_[k];
+        Slot& slot = m_slots[k];
         const std::string_view characters = k == 0 ? kDigits : k == 1 ? kLetters : kChannel;
         const std::string_view usual = k == 0 ? kDigits : k == 1 ? "O" : "AUVEBDNT46";
         slot.characters = keyings(characters);
@@ -122,15 +122,15 @@ void FrameLayout::placePayload() {
             gaps = gaps + gapAfter(slot);
         }
     }
-    for (const Slot& slot : slots_) {
+    for (const Slot& slot : m_slots) {
         const auto [shortest, longest] = std::minmax_element(
             slot.characters.begin(), slot.characters.end(),
             [](const CharacterKeying& a, const CharacterKeying& b) { return a.length < b.length; });
-        longestPayload_.units += longest->length;
-        shortestPayload_.units += shortest->length;
+        m_longestPayload.units += longest->length;
+        m_shortestPayload.units += shortest->length;
     }
-    longestPayload_ = longestPayload_ + gaps;
-    shortestPayload_ = shortestPayload_ + gaps;
+    m_longestPayload = m_longestPayload + gaps;
+    m_shortestPayload = m_shortestPayload + gaps;
 }
 
 } // namespace orvinta::cw

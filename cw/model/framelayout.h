@@ -92,25 +92,25 @@ public:
     static const FrameLayout& instance();
 
     /// The prefix's characters ("E", "L", ... "I") and where each one starts.
-    const std::vector<CharacterKeying>& prefixCharacters() const { return prefixCharacters_; }
-    const std::vector<Place>& prefixPlaces() const { return prefixPlaces_; }
+    const std::vector<CharacterKeying>& prefixCharacters() const { return m_prefixCharacters; }
+    const std::vector<Place>& prefixPlaces() const { return m_prefixPlaces; }
     /// Where the payload starts: a word gap after the prefix's last "I".
-    const Place& payloadStart() const { return payloadStart_; }
-    const std::array<Slot, kPayloadSlots>& slots() const { return slots_; }
+    const Place& payloadStart() const { return m_payloadStart; }
+    const std::array<Slot, kPayloadSlots>& slots() const { return m_slots; }
     /// The shortest and the longest payload from its start to its last mark's end.
-    const Place& shortestPayload() const { return shortestPayload_; }
-    const Place& longestPayload() const { return longestPayload_; }
+    const Place& shortestPayload() const { return m_shortestPayload; }
+    const Place& longestPayload() const { return m_longestPayload; }
 
 private:
     FrameLayout();
     void placePrefix();
     void placePayload();
-    std::vector<CharacterKeying> prefixCharacters_;
-    std::vector<Place> prefixPlaces_;
-    Place payloadStart_;
-    std::array<Slot, kPayloadSlots> slots_;
-    Place shortestPayload_;
-    Place longestPayload_;
+    std::vector<CharacterKeying> m_prefixCharacters;
+    std::vector<Place> m_prefixPlaces;
+    Place m_payloadStart;
+    std::array<Slot, kPayloadSlots> m_slots;
+    Place m_shortestPayload;
+    Place m_longestPayload;
 };
 
 } // namespace orvinta::cw

@@ -101,76 +101,76 @@ std::vector<double> spread(const std::vector<double>& values, double reachCells)
 } // namespace
 
 LevelTrack::LevelTrack(double from, double to, double cellSamples)
-    : from_(from)
-    , cell_(std::max(cellSamples, 1.0))
-    , signal_(static_cast<std::size_t>(std::max(1.0, std::ceil((to - from) / cell_))), 0.0)
-    , noise_(signal_.size(), 1.0) {
+    : m_from(from)
+    , m_cell(std::max(cellSamples, 1.0))
+    , m_signal(static_cast<std::size_t>(std::max(1.0, std::ceil((to - from) / m_cell))), 0.0)
+    , m_noise(m_signal.size(), 1.0) {
 }
 
 std::size_t LevelTrack::cellOf(double t) const {
-    const double c = std::floor((t - from_) / cell_);
-    return static_cast<std::size_t>(std::clamp(c, 0.0, static_cast<double>(signal_.size() - 1)));
+    const double c = std::floor((t - m_from) / m_cell);
+    return static_cast<std::size_t>(std::clamp(c, 0.0, static_cast<double>(m_signal.size() - 1)));
 }
 
 void LevelTrack::addSpace(double from, double to, double energy, bool edge) {
     if (to > from) {
-        spaces_.push_back({0.5 * (from + to), to - from, energy, edge, false});
+        m_spaces.push_back({0.5 * (from + to), to - from, energy, edge, false});
     }
 }
 
 void LevelTrack::addMark(double from, double to, double energy, bool teaches) {
     if (to > from) {
-        marks_.push_back({0.5 * (from + to), to - from, energy, false, teaches});
+        m_marks.push_back({0.5 * (from + to), to - from, energy, false, teaches});
     }
 }
 
 void LevelTrack::follow(double unit) {
     // Once over the longest reach for the frame's SNR, then over the reach it allows.
     followOver(kLongestReach * unit, kNoiseReach * unit);
-    followOver(reachUnits(meanSignal_ * unit / meanNoise_) * unit, kNoiseReach * unit);
+    followOver(reachUnits(m_meanSignal * unit / m_meanNoise) * unit, kNoiseReach * unit);
     learnSwing();
 }
 
 void LevelTrack::learnSwing() {
-    swingDb_ = 0.0;
-    if (marks_.empty()) {
+    m_swingDb = 0.0;
+    if (m_marks.empty()) {
         return;
     }
     const auto [first, last] =
-        std::minmax_element(marks_.begin(), marks_.end(),
+        std::minmax_element(m_marks.begin(), m_marks.end(),
                             [](const Stretch& a, const Stretch& b) { return a.centre < b.centre; });
-    std::vector<double> levels(signal_.begin() + static_cast<std::ptrdiff_t>(cellOf(first->centre)),
-                               signal_.begin() + static_cast<std::ptrdiff_t>(cellOf(last->centre)) +
-                                   1);
+    std::vector<double> levels(
+        m_signal.begin() + static_cast<std::ptrdiff_t>(cellOf(first->centre)),
+        m_signal.begin() + static_cast<std::ptrdiff_t>(cellOf(last->centre)) + 1);
     const auto low = levels.begin() + static_cast<std::ptrdiff_t>(levels.size() / 10);
     const auto high = levels.begin() + static_cast<std::ptrdiff_t>(levels.size() * 9 / 10);
     std::nth_element(levels.begin(), low, levels.end());
     const double lowest = *low;
     std::nth_element(levels.begin(), high, levels.end());
-    swingDb_ = 10.0 * std::log10(std::max(*high, kLeastLevel) / std::max(lowest, kLeastLevel));
+    m_swingDb = 10.0 * std::log10(std::max(*high, kLeastLevel) / std::max(lowest, kLeastLevel));
 }
 
 void LevelTrack::followCarrier(const CumulativeBaseband& sums, double unit) {
     std::vector<MarkSpan> spans;
-    for (const Stretch& m : marks_) {
+    for (const Stretch& m : m_marks) {
         spans.push_back({m.centre - 0.5 * m.length, m.centre + 0.5 * m.length});
     }
     if (!fading()) {
-        phase_.emplace(sums, spans, unit, kPhaseFitUnits * unit);
+        m_phase.emplace(sums, spans, unit, kPhaseFitUnits * unit);
         return;
     }
-    const CarrierFit& fit = phase_.emplace(sums, spans, unit, kCarrierFitUnits * unit);
-    for (std::size_t c = 0; c < signal_.size(); ++c) {
-        const double t = from_ + (static_cast<double>(c) + 0.5) * cell_;
-        if (const auto power = fit.powerAt(t, noise_[c], kCarrierFitNoise * signal_[c])) {
-            signal_[c] = *power;
+    const CarrierFit& fit = m_phase.emplace(sums, spans, unit, kCarrierFitUnits * unit);
+    for (std::size_t c = 0; c < m_signal.size(); ++c) {
+        const double t = m_from + (static_cast<double>(c) + 0.5) * m_cell;
+        if (const auto power = fit.powerAt(t, m_noise[c], kCarrierFitNoise * m_signal[c])) {
+            m_signal[c] = *power;
         }
     }
     // A slow fade keeps the carrier's phase from one mark to the next, a fast one does
     // not: the phase is kept where the fit tells each mark's gain from the others.
-    phaseMisfit_ = phaseMisfit(sums);
-    if (phaseMisfit_ > kMostPhaseMisfit) {
-        phase_.reset();
+    m_phaseMisfit = phaseMisfit(sums);
+    if (m_phaseMisfit > kMostPhaseMisfit) {
+        m_phase.reset();
     }
 }
 
@@ -179,10 +179,10 @@ double LevelTrack::phaseMisfit(const CumulativeBaseband& sums) const {
     // beyond what the noise of both explains, as a share of the gain's power.
     double miss = 0.0;
     double power = 0.0;
-    for (const Stretch& m : marks_) {
+    for (const Stretch& m : m_marks) {
         const double from = m.centre - 0.5 * m.length;
         const double to = m.centre + 0.5 * m.length;
-        const auto fitted = phase_->gainAt(m.centre, noise(m.centre), from, to);
+        const auto fitted = m_phase->gainAt(m.centre, noise(m.centre), from, to);
         if (!fitted || !stretchHeld(sums, from, to)) {
             continue;
         }
@@ -204,11 +204,11 @@ void LevelTrack::followNoise(double reach) {
     // the marks tell it, as the marks' edges leak into the spaces beside them; the
     // median keeps a stray mark out of it, and no space counts for more than a few times
     // that.
-    const bool clear = std::count_if(spaces_.begin(), spaces_.end(),
+    const bool clear = std::count_if(m_spaces.begin(), m_spaces.end(),
                                      [](const Stretch& s) { return !s.edge; }) >= kFewestSpaces;
     const auto counts = [&](const Stretch& s) { return !clear || !s.edge; };
     std::vector<double> perSample;
-    for (const Stretch& s : spaces_) {
+    for (const Stretch& s : m_spaces) {
         if (counts(s)) {
             perSample.push_back(s.energy / s.length);
         }
@@ -222,58 +222,58 @@ void LevelTrack::followNoise(double reach) {
         for (const double x : perSample) {
             sum += std::min(x, bound);
         }
-        meanNoise_ = std::max(sum / static_cast<double>(perSample.size()), 1e-30);
+        m_meanNoise = std::max(sum / static_cast<double>(perSample.size()), 1e-30);
     }
-    std::vector<double> weight(noise_.size(), 0.0);
-    std::vector<double> sum(noise_.size(), 0.0);
-    for (const Stretch& s : spaces_) {
+    std::vector<double> weight(m_noise.size(), 0.0);
+    std::vector<double> sum(m_noise.size(), 0.0);
+    for (const Stretch& s : m_spaces) {
         if (counts(s)) {
             weight[cellOf(s.centre)] += s.length;
-            sum[cellOf(s.centre)] += std::min(s.energy, kLoudestSpace * meanNoise_ * s.length);
+            sum[cellOf(s.centre)] += std::min(s.energy, kLoudestSpace * m_meanNoise * s.length);
         }
     }
-    const std::vector<double> noiseWeight = spread(weight, reach / cell_);
-    const std::vector<double> noiseSum = spread(sum, reach / cell_);
-    for (std::size_t c = 0; c < noise_.size(); ++c) {
+    const std::vector<double> noiseWeight = spread(weight, reach / m_cell);
+    const std::vector<double> noiseSum = spread(sum, reach / m_cell);
+    for (std::size_t c = 0; c < m_noise.size(); ++c) {
         // One cell of the mean noise keeps the estimate sane where spaces are few.
-        noise_[c] = (noiseSum[c] + meanNoise_ * cell_) / (noiseWeight[c] + cell_);
+        m_noise[c] = (noiseSum[c] + m_meanNoise * m_cell) / (noiseWeight[c] + m_cell);
     }
 }
 
 void LevelTrack::followSignal(double reach) {
     // A mark's energy is signal * length^2 + noise * length on average (its matched
     // filter); each mark weighs its length in cells.
-    markWeight_.assign(signal_.size(), 0.0);
-    markSum_.assign(signal_.size(), 0.0);
+    m_markWeight.assign(m_signal.size(), 0.0);
+    m_markSum.assign(m_signal.size(), 0.0);
     std::vector<double> ownLevel;
     std::vector<double> ownWeight;
     double allSignal = 0.0;
     double allMarks = 0.0;
-    for (const Stretch& m : marks_) {
+    for (const Stretch& m : m_marks) {
         const std::size_t c = cellOf(m.centre);
         const double level =
-            std::max(0.0, (m.energy - noise_[c] * m.length) / (m.length * m.length));
-        const double w = m.length / cell_;
-        markWeight_[c] += w;
-        markSum_[c] += w * level;
+            std::max(0.0, (m.energy - m_noise[c] * m.length) / (m.length * m.length));
+        const double w = m.length / m_cell;
+        m_markWeight[c] += w;
+        m_markSum[c] += w * level;
         ownLevel.push_back(level);
         ownWeight.push_back(w);
         allSignal += m.length * level;
         allMarks += m.length;
     }
-    meanSignal_ = allMarks > 0.0 ? allSignal / allMarks : 0.0;
-    spreadWeight_ = spread(markWeight_, reach / cell_);
-    spreadSum_ = spread(markSum_, reach / cell_);
-    keep_ = std::exp(-1.0 / std::max(reach / cell_, 1e-3));
-    for (std::size_t c = 0; c < signal_.size(); ++c) {
-        signal_[c] = spreadSum_[c] / (spreadWeight_[c] + kNothingWeight);
+    m_meanSignal = allMarks > 0.0 ? allSignal / allMarks : 0.0;
+    m_spreadWeight = spread(m_markWeight, reach / m_cell);
+    m_spreadSum = spread(m_markSum, reach / m_cell);
+    m_keep = std::exp(-1.0 / std::max(reach / m_cell, 1e-3));
+    for (std::size_t c = 0; c < m_signal.size(); ++c) {
+        m_signal[c] = m_spreadSum[c] / (m_spreadWeight[c] + kNothingWeight);
     }
     // Each mark against its neighbours alone: its own share taken out.
-    std::vector<double> neighbours(marks_.size());
-    for (std::size_t i = 0; i < marks_.size(); ++i) {
-        const std::size_t c = cellOf(marks_[i].centre);
-        const double w = spreadWeight_[c] - ownWeight[i];
-        neighbours[i] = w > 1e-9 ? (spreadSum_[c] - ownWeight[i] * ownLevel[i]) / w : 0.0;
+    std::vector<double> neighbours(m_marks.size());
+    for (std::size_t i = 0; i < m_marks.size(); ++i) {
+        const std::size_t c = cellOf(m_marks[i].centre);
+        const double w = m_spreadWeight[c] - ownWeight[i];
+        neighbours[i] = w > 1e-9 ? (m_spreadSum[c] - ownWeight[i] * ownLevel[i]) / w : 0.0;
     }
     learnFades(ownLevel, neighbours);
 }
@@ -282,9 +282,9 @@ void LevelTrack::learnFades(const std::vector<double>& ownLevel,
                             const std::vector<double>& neighbours) {
     std::array<double, FadeSpread::kFactors.size()> counts{};
     double total = 0.0;
-    for (std::size_t i = 0; i < marks_.size(); ++i) {
-        const double expected = neighbours[i] * marks_[i].length / noise(marks_[i].centre);
-        if (!marks_[i].teaches || expected < kFadeLearningSnr) {
+    for (std::size_t i = 0; i < m_marks.size(); ++i) {
+        const double expected = neighbours[i] * m_marks[i].length / noise(m_marks[i].centre);
+        if (!m_marks[i].teaches || expected < kFadeLearningSnr) {
             continue;
         }
         const double ratio = ownLevel[i] / neighbours[i];
@@ -294,48 +294,48 @@ void LevelTrack::learnFades(const std::vector<double>& ownLevel,
     }
     for (std::size_t k = 0; k < counts.size(); ++k) {
         const double share = total > 0.0 ? counts[k] / total : (k == 0 ? 1.0 : 0.0);
-        fades_.weights[k] = std::max(share, kLeastFadeWeight);
+        m_fades.weights[k] = std::max(share, kLeastFadeWeight);
     }
     // A fade deep enough to hide a mark passes through the levels between: marks that are
     // either whole or gone, none in between, are not fading but missing (text that is
     // not the frame read as the frame), and count as such.
     for (std::size_t k = 2; k < counts.size(); ++k) {
-        fades_.weights[k] = std::min(fades_.weights[k], fades_.weights[k - 1]);
+        m_fades.weights[k] = std::min(m_fades.weights[k], m_fades.weights[k - 1]);
     }
 }
 
 bool LevelTrack::fading() const {
-    return 1.0 - fades_.weights[0] > kFadingShare || swingDb_ > kFadingSwingDb;
+    return 1.0 - m_fades.weights[0] > kFadingShare || m_swingDb > kFadingSwingDb;
 }
 
 double LevelTrack::signal(double t) const {
-    return signal_[cellOf(t)];
+    return m_signal[cellOf(t)];
 }
 
 double LevelTrack::signalFor(double from, double to) const {
-    if (!leaveOut_ || spreadSum_.empty()) {
+    if (!m_leaveOut || m_spreadSum.empty()) {
         return signal(0.5 * (from + to));
     }
     const std::size_t centre = cellOf(0.5 * (from + to));
     const std::size_t first = cellOf(from);
     const std::size_t last = cellOf(std::max(from, to - 1e-9));
-    double weight = spreadWeight_[centre];
-    double sum = spreadSum_[centre];
+    double weight = m_spreadWeight[centre];
+    double sum = m_spreadSum[centre];
     for (std::size_t c = first; c <= last; ++c) {
         const auto distance = static_cast<double>(c > centre ? c - centre : centre - c);
-        const double factor = std::pow(keep_, distance);
-        weight -= factor * markWeight_[c];
-        sum -= factor * markSum_[c];
+        const double factor = std::pow(m_keep, distance);
+        weight -= factor * m_markWeight[c];
+        sum -= factor * m_markSum[c];
     }
     return std::max(sum, 0.0) / (std::max(weight, 0.0) + kNothingWeight);
 }
 
 std::complex<double> LevelTrack::phaseFor(double from, double to) const {
-    if (!phase_) {
+    if (!m_phase) {
         return 0.0;
     }
     const double t = 0.5 * (from + to);
-    const auto fitted = phase_->gainAt(t, noise(t), from, to);
+    const auto fitted = m_phase->gainAt(t, noise(t), from, to);
     if (!fitted || std::abs(fitted->gain) <= 0.0) {
         return 0.0;
     }
@@ -344,12 +344,12 @@ std::complex<double> LevelTrack::phaseFor(double from, double to) const {
     // the fit misses the marks.
     const double power = std::norm(fitted->gain);
     const double kappa =
-        std::min(2.0 * power / (fitted->variance + phaseMisfit_ * power), kMostPhaseConcentration);
+        std::min(2.0 * power / (fitted->variance + m_phaseMisfit * power), kMostPhaseConcentration);
     return kappa * fitted->gain / std::abs(fitted->gain);
 }
 
 double LevelTrack::noise(double t) const {
-    return noise_[cellOf(t)];
+    return m_noise[cellOf(t)];
 }
 
 double carrierEvidence(const CumulativeBaseband& sums, const LevelTrack& levels, double from,

@@ -50,7 +50,7 @@ public:
     double signalFor(double from, double to) const;
     /// Whether signalFor() leaves a stretch's own marks out (for the levels a prefix is
     /// checked by).
-    void leaveOwnMarksOut(bool leave) { leaveOut_ = leave; }
+    void leaveOwnMarksOut(bool leave) { m_leaveOut = leave; }
     /// What the carrier's gain around the stretch from `from` to `to` (its own marks
     /// left out) tells of its phase there, as phasedCarrierLikelihood() takes it; 0
     /// (unknown) where the signal fades too fast for its phase to carry over from one
@@ -60,13 +60,13 @@ public:
     double noise(double t) const;
     /// How far the marks' own levels fall below the level their neighbours show:
     /// the fading the matched filters must allow for.
-    const FadeSpread& fades() const { return fades_; }
+    const FadeSpread& fades() const { return m_fades; }
     /// Whether the signal fades: more than a few of the marks well below their
     /// neighbours, or the level swinging by several dB over the frame.
     bool fading() const;
     /// Mean signal and noise power per sample over the marks.
-    double meanSignal() const { return meanSignal_; }
-    double meanNoise() const { return meanNoise_; }
+    double meanSignal() const { return m_meanSignal; }
+    double meanNoise() const { return m_meanNoise; }
 
 private:
     void followOver(double signalReach, double noiseReach);
@@ -84,24 +84,24 @@ private:
     void learnSwing();
     double phaseMisfit(const CumulativeBaseband& sums) const;
 
-    double from_;
-    double cell_;
-    std::vector<Stretch> marks_;
-    std::vector<Stretch> spaces_;
-    std::vector<double> signal_;
-    std::vector<double> noise_;
-    std::vector<double> markWeight_; ///< per cell, before spreading
-    std::vector<double> markSum_;
-    std::vector<double> spreadWeight_; ///< per cell, spread over the reach
-    std::vector<double> spreadSum_;
-    double keep_ = 0.0; ///< the spreading's factor from one cell to the next
-    bool leaveOut_ = false;
-    FadeSpread fades_;
-    std::optional<CarrierFit> phase_; ///< where the phase carries from mark to mark
-    double phaseMisfit_ = 0.0;        ///< how far phase_ misses the marks, per power
-    double swingDb_ = 0.0;            ///< between the quietest and the loudest tenth of the frame
-    double meanSignal_ = 0.0;
-    double meanNoise_ = 1.0;
+    double m_from;
+    double m_cell;
+    std::vector<Stretch> m_marks;
+    std::vector<Stretch> m_spaces;
+    std::vector<double> m_signal;
+    std::vector<double> m_noise;
+    std::vector<double> m_markWeight; ///< per cell, before spreading
+    std::vector<double> m_markSum;
+    std::vector<double> m_spreadWeight; ///< per cell, spread over the reach
+    std::vector<double> m_spreadSum;
+    double m_keep = 0.0; ///< the spreading's factor from one cell to the next
+    bool m_leaveOut = false;
+    FadeSpread m_fades;
+    std::optional<CarrierFit> m_phase; ///< where the phase carries from mark to mark
+    double m_phaseMisfit = 0.0;        ///< how far m_phase misses the marks, per power
+    double m_swingDb = 0.0;            ///< between the quietest and the loudest tenth of the frame
+    double m_meanSignal = 0.0;
+    double m_meanNoise = 1.0;
 };
 
 /// The log-likelihood ratio "carrier" against "no carrier" of the stretch from `from` to

@@ -43,15 +43,15 @@ int gapAfter(const PayloadShape& shape, std::size_t k) {
 class Scores {
 public:
     Scores(const PayloadEvidence& evidence, const PayloadShape& shape)
-        : ticks_(evidence.dot.size()) {
+        : m_ticks(evidence.dot.size()) {
         const auto& slots = slotsOfFrame();
         for (std::size_t k = 0; k < shape.slots; ++k) {
             if (k > 0 && sameChoices(slots[k], slots[k - 1])) {
-                tableOf_.push_back(tableOf_.back());
+                m_tableOf.push_back(m_tableOf.back());
                 continue;
             }
-            tableOf_.push_back(tables_.size());
-            auto& table = tables_.emplace_back();
+            m_tableOf.push_back(m_tables.size());
+            auto& table = m_tables.emplace_back();
             for (std::size_t c = 0; c < slots[k].characters.size(); ++c) {
                 table.push_back(characterScores(evidence, slots[k].characters[c], slots[k].prior[c],
                                                 shape.lastEnd));
@@ -62,9 +62,9 @@ public:
     double at(std::size_t k, std::size_t c, std::size_t tick) const { return row(k, c)[tick]; }
     /// Character c's scores in slot k, by tick.
     const std::vector<double>& row(std::size_t k, std::size_t c) const {
-        return tables_[tableOf_[k]][c];
+        return m_tables[m_tableOf[k]][c];
     }
-    std::size_t ticks() const { return ticks_; }
+    std::size_t ticks() const { return m_ticks; }
 
 private:
     static bool sameChoices(const Slot& a, const Slot& b) {
@@ -101,9 +101,9 @@ private:
         return scores;
     }
 
-    std::size_t ticks_;
-    std::vector<std::size_t> tableOf_;                     ///< per slot
-    std::vector<std::vector<std::vector<double>>> tables_; ///< per table, character, tick
+    std::size_t m_ticks;
+    std::vector<std::size_t> m_tableOf;                     ///< per slot
+    std::vector<std::vector<std::vector<double>>> m_tables; ///< per table, character, tick
 };
 
 /// The best of `values` over [from, from + 2 * slack]: the gap may be `slack` ticks

@@ -119,20 +119,20 @@ constexpr float kUnreached = -std::numeric_limits<float>::infinity();
 /// value can never be the maximum again are dropped as they come (a monotonic queue).
 class WindowMaximum {
 public:
-    bool empty() const { return head_ == tail_; }
-    long long best() const { return ticks_[head_ & kMask]; }
+    bool empty() const { return m_head == m_tail; }
+    long long best() const { return m_ticks[m_head & kMask]; }
 
     void push(long long tick, const std::vector<float>& values) {
         const float value = values[ring(tick)];
-        while (!empty() && values[ring(ticks_[(tail_ - 1) & kMask])] <= value) {
-            --tail_;
+        while (!empty() && values[ring(m_ticks[(m_tail - 1) & kMask])] <= value) {
+            --m_tail;
         }
-        ticks_[tail_++ & kMask] = tick;
+        m_ticks[m_tail++ & kMask] = tick;
     }
 
     void dropBefore(long long tick) {
-        while (!empty() && ticks_[head_ & kMask] < tick) {
-            ++head_;
+        while (!empty() && m_ticks[m_head & kMask] < tick) {
+            ++m_head;
         }
     }
 
@@ -141,9 +141,9 @@ private:
     static constexpr std::size_t kMask = kSize - 1;
     static std::size_t ring(long long tick) { return static_cast<std::size_t>(tick) & (kRing - 1); }
 
-    std::array<long long, kSize> ticks_{};
-    std::size_t head_ = 0;
-    std::size_t tail_ = 0;
+    std::array<long long, kSize> m_ticks{};
+    std::size_t m_head = 0;
+    std::size_t m_tail = 0;
 };
 
 } // namespace
@@ -340,7 +340,7 @@ const std::vector<Template>& sharedTemplates() {
 PrefixSearch::PrefixSearch(double shortestUnit, double longestUnit) {
     const double mean = noiseMean();
     for (double u = shortestUnit; u <= longestUnit * kLaneRatio; u *= kLaneRatio) {
-        lanes_.emplace_back(u, sharedTemplates(), mean);
+        m_lanes.emplace_back(u, sharedTemplates(), mean);
     }
 }
 
@@ -350,14 +350,14 @@ PrefixSearch& PrefixSearch::operator=(PrefixSearch&&) noexcept = default;
 
 void PrefixSearch::advance(const CumulativeBaseband& sums, std::size_t base,
                            const NoiseFloor& noise, std::vector<PrefixCandidate>& found) {
-    for (Lane& lane : lanes_) {
+    for (Lane& lane : m_lanes) {
         lane.advance(sums, base, noise, found);
     }
 }
 
 std::size_t PrefixSearch::needsFrom() const {
     std::size_t earliest = std::numeric_limits<std::size_t>::max();
-    for (const Lane& lane : lanes_) {
+    for (const Lane& lane : m_lanes) {
         earliest = std::min(earliest, lane.sampleOf(lane.markNext));
     }
     return earliest;

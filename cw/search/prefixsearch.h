@@ -49,7 +49,7 @@ public:
 
 private:
     struct Lane;
-    std::vector<Lane> lanes_;
+    std::vector<Lane> m_lanes;
 };
 
 } // namespace orvinta::cw
