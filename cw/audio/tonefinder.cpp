@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tonefinder.h"
 
-#include <fftw3.h>
-
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <limits>
-#include <mutex>
 #include <numbers>
 
 namespace orvinta::cw {
@@ -67,12 +65,6 @@ std::size_t nextPowerOfTwo(double value) {
     return n;
 }
 
-/// FFTW's planner is not thread-safe: decoders on several threads take turns.
-std::mutex& planner() {
-    static std::mutex mutex;
-    return mutex;
-}
-
 /// The median of `values` (the lower one of an even count), sorted partly in `scratch`.
 template <typename Values> double medianOf(const Values& values, std::vector<double>& scratch) {
     scratch.assign(values.begin(), values.end());
@@ -119,29 +111,6 @@ std::vector<double> runningMedian(const std::vector<double>& values, std::size_t
 
 } // namespace
 
-struct ToneFinder::Plan {
-    explicit Plan(std::size_t size)
-        : in(static_cast<float*>(fftwf_malloc(sizeof(float) * size)))
-        , out(static_cast<fftwf_complex*>(fftwf_malloc(sizeof(fftwf_complex) * (size / 2 + 1)))) {
-        const std::lock_guard<std::mutex> lock(planner());
-        plan = fftwf_plan_dft_r2c_1d(static_cast<int>(size), in, out, FFTW_ESTIMATE);
-    }
-    ~Plan() {
-        {
-            const std::lock_guard<std::mutex> lock(planner());
-            fftwf_destroy_plan(plan);
-        }
-        fftwf_free(out);
-        fftwf_free(in);
-    }
-    Plan(const Plan&) = delete;
-    Plan& operator=(const Plan&) = delete;
-
-    float* in;
-    fftwf_complex* out;
-    fftwf_plan plan = nullptr;
-};
-
 ToneFinder::ToneFinder(double sampleRate)
     : m_sampleRate(sampleRate)
     , m_size(nextPowerOfTwo(sampleRate * kSpectrumSeconds))
@@ -153,7 +122,7 @@ ToneFinder::ToneFinder(double sampleRate)
     , m_window(std::max<std::size_t>(
           4, static_cast<std::size_t>(kWindowSeconds * sampleRate / static_cast<double>(m_hop))))
     , m_hann(m_size)
-    , m_plan(std::make_unique<Plan>(m_size))
+    , m_fft(m_size)
     , m_sum(m_bins, 0.0)
     , m_smooth(m_bins, 0.0)
     , m_quietest(m_bins, 0.0)
@@ -173,9 +142,9 @@ void ToneFinder::push(const float* samples, std::size_t count,
     std::size_t start = 0;
     while (start + m_size <= m_input.size()) {
         for (std::size_t n = 0; n < m_size; ++n) {
-            m_plan->in[n] = m_input[start + n] * m_hann[n];
+            m_fft.input()[n] = m_input[start + n] * m_hann[n];
         }
-        fftwf_execute(m_plan->plan);
+        m_fft.run();
         analyse(moments);
         start += m_hop;
     }
@@ -185,8 +154,8 @@ void ToneFinder::push(const float* samples, std::size_t count,
 void ToneFinder::addSpectrum() {
     std::vector<float> power(m_bins);
     for (std::size_t k = 0; k < m_bins; ++k) {
-        const fftwf_complex& c = m_plan->out[m_firstBin + k];
-        power[k] = c[0] * c[0] + c[1] * c[1];
+        const std::complex<float>& c = m_fft.output()[m_firstBin + k];
+        power[k] = c.real() * c.real() + c.imag() * c.imag();
     }
     m_levels.push_back(medianOf(power, m_scratch));
     m_capped.push_back(m_levels.back());

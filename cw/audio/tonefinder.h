@@ -7,9 +7,10 @@
 // steady carrier's never does). Steady carriers are reported apart: one in a tone's
 // channel makes the reading of that tone less sure.
 
+#include "realfft.h"
+
 #include <cstddef>
 #include <deque>
-#include <memory>
 #include <vector>
 
 namespace orvinta::cw {
@@ -51,7 +52,6 @@ public:
     void push(const float* samples, std::size_t count, std::vector<SpectrumMoment>& moments);
 
 private:
-    struct Plan;
     void analyse(std::vector<SpectrumMoment>& moments);
     void addSpectrum();
     void capLoudSpectra();
@@ -74,7 +74,7 @@ private:
     std::size_t m_window; ///< spectra summed per analysis
     std::vector<float> m_hann;
     std::vector<float> m_input;
-    std::unique_ptr<Plan> m_plan;
+    RealFft m_fft;
     std::deque<std::vector<float>> m_spectra;
     std::deque<double> m_levels; ///< each spectrum's median power over the band
     std::deque<double> m_capped; ///< the same, as far as capped
