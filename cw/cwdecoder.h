@@ -56,8 +56,8 @@ struct DecoderSettings {
     double fastestWpm = 30.0;
     /// Gives each frame out as soon as the audio shows its last character complete,
     /// rather than once the next frame's start is in: for live audio, where the operator
-    /// waits for it. Reading frames again as the audio comes costs about three times the
-    /// processing, which a recording need not pay.
+    /// waits for it. Reading frames again as the audio comes multiplies the processing,
+    /// which a recording need not pay.
     bool readFramesEarly = false;
 };
 

@@ -37,10 +37,10 @@ constexpr double kLifetimeSeconds = 30.0;
 /// Raw estimates a straight line is fitted to (about three seconds).
 constexpr std::size_t kSmoothedEstimates = 24;
 /// A tone is keyed around a moment when at least this many of the analyses fitted there
-/// (half a second of them) found its peak this strong over the floor (about 7 dB). In
-/// white and speech-like noise, tones that noise starts reach at most 2 such analyses in
-/// a window; a beacon at -12 dB in 3 kHz has 4 or more in nine tenths of its frames'
-/// windows, at -10 dB in all (the test recordings of tests/cw, ToneTraceTest).
+/// (half a second of them) found its peak this strong over the floor (about 7 dB): tones
+/// that white or speech-like noise starts stay below that count, a beacon at the weakest
+/// signals read reaches it through most of its frames (ToneTraceTest in tests/cw keeps
+/// both).
 constexpr double kKeyedStrength = 5.0;
 constexpr std::size_t kKeyedAnalyses = 4;
 

@@ -27,7 +27,8 @@ constexpr double kFadingShare = 0.03;
 /// A signal also fades where its level swings by more than this between the quietest and
 /// the loudest tenth of the frame: a slow fade takes whole characters into the noise
 /// without any mark standing out from its neighbours. The level followed through white
-/// noise at the weakest signals read swings by under 4 dB in 99 frames of 100.
+/// noise at the weakest signals read swings by less (orvinta-cw-bench's white-noise runs
+/// show what a frame that it takes for fading costs).
 constexpr double kFadingSwingDb = 6.0;
 /// Levels below this count as this (the swing of a frame whose level falls to nothing).
 constexpr double kLeastLevel = 1e-300;

@@ -21,7 +21,7 @@ namespace {
 
 /// Before a reading exists, a unit whose matched filter shows this many times the noise
 /// energy counts as key down: at the weakest signals read (6 dB per unit) most marks do,
-/// and two spaces in a hundred.
+/// and few spaces (orvinta-cw-bench reads frames at those signals).
 constexpr double kBlindMarkRatio = 4.0;
 /// The payload's first character may start this many units either way of where the
 /// prefix's timing puts it.
@@ -44,8 +44,8 @@ constexpr int kReadings = 3;
 constexpr double kFadingMargin = 3.0;
 /// A fading signal whose mean SNR is below this shows fewer marks above the noise to
 /// follow its level by, which is less exact still: a character then needs
-/// kWeakFadingMargin. (Fading at -3 and -6 dB, margin 3 let up to 0.9 % of the
-/// characters be written wrongly, margin 4 under 0.5 %.)
+/// kWeakFadingMargin, which lets fewer characters be written wrongly there (see the wrong
+/// characters of orvinta-cw-bench's fading runs).
 constexpr double kWeakFadingSnrDb = -2.0;
 constexpr double kWeakFadingMargin = 4.0;
 /// A reading that leaves this many characters unread may rest on a speed the prefix got
@@ -61,11 +61,11 @@ constexpr std::array<double, 6> kOtherUnits{0.92, 0.95, 0.98, 1.02, 1.05, 1.08};
 /// no reading keeps in step, none of its characters is written.
 constexpr double kOutOfStep = 0.2;
 /// A character that the first reading left unread and the reading at another speed reads
-/// needs kSecondOpinion times the least margin there. (Fading over half a second, 0 to
-/// +6 dB: of such characters read with the least margin, 20 in 304 were wrong; of those
-/// read with 1.5 times that, 3 in 241.) Where the first reading is kept, such a character
-/// is taken from the other if that put it within kSamePlaceUnits of the same place, on the
-/// same stretch of signal.
+/// needs kSecondOpinion times the least margin there: under fast fading such characters
+/// read with just the least margin come out wrong several times as often as those read
+/// with half as much again (see orvinta-cw-bench's fading runs). Where the first reading is kept,
+/// such a character is taken from the other if that put it within kSamePlaceUnits of the same
+/// place, on the same stretch of signal.
 constexpr double kSecondOpinion = 1.5;
 constexpr double kSamePlaceUnits = 1.0;
 /// A frame is followed by the next one's start, a word gap after its last character at

@@ -29,13 +29,14 @@ constexpr double kEdgeShare = 0.25;
 /// best within an eighth of a unit.
 constexpr double kTimingLeeway = 0.125;
 /// A mark agrees when its log-likelihood ratio says "there" by this much; at least this
-/// share of the prefix's marks must: at the weakest signals read 60-80 % do, and a fade
-/// can hide a few.
+/// share of the prefix's marks must: at the weakest signals read most do, and a fade can
+/// hide a few.
 constexpr double kAgreement = 2.0;
 constexpr double kFewestAgreeing = 0.6;
-/// And the prefix as a whole must follow its key states (key correlation) this well: at
-/// the weakest signals read it does by 0.7-0.9, where noise and other text, even when
-/// most of the marks agree, reach about 0.5 (0.6 at most in hours of them).
+/// And the prefix as a whole must follow its key states (key correlation) this well: the
+/// beacon's prefix does at the weakest signals read, noise and other text fall short even
+/// when most of their marks agree (orvinta-cw-bench's runs with noise, another station and
+/// no beacon show both).
 constexpr double kLeastMatch = 0.65;
 /// Pieces a mark is cut into to see whether its energy adds up coherently, and how much
 /// it must gain summed whole over summed in pieces: a carrier on the tone's own frequency gains

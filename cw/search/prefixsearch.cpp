@@ -32,7 +32,8 @@ constexpr double kLaneShortestCharacterGap = 2.5;
 constexpr double kLaneLongestCharacterGap = 5.5;
 constexpr double kLaneShortestWordGap = 6.25;
 constexpr double kLaneLongestWordGap = 12.5;
-/// The score a prefix must reach to be a candidate. Ten minutes of noise reach about 25.
+/// The score a prefix must reach to be a candidate: far above what noise alone reaches
+/// (orvinta-cw-bench's recordings without a beacon give no frame).
 constexpr double kCandidateScore = 130.0;
 /// Nor can a prefix agree with less than this share of its units' scores: keyed text
 /// that matches it only in part scores high at a strong signal, but agrees less.
