@@ -141,7 +141,7 @@ void PrintTo(const ToneTraceCase& c, std::ostream* os) {
 
 class ToneTraceTest : public ::testing::TestWithParam<ToneTraceCase> {};
 
-TEST_P(ToneTraceTest, TracesOnlyTheLinesHeardKeyed) {
+TEST_P(ToneTraceTest, TracesOnlyTheTonesHeardKeyed) {
     // A display traces these tones: in noise there is nothing to trace, and a frame's
     // tone is traced while it is keyed, not on along its drift after the last frame.
     const ToneTraceCase& c = GetParam();
