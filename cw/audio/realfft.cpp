@@ -27,8 +27,8 @@ RealFft::RealFft(std::size_t size)
     , m_output(static_cast<std::complex<float>*>(
           fftwf_malloc(sizeof(std::complex<float>) * (size / 2 + 1)))) {
     const std::lock_guard<std::mutex> lock(planner());
-    m_plan = fftwf_plan_dft_r2c_1d(static_cast<int>(size), m_input, asFftw(m_output),
-                                   FFTW_ESTIMATE);
+    m_plan =
+        fftwf_plan_dft_r2c_1d(static_cast<int>(size), m_input, asFftw(m_output), FFTW_ESTIMATE);
 }
 
 RealFft::~RealFft() {
