@@ -5,10 +5,10 @@
 // faded ten-minute pass; frames invented from recordings without the beacon; the same
 // frames at every usual sample rate and some odd ones; the speed on one core and the
 // memory. The whole run takes some forty minutes with --threads 2.
-#include "cw/audiofile.h"
+#include "cw/audio/audiofile.h"
 #include "cw/conditions.h"
 #include "cw/cwdecoder.h"
-#include "cw/framelayout.h"
+#include "cw/model/framelayout.h"
 #include "cw/scoring.h"
 #include "keyer/keyedsignal.h"
 

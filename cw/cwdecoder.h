@@ -2,13 +2,14 @@
 #pragma once
 
 // The decoding core: audio samples pushed in block by block, frames with their details
-// taken out. The path of the data: samples -> keyed lines found and followed, each
-// mixed down to its own baseband (baseband.h, linetracker.h) -> prefix search
-// (prefixsearch.h) -> prefix heard, timing learnt (prefixcheck.h) -> trellis
-// (framereader.h, trellis.h) -> line. Only a frame whose prefix was heard on a line is
-// read, on that line's baseband.
+// taken out. The path of the data: samples -> keyed tones found and followed, each
+// mixed down to its own baseband (audio/baseband.h, audio/tonetracker.h) -> prefix search
+// (search/prefixsearch.h) -> prefix heard, timing learnt (search/prefixcheck.h) -> trellis
+// (reading/framereader.h, model/trellis.h) -> the telemetry line, per tone in
+// tonedecoder.h. Only a frame whose prefix was heard on a tone is read, on that tone's
+// baseband.
 
-#include "linetracker.h"
+#include "cw/audio/tonetracker.h"
 
 #include <complex>
 #include <cstddef>
@@ -41,7 +42,7 @@ struct HeardFrame {
 struct FollowedTone {
     double seconds = 0.0;
     double hz = 0.0;
-    int line = 0; ///< the same for all moments of one followed line
+    int id = 0; ///< the same for all moments of one followed tone
 };
 
 /// Tuning of the frame search and reading.
@@ -55,8 +56,8 @@ struct DecoderSettings {
     double fastestWpm = 30.0;
     /// Gives each frame out as soon as the audio shows its last character complete,
     /// rather than once the next frame's start is in: for live audio, where the operator
-    /// waits for it. Reading frames again as the audio comes costs about three times the
-    /// processing, which a recording need not pay.
+    /// waits for it. Reading frames again as the audio comes multiplies the processing,
+    /// which a recording need not pay.
     bool readFramesEarly = false;
 };
 
@@ -90,34 +91,34 @@ public:
     /// complete.
     std::vector<HeardFrame> takeFrames();
     /// The tones followed since the last call, of the last minute at most: the moments at
-    /// which a line was heard keyed (ToneEstimate::keyed).
+    /// which a tone was heard keyed (ToneEstimate::keyed).
     std::vector<FollowedTone> takeTones();
 
-    /// Samples held (audio and every line's baseband): bounded by the longest frame,
+    /// Samples held (audio and every tone's baseband): bounded by the longest frame,
     /// however long the stream.
     std::size_t heldSamples() const;
 
 private:
-    struct Line;
-    /// Feeds every line followed its baseband so far; drops the audio no line needs.
+    struct Tone;
+    /// Feeds every tone followed its baseband so far; drops the audio no tone needs.
     /// At decimated audio index `due`.
     void follow(bool final, double due);
-    Line& lineFor(const LineTracker::Line& tracked);
-    void feedLine(LineTracker::Line& tracked, bool ended, double due);
-    void dropEndedLines();
+    Tone& toneFor(const ToneTracker::Tone& tracked);
+    void feedTone(ToneTracker::Tone& tracked, bool ended, double due);
+    void dropEndedTones();
     void release();
     bool besideSteadyCarrier(const HeardFrame& frame) const;
     void forgetMomentsBefore(double seconds);
 
-    DecoderSettings settings_;
-    std::unique_ptr<AudioFront> front_;
-    std::unique_ptr<LineTracker> tracker_;
-    std::vector<std::unique_ptr<Line>> lines_;
-    std::vector<HeardFrame> pending_;
-    std::vector<HeardFrame> frames_;
-    std::vector<FollowedTone> tones_;
-    std::deque<FollowedTone> steady_; ///< steady carriers seen (line 0)
-    std::vector<double> given_;       ///< where the frames given out lately start
+    DecoderSettings m_settings;
+    std::unique_ptr<AudioFront> m_front;
+    std::unique_ptr<ToneTracker> m_tracker;
+    std::vector<std::unique_ptr<Tone>> m_tones;
+    std::vector<HeardFrame> m_pending;
+    std::vector<HeardFrame> m_frames;
+    std::vector<FollowedTone> m_followed;
+    std::deque<FollowedTone> m_steady; ///< steady carriers seen (id 0)
+    std::vector<double> m_given;       ///< where the frames given out lately start
 };
 
 } // namespace orvinta::cw

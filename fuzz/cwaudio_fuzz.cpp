@@ -9,10 +9,10 @@
 
 #include "fuzzcheck.h"
 
-#include "cw/audiofile.h"
+#include "cw/audio/audiofile.h"
+#include "cw/audio/recordingstart.h"
 #include "cw/cwdecoder.h"
-#include "cw/framelayout.h"
-#include "cw/recordingstart.h"
+#include "cw/model/framelayout.h"
 
 #include <cmath>
 #include <cstring>

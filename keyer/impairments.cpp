@@ -28,19 +28,19 @@ public:
     }
 
     double operator()(double x) {
-        const double y = b_[0] * x + b_[1] * x1_ + b_[2] * x2_ - a_[1] * y1_ - a_[2] * y2_;
-        x2_ = x1_;
-        x1_ = x;
-        y2_ = y1_;
-        y1_ = y;
+        const double y = m_b[0] * x + m_b[1] * m_x1 + m_b[2] * m_x2 - m_a[1] * m_y1 - m_a[2] * m_y2;
+        m_x2 = m_x1;
+        m_x1 = x;
+        m_y2 = m_y1;
+        m_y1 = y;
         return y;
     }
 
 private:
     Biquad(std::array<double, 3> b, std::array<double, 3> a) {
         for (std::size_t i = 0; i < 3; ++i) {
-            b_[i] = b[i] / a[0];
-            a_[i] = a[i] / a[0];
+            m_b[i] = b[i] / a[0];
+            m_a[i] = a[i] / a[0];
         }
     }
     static Biquad make(double hz, double q, double rate, int high) {
@@ -52,15 +52,15 @@ private:
         return Biquad({edge, middle, edge}, {1.0 + alpha, -2.0 * c, 1.0 - alpha});
     }
 
-    std::array<double, 3> b_{};
-    std::array<double, 3> a_{};
-    double x1_ = 0.0, x2_ = 0.0, y1_ = 0.0, y2_ = 0.0;
+    std::array<double, 3> m_b{};
+    std::array<double, 3> m_a{};
+    double m_x1 = 0.0, m_x2 = 0.0, m_y1 = 0.0, m_y2 = 0.0;
 };
 
 } // namespace
 
 RayleighFading::RayleighFading(double dopplerHz, double seconds, unsigned seed)
-    : step_(kFadingStepSeconds) {
+    : m_step(kFadingStepSeconds) {
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> turn(0.0, 2.0 * std::numbers::pi);
     std::vector<double> frequency;
@@ -72,24 +72,24 @@ RayleighFading::RayleighFading(double dopplerHz, double seconds, unsigned seed)
         frequency.push_back(2.0 * std::numbers::pi * dopplerHz * std::cos(angle));
         phase.push_back(turn(random));
     }
-    const auto count = static_cast<std::size_t>(seconds / step_) + 2;
-    points_.resize(count);
+    const auto count = static_cast<std::size_t>(seconds / m_step) + 2;
+    m_points.resize(count);
     const double scale = 1.0 / std::sqrt(static_cast<double>(kFadingPaths));
     for (std::size_t n = 0; n < count; ++n) {
-        const double t = static_cast<double>(n) * step_;
+        const double t = static_cast<double>(n) * m_step;
         std::complex<double> sum;
         for (std::size_t m = 0; m < frequency.size(); ++m) {
             sum += std::polar(1.0, frequency[m] * t + phase[m]);
         }
-        points_[n] = scale * sum;
+        m_points[n] = scale * sum;
     }
 }
 
 std::complex<double> RayleighFading::gain(double seconds) const {
-    const double at = std::max(0.0, seconds / step_);
-    const auto n = std::min(static_cast<std::size_t>(at), points_.size() - 2);
+    const double at = std::max(0.0, seconds / m_step);
+    const auto n = std::min(static_cast<std::size_t>(at), m_points.size() - 2);
     const double part = std::min(1.0, at - static_cast<double>(n));
-    return points_[n] + part * (points_[n + 1] - points_[n]);
+    return m_points[n] + part * (m_points[n + 1] - m_points[n]);
 }
 
 std::vector<double> speechBandNoise(std::size_t count, double rate, std::mt19937& random) {

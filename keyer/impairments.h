@@ -23,8 +23,8 @@ public:
     std::complex<double> gain(double seconds) const;
 
 private:
-    double step_;
-    std::vector<std::complex<double>> points_;
+    double m_step;
+    std::vector<std::complex<double>> m_points;
 };
 
 /// `count` samples at `rate` of noise shaped like speech: Gaussian noise band-passed to

@@ -22,29 +22,29 @@ constexpr double kRayleighCrest = 3.2;
 class Envelope {
 public:
     Envelope(const std::vector<Mark>& marks, double edgeSeconds)
-        : marks_(marks)
-        , edge_(edgeSeconds) {}
+        : m_marks(marks)
+        , m_edge(edgeSeconds) {}
 
     double at(double t) {
-        while (next_ < marks_.size() && marks_[next_].end + edge_ < t) {
-            ++next_;
+        while (m_next < m_marks.size() && m_marks[m_next].end + m_edge < t) {
+            ++m_next;
         }
-        if (next_ == marks_.size() || t < marks_[next_].start) {
+        if (m_next == m_marks.size() || t < m_marks[m_next].start) {
             return 0.0;
         }
-        const Mark& m = marks_[next_];
-        const double rise = std::clamp((t - m.start) / edge_, 0.0, 1.0);
-        const double fall = std::clamp((t - m.end) / edge_, 0.0, 1.0);
+        const Mark& m = m_marks[m_next];
+        const double rise = std::clamp((t - m.start) / m_edge, 0.0, 1.0);
+        const double fall = std::clamp((t - m.end) / m_edge, 0.0, 1.0);
         return 0.5 - 0.5 * std::cos(std::numbers::pi * (rise - fall));
     }
 
 private:
-    const std::vector<Mark>& marks_;
-    double edge_;
-    std::size_t next_ = 0;
+    const std::vector<Mark>& m_marks;
+    double m_edge;
+    std::size_t m_next = 0;
 };
 
-/// A keyed line on its way into the recording: its envelope and the phase of its tone.
+/// A keyed tone on its way into the recording: its envelope and the phase of its tone.
 struct Station {
     std::vector<Mark> marks;
     double amplitude = 0.0;
@@ -244,13 +244,13 @@ double snrDbAt(const SignalOptions& options, double t) {
 }
 
 BeaconSnr::BeaconSnr(const std::vector<std::string>& frames, const SignalOptions& options)
-    : options_(options)
-    , rayleigh_(rayleighFading(options, recordingSeconds(frames, options))) {
+    : m_options(options)
+    , m_rayleigh(rayleighFading(options, recordingSeconds(frames, options))) {
 }
 
 double BeaconSnr::at(double seconds) const {
-    return snrDbAt(options_, seconds) +
-           10.0 * std::log10(std::max(std::norm(fadeAt(options_, rayleigh_, seconds)), 1e-30));
+    return snrDbAt(m_options, seconds) +
+           10.0 * std::log10(std::max(std::norm(fadeAt(m_options, m_rayleigh, seconds)), 1e-30));
 }
 
 std::string randomFrame(std::mt19937& random) {

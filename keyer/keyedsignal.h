@@ -5,7 +5,7 @@
 // (morsechart.h), then what a pass does to them on the way (drift, fading, other
 // stations, noise), then written as audio files if a test needs one.
 
-#include "cw/audiofile.h"
+#include "cw/audio/audiofile.h"
 #include "cw/cwdecoder.h"
 #include "impairments.h"
 
@@ -112,8 +112,8 @@ public:
     double at(double seconds) const;
 
 private:
-    SignalOptions options_;
-    std::optional<RayleighFading> rayleigh_;
+    SignalOptions m_options;
+    std::optional<RayleighFading> m_rayleigh;
 };
 
 /// A frame with a random block digit, status letter ("O" mostly) and eight groups of

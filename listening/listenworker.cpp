@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "listenworker.h"
 
-#include "cw/audiofile.h"
-#include "cw/recordingstart.h"
+#include "cw/audio/audiofile.h"
+#include "cw/audio/recordingstart.h"
 #include "formats/audioreasons.h"
 #include "listenmessages.h"
 #include "recordinginfo.h"

@@ -120,7 +120,7 @@ private:
     std::vector<float> m_mono;
     /// Live audio: when each block arrived.
     std::optional<StreamClock> m_clock;
-    /// A recording's start time, if known (cw/recordingstart.h).
+    /// A recording's start time, if known (cw/audio/recordingstart.h).
     QDateTime m_recordingStartUtc;
 };
 

@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "waterfall.h"
 
-#include <fftw3.h>
-
 #include <algorithm>
 #include <cmath>
-#include <mutex>
+#include <complex>
 #include <numbers>
 
 namespace orvinta::listening {
@@ -23,34 +21,7 @@ std::size_t nextPowerOfTwo(double value) {
     return n;
 }
 
-/// FFTW's planner is not thread-safe. The audio decoder plans under a lock of its own;
-/// the threads library puts the whole planner under FFTW's own lock, which covers both.
-void makePlannerThreadSafe() {
-    static std::once_flag once;
-    std::call_once(once, [] { fftwf_make_planner_thread_safe(); });
-}
-
 } // namespace
-
-struct Waterfall::Spectrum {
-    explicit Spectrum(std::size_t size)
-        : in(static_cast<float*>(fftwf_malloc(sizeof(float) * size)))
-        , out(static_cast<fftwf_complex*>(fftwf_malloc(sizeof(fftwf_complex) * (size / 2 + 1)))) {
-        makePlannerThreadSafe();
-        plan = fftwf_plan_dft_r2c_1d(static_cast<int>(size), in, out, FFTW_ESTIMATE);
-    }
-    ~Spectrum() {
-        fftwf_destroy_plan(plan);
-        fftwf_free(out);
-        fftwf_free(in);
-    }
-    Spectrum(const Spectrum&) = delete;
-    Spectrum& operator=(const Spectrum&) = delete;
-
-    float* in;
-    fftwf_complex* out;
-    fftwf_plan plan = nullptr;
-};
 
 double Waterfall::columnHz(int column) {
     return kLowestHz + (column + 0.5) * kColumnHz;
@@ -67,7 +38,7 @@ Waterfall::Waterfall(int sampleRate, double secondsPerRow)
     , hop_(size_ / 2)
     , secondsPerRow_(std::max(secondsPerRow, static_cast<double>(hop_) / sampleRate_))
     , window_(size_)
-    , spectrum_(std::make_unique<Spectrum>(size_))
+    , fft_(size_)
     , power_(kColumns, 0.0) {
     for (std::size_t n = 0; n < size_; ++n) {
         window_[n] = static_cast<float>(
@@ -99,7 +70,7 @@ void Waterfall::push(const float* samples, std::size_t count, std::vector<Waterf
             emitRow(rows);
         row_ = row;
         for (std::size_t n = 0; n < size_; ++n)
-            spectrum_->in[n] = input_[start + n] * window_[n];
+            fft_.input()[n] = input_[start + n] * window_[n];
         analyse();
         start += hop_;
     }
@@ -113,16 +84,16 @@ void Waterfall::finish(std::vector<WaterfallRow>& rows) {
 }
 
 void Waterfall::analyse() {
-    fftwf_execute(spectrum_->plan);
-    const fftwf_complex* out = spectrum_->out;
+    fft_.run();
+    const std::complex<float>* out = fft_.output();
     for (int c = 0; c < kColumns; ++c) {
         const auto [first, end] = bins_[static_cast<std::size_t>(c)];
         // The mean, not the peak, of the bins: columns that hold two bins would otherwise
         // show the noise stronger than those that hold one.
         double sum = 0.0;
         for (std::size_t b = first; b < end; ++b) {
-            const double re = out[b][0];
-            const double im = out[b][1];
+            const double re = out[b].real();
+            const double im = out[b].imag();
             sum += re * re + im * im;
         }
         power_[static_cast<std::size_t>(c)] += sum / static_cast<double>(end - first);

@@ -4,13 +4,13 @@
 // The waterfall: the spectrum of the audio from 200 to 3000 Hz over time, as rows of
 // levels. Short-time spectra (Hann window, half overlapping) are averaged over the
 // stretch of audio each row stands for; each row is then scaled to its own noise floor
-// (the median of its columns), so that a keyed line stands out however loud the audio is.
+// (the median of its columns), so that a keyed tone stands out however loud the audio is.
 
-#include "cw/linefinder.h"
+#include "cw/audio/realfft.h"
+#include "cw/audio/tonefinder.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 namespace orvinta::listening {
@@ -53,7 +53,6 @@ public:
     void finish(std::vector<WaterfallRow>& rows);
 
 private:
-    struct Spectrum;
     void analyse();
     void emitRow(std::vector<WaterfallRow>& rows);
 
@@ -64,7 +63,7 @@ private:
     std::vector<float> window_;
     /// Per column, the first and one past the last spectrum bin it averages.
     std::vector<std::pair<std::size_t, std::size_t>> bins_;
-    std::unique_ptr<Spectrum> spectrum_;
+    cw::RealFft fft_;
     std::vector<float> input_;
     std::size_t consumed_ = 0; ///< absolute index of input_[0]
     std::size_t row_ = 0;      ///< index of the row being summed

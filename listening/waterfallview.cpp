@@ -13,7 +13,7 @@ namespace {
 /// Height of the frequency scale below the spectrum, in pixels of the font's height.
 constexpr double kAxisLines = 1.4;
 constexpr double kAxisStepHz = 500.0;
-/// Moments of one followed tone further apart than this are not joined: the line was lost
+/// Moments of one followed tone further apart than this are not joined: the tone was lost
 /// in between.
 constexpr double kLongestToneStepSeconds = 1.0;
 /// The frame marks stand this many pixels to the right of the tone.
@@ -264,12 +264,11 @@ void WaterfallView::paintTones(QPainter& painter) const {
     painter.save();
     painter.setClipRect(spectrumArea());
     painter.setPen(QPen(kToneColour, 1.0, Qt::DotLine));
-    // Each moment is joined to the last one of the same line, when that is recent.
+    // Each moment is joined to the last one of the same tone, when that is recent.
     std::vector<const cw::FollowedTone*> lastOfLine;
     for (const cw::FollowedTone& tone : m_tones) {
-        const auto last =
-            std::find_if(lastOfLine.begin(), lastOfLine.end(),
-                         [&](const cw::FollowedTone* t) { return t->line == tone.line; });
+        const auto last = std::find_if(lastOfLine.begin(), lastOfLine.end(),
+                                       [&](const cw::FollowedTone* t) { return t->id == tone.id; });
         if (last == lastOfLine.end()) {
             lastOfLine.push_back(&tone);
             continue;

@@ -112,7 +112,7 @@ void addInterference(std::vector<Curve>& all, double scale) {
 }
 
 /// A steady carrier in the receiver's passband 6 dB above the beacon, close enough to
-/// reach into the line's channel where the tone drifts (the beacon drifts ±300 Hz, the
+/// reach into the tone's channel where the tone drifts (the beacon drifts ±300 Hz, the
 /// carrier stays).
 void addSteadyCarrier(std::vector<Curve>& all, double scale) {
     constexpr double kOffsetHz = 80.0;

@@ -4,7 +4,7 @@
 // How orvinta-cw-bench scores what the decoder heard against what was keyed.
 
 #include "cw/cwdecoder.h"
-#include "cw/framelayout.h"
+#include "cw/model/framelayout.h"
 
 #include <string>
 #include <vector>

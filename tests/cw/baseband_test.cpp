@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cw/baseband.h"
+#include "cw/audio/baseband.h"
 
 #include "keyer/keyedsignal.h"
 #include "tests/support/sampleline.h"
@@ -21,10 +21,10 @@ using keyer::SignalOptions;
 
 using test::kSampleLine;
 
-/// The smoothed tone estimates of every line followed in `samples` at 8 kHz.
+/// The smoothed tone estimates of every tone followed in `samples` at 8 kHz.
 std::vector<std::vector<ToneEstimate>> follow(const std::vector<float>& samples) {
     AudioFront front(8000);
-    LineTracker tracker(front.rate());
+    ToneTracker tracker(front.rate());
     std::vector<SpectrumMoment> moments;
     for (std::size_t at = 0; at < samples.size(); at += 4096) {
         front.push(samples.data() + at, std::min<std::size_t>(4096, samples.size() - at), moments);
@@ -33,26 +33,26 @@ std::vector<std::vector<ToneEstimate>> follow(const std::vector<float>& samples)
         tracker.update(m);
     }
     tracker.finish();
-    std::vector<std::vector<ToneEstimate>> lines;
-    for (const LineTracker::Line& line : tracker.lines()) {
-        lines.push_back(line.smoothed);
+    std::vector<std::vector<ToneEstimate>> tones;
+    for (const ToneTracker::Tone& tone : tracker.tones()) {
+        tones.push_back(tone.smoothed);
     }
-    return lines;
+    return tones;
 }
 
-class LineTrackerTest : public ::testing::TestWithParam<double> {};
+class ToneTrackerTest : public ::testing::TestWithParam<double> {};
 
-TEST_P(LineTrackerTest, FollowsTheKeyedToneAlone) {
+TEST_P(ToneTrackerTest, FollowsTheKeyedToneAlone) {
     SignalOptions options;
     options.toneHz = GetParam();
     options.snrDb = -8.0;
     options.wordsPerMinute = 25.0;
     const KeyedRecording recording = keyFrames({kSampleLine}, options);
-    const auto lines = follow(recording.samples);
-    ASSERT_EQ(lines.size(), 1U);
+    const auto tones = follow(recording.samples);
+    ASSERT_EQ(tones.size(), 1U);
     const double from = recording.frameSeconds[0] + 2.0;
     int checked = 0;
-    for (const ToneEstimate& e : lines[0]) {
+    for (const ToneEstimate& e : tones[0]) {
         const double t = e.sample / 8000.0;
         if (t > from && t < from + 10.0) {
             EXPECT_NEAR(e.frequencyHz, GetParam(), 1.5) << t << " s";
@@ -62,10 +62,10 @@ TEST_P(LineTrackerTest, FollowsTheKeyedToneAlone) {
     EXPECT_GT(checked, 40);
 }
 
-INSTANTIATE_TEST_SUITE_P(Tones, LineTrackerTest, ::testing::Values(210.0, 777.7, 1500.0, 2990.0),
+INSTANTIATE_TEST_SUITE_P(Tones, ToneTrackerTest, ::testing::Values(210.0, 777.7, 1500.0, 2990.0),
                          test::PrintedName());
 
-TEST(LineTrackerTest, TakesNoLineFromTheKeyingOfAToneWithoutNoise) {
+TEST(ToneTrackerTest, TakesNoToneFromTheKeyingOfANoiseFreeTone) {
     // A generated recording without noise, as a 16-bit file holds it: the keyed tone's
     // sidebands stand out of the quantisation floor across the band, and where the keying
     // stops the spectra fall to nothing.
@@ -78,14 +78,14 @@ TEST(LineTrackerTest, TakesNoLineFromTheKeyingOfAToneWithoutNoise) {
     for (float& sample : recording.samples) {
         sample = std::round(sample * 32767.0F) / 32767.0F;
     }
-    const auto lines = follow(recording.samples);
-    ASSERT_EQ(lines.size(), 1U);
-    for (const ToneEstimate& e : lines[0]) {
+    const auto tones = follow(recording.samples);
+    ASSERT_EQ(tones.size(), 1U);
+    for (const ToneEstimate& e : tones[0]) {
         EXPECT_NEAR(e.frequencyHz, options.toneHz, 1.5);
     }
 }
 
-TEST(LineTrackerTest, FollowsDrift) {
+TEST(ToneTrackerTest, FollowsDrift) {
     SignalOptions options;
     options.toneHz = 1400.0;
     options.driftHz = 300.0;
@@ -97,9 +97,9 @@ TEST(LineTrackerTest, FollowsDrift) {
         keyFrames({kSampleLine, kSampleLine, kSampleLine, kSampleLine}, options);
     const double duration = static_cast<double>(recording.samples.size()) / 8000.0;
     const double tau = options.driftHz / options.driftRateHz;
-    const auto lines = follow(recording.samples);
-    ASSERT_FALSE(lines.empty());
-    for (const ToneEstimate& e : lines[0]) {
+    const auto tones = follow(recording.samples);
+    ASSERT_FALSE(tones.empty());
+    for (const ToneEstimate& e : tones[0]) {
         const double t = e.sample / 8000.0;
         if (t < 4.0 || t > duration - 4.0) {
             continue;
@@ -109,7 +109,7 @@ TEST(LineTrackerTest, FollowsDrift) {
     }
 }
 
-TEST(LineMixerTest, MixesTheToneDownAndKeepsTime) {
+TEST(ToneMixerTest, MixesTheToneDownAndKeepsTime) {
     // A tone keyed down from 3.0 s to 3.5 s shows up at 0 Hz, at the right moment.
     for (const int rate : {8000, 11025, 12345, 44100, 96000}) {
         std::vector<float> audio(static_cast<std::size_t>(6 * rate));
@@ -122,7 +122,7 @@ TEST(LineMixerTest, MixesTheToneDownAndKeepsTime) {
         AudioFront front(rate);
         std::vector<SpectrumMoment> moments;
         front.push(audio.data(), audio.size(), moments);
-        LineMixer mixer(front.rate(), 0);
+        ToneMixer mixer(front.rate(), 0);
         std::vector<std::complex<float>> out;
         std::vector<float> tones;
         mixer.mix(front, {ToneEstimate{0.0, 1000.0, 10.0}}, true, out, tones);

@@ -4,7 +4,7 @@
 // without the beacon, doubtful characters. The figures over many levels are the
 // benchmark's (orvinta-cw-bench); these fail when the behaviour breaks.
 #include "cw/cwdecoder.h"
-#include "cw/framelayout.h"
+#include "cw/model/framelayout.h"
 
 #include "keyer/keyedsignal.h"
 #include "keyer/morsechart.h"
@@ -157,9 +157,9 @@ void PrintTo(const OtherStation& s, std::ostream* os) {
 
 class BesideAnotherStationTest : public ::testing::TestWithParam<OtherStation> {};
 
-TEST_P(BesideAnotherStationTest, ReadsTheBeaconOnlyOnItsOwnLine) {
+TEST_P(BesideAnotherStationTest, ReadsTheBeaconOnlyOnItsOwnTone) {
     // Another station sending ordinary text throughout: the beacon's frames are read on
-    // its own line, and nothing of the other station is printed.
+    // its own tone, and nothing of the other station is printed.
     SignalOptions options;
     options.wordsPerMinute = 22.0;
     options.toneHz = 1300.0;
@@ -274,9 +274,9 @@ INSTANTIATE_TEST_SUITE_P(Backgrounds, WithoutTheBeaconTest,
                                            Background{"a CW contact", Noise::White, true}),
                          test::PrintedName());
 
-TEST(ConditionsTest, TakesNoSyllableOfSpeechBandNoiseForAKeyedLine) {
+TEST(ConditionsTest, TakesNoSyllableOfSpeechBandNoiseForAKeyedTone) {
     // Speech-band noise swings by 10 dB and more with its syllables: a loud one must not
-    // raise the noise's own peaks into lines, each of which would be followed, mixed
+    // raise the noise's own peaks into tones, each of which would be followed, mixed
     // down and searched for frames. Its first second may start one before its swing shows.
     SignalOptions options;
     options.noise = Noise::SpeechBand;
@@ -288,16 +288,16 @@ TEST(ConditionsTest, TakesNoSyllableOfSpeechBandNoiseForAKeyedLine) {
     CwDecoder decoder(options.sampleRate);
     decoder.push(recording.samples.data(), recording.samples.size());
     decoder.finish();
-    std::set<int> lines;
+    std::set<int> tones;
     for (const FollowedTone& tone : decoder.takeTones()) {
-        lines.insert(tone.line);
+        tones.insert(tone.id);
     }
-    EXPECT_LE(lines.size(), 1U);
+    EXPECT_LE(tones.size(), 1U);
 }
 
 TEST(ConditionsTest, HearsTheBeaconAmidSpeechBandNoise) {
-    // The beacon in the middle of the speech band: its line is followed throughout, not
-    // pushed out by lines of the noise, and every frame reads right.
+    // The beacon in the middle of the speech band: its tone is followed throughout, not
+    // pushed out by tones of the noise, and every frame reads right.
     SignalOptions options;
     options.noise = Noise::SpeechBand;
     options.snrDb = -6.0;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cw/cwcli.h"
+#include "cw/cli/cwcli.h"
 
 #include "keyer/keyedsignal.h"
 #include "tests/support/sampleline.h"

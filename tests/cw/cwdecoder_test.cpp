@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cw/cwdecoder.h"
 
-#include "cw/framereader.h"
+#include "cw/reading/framereader.h"
 
 #include "keyer/keyedsignal.h"
 #include "tests/support/testnames.h"
@@ -103,7 +103,7 @@ TEST(CwDecoderTest, ShowsTheToneItFollows) {
     ASSERT_FALSE(tones.empty());
     for (const FollowedTone& t : tones) {
         EXPECT_NEAR(t.hz, options.toneHz, 5.0) << "at " << t.seconds << " s";
-        EXPECT_EQ(t.line, tones.front().line);
+        EXPECT_EQ(t.id, tones.front().id);
     }
     EXPECT_LT(tones.front().seconds, recording.frameSeconds[1]);
     EXPECT_TRUE(decoder.takeTones().empty());
@@ -141,7 +141,7 @@ void PrintTo(const ToneTraceCase& c, std::ostream* os) {
 
 class ToneTraceTest : public ::testing::TestWithParam<ToneTraceCase> {};
 
-TEST_P(ToneTraceTest, TracesOnlyTheLinesHeardKeyed) {
+TEST_P(ToneTraceTest, TracesOnlyTheTonesHeardKeyed) {
     // A display traces these tones: in noise there is nothing to trace, and a frame's
     // tone is traced while it is keyed, not on along its drift after the last frame.
     const ToneTraceCase& c = GetParam();
@@ -298,7 +298,7 @@ TEST(CwDecoderTest, GivesEachFrameOutWithinASecondOfItsEnd) {
 
 TEST(CwDecoderTest, IsNotLuredAwayByASteadyCarrier) {
     // An unkeyed carrier 700 Hz away, 10 dB below the keyed tone, on all the time: in the
-    // silence before and between the frames it is the strongest line.
+    // silence before and between the frames it is the strongest tone.
     SignalOptions options;
     options.wordsPerMinute = 20.0;
     options.toneHz = 1000.0;
@@ -311,7 +311,7 @@ TEST(CwDecoderTest, IsNotLuredAwayByASteadyCarrier) {
 
 TEST(CwDecoderTest, FollowsTheKeyedToneBesideAStrongerSteadyCarrier) {
     // An unkeyed carrier 3 or 6 dB below the keyed tone, on all the time, has as much
-    // or more power on average than the keyed tone: the tracker must stay on the line
+    // or more power on average than the keyed tone: the tracker must stay on the tone
     // that is keyed, in the frames and in the silence around them.
     for (const double level : {0.708, 0.5}) {
         for (const double offset : {-400.0, 150.0}) {

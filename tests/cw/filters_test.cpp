@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cw/filters.h"
+#include "cw/audio/filters.h"
 #include "tests/support/testnames.h"
 
 #include <gtest/gtest.h>

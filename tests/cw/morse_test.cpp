@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cw/morse.h"
+#include "cw/model/morse.h"
 
 #include "keyer/morsechart.h"
 #include "tests/support/testnames.h"

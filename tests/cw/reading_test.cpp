@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The reading's pieces on their own: the frame's layout, the likelihood of a stretch,
 // the levels it is judged by, and the trellis that reads a payload from its evidence.
-#include "cw/carrierfit.h"
-#include "cw/framelayout.h"
-#include "cw/levels.h"
-#include "cw/likelihood.h"
-#include "cw/trellis.h"
+#include "cw/audio/carrierfit.h"
+#include "cw/model/framelayout.h"
+#include "cw/model/levels.h"
+#include "cw/model/likelihood.h"
+#include "cw/model/trellis.h"
 
 #include "tests/support/testnames.h"
 

@@ -2,7 +2,7 @@
 // Where a recording ends: loss of signal cuts it anywhere, inside a frame, in the gap
 // after it or inside the next frame's prefix. Whatever is printed must be right or "?".
 #include "cw/cwdecoder.h"
-#include "cw/framelayout.h"
+#include "cw/model/framelayout.h"
 
 #include "keyer/keyedsignal.h"
 #include "tests/support/testnames.h"

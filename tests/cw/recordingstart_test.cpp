@@ -3,7 +3,7 @@
 // recorder wrote (Broadcast-WAV origination before the date tag), else the file name.
 // Recordings are written with their metadata through libsndfile; --verbose names the
 // time found and its source.
-#include "cw/cwcli.h"
+#include "cw/cli/cwcli.h"
 
 #include "keyer/keyedsignal.h"
 #include "tests/support/testnames.h"

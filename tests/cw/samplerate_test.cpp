@@ -2,7 +2,7 @@
 // A recording reads the same at whatever rate it was made: sound cards and recorders use
 // 8-192 kHz, and some rates (11 025, 22 050, 44 100 Hz, odd ones) divide by no integer
 // into 8 kHz, the rate the decoder listens at.
-#include "cw/baseband.h"
+#include "cw/audio/baseband.h"
 #include "cw/cwdecoder.h"
 
 #include "keyer/keyedsignal.h"
@@ -29,7 +29,7 @@ class AudioFrontRateTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(AudioFrontRateTest, BringsTheAudioToEightKilohertzOnTime) {
     // Tones across the band come out at 8 kHz, each sample the input at the moment
-    // secondsOf() gives it: the lines and their frames are placed by it.
+    // secondsOf() gives it: the tones and their frames are placed by it.
     const int rate = GetParam();
     std::vector<float> audio(static_cast<std::size_t>(3 * rate));
     const auto tone = [](double seconds) {

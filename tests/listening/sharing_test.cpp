@@ -5,7 +5,7 @@
 // takes them when switched on again, and one that never answers while the window goes on
 // taking keys. Where the decoding is not the point, the frames are handed to the window
 // as the decoder hands them over.
-#include "cw/cwcli.h"
+#include "cw/cli/cwcli.h"
 #include "keyer/recordings.h"
 #include "listening/framesharing.h"
 #include "listening/frmempfang.h"

@@ -2,7 +2,7 @@
 // orvinta-cw --submit against a SiDS server of the test's own on the loopback interface:
 // what arrives, byte for byte; a second run; a dry run; a server that fails, refuses or
 // is not there; and a run killed between two frames.
-#include "cw/cwcli.h"
+#include "cw/cli/cwcli.h"
 
 #include "keyer/keyedsignal.h"
 #include "keyer/recordings.h"
