@@ -27,6 +27,32 @@ QString sampleFormatName(QAudioFormat::SampleFormat format) {
 
 } // namespace
 
+QString listeningStatus(const QString& device) {
+    return QStringLiteral("Höre %1 ...").arg(device);
+}
+
+QString audioMissingStatus(int seconds) {
+    return QStringLiteral("Keine Audiodaten seit %1 s").arg(seconds);
+}
+
+QString framesListedText(int count) {
+    return QString::fromStdString(countText(count, "Block", "Blöcke")) +
+           QStringLiteral(" in der Liste.");
+}
+
+QString audioErrorReason(QAudio::Error error) {
+    switch (error) {
+    case QAudio::OpenError:
+        return QStringLiteral("Das Gerät lässt sich nicht öffnen");
+    case QAudio::IOError:
+        return QStringLiteral("Das Gerät liefert keine Daten mehr");
+    case QAudio::FatalError:
+        return QStringLiteral("Das Audiosystem meldet einen schweren Fehler");
+    default:
+        return QStringLiteral("Das Audiosystem meldet einen Fehler");
+    }
+}
+
 QString recordingUnreadableMessage(const QString& path, const QString& reason) {
     return QStringLiteral("Die Aufnahme %1 kann nicht gelesen werden:\n%2.")
         .arg(QDir::toNativeSeparators(path), reason);

@@ -2,12 +2,41 @@
 #pragma once
 
 // What the listening window tells the operator, exactly as shown: why listening fails,
-// and which frames its commands take.
+// the reasons that go into those messages, the status line, and which frames its
+// commands take. The captions of the controls stand with the controls.
 
+#include <QAudio>
 #include <QAudioFormat>
 #include <QString>
 
 namespace orvinta::listening {
+
+/// The title and filter of the box that picks a recording.
+inline const QString kChooseRecordingTitle = QStringLiteral("Aufnahme wählen");
+inline const QString kRecordingFilter =
+    QStringLiteral("Tonaufnahmen (*.wav *.WAV *.flac *.FLAC *.ogg *.OGG *.oga);;Alle Dateien (*)");
+
+/// The status line before, while and after listening.
+inline const QString kReadyStatus = QStringLiteral("Bereit.");
+inline const QString kRecordingStatus = QStringLiteral("Höre die Aufnahme ...");
+inline const QString kStoppingStatus = QStringLiteral("Halte an ...");
+inline const QString kCompletedStatus = QStringLiteral("Fertig. ");
+inline const QString kStoppedStatus = QStringLiteral("Angehalten. ");
+inline const QString kFailedStatus = QStringLiteral("Fehler. ");
+/// "Höre <device> ...".
+QString listeningStatus(const QString& device);
+/// The device has delivered no audio for `seconds`.
+QString audioMissingStatus(int seconds);
+/// How many frames the list holds when listening ends: "60 Blöcke in der Liste.".
+QString framesListedText(int count);
+
+/// Why a recording cannot be read, when the system gives no reason of its own.
+inline const QString kDirectoryReason = QStringLiteral("Das ist ein Verzeichnis");
+inline const QString kNoRecordingReason =
+    QStringLiteral("Die Datei enthält keine Tonaufnahme in einem lesbaren Format "
+                   "(WAV, FLAC, Ogg Vorbis)");
+/// Why an input device failed, as the audio system reports it.
+QString audioErrorReason(QAudio::Error error);
 
 inline const QString kNoInputDeviceMessage =
     QStringLiteral("Kein Audioeingang gefunden: Das System meldet kein Gerät, von dem Orvinta "

@@ -198,6 +198,23 @@ TEST(ListenMessages, NameTheDeviceInGermanQuotesAndCountItsChannels) {
         EXPECT_EQ(message, shown);
 }
 
+TEST(ListenMessages, StatusLinesCountFramesAndSecondsInGerman) {
+    const std::pair<QString, QString> cases[] = {
+        {framesListedText(0), QStringLiteral("0 Blöcke in der Liste.")},
+        {framesListedText(1), QStringLiteral("1 Block in der Liste.")},
+        {framesListedText(60), QStringLiteral("60 Blöcke in der Liste.")},
+        {kStoppedStatus + framesListedText(2),
+         QStringLiteral("Angehalten. 2 Blöcke in der Liste.")},
+        {audioMissingStatus(4), QStringLiteral("Keine Audiodaten seit 4 s")},
+        {listeningStatus(QStringLiteral("USB Audio")), QStringLiteral("Höre USB Audio ...")},
+        {audioErrorReason(QAudio::OpenError), QStringLiteral("Das Gerät lässt sich nicht öffnen")},
+        {audioErrorReason(QAudio::UnderrunError),
+         QStringLiteral("Das Audiosystem meldet einen Fehler")},
+    };
+    for (const auto& [text, shown] : cases)
+        EXPECT_EQ(text, shown);
+}
+
 TEST(HeardFramesModel, HighlightsEachRunOfUnreadableCharacters) {
     const QList<QTextLayout::FormatRange> runs =
         unreadableFormats(QStringLiteral("E LUSAT HI HI 6O A?T ABA AU4 AD4 AA4 ABT TTU A??"));
