@@ -134,8 +134,7 @@ void frmTelemetrie::createControls() {
                          sansFont(kFormPoints, FontStyle::BoldUnderlined));
 
     txtEingabe = new QLineEdit(kInputPreset, client);
-    txtEingabe->setObjectName(QStringLiteral("txtEingabe"));
-    txtEingabe->setGeometry(twipsRect(240, 2520, 5652, 348));
+    placeControl(txtEingabe, "txtEingabe", {240, 2520, 5652, 348});
     txtEingabe->setFont(sansFont(kFormPoints));
     txtEingabe->setMaxLength(std::numeric_limits<int>::max());
 
