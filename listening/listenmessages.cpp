@@ -2,6 +2,7 @@
 #include "listenmessages.h"
 
 #include "decoder/counttext.h"
+#include "submission/submitter.h"
 
 #include <QDir>
 
@@ -92,6 +93,25 @@ QString formatRefusedMessage(const QString& device, const QAudioFormat& format) 
 QString deviceFailedMessage(const QString& device, const QString& reason) {
     return QStringLiteral("Der Audioeingang \u201E%1\u201C kann nicht gelesen werden:\n%2.\n%3")
         .arg(device, reason, kFramesStay);
+}
+
+QString unreadableText(long long count) {
+    return QString::fromStdString(countText(count, "unlesbares Zeichen", "unlesbare Zeichen"));
+}
+
+QString sharingStatusText(const submission::SubmissionCounts& counts, int uncertain,
+                          int withoutTime, const QString& problem) {
+    QString text = QStringLiteral("SatNOGS: %1 gesendet, %2 wartend, %3 abgelehnt")
+                       .arg(counts.sent)
+                       .arg(counts.waiting)
+                       .arg(counts.refused);
+    if (uncertain > 0 || withoutTime > 0)
+        text += QStringLiteral("; nicht gesendet: %1 unsicher, %2 ohne Startzeit")
+                    .arg(uncertain)
+                    .arg(withoutTime);
+    if (!problem.isEmpty())
+        text += QStringLiteral(" (") + problem + QLatin1Char(')');
+    return text;
 }
 
 QString selectionText(int selected, int total) {

@@ -2,12 +2,17 @@
 #pragma once
 
 // What the listening window tells the operator, exactly as shown: why listening fails,
-// the reasons that go into those messages, the status line, and which frames its
-// commands take. The captions of the controls stand with the controls.
+// the reasons that go into those messages, the status line, the list's headers, the
+// waterfall's silence, sharing with SatNOGS, and which frames its commands take. The
+// captions of the controls stand with the controls.
 
 #include <QAudio>
 #include <QAudioFormat>
 #include <QString>
+
+namespace orvinta::submission {
+struct SubmissionCounts;
+} // namespace orvinta::submission
 
 namespace orvinta::listening {
 
@@ -56,6 +61,33 @@ QString deviceHangsMessage(const QString& device);
 QString formatRefusedMessage(const QString& device, const QAudioFormat& format);
 /// The input device could not be opened, or failed while it was listened to.
 QString deviceFailedMessage(const QString& device, const QString& reason);
+
+/// The headers of the frame list; the time column says UTC once the times are known.
+inline const QString kTimeHeader = QStringLiteral("Zeit");
+inline const QString kUtcTimeHeader = QStringLiteral("Zeit (UTC)");
+inline const QString kLineHeader = QStringLiteral("Telemetriezeile");
+inline const QString kSnrHeader = QStringLiteral("SNR");
+inline const QString kConfidenceHeader = QStringLiteral("Sicherheit");
+inline const QString kUnreadableHeader = QStringLiteral("Unlesbar");
+/// "1 unlesbares Zeichen", "3 unlesbare Zeichen".
+QString unreadableText(long long count);
+
+/// What the waterfall shows over a stretch without audio.
+inline const QString kSilenceText = QStringLiteral("Keine Audiodaten");
+
+/// Sharing is refused while no station is set.
+inline const QString kNoStationMessage =
+    QStringLiteral("Ohne Station wird nichts gesendet: Bitte zuerst Rufzeichen und Standort "
+                   "unter \"Datei\" > \"Station ...\" eintragen.");
+/// What went wrong last while sharing, each followed by its reason.
+inline const QString kNotReachedProblem = QStringLiteral("nicht erreicht: ");
+inline const QString kRefusedProblem = QStringLiteral("abgelehnt: ");
+inline const QString kJournalProblem = QStringLiteral("Journal: ");
+inline const QString kSettingsProblem = QStringLiteral("Einstellungen nicht gespeichert: ");
+/// "SatNOGS: 3 gesendet, 1 wartend, 0 abgelehnt", with the frames kept back and the last
+/// `problem` when there are any.
+QString sharingStatusText(const submission::SubmissionCounts& counts, int uncertain,
+                          int withoutTime, const QString& problem);
 
 /// Which of the `total` frames in the list "In &Tabelle ..." and "&Verlauf" take:
 /// "3 von 60 ausgewählt", or all of them when none is selected; empty for an empty list.

@@ -7,6 +7,7 @@
 #include "listening/unreadabledelegate.h"
 
 #include "decoder/varmodul.h"
+#include "submission/submitter.h"
 #include "support/qtprinters.h"
 
 #include <QSignalSpy>
@@ -198,7 +199,7 @@ TEST(ListenMessages, NameTheDeviceInGermanQuotesAndCountItsChannels) {
         EXPECT_EQ(message, shown);
 }
 
-TEST(ListenMessages, StatusLinesCountFramesAndSecondsInGerman) {
+TEST(ListenMessages, StatusLinesCountInGerman) {
     const std::pair<QString, QString> cases[] = {
         {framesListedText(0), QStringLiteral("0 Blöcke in der Liste.")},
         {framesListedText(1), QStringLiteral("1 Block in der Liste.")},
@@ -210,6 +211,14 @@ TEST(ListenMessages, StatusLinesCountFramesAndSecondsInGerman) {
         {audioErrorReason(QAudio::OpenError), QStringLiteral("Das Gerät lässt sich nicht öffnen")},
         {audioErrorReason(QAudio::UnderrunError),
          QStringLiteral("Das Audiosystem meldet einen Fehler")},
+        {unreadableText(1), QStringLiteral("1 unlesbares Zeichen")},
+        {unreadableText(3), QStringLiteral("3 unlesbare Zeichen")},
+        {sharingStatusText({5, 1, 0}, 0, 0, {}),
+         QStringLiteral("SatNOGS: 5 gesendet, 1 wartend, 0 abgelehnt")},
+        {sharingStatusText({0, 2, 1}, 3, 0,
+                           kNotReachedProblem + QStringLiteral("Zeitüberschreitung")),
+         QStringLiteral("SatNOGS: 0 gesendet, 2 wartend, 1 abgelehnt; nicht gesendet: 3 unsicher, "
+                        "0 ohne Startzeit (nicht erreicht: Zeitüberschreitung)")},
     };
     for (const auto& [text, shown] : cases)
         EXPECT_EQ(text, shown);
