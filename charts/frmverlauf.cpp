@@ -76,9 +76,7 @@ QPixmap colourMark(std::size_t channel) {
 } // namespace
 
 frmVerlauf::frmVerlauf(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint) {
+    : QWidget(parent, toplevelWindowFlags()) {
     setUpWindow(this, "frmVerlauf", QStringLiteral("Verlauf"), kClientWidth, kClientHeight);
 
     const QFont font = sansFont(kPoints);

@@ -59,9 +59,7 @@ constexpr int kRowPadding = 6;
 } // namespace
 
 frmEmpfang::frmEmpfang(QLineEdit* txtEingabe, std::function<frmVerlauf*()> verlauf, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint)
+    : QWidget(parent, toplevelWindowFlags())
     , m_txtEingabe(txtEingabe)
     , m_verlauf(std::move(verlauf))
     , m_frames(new HeardFramesModel(this))
@@ -421,9 +419,7 @@ void frmEmpfang::cmdVerlauf_Click() {
     const std::vector<listening::ListedFrame> chosen = exportFrames();
     // Shown first, so that what the history window has to tell stands over it.
     frmVerlauf* window = m_verlauf();
-    window->show();
-    window->raise();
-    window->activateWindow();
+    bringToFront(window);
     window->showFrames(listening::historyFrames(chosen), QStringLiteral("Empfang"));
 }
 

@@ -122,6 +122,17 @@ Qt::WindowFlags fixedDialogFlags() {
            Qt::WindowCloseButtonHint;
 }
 
+Qt::WindowFlags toplevelWindowFlags() {
+    return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+}
+
+void bringToFront(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 void setProgramIcon(QWidget* window) {
     window->setWindowIcon(QIcon(pictures::programIcon()));
 }

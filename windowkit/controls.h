@@ -58,6 +58,14 @@ void lockSize(QWidget* window, QSize pixels);
 /// no minimise or maximise button, not sizable.
 Qt::WindowFlags fixedDialogFlags();
 
+/// Window flags of the main window and the windows that stay open beside it: a title bar
+/// with minimise and close buttons, no maximise button.
+Qt::WindowFlags toplevelWindowFlags();
+
+/// Shows `window`, raises it over the program's other windows and activates it: how a
+/// window that stays open beside the main window is called up again.
+void bringToFront(QWidget* window);
+
 /// Sets the program icon on `window`.
 void setProgramIcon(QWidget* window);
 

@@ -56,9 +56,7 @@ const QColor kStatusFalseColour(192, 0, 0);
 } // namespace
 
 frmAusgabe::frmAusgabe(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint) {
+    : QWidget(parent, toplevelWindowFlags()) {
     setUpWindow(this, "frmAusgabe", QStringLiteral("LUSAT OSCAR 19 Telemetrie"), 5484, 4920);
 
     const QFont bold = sansFont(kFormPoints, FontStyle::Bold);

@@ -44,9 +44,7 @@ const QString kHidden = QStringLiteral("aus");
 } // namespace
 
 frmTelemetrie::frmTelemetrie(int introIntervalMs, QWidget* parent)
-    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                              Qt::WindowCloseButtonHint)
+    : QMainWindow(parent, toplevelWindowFlags())
     , m_ausgabe([] { return new frmAusgabe; })
     , m_intro([introIntervalMs] { return new frmIntro(introIntervalMs); })
     , m_info([] { return new frmInfo; })
@@ -321,16 +319,12 @@ void frmTelemetrie::mnuEingabeSpeichern_Click() {
 void frmTelemetrie::mnuHoeren_Click() {
     // The listening window stays open beside the main window, like the output window,
     // so that frames can be taken over while it listens.
-    empfang()->show();
-    empfang()->raise();
-    empfang()->activateWindow();
+    bringToFront(empfang());
 }
 
 void frmTelemetrie::mnuVerlauf_Click() {
     // The history stays open beside the main window, like the output window.
-    verlauf()->show();
-    verlauf()->raise();
-    verlauf()->activateWindow();
+    bringToFront(verlauf());
 }
 
 void frmTelemetrie::mnuStation_Click() {
