@@ -76,13 +76,8 @@ QPixmap colourMark(std::size_t channel) {
 } // namespace
 
 frmVerlauf::frmVerlauf(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint) {
-    setObjectName(QStringLiteral("frmVerlauf"));
-    setWindowTitle(QStringLiteral("Verlauf"));
-    setProgramIcon(this);
-    fixClientSize(this, kClientWidth, kClientHeight);
+    : QWidget(parent, toplevelWindowFlags()) {
+    setUpWindow(this, "frmVerlauf", QStringLiteral("Verlauf"), kClientWidth, kClientHeight);
 
     const QFont font = sansFont(kPoints);
     cmdOeffnen = makeButton(this, "cmdOeffnen", QStringLiteral("&Tabelle öffnen ..."),
@@ -137,14 +132,12 @@ void frmVerlauf::createRangeControls() {
                            {kLeft, 3720, kPanelWidth, 252}, sansFont(kPoints, FontStyle::Bold));
     lblVon = makeLabel(this, "lblVon", QStringLiteral("&Von:"), {kLeft, 4050, 480, 252}, font);
     txtVon = new QLineEdit(this);
-    txtVon->setObjectName(QStringLiteral("txtVon"));
-    txtVon->setGeometry(twipsRect(600, 4020, kPanelWidth - 480, 312));
+    placeControl(txtVon, "txtVon", {600, 4020, kPanelWidth - 480, 312});
     txtVon->setFont(font);
     lblVon->setBuddy(txtVon);
     lblBis = makeLabel(this, "lblBis", QStringLiteral("&Bis:"), {kLeft, 4440, 480, 252}, font);
     txtBis = new QLineEdit(this);
-    txtBis->setObjectName(QStringLiteral("txtBis"));
-    txtBis->setGeometry(twipsRect(600, 4410, kPanelWidth - 480, 312));
+    placeControl(txtBis, "txtBis", {600, 4410, kPanelWidth - 480, 312});
     txtBis->setFont(font);
     lblBis->setBuddy(txtBis);
 

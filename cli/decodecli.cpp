@@ -43,10 +43,10 @@ struct Options {
 class FrameWriter {
 public:
     FrameWriter(const Options& options, OutputSink& sink, std::ostream& err)
-        : options_(options)
-        , sink_(sink)
-        , err_(err)
-        , separateFirstFrame_(sink.hadContent()) {
+        : m_options(options)
+        , m_sink(sink)
+        , m_err(err)
+        , m_separateFirstFrame(sink.hadContent()) {
         if (options.header && !options.text && !sink.hadContent()) {
             sink.writeLine(options.time ? timedTableHeader() : std::string(tableHeader()));
         }
@@ -55,7 +55,7 @@ public:
     void line(const QString& source, const SplitLine& split, long long lineNumber) {
         // A timed line goes through the decoder like the plain line it holds, so that
         // the lines after it decode alike with or without times.
-        const std::optional<DecodedFrame> frame = decode(split.telemetry, record_);
+        const std::optional<DecodedFrame> frame = decode(split.telemetry, m_record);
         std::string time;
         if (split.timed && !readTime(source, split.time, lineNumber, &time)) {
             return;
@@ -65,20 +65,20 @@ public:
             return;
         }
         const DisplayTexts texts = displayTexts(*frame);
-        if (!options_.text) {
-            row_.clear();
-            if (options_.time) {
-                appendTimedTableRow(row_, time, texts);
+        if (!m_options.text) {
+            m_row.clear();
+            if (m_options.time) {
+                appendTimedTableRow(m_row, time, texts);
             } else {
-                appendTableRow(row_, texts);
+                appendTableRow(m_row, texts);
             }
-            sink_.writeLine(row_);
+            m_sink.writeLine(m_row);
             return;
         }
         writeText(time, texts);
     }
 
-    bool reported() const { return reported_; }
+    bool reported() const { return m_reported; }
 
 private:
     /// The time of a timed line as the time column writes it; a bad time is reported.
@@ -94,31 +94,31 @@ private:
     }
 
     void writeText(std::string_view time, const DisplayTexts& texts) {
-        if (framesWritten_ > 0 || separateFirstFrame_) {
-            sink_.writeLine({});
+        if (m_framesWritten > 0 || m_separateFirstFrame) {
+            m_sink.writeLine({});
         }
-        if (options_.time) {
-            sink_.writeLine(timeTextLine(time));
+        if (m_options.time) {
+            m_sink.writeLine(timeTextLine(time));
         }
         for (const std::string& textLine : resultTextLines(texts)) {
-            sink_.writeLine(textLine);
+            m_sink.writeLine(textLine);
         }
-        ++framesWritten_;
+        ++m_framesWritten;
     }
 
     void report(const QString& source, long long lineNumber, std::string_view message) {
-        err_ << source.toStdString() << ':' << lineNumber << ": " << message << '\n';
-        reported_ = true;
+        m_err << source.toStdString() << ':' << lineNumber << ": " << message << '\n';
+        m_reported = true;
     }
 
-    const Options& options_;
-    OutputSink& sink_;
-    std::ostream& err_;
-    const bool separateFirstFrame_;
-    VarModul record_;
-    std::string row_;
-    long long framesWritten_ = 0;
-    bool reported_ = false;
+    const Options& m_options;
+    OutputSink& m_sink;
+    std::ostream& m_err;
+    const bool m_separateFirstFrame;
+    VarModul m_record;
+    std::string m_row;
+    long long m_framesWritten = 0;
+    bool m_reported = false;
 };
 
 /// Reads `source` chunk by chunk through a fresh line reader.

@@ -11,38 +11,38 @@ constexpr std::size_t kBufferedBytes = LineReader::kKeptBytes + 1;
 } // namespace
 
 void LineReader::appendToLine(std::string_view bytes) {
-    if (!lineOpen_) {
-        tail_.clear();
-        head_.clear();
-        length_ = 0;
-        lineOpen_ = true;
+    if (!m_lineOpen) {
+        m_tail.clear();
+        m_head.clear();
+        m_length = 0;
+        m_lineOpen = true;
     }
-    length_ += bytes.size();
-    if (head_.size() < kHeadBytes) {
-        head_.append(bytes.substr(0, kHeadBytes - head_.size()));
+    m_length += bytes.size();
+    if (m_head.size() < kHeadBytes) {
+        m_head.append(bytes.substr(0, kHeadBytes - m_head.size()));
     }
     if (bytes.size() >= kBufferedBytes) {
-        tail_.assign(bytes.substr(bytes.size() - kBufferedBytes));
+        m_tail.assign(bytes.substr(bytes.size() - kBufferedBytes));
         return;
     }
-    tail_.append(bytes);
+    m_tail.append(bytes);
     // Cut back only once twice the kept size is reached, so that cutting stays rare.
-    if (tail_.size() >= 2 * kBufferedBytes) {
-        tail_.erase(0, tail_.size() - kBufferedBytes);
+    if (m_tail.size() >= 2 * kBufferedBytes) {
+        m_tail.erase(0, m_tail.size() - kBufferedBytes);
     }
 }
 
 std::string_view LineReader::completedLine(bool endedByLineFeed) {
-    lineOpen_ = false;
-    ++lineNumber_;
-    if (endedByLineFeed && !tail_.empty() && tail_.back() == '\r') {
-        tail_.pop_back();
-        --length_;
-        if (head_.size() > length_) {
-            head_.resize(length_);
+    m_lineOpen = false;
+    ++m_lineNumber;
+    if (endedByLineFeed && !m_tail.empty() && m_tail.back() == '\r') {
+        m_tail.pop_back();
+        --m_length;
+        if (m_head.size() > m_length) {
+            m_head.resize(m_length);
         }
     }
-    std::string_view line = tail_;
+    std::string_view line = m_tail;
     if (line.size() > kKeptBytes) {
         line.remove_prefix(line.size() - kKeptBytes);
     }

@@ -26,18 +26,18 @@ public:
 
     /// While onLine runs: the first bytes of the line (at most kHeadBytes) and its whole
     /// length, both without the CR dropped before the LF.
-    std::string_view head() const { return head_; }
-    std::size_t length() const { return length_; }
+    std::string_view head() const { return m_head; }
+    std::size_t length() const { return m_length; }
 
 private:
     void appendToLine(std::string_view bytes);
     std::string_view completedLine(bool endedByLineFeed);
 
-    std::string tail_;
-    std::string head_;
-    std::size_t length_ = 0;
-    bool lineOpen_ = false;
-    long long lineNumber_ = 0;
+    std::string m_tail;
+    std::string m_head;
+    std::size_t m_length = 0;
+    bool m_lineOpen = false;
+    long long m_lineNumber = 0;
 };
 
 template <typename OnLine> void LineReader::feed(std::string_view bytes, OnLine&& onLine) {
@@ -49,15 +49,15 @@ template <typename OnLine> void LineReader::feed(std::string_view bytes, OnLine&
         }
         appendToLine(bytes.substr(0, end));
         const std::string_view line = completedLine(true);
-        onLine(line, lineNumber_);
+        onLine(line, m_lineNumber);
         bytes.remove_prefix(end + 1);
     }
 }
 
 template <typename OnLine> void LineReader::finish(OnLine&& onLine) {
-    if (lineOpen_) {
+    if (m_lineOpen) {
         const std::string_view line = completedLine(false);
-        onLine(line, lineNumber_);
+        onLine(line, m_lineNumber);
     }
 }
 

@@ -13,18 +13,18 @@ constexpr std::size_t kFlushSize = 1 << 16;
 } // namespace
 
 void OutputSink::writeLine(std::string_view windows1252) {
-    encodeLine(buffer_, windows1252);
-    if (buffer_.size() >= kFlushSize) {
+    encodeLine(m_buffer, windows1252);
+    if (m_buffer.size() >= kFlushSize) {
         flush();
     }
 }
 
 bool OutputSink::flush() {
-    if (!failed_ && !buffer_.empty() && !writeOut(buffer_)) {
-        failed_ = true;
+    if (!m_failed && !m_buffer.empty() && !writeOut(m_buffer)) {
+        m_failed = true;
     }
-    buffer_.clear();
-    return !failed_;
+    m_buffer.clear();
+    return !m_failed;
 }
 
 bool OutputSink::finish(std::string* errorString) {
@@ -37,7 +37,7 @@ bool OutputSink::finish(std::string* errorString) {
 }
 
 StreamSink::StreamSink(std::ostream& stream)
-    : stream_(stream) {
+    : m_stream(stream) {
 }
 
 void StreamSink::encodeLine(std::string& buffer, std::string_view windows1252) {
@@ -46,13 +46,13 @@ void StreamSink::encodeLine(std::string& buffer, std::string_view windows1252) {
 }
 
 bool StreamSink::writeOut(std::string_view bytes) {
-    stream_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(stream_);
+    m_stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(m_stream);
 }
 
 bool StreamSink::close() {
-    stream_.flush();
-    return static_cast<bool>(stream_);
+    m_stream.flush();
+    return static_cast<bool>(m_stream);
 }
 
 std::string StreamSink::errorString() const {
@@ -61,23 +61,23 @@ std::string StreamSink::errorString() const {
 
 FileSink::FileSink(const QString& path, bool append) {
     if (append) {
-        extended_ = std::make_unique<QFile>(path);
+        m_extended = std::make_unique<QFile>(path);
     } else {
-        replaced_ = std::make_unique<QSaveFile>(path);
+        m_replaced = std::make_unique<QSaveFile>(path);
     }
 }
 
 std::unique_ptr<FileSink> FileSink::open(const QString& path, bool append,
                                          std::string* errorString) {
     std::unique_ptr<FileSink> sink(new FileSink(path, append));
-    const bool opened = append ? sink->extended_->open(QIODevice::WriteOnly | QIODevice::Append)
-                               : sink->replaced_->open(QIODevice::WriteOnly);
+    const bool opened = append ? sink->m_extended->open(QIODevice::WriteOnly | QIODevice::Append)
+                               : sink->m_replaced->open(QIODevice::WriteOnly);
     if (!opened) {
         *errorString = sink->errorString();
         return nullptr;
     }
     if (append) {
-        sink->formerSize_ = sink->extended_->size();
+        sink->m_formerSize = sink->m_extended->size();
     }
     return sink;
 }
@@ -88,29 +88,29 @@ void FileSink::encodeLine(std::string& buffer, std::string_view windows1252) {
 
 bool FileSink::writeOut(std::string_view bytes) {
     const auto size = static_cast<qint64>(bytes.size());
-    if (replaced_) {
-        return replaced_->write(bytes.data(), size) == size;
+    if (m_replaced) {
+        return m_replaced->write(bytes.data(), size) == size;
     }
-    return extended_->write(bytes.data(), size) == size;
+    return m_extended->write(bytes.data(), size) == size;
 }
 
 bool FileSink::close() {
-    if (replaced_) {
-        return replaced_->commit();
+    if (m_replaced) {
+        return m_replaced->commit();
     }
-    return extended_->flush();
+    return m_extended->flush();
 }
 
 void FileSink::discard() {
-    if (replaced_) {
-        replaced_->cancelWriting();
+    if (m_replaced) {
+        m_replaced->cancelWriting();
     } else {
-        extended_->resize(formerSize_);
+        m_extended->resize(m_formerSize);
     }
 }
 
 std::string FileSink::errorString() const {
-    return (replaced_ ? replaced_->errorString() : extended_->errorString()).toStdString();
+    return (m_replaced ? m_replaced->errorString() : m_extended->errorString()).toStdString();
 }
 
 } // namespace orvinta

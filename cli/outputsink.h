@@ -35,8 +35,8 @@ protected:
 private:
     bool flush();
 
-    std::string buffer_;
-    bool failed_ = false;
+    std::string m_buffer;
+    bool m_failed = false;
 };
 
 /// Standard output: UTF-8, lines ended by LF.
@@ -51,7 +51,7 @@ protected:
     std::string errorString() const override;
 
 private:
-    std::ostream& stream_;
+    std::ostream& m_stream;
 };
 
 /// A file, byte for byte as the desktop program writes it: Windows-1252, lines ended by
@@ -62,7 +62,7 @@ public:
     /// Opens the file; returns nullptr and sets `errorString` when that fails.
     static std::unique_ptr<FileSink> open(const QString& path, bool append,
                                           std::string* errorString);
-    bool hadContent() const override { return formerSize_ > 0; }
+    bool hadContent() const override { return m_formerSize > 0; }
 
 protected:
     void encodeLine(std::string& buffer, std::string_view windows1252) override;
@@ -74,9 +74,9 @@ protected:
 private:
     explicit FileSink(const QString& path, bool append);
 
-    std::unique_ptr<QSaveFile> replaced_;
-    std::unique_ptr<QFile> extended_;
-    qint64 formerSize_ = 0;
+    std::unique_ptr<QSaveFile> m_replaced;
+    std::unique_ptr<QFile> m_extended;
+    qint64 m_formerSize = 0;
 };
 
 } // namespace orvinta

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "commandline.h"
 
-#include "germanmessages.h"
+#include "formats/germanmessages.h"
 
 #include <QCoreApplication>
 

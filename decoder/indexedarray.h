@@ -15,13 +15,13 @@ public:
     static constexpr int first = First;
     static constexpr int last = Last;
 
-    T& operator()(int index) { return items_[offset(index)]; }
-    const T& operator()(int index) const { return items_[offset(index)]; }
+    T& operator()(int index) { return m_items[offset(index)]; }
+    const T& operator()(int index) const { return m_items[offset(index)]; }
 
-    auto begin() { return items_.begin(); }
-    auto end() { return items_.end(); }
-    auto begin() const { return items_.begin(); }
-    auto end() const { return items_.end(); }
+    auto begin() { return m_items.begin(); }
+    auto end() { return m_items.end(); }
+    auto begin() const { return m_items.begin(); }
+    auto end() const { return m_items.end(); }
 
     friend bool operator==(const IndexedArray&, const IndexedArray&) = default;
 
@@ -32,7 +32,7 @@ private:
         return static_cast<std::size_t>(index - First);
     }
 
-    std::array<T, static_cast<std::size_t>(Last - First + 1)> items_{};
+    std::array<T, static_cast<std::size_t>(Last - First + 1)> m_items{};
 };
 
 } // namespace orvinta

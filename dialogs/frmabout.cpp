@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmabout.h"
 
+#include "infowindow.h"
 #include "resources/pictures.h"
 #include "windowkit/controls.h"
 #include "windowkit/fonts.h"
@@ -14,11 +15,12 @@ namespace orvinta {
 namespace {
 
 constexpr int kLabelWidth = 4092;
+constexpr Qt::Alignment kCentred = Qt::AlignHCenter | Qt::AlignTop;
 
 QLabel* centredLine(QWidget* parent, const char* name, const QString& text, int top, int height,
                     const QFont& font) {
     QLabel* label = makeLabel(parent, name, text, {0, top, kLabelWidth, height}, font);
-    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    label->setAlignment(kCentred);
     return label;
 }
 
@@ -26,21 +28,18 @@ QLabel* centredLine(QWidget* parent, const char* name, const QString& text, int 
 
 frmAbout::frmAbout(QWidget* parent)
     : QWidget(parent, fixedDialogFlags()) {
-    setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("Über"));
-    setProgramIcon(this);
-    fixClientSize(this, 4116, 4008);
+    setUpWindow(this, "frmAbout", QStringLiteral("Über"), 4116, 4008);
 
     const QFont small = sansFont(kFormPoints);
-    lblText1 = centredLine(this, "lblText1", QStringLiteral("LUSAT OSCAR 19"), 240, 492,
-                           sansFont(18, FontStyle::Bold));
-    lblText2 = centredLine(this, "lblText2", QStringLiteral("Orvinta"), 720, 492,
-                           sansFont(13.8, FontStyle::Bold));
+    const TitleLines title =
+        makeTitleLines(this, {0, 240, kLabelWidth, 492}, {0, 720, kLabelWidth, 492});
+    lblText1 = title.satellite;
+    lblText2 = title.program;
+    for (QLabel* line : {lblText1, lblText2})
+        line->setAlignment(kCentred);
     lblVersion = centredLine(this, "lblVersion", QStringLiteral("Version: 6.1"), 1200, 252, small);
 
-    imgLogo = makeLabel(this, "imgLogo", QString(), {1320, 1680, 1332, 564}, small);
-    imgLogo->setPixmap(QPixmap(pictures::logo()));
-    imgLogo->setScaledContents(true);
+    imgLogo = makePicture(this, "imgLogo", QPixmap(pictures::logo()), {1320, 1680, 1332, 564});
 
     lbltext4 = centredLine(this, "lbltext4", QStringLiteral("Das Orvinta-Team"), 2280, 252, small);
     // The installed documentation is the one address we can vouch for.
@@ -49,7 +48,7 @@ frmAbout::frmAbout(QWidget* parent)
     lblText3 =
         centredLine(this, "lblText3", QStringLiteral("© 2026 Orvinta-Team"), 3120, 252, small);
 
-    cmdOK = makeButton(this, "cmdOK", QStringLiteral("&OK"), {1560, 3480, 972, 372}, small);
+    cmdOK = makeOkButton(this, 1560, 3480, small);
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
 }
 

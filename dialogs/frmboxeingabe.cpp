@@ -3,7 +3,6 @@
 
 #include "groupline.h"
 #include "windowkit/controls.h"
-#include "windowkit/twips.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -20,8 +19,7 @@ constexpr int kBoxHeight = 288;
 
 QLineEdit* makeBox(QWidget* parent, const char* name, int left, int width) {
     auto* box = new QLineEdit(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setGeometry(twipsRect(left, kBoxTop, width, kBoxHeight));
+    placeControl(box, name, {left, kBoxTop, width, kBoxHeight});
     box->setMaxLength(std::numeric_limits<int>::max());
     return box;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frminfo.h"
 
+#include "infowindow.h"
 #include "windowkit/controls.h"
 #include "windowkit/fonts.h"
 
@@ -65,10 +66,7 @@ constexpr int kFormulaLeft = 840;
 
 frmInfo::frmInfo(QWidget* parent)
     : QWidget(parent, fixedDialogFlags()) {
-    setObjectName(QStringLiteral("frmInfo"));
-    setWindowTitle(QStringLiteral("Info"));
-    setProgramIcon(this);
-    fixClientSize(this, kClientWidth, 7296);
+    setUpWindow(this, "frmInfo", QStringLiteral("Info"), kClientWidth, 7296);
 
     const QFont dialogFont = sansFont(kDialogPoints);
     for (std::size_t i = 0; i < kParagraphs.size(); ++i) {
@@ -89,8 +87,7 @@ frmInfo::frmInfo(QWidget* parent)
                       {kFormulaLeft, 4080 + 240 * static_cast<int>(i), formulaWidth, 252}, courier);
     }
 
-    cmdOK = makeButton(this, "cmdOK", QStringLiteral("&OK"), {2640, 6720, 972, 372},
-                       sansFont(kFormPoints, FontStyle::Bold));
+    cmdOK = makeOkButton(this, 2640, 6720, sansFont(kFormPoints, FontStyle::Bold));
     connect(cmdOK, &QPushButton::clicked, this, &frmInfo::cmdOK_Click);
 }
 

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmintro.h"
 
+#include "infowindow.h"
 #include "resources/pictures.h"
 #include "windowkit/controls.h"
-#include "windowkit/fonts.h"
-#include "windowkit/twips.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -17,10 +16,7 @@ namespace orvinta {
 
 frmIntro::frmIntro(int closeIntervalMs, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
-    setObjectName(QStringLiteral("frmIntro"));
-    setWindowTitle(QStringLiteral("Intro"));
-    setProgramIcon(this);
-    fixClientSize(this, 3588, 4920);
+    setUpWindow(this, "frmIntro", QStringLiteral("Intro"), 3588, 4920);
 
     QPalette colours = palette();
     colours.setColor(QPalette::Window, QColor(255, 255, 0));
@@ -28,16 +24,10 @@ frmIntro::frmIntro(int closeIntervalMs, QWidget* parent)
     setAutoFillBackground(true);
 
     // The labels have no background of their own, so their texts stand on the yellow.
-    lblText1 = makeLabel(this, "lblText1", QStringLiteral("LUSAT OSCAR 19"), {120, 120, 3612, 492},
-                         sansFont(18, FontStyle::Bold));
-    lblText2 = makeLabel(this, "lblText2", QStringLiteral("Orvinta"), {360, 600, 3012, 492},
-                         sansFont(13.8, FontStyle::Bold));
-
-    // The picture fills its box at the design DPI; scaling it with the box keeps the
-    // proportions of the window at any other DPI.
-    imgao19 = makeLabel(this, "imgao19", QString(), {480, 1080, 2664, 3768}, font());
-    imgao19->setPixmap(QPixmap(pictures::satellite()));
-    imgao19->setScaledContents(true);
+    const TitleLines title = makeTitleLines(this, {120, 120, 3612, 492}, {360, 600, 3012, 492});
+    lblText1 = title.satellite;
+    lblText2 = title.program;
+    imgao19 = makePicture(this, "imgao19", QPixmap(pictures::satellite()), {480, 1080, 2664, 3768});
 
     tmrclose = new QTimer(this);
     tmrclose->setObjectName(QStringLiteral("tmrclose"));

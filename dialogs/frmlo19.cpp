@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmlo19.h"
 
+#include "infowindow.h"
 #include "windowkit/controls.h"
 #include "windowkit/fonts.h"
 
@@ -38,10 +39,7 @@ constexpr std::array<FactLine, 11> kFactLines{{
 
 frmlo19::frmlo19(QWidget* parent)
     : QWidget(parent, fixedDialogFlags()) {
-    setObjectName(QStringLiteral("frmlo19"));
-    setWindowTitle(QStringLiteral("LO-19"));
-    setProgramIcon(this);
-    fixClientSize(this, 5760, 4980);
+    setUpWindow(this, "frmlo19", QStringLiteral("LO-19"), 5760, 4980);
 
     const QFont font = sansFont(kFormPoints);
     int top = 240;
@@ -51,8 +49,7 @@ frmlo19::frmlo19(QWidget* parent)
         top += 360;
     }
 
-    cmdOK = makeButton(this, "cmdOK", QStringLiteral("&OK"), {2280, 4440, 972, 372},
-                       sansFont(kFormPoints, FontStyle::Bold));
+    cmdOK = makeOkButton(this, 2280, 4440, sansFont(kFormPoints, FontStyle::Bold));
     connect(cmdOK, &QPushButton::clicked, this, &frmlo19::cmdOK_Click);
 }
 

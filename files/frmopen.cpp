@@ -66,14 +66,11 @@ void frmOpen::createControls() {
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     Laufwerk = new DriveList(client);
-    Laufwerk->setObjectName(QStringLiteral("Laufwerk"));
-    Laufwerk->setGeometry(twipsRect(480, 240, 2055, 288));
+    placeControl(Laufwerk, "Laufwerk", {480, 240, 2055, 288});
     Dir = new DirectoryList(client);
-    Dir->setObjectName(QStringLiteral("Dir"));
-    Dir->setGeometry(twipsRect(480, 960, 2055, 1800));
+    placeControl(Dir, "Dir", {480, 960, 2055, 1800});
     Datei = new FileList(client);
-    Datei->setObjectName(QStringLiteral("Datei"));
-    Datei->setGeometry(twipsRect(2760, 240, 2055, 2568));
+    placeControl(Datei, "Datei", {2760, 240, 2055, 2568});
 
     const QFont font = this->font();
     cmdOK = makeButton(client, "cmdOK", QStringLiteral("&Okay"), {840, 3120, 1215, 375}, font);

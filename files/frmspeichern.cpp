@@ -6,7 +6,6 @@
 #include "filesaving.h"
 #include "windowkit/controls.h"
 #include "windowkit/platformservices.h"
-#include "windowkit/twips.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -58,8 +57,7 @@ frmSpeichern::frmSpeichern(TimedRowSource rows, Replacing replacing, QWidget* pa
                          {120, 120, 3732, 252}, font);
 
     txtDateiname = new QLineEdit(kFileNamePreset, this);
-    txtDateiname->setObjectName(QStringLiteral("txtDateiname"));
-    txtDateiname->setGeometry(twipsRect(120, 480, 4812, 288));
+    placeControl(txtDateiname, "txtDateiname", {120, 480, 4812, 288});
     txtDateiname->setMaxLength(std::numeric_limits<int>::max());
 
     lblText2 = makeLabel(
@@ -68,13 +66,13 @@ frmSpeichern::frmSpeichern(TimedRowSource rows, Replacing replacing, QWidget* pa
         {120, 960, 5652, 252}, font);
 
     // Both option buttons have this window as parent, so they form one group.
-    optNeueTabelle = new QRadioButton(QStringLiteral("Eine neue Tabelle beginnen"), this);
-    optNeueTabelle->setObjectName(QStringLiteral("optNeueTabelle"));
-    optNeueTabelle->setGeometry(twipsRect(120, 1320, 2532, 252));
+    optNeueTabelle =
+        makeOption(this, "optNeueTabelle", QStringLiteral("Eine neue Tabelle beginnen"),
+                   {120, 1320, 2532, 252});
     optNeueTabelle->setChecked(true);
-    optalteTabelle = new QRadioButton(QStringLiteral("eine vorhandene Tabelle verlängern"), this);
-    optalteTabelle->setObjectName(QStringLiteral("optalteTabelle"));
-    optalteTabelle->setGeometry(twipsRect(120, 1680, 3132, 252));
+    optalteTabelle =
+        makeOption(this, "optalteTabelle", QStringLiteral("eine vorhandene Tabelle verlängern"),
+                   {120, 1680, 3132, 252});
 
     cmdSpeichern = makeButton(this, "cmdSpeichern", QStringLiteral("&Speichern"),
                               {1680, 2160, 972, 372}, font);

@@ -7,19 +7,23 @@
 
 #include <QLineEdit>
 
+#include <functional>
+
 namespace orvinta {
 
 namespace {
 
-/// The name the operator enters, or empty after telling that none was given.
-QString askFileName(QWidget* parent) {
-    QString name = platform().askText(parent, kFileNamePrompt, kFileNameTitle, kFileNamePreset);
-    if (name.isEmpty())
+/// Asks for a file name and saves under it with `save`; tells the operator when no name
+/// was given or the file was not saved.
+void saveUnderAskedName(QWidget* parent,
+                        const std::function<SaveResult(const QString& name)>& save) {
+    const QString name =
+        platform().askText(parent, kFileNamePrompt, kFileNameTitle, kFileNamePreset);
+    if (name.isEmpty()) {
         showMessage(parent, kNoFileNameMessage);
-    return name;
-}
-
-void report(QWidget* parent, const SaveResult& result) {
+        return;
+    }
+    const SaveResult result = save(name);
     if (!result.saved)
         showMessage(parent, result.message);
 }
@@ -32,10 +36,9 @@ void saveInputCommand(QWidget* parent, const QLineEdit* txtEingabe) {
         showMessage(parent, kNothingToSaveMessage);
         return;
     }
-    const QString name = askFileName(parent);
-    if (name.isEmpty())
-        return;
-    report(parent, saveInputFile(name, txtEingabe->text()));
+    saveUnderAskedName(parent, [txtEingabe](const QString& name) {
+        return saveInputFile(name, txtEingabe->text());
+    });
 }
 
 void saveResultCommand(QWidget* parent, const ValueSource& values) {
@@ -43,10 +46,8 @@ void saveResultCommand(QWidget* parent, const ValueSource& values) {
         showMessage(parent, kNothingToSaveMessage);
         return;
     }
-    const QString name = askFileName(parent);
-    if (name.isEmpty())
-        return;
-    report(parent, saveResultFile(name, values()));
+    saveUnderAskedName(parent,
+                       [&values](const QString& name) { return saveResultFile(name, values()); });
 }
 
 } // namespace orvinta

@@ -4,32 +4,32 @@
 namespace orvinta::listening {
 
 FrameFeeder::FrameFeeder(int sampleRate, double secondsPerRow, bool live)
-    : sampleRate_(sampleRate)
-    , decoder_(sampleRate, cw::DecoderSettings{.readFramesEarly = live})
-    , waterfall_(sampleRate, secondsPerRow) {
+    : m_sampleRate(sampleRate)
+    , m_decoder(sampleRate, cw::DecoderSettings{.readFramesEarly = live})
+    , m_waterfall(sampleRate, secondsPerRow) {
 }
 
 void FrameFeeder::push(const float* samples, std::size_t count, Heard& out) {
-    decoder_.push(samples, count);
-    waterfall_.push(samples, count, out.rows);
-    fed_ += count;
+    m_decoder.push(samples, count);
+    m_waterfall.push(samples, count, out.rows);
+    m_fed += count;
     collect(out);
 }
 
 void FrameFeeder::finish(Heard& out) {
-    decoder_.finish();
-    waterfall_.finish(out.rows);
+    m_decoder.finish();
+    m_waterfall.finish(out.rows);
     collect(out);
 }
 
 double FrameFeeder::seconds() const {
-    return static_cast<double>(fed_) / sampleRate_;
+    return static_cast<double>(m_fed) / m_sampleRate;
 }
 
 void FrameFeeder::collect(Heard& out) {
-    for (cw::HeardFrame& frame : decoder_.takeFrames())
+    for (cw::HeardFrame& frame : m_decoder.takeFrames())
         out.frames.push_back(std::move(frame));
-    const std::vector<cw::FollowedTone> tones = decoder_.takeTones();
+    const std::vector<cw::FollowedTone> tones = m_decoder.takeTones();
     out.tones.insert(out.tones.end(), tones.begin(), tones.end());
 }
 

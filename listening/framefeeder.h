@@ -34,18 +34,18 @@ public:
     /// Ends the stream; appends what the decoder and the waterfall still held back.
     void finish(Heard& out);
 
-    int sampleRate() const { return sampleRate_; }
-    double secondsPerRow() const { return waterfall_.secondsPerRow(); }
+    int sampleRate() const { return m_sampleRate; }
+    double secondsPerRow() const { return m_waterfall.secondsPerRow(); }
     /// Seconds of audio fed so far.
     double seconds() const;
 
 private:
     void collect(Heard& out);
 
-    int sampleRate_;
-    cw::CwDecoder decoder_;
-    Waterfall waterfall_;
-    std::size_t fed_ = 0;
+    int m_sampleRate;
+    cw::CwDecoder m_decoder;
+    Waterfall m_waterfall;
+    std::size_t m_fed = 0;
 };
 
 } // namespace orvinta::listening

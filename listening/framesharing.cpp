@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "framesharing.h"
 
+#include "listenmessages.h"
 #include "submission/sidsfields.h"
 #include "submission/submissionsettings.h"
 
@@ -9,12 +10,6 @@
 namespace orvinta::listening {
 
 namespace {
-
-const QString kNoStationMessage =
-    QStringLiteral("Ohne Station wird nichts gesendet: Bitte zuerst Rufzeichen und Standort "
-                   "unter \"Datei\" > \"Station ...\" eintragen.");
-
-const QString kNotReached = QStringLiteral("nicht erreicht: ");
 
 UtcTime receptionTime(const QDateTime& time) {
     return UtcTime(std::chrono::milliseconds(time.toMSecsSinceEpoch()));
@@ -30,22 +25,22 @@ FrameSharing::FrameSharing(const QString& journalPath, submission::SubmitTiming 
     m_submitter.hold();
     connect(&m_submitter, &submission::Submitter::changed, this, [this] {
         // A server that was not reached has taken everything since.
-        if (m_submitter.counts().waiting == 0 && m_problem.startsWith(kNotReached))
+        if (m_submitter.counts().waiting == 0 && m_problem.startsWith(kNotReachedProblem))
             m_problem.clear();
         emit changed();
     });
     connect(&m_submitter, &submission::Submitter::refused, this,
             [this](const submission::JournalEntry&, const QString& reason) {
-                m_problem = QStringLiteral("abgelehnt: ") + reason;
+                m_problem = kRefusedProblem + reason;
                 emit changed();
             });
     connect(&m_submitter, &submission::Submitter::failed, this, [this](const QString& reason) {
-        m_problem = kNotReached + reason;
+        m_problem = kNotReachedProblem + reason;
         emit changed();
     });
     connect(&m_submitter, &submission::Submitter::journalFailed, this,
             [this](const QString& reason) {
-                m_problem = QStringLiteral("Journal: ") + reason;
+                m_problem = kJournalProblem + reason;
                 emit changed();
             });
 }
@@ -83,7 +78,7 @@ void FrameSharing::remember(bool on) {
     settings.enabled = on;
     QString error;
     if (!submission::saveSubmissionSettings(settings, &error))
-        m_problem = QStringLiteral("Einstellungen nicht gespeichert: ") + error;
+        m_problem = kSettingsProblem + error;
 }
 
 void FrameSharing::share(const std::vector<ListedFrame>& frames) {
@@ -108,18 +103,7 @@ void FrameSharing::share(const std::vector<ListedFrame>& frames) {
 }
 
 QString FrameSharing::statusText() const {
-    const submission::SubmissionCounts counts = m_submitter.counts();
-    QString text = QStringLiteral("SatNOGS: %1 gesendet, %2 wartend, %3 abgelehnt")
-                       .arg(counts.sent)
-                       .arg(counts.waiting)
-                       .arg(counts.refused);
-    if (m_uncertain > 0 || m_withoutTime > 0)
-        text += QStringLiteral("; nicht gesendet: %1 unsicher, %2 ohne Startzeit")
-                    .arg(m_uncertain)
-                    .arg(m_withoutTime);
-    if (!m_problem.isEmpty())
-        text += QStringLiteral(" (") + m_problem + QLatin1Char(')');
-    return text;
+    return sharingStatusText(m_submitter.counts(), m_uncertain, m_withoutTime, m_problem);
 }
 
 } // namespace orvinta::listening

@@ -2,7 +2,6 @@
 #include "frmempfang.h"
 
 #include "charts/frmverlauf.h"
-#include "decoder/counttext.h"
 #include "framesharing.h"
 #include "frametable.h"
 #include "heardframesmodel.h"
@@ -57,30 +56,10 @@ constexpr double kListPoints = 9.0;
 /// Pixels between the lines of the frame list.
 constexpr int kRowPadding = 6;
 
-const QString kRecordingFilter =
-    QStringLiteral("Tonaufnahmen (*.wav *.WAV *.flac *.FLAC *.ogg *.OGG *.oga);;Alle Dateien (*)");
-
-QRadioButton* makeOption(QWidget* parent, const char* name, const QString& caption,
-                         const QRect& twips) {
-    auto* option = new QRadioButton(caption, parent);
-    option->setObjectName(QString::fromLatin1(name));
-    option->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
-    return option;
-}
-
-QProgressBar* makeBar(QWidget* parent, const char* name, const QRect& twips) {
-    auto* bar = new QProgressBar(parent);
-    bar->setObjectName(QString::fromLatin1(name));
-    bar->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
-    return bar;
-}
-
 } // namespace
 
 frmEmpfang::frmEmpfang(QLineEdit* txtEingabe, std::function<frmVerlauf*()> verlauf, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint)
+    : QWidget(parent, toplevelWindowFlags())
     , m_txtEingabe(txtEingabe)
     , m_verlauf(std::move(verlauf))
     , m_frames(new HeardFramesModel(this))
@@ -93,10 +72,7 @@ frmEmpfang::frmEmpfang(QLineEdit* txtEingabe, std::function<frmVerlauf*()> verla
             TimedRowSource([this] { return listening::frameTableRows(m_exportFrames); }),
             frmSpeichern::Replacing::AfterAsking);
     }) {
-    setObjectName(QStringLiteral("frmEmpfang"));
-    setWindowTitle(QStringLiteral("Empfang"));
-    setProgramIcon(this);
-    fixClientSize(this, kClientWidth, kClientHeight);
+    setUpWindow(this, "frmEmpfang", QStringLiteral("Empfang"), kClientWidth, kClientHeight);
     createSourceControls();
     createRunControls();
     createFrameControls();
@@ -105,7 +81,7 @@ frmEmpfang::frmEmpfang(QLineEdit* txtEingabe, std::function<frmVerlauf*()> verla
                  lstBloecke, cmdUebernehmen, cmdTabelle, cmdVerlauf, chkSatnogs});
     connectControls();
     setRunning(false);
-    lblStatus->setText(QStringLiteral("Bereit."));
+    lblStatus->setText(listening::kReadyStatus);
 }
 
 frmEmpfang::~frmEmpfang() = default;
@@ -119,14 +95,12 @@ void frmEmpfang::createSourceControls() {
         makeOption(this, "optAufnahme", QStringLiteral("&Aufnahme:"), {kLeft, 144, 1560, 288});
     optAufnahme->setChecked(true);
     txtDatei = new QLineEdit(this);
-    txtDatei->setObjectName(QStringLiteral("txtDatei"));
-    txtDatei->setGeometry(twipsRect(1800, 120, 6960, 336));
+    placeControl(txtDatei, "txtDatei", {1800, 120, 6960, 336});
     cmdDurchsuchen = makeButton(this, "cmdDurchsuchen", QStringLiteral("&Durchsuchen ..."),
                                 {8880, 102, 1560, 372}, font());
     optGeraet = makeOption(this, "optGeraet", QStringLiteral("&Gerät:"), {kLeft, 600, 1560, 288});
     cboGeraet = new QComboBox(this);
-    cboGeraet->setObjectName(QStringLiteral("cboGeraet"));
-    cboGeraet->setGeometry(twipsRect(1800, 576, 6960, 336));
+    placeControl(cboGeraet, "cboGeraet", {1800, 576, 6960, 336});
 }
 
 void frmEmpfang::createRunControls() {
@@ -150,16 +124,14 @@ void frmEmpfang::createRunControls() {
                               QStringLiteral("Wasserfall (200 bis 3000 Hz, das Neueste oben):"),
                               {kLeft, 1620, kFullWidth, 252}, font());
     picWasserfall = new listening::WaterfallView(this);
-    picWasserfall->setObjectName(QStringLiteral("picWasserfall"));
-    picWasserfall->setGeometry(twipsRect(kLeft, 1920, kFullWidth, 2640));
+    placeControl(picWasserfall, "picWasserfall", {kLeft, 1920, kFullWidth, 2640});
 }
 
 void frmEmpfang::createFrameControls() {
     lblBloecke = makeLabel(this, "lblBloecke", QStringLiteral("Gehörte &Blöcke:"),
                            {kLeft, 4680, 3000, 252}, font());
     lstBloecke = new QTableView(this);
-    lstBloecke->setObjectName(QStringLiteral("lstBloecke"));
-    lstBloecke->setGeometry(twipsRect(kLeft, 4980, kFullWidth, 2040));
+    placeControl(lstBloecke, "lstBloecke", {kLeft, 4980, kFullWidth, 2040});
     lstBloecke->setModel(m_frames);
     lstBloecke->setFont(fixedFont(kListPoints));
     lstBloecke->setItemDelegateForColumn(HeardFramesModel::LineColumn,
@@ -196,8 +168,7 @@ void frmEmpfang::createFrameControls() {
 
 void frmEmpfang::createSharingControls() {
     chkSatnogs = new QCheckBox(QStringLiteral("A&n SatNOGS senden"), this);
-    chkSatnogs->setObjectName(QStringLiteral("chkSatnogs"));
-    chkSatnogs->setGeometry(twipsRect(kLeft, 7680, 2400, 288));
+    placeControl(chkSatnogs, "chkSatnogs", {kLeft, 7680, 2400, 288});
     lblSatnogs = makeLabel(this, "lblSatnogs", QString(), {2640, 7698, 7800, 252}, font());
     // As the operator left it, if a station is set.
     QString refusal;
@@ -282,8 +253,8 @@ void frmEmpfang::chkSatnogs_Click() {
 }
 
 void frmEmpfang::cmdDurchsuchen_Click() {
-    const QString path =
-        platform().askOpenFileName(this, QStringLiteral("Aufnahme wählen"), kRecordingFilter);
+    const QString path = platform().askOpenFileName(this, listening::kChooseRecordingTitle,
+                                                    listening::kRecordingFilter);
     if (path.isEmpty())
         return;
     txtDatei->setText(path);
@@ -307,7 +278,7 @@ bool frmEmpfang::startRecording() {
     picWasserfall->clear();
     prgFortschritt->setValue(0);
     prgFortschritt->setRange(0, 100);
-    lblStatus->setText(QStringLiteral("Höre die Aufnahme ..."));
+    lblStatus->setText(listening::kRecordingStatus);
     m_session->startRecording(path);
     return true;
 }
@@ -332,13 +303,13 @@ bool frmEmpfang::startDevice() {
 }
 
 QString frmEmpfang::listeningText() const {
-    return QStringLiteral("Höre %1 ...").arg(m_chosenDevice.description());
+    return listening::listeningStatus(m_chosenDevice.description());
 }
 
 void frmEmpfang::cmdStopp_Click() {
     if (!m_session->isRunning())
         return;
-    lblStatus->setText(QStringLiteral("Halte an ..."));
+    lblStatus->setText(listening::kStoppingStatus);
     m_session->stop();
 }
 
@@ -363,7 +334,7 @@ void frmEmpfang::Session_Heard(const ListenBatch& batch) {
 }
 
 void frmEmpfang::Session_AudioMissing(int seconds) {
-    lblStatus->setText(QStringLiteral("Keine Audiodaten seit %1 s").arg(seconds));
+    lblStatus->setText(listening::audioMissingStatus(seconds));
     prgPegel->setValue(kMeterFloorDb);
     picWasserfall->showSilence(seconds);
 }
@@ -375,18 +346,16 @@ void frmEmpfang::Session_AudioBack() {
 void frmEmpfang::Session_Ended(const ListenOutcome& outcome) {
     setRunning(false);
     prgPegel->setValue(kMeterFloorDb);
-    const QString heard =
-        QString::fromStdString(countText(m_frames->rowCount(), "Block", "Blöcke")) +
-        QStringLiteral(" in der Liste.");
+    const QString heard = listening::framesListedText(m_frames->rowCount());
     switch (outcome.kind) {
     case ListenOutcome::Kind::Completed:
-        lblStatus->setText(QStringLiteral("Fertig. ") + heard);
+        lblStatus->setText(listening::kCompletedStatus + heard);
         break;
     case ListenOutcome::Kind::Stopped:
-        lblStatus->setText(QStringLiteral("Angehalten. ") + heard);
+        lblStatus->setText(listening::kStoppedStatus + heard);
         break;
     case ListenOutcome::Kind::Failed:
-        lblStatus->setText(QStringLiteral("Fehler. ") + heard);
+        lblStatus->setText(listening::kFailedStatus + heard);
         showMessage(this, outcome.message);
         break;
     }
@@ -450,9 +419,7 @@ void frmEmpfang::cmdVerlauf_Click() {
     const std::vector<listening::ListedFrame> chosen = exportFrames();
     // Shown first, so that what the history window has to tell stands over it.
     frmVerlauf* window = m_verlauf();
-    window->show();
-    window->raise();
-    window->activateWindow();
+    bringToFront(window);
     window->showFrames(listening::historyFrames(chosen), QStringLiteral("Empfang"));
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "heardframesmodel.h"
 
-#include "decoder/counttext.h"
+#include "listenmessages.h"
 
 #include <algorithm>
 #include <cmath>
@@ -91,8 +91,7 @@ QVariant HeardFramesModel::data(const QModelIndex& index, int role) const {
             return frame.utc.toUTC().toString(Qt::ISODateWithMs);
         if ((index.column() == LineColumn || index.column() == UnreadableColumn) &&
             frame.heard.unreadable > 0) {
-            return QString::fromStdString(countText(static_cast<long long>(frame.heard.unreadable),
-                                                    "unlesbares Zeichen", "unlesbare Zeichen"));
+            return unreadableText(static_cast<long long>(frame.heard.unreadable));
         }
         return {};
     default:
@@ -106,15 +105,15 @@ QVariant HeardFramesModel::headerData(int section, Qt::Orientation orientation, 
     switch (section) {
     case TimeColumn:
         // The cells of known times are UTC; seconds into a recording carry their "s".
-        return m_firstDay.isValid() ? QStringLiteral("Zeit (UTC)") : QStringLiteral("Zeit");
+        return m_firstDay.isValid() ? kUtcTimeHeader : kTimeHeader;
     case LineColumn:
-        return QStringLiteral("Telemetriezeile");
+        return kLineHeader;
     case SnrColumn:
-        return QStringLiteral("SNR");
+        return kSnrHeader;
     case ConfidenceColumn:
-        return QStringLiteral("Sicherheit");
+        return kConfidenceHeader;
     case UnreadableColumn:
-        return QStringLiteral("Unlesbar");
+        return kUnreadableHeader;
     default:
         return {};
     }

@@ -2,6 +2,7 @@
 #include "listenmessages.h"
 
 #include "decoder/counttext.h"
+#include "submission/submitter.h"
 
 #include <QDir>
 
@@ -26,6 +27,32 @@ QString sampleFormatName(QAudioFormat::SampleFormat format) {
 }
 
 } // namespace
+
+QString listeningStatus(const QString& device) {
+    return QStringLiteral("Höre %1 ...").arg(device);
+}
+
+QString audioMissingStatus(int seconds) {
+    return QStringLiteral("Keine Audiodaten seit %1 s").arg(seconds);
+}
+
+QString framesListedText(int count) {
+    return QString::fromStdString(countText(count, "Block", "Blöcke")) +
+           QStringLiteral(" in der Liste.");
+}
+
+QString audioErrorReason(QAudio::Error error) {
+    switch (error) {
+    case QAudio::OpenError:
+        return QStringLiteral("Das Gerät lässt sich nicht öffnen");
+    case QAudio::IOError:
+        return QStringLiteral("Das Gerät liefert keine Daten mehr");
+    case QAudio::FatalError:
+        return QStringLiteral("Das Audiosystem meldet einen schweren Fehler");
+    default:
+        return QStringLiteral("Das Audiosystem meldet einen Fehler");
+    }
+}
 
 QString recordingUnreadableMessage(const QString& path, const QString& reason) {
     return QStringLiteral("Die Aufnahme %1 kann nicht gelesen werden:\n%2.")
@@ -66,6 +93,25 @@ QString formatRefusedMessage(const QString& device, const QAudioFormat& format) 
 QString deviceFailedMessage(const QString& device, const QString& reason) {
     return QStringLiteral("Der Audioeingang \u201E%1\u201C kann nicht gelesen werden:\n%2.\n%3")
         .arg(device, reason, kFramesStay);
+}
+
+QString unreadableText(long long count) {
+    return QString::fromStdString(countText(count, "unlesbares Zeichen", "unlesbare Zeichen"));
+}
+
+QString sharingStatusText(const submission::SubmissionCounts& counts, int uncertain,
+                          int withoutTime, const QString& problem) {
+    QString text = QStringLiteral("SatNOGS: %1 gesendet, %2 wartend, %3 abgelehnt")
+                       .arg(counts.sent)
+                       .arg(counts.waiting)
+                       .arg(counts.refused);
+    if (uncertain > 0 || withoutTime > 0)
+        text += QStringLiteral("; nicht gesendet: %1 unsicher, %2 ohne Startzeit")
+                    .arg(uncertain)
+                    .arg(withoutTime);
+    if (!problem.isEmpty())
+        text += QStringLiteral(" (") + problem + QLatin1Char(')');
+    return text;
 }
 
 QString selectionText(int selected, int total) {

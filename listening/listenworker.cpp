@@ -30,19 +30,6 @@ constexpr double kRecordingRows = 240.0;
 /// The input device hands over its audio in buffers of about this length.
 constexpr double kDeviceBufferSeconds = 0.1;
 
-QString audioErrorText(QAudio::Error error) {
-    switch (error) {
-    case QAudio::OpenError:
-        return QStringLiteral("Das Gerät lässt sich nicht öffnen");
-    case QAudio::IOError:
-        return QStringLiteral("Das Gerät liefert keine Daten mehr");
-    case QAudio::FatalError:
-        return QStringLiteral("Das Audiosystem meldet einen schweren Fehler");
-    default:
-        return QStringLiteral("Das Audiosystem meldet einen Fehler");
-    }
-}
-
 } // namespace
 
 QIODevice* startAudioSource(QAudioSource& source) {
@@ -126,7 +113,7 @@ void ListenWorker::startDevice(const QAudioDevice& device, const QAudioFormat& f
         QAudioSource* source = std::exchange(m_source, nullptr);
         m_input = nullptr;
         source->disconnect(this);
-        const QString reason = audioErrorText(source->error());
+        const QString reason = audioErrorReason(source->error());
         const bool failed = !m_stopRequested;
         delete source;
         emit ended(failed ? ListenOutcome{ListenOutcome::Kind::Failed,
@@ -166,7 +153,7 @@ void ListenWorker::deviceStateChanged() {
     if (m_source != nullptr && m_source->state() == QAudio::StoppedState &&
         m_source->error() != QAudio::NoError) {
         endCapture({ListenOutcome::Kind::Failed,
-                    deviceFailedMessage(m_deviceName, audioErrorText(m_source->error()))});
+                    deviceFailedMessage(m_deviceName, audioErrorReason(m_source->error()))});
     }
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "recordinginfo.h"
 
+#include "listenmessages.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -22,12 +24,11 @@ std::optional<double> recordingSeconds(const QString& path) {
 
 QString unreadableReason(const QString& path) {
     if (QFileInfo(path).isDir())
-        return QStringLiteral("Das ist ein Verzeichnis");
+        return kDirectoryReason;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return file.errorString();
-    return QStringLiteral("Die Datei enthält keine Tonaufnahme in einem lesbaren Format "
-                          "(WAV, FLAC, Ogg Vorbis)");
+    return kNoRecordingReason;
 }
 
 } // namespace orvinta::listening

@@ -30,13 +30,13 @@ public:
     void arrived(std::size_t count, qint64 arrivedMs);
 
     /// Whether any audio arrived yet.
-    bool started() const { return !blocks_.empty() || forgotten_; }
+    bool started() const { return !m_blocks.empty() || m_forgotten; }
     /// The time (milliseconds since the epoch) of the sample `streamSeconds` into the
     /// stream, counted in samples; before the blocks kept and after the last one it goes on
     /// at the sample rate.
     double msOf(double streamSeconds) const;
     /// When the stream's first sample was recorded.
-    double startMs() const { return startMs_; }
+    double startMs() const { return m_startMs; }
     /// Seconds of wall-clock time from the stream's start to the sample `streamSeconds`
     /// into it: the stream's time with the stretches in which nothing arrived.
     double timelineSeconds(double streamSeconds) const;
@@ -52,12 +52,12 @@ private:
         double endMs;    ///< the time just after its last sample: its arrival
     };
 
-    double sampleRate_;
-    std::size_t keptSamples_;
-    std::deque<Block> blocks_;
-    std::size_t fed_ = 0;
-    double startMs_ = 0.0;
-    bool forgotten_ = false;
+    double m_sampleRate;
+    std::size_t m_keptSamples;
+    std::deque<Block> m_blocks;
+    std::size_t m_fed = 0;
+    double m_startMs = 0.0;
+    bool m_forgotten = false;
 };
 
 } // namespace orvinta::listening

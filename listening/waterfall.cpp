@@ -32,62 +32,62 @@ int Waterfall::columnOf(double hz) {
 }
 
 Waterfall::Waterfall(int sampleRate, double secondsPerRow)
-    : sampleRate_(sampleRate)
+    : m_sampleRate(sampleRate)
     // Bins no wider than a column.
-    , size_(nextPowerOfTwo(sampleRate_ / kColumnHz))
-    , hop_(size_ / 2)
-    , secondsPerRow_(std::max(secondsPerRow, static_cast<double>(hop_) / sampleRate_))
-    , window_(size_)
-    , fft_(size_)
-    , power_(kColumns, 0.0) {
-    for (std::size_t n = 0; n < size_; ++n) {
-        window_[n] = static_cast<float>(
+    , m_size(nextPowerOfTwo(m_sampleRate / kColumnHz))
+    , m_hop(m_size / 2)
+    , m_secondsPerRow(std::max(secondsPerRow, static_cast<double>(m_hop) / m_sampleRate))
+    , m_window(m_size)
+    , m_fft(m_size)
+    , m_power(kColumns, 0.0) {
+    for (std::size_t n = 0; n < m_size; ++n) {
+        m_window[n] = static_cast<float>(
             0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(n) /
-                                 static_cast<double>(size_)));
+                                 static_cast<double>(m_size)));
     }
-    const double binHz = sampleRate_ / static_cast<double>(size_);
-    const std::size_t lastBin = size_ / 2;
+    const double binHz = m_sampleRate / static_cast<double>(m_size);
+    const std::size_t lastBin = m_size / 2;
     for (int c = 0; c < kColumns; ++c) {
         const double from = kLowestHz + c * kColumnHz;
         auto first = static_cast<std::size_t>(std::ceil(from / binHz));
         auto end = static_cast<std::size_t>(std::ceil((from + kColumnHz) / binHz));
         first = std::min(first, lastBin);
         end = std::clamp(end, first + 1, lastBin + 1);
-        bins_.emplace_back(first, end);
+        m_bins.emplace_back(first, end);
     }
 }
 
 Waterfall::~Waterfall() = default;
 
 void Waterfall::push(const float* samples, std::size_t count, std::vector<WaterfallRow>& rows) {
-    input_.insert(input_.end(), samples, samples + count);
+    m_input.insert(m_input.end(), samples, samples + count);
     std::size_t start = 0;
-    while (start + size_ <= input_.size()) {
+    while (start + m_size <= m_input.size()) {
         // The spectrum belongs to the row its middle falls in.
-        const auto middle = static_cast<double>(consumed_ + start + hop_);
-        const auto row = static_cast<std::size_t>(middle / (secondsPerRow_ * sampleRate_));
-        if (row != row_ && summed_ > 0)
+        const auto middle = static_cast<double>(m_consumed + start + m_hop);
+        const auto row = static_cast<std::size_t>(middle / (m_secondsPerRow * m_sampleRate));
+        if (row != m_row && m_summed > 0)
             emitRow(rows);
-        row_ = row;
-        for (std::size_t n = 0; n < size_; ++n)
-            fft_.input()[n] = input_[start + n] * window_[n];
+        m_row = row;
+        for (std::size_t n = 0; n < m_size; ++n)
+            m_fft.input()[n] = m_input[start + n] * m_window[n];
         analyse();
-        start += hop_;
+        start += m_hop;
     }
-    input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(start));
-    consumed_ += start;
+    m_input.erase(m_input.begin(), m_input.begin() + static_cast<std::ptrdiff_t>(start));
+    m_consumed += start;
 }
 
 void Waterfall::finish(std::vector<WaterfallRow>& rows) {
-    if (summed_ > 0)
+    if (m_summed > 0)
         emitRow(rows);
 }
 
 void Waterfall::analyse() {
-    fft_.run();
-    const std::complex<float>* out = fft_.output();
+    m_fft.run();
+    const std::complex<float>* out = m_fft.output();
     for (int c = 0; c < kColumns; ++c) {
-        const auto [first, end] = bins_[static_cast<std::size_t>(c)];
+        const auto [first, end] = m_bins[static_cast<std::size_t>(c)];
         // The mean, not the peak, of the bins: columns that hold two bins would otherwise
         // show the noise stronger than those that hold one.
         double sum = 0.0;
@@ -96,29 +96,29 @@ void Waterfall::analyse() {
             const double im = out[b].imag();
             sum += re * re + im * im;
         }
-        power_[static_cast<std::size_t>(c)] += sum / static_cast<double>(end - first);
+        m_power[static_cast<std::size_t>(c)] += sum / static_cast<double>(end - first);
     }
-    ++summed_;
+    ++m_summed;
 }
 
 void Waterfall::emitRow(std::vector<WaterfallRow>& rows) {
     std::vector<double> db(kColumns);
     for (std::size_t c = 0; c < db.size(); ++c)
-        db[c] = 10.0 * std::log10(power_[c] / static_cast<double>(summed_) + kTinyPower);
+        db[c] = 10.0 * std::log10(m_power[c] / static_cast<double>(m_summed) + kTinyPower);
     std::vector<double> sorted = db;
     std::nth_element(sorted.begin(), sorted.begin() + kColumns / 2, sorted.end());
     const double floor = sorted[kColumns / 2] - kBelowFloorDb;
 
     WaterfallRow row;
-    row.seconds = static_cast<double>(row_) * secondsPerRow_;
+    row.seconds = static_cast<double>(m_row) * m_secondsPerRow;
     row.levels.resize(kColumns);
     for (std::size_t c = 0; c < db.size(); ++c) {
         const double share = std::clamp((db[c] - floor) / (kRangeDb + kBelowFloorDb), 0.0, 1.0);
         row.levels[c] = static_cast<std::uint8_t>(std::lround(share * 255.0));
     }
     rows.push_back(std::move(row));
-    std::fill(power_.begin(), power_.end(), 0.0);
-    summed_ = 0;
+    std::fill(m_power.begin(), m_power.end(), 0.0);
+    m_summed = 0;
 }
 
 } // namespace orvinta::listening

@@ -45,7 +45,7 @@ public:
     Waterfall(const Waterfall&) = delete;
     Waterfall& operator=(const Waterfall&) = delete;
 
-    double secondsPerRow() const { return secondsPerRow_; }
+    double secondsPerRow() const { return m_secondsPerRow; }
 
     /// Takes mono samples and appends the rows that became complete.
     void push(const float* samples, std::size_t count, std::vector<WaterfallRow>& rows);
@@ -56,19 +56,19 @@ private:
     void analyse();
     void emitRow(std::vector<WaterfallRow>& rows);
 
-    double sampleRate_;
-    std::size_t size_;
-    std::size_t hop_;
-    double secondsPerRow_;
-    std::vector<float> window_;
+    double m_sampleRate;
+    std::size_t m_size;
+    std::size_t m_hop;
+    double m_secondsPerRow;
+    std::vector<float> m_window;
     /// Per column, the first and one past the last spectrum bin it averages.
-    std::vector<std::pair<std::size_t, std::size_t>> bins_;
-    cw::RealFft fft_;
-    std::vector<float> input_;
-    std::size_t consumed_ = 0; ///< absolute index of input_[0]
-    std::size_t row_ = 0;      ///< index of the row being summed
-    std::size_t summed_ = 0;   ///< spectra in it so far
-    std::vector<double> power_;
+    std::vector<std::pair<std::size_t, std::size_t>> m_bins;
+    cw::RealFft m_fft;
+    std::vector<float> m_input;
+    std::size_t m_consumed = 0; ///< absolute index of m_input[0]
+    std::size_t m_row = 0;      ///< index of the row being summed
+    std::size_t m_summed = 0;   ///< spectra in it so far
+    std::vector<double> m_power;
 };
 
 } // namespace orvinta::listening

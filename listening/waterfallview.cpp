@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "waterfallview.h"
 
+#include "listenmessages.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -22,7 +24,6 @@ const QColor kMarkColour(255, 64, 255);
 const QColor kToneColour(64, 255, 64);
 /// Rows without audio: grey, unlike any level of the colour scale.
 const QColor kSilenceColour(96, 96, 96);
-const QString kSilenceText = QStringLiteral("Keine Audiodaten");
 /// A frame's number stands this far right of its bracket.
 constexpr double kLabelOffset = 3.0;
 

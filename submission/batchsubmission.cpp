@@ -12,29 +12,29 @@
 namespace orvinta::submission {
 
 BatchSubmission::BatchSubmission(BatchOptions options, std::ostream& out, std::ostream& err)
-    : options_(std::move(options))
-    , out_(out)
-    , err_(err)
-    , submitter_(options_.journalPath, options_.timing)
-    , journal_(std::filesystem::path(QFile::encodeName(options_.journalPath).toStdString())) {
-    QObject::connect(&submitter_, &Submitter::refused, &submitter_,
+    : m_options(std::move(options))
+    , m_out(out)
+    , m_err(err)
+    , m_submitter(m_options.journalPath, m_options.timing)
+    , m_journal(std::filesystem::path(QFile::encodeName(m_options.journalPath).toStdString())) {
+    QObject::connect(&m_submitter, &Submitter::refused, &m_submitter,
                      [this](const JournalEntry& entry, const QString& reason) {
                          report(QStringLiteral("abgelehnt, Block von %1: %2")
                                     .arg(QString::fromStdString(entry.timestamp), reason));
                      });
-    QObject::connect(&submitter_, &Submitter::failed, &submitter_, [this](const QString& reason) {
+    QObject::connect(&m_submitter, &Submitter::failed, &m_submitter, [this](const QString& reason) {
         report(QStringLiteral("%1 nicht erreicht (%2); die übrigen Blöcke warten "
                               "(orvinta-cw --submit-pending)")
-                   .arg(options_.server, reason));
+                   .arg(m_options.server, reason));
     });
-    QObject::connect(&submitter_, &Submitter::journalFailed, &submitter_,
+    QObject::connect(&m_submitter, &Submitter::journalFailed, &m_submitter,
                      [this](const QString& reason) {
-                         journalFailed_ = true;
+                         m_journalFailed = true;
                          report(QStringLiteral("Journal: ") + reason);
                      });
     std::string error;
-    if (options_.dryRun && !journal_.refresh(&error)) {
-        journalFailed_ = true;
+    if (m_options.dryRun && !m_journal.refresh(&error)) {
+        m_journalFailed = true;
         report(QStringLiteral("Journal: ") + QString::fromStdString(error));
     }
 }
@@ -42,23 +42,23 @@ BatchSubmission::BatchSubmission(BatchOptions options, std::ostream& out, std::o
 BatchSubmission::~BatchSubmission() = default;
 
 void BatchSubmission::report(const QString& text) {
-    err_ << "orvinta-cw: " << text.toStdString() << '\n';
+    m_err << "orvinta-cw: " << text.toStdString() << '\n';
 }
 
 void BatchSubmission::submitWaiting() {
-    if (options_.dryRun) {
-        for (const JournalEntry& entry : journal_.waiting(options_.server.toStdString()))
+    if (m_options.dryRun) {
+        for (const JournalEntry& entry : m_journal.waiting(m_options.server.toStdString()))
             print(entry.timestamp, entry.frame, entry.body);
         return;
     }
-    submitter_.resumeWaiting(options_.server);
+    m_submitter.resumeWaiting(m_options.server);
     waitUntilSettled();
 }
 
 void BatchSubmission::submitRecording(const std::string& name, const std::vector<ReadFrame>& frames,
                                       bool startKnown) {
     if (!startKnown) {
-        withoutStart_ += static_cast<int>(frames.size());
+        m_withoutStart += static_cast<int>(frames.size());
         report(QString::fromStdString(name) +
                QStringLiteral(": Startzeit unbekannt, die Blöcke werden nicht gesendet "
                               "(--start angeben)"));
@@ -70,60 +70,60 @@ void BatchSubmission::submitRecording(const std::string& name, const std::vector
 }
 
 void BatchSubmission::offer(const ReadFrame& frame) {
-    if (!submittable(frame.line, frame.confidence, options_.minimumConfidence)) {
-        ++uncertain_;
+    if (!submittable(frame.line, frame.confidence, m_options.minimumConfidence)) {
+        ++m_uncertain;
         return;
     }
-    if (options_.dryRun) {
+    if (m_options.dryRun) {
         const std::string timestamp = sidsTimestamp(frame.received);
         const std::string hex = hexBytes(frame.line);
-        const JournalEntry* known = journal_.find(options_.server.toStdString(), timestamp, hex);
+        const JournalEntry* known = m_journal.find(m_options.server.toStdString(), timestamp, hex);
         if (known != nullptr && known->state != JournalState::Waiting) {
-            ++alreadyKnown_;
+            ++m_alreadyKnown;
             return;
         }
         // A frame waiting from earlier goes out as it was recorded then.
         print(timestamp, hex,
               known != nullptr ? known->body
                                : formEncoded(sidsFields(frame.line, frame.received,
-                                                        *options_.station, programVersion())));
+                                                        *m_options.station, programVersion())));
         return;
     }
-    if (submitter_.offer(options_.server, frame.line, frame.received, *options_.station) ==
+    if (m_submitter.offer(m_options.server, frame.line, frame.received, *m_options.station) ==
         Submitter::Offer::AlreadyKnown)
-        ++alreadyKnown_;
+        ++m_alreadyKnown;
 }
 
 void BatchSubmission::print(const std::string& timestamp, const std::string& frame,
                             const std::string& body) {
-    if (!printed_.insert(timestamp + '\t' + frame).second)
+    if (!m_printed.insert(timestamp + '\t' + frame).second)
         return;
-    out_ << "POST " << options_.server.toStdString() << "\n"
-         << "Content-Type: application/x-www-form-urlencoded\n\n"
-         << body << "\n\n";
+    m_out << "POST " << m_options.server.toStdString() << "\n"
+          << "Content-Type: application/x-www-form-urlencoded\n\n"
+          << body << "\n\n";
 }
 
 void BatchSubmission::waitUntilSettled() {
-    if (submitter_.settled())
+    if (m_submitter.settled())
         return;
     QEventLoop loop;
-    QObject::connect(&submitter_, &Submitter::settledNow, &loop, &QEventLoop::quit);
+    QObject::connect(&m_submitter, &Submitter::settledNow, &loop, &QEventLoop::quit);
     loop.exec();
 }
 
 bool BatchSubmission::finish() {
-    const SubmissionCounts counts = submitter_.counts();
-    std::string summary = "orvinta-cw: " + options_.server.toStdString() + ": ";
-    if (options_.dryRun)
-        summary += std::to_string(printed_.size()) + " zu senden (Probelauf, nichts gesendet)";
+    const SubmissionCounts counts = m_submitter.counts();
+    std::string summary = "orvinta-cw: " + m_options.server.toStdString() + ": ";
+    if (m_options.dryRun)
+        summary += std::to_string(m_printed.size()) + " zu senden (Probelauf, nichts gesendet)";
     else
         summary += std::to_string(counts.sent) + " gesendet, " + std::to_string(counts.waiting) +
                    " wartend, " + std::to_string(counts.refused) + " abgelehnt";
-    summary += "; nicht gesendet: " + std::to_string(alreadyKnown_) +
-               " schon gesendet oder abgelehnt, " + std::to_string(uncertain_) + " unsicher, " +
-               std::to_string(withoutStart_) + " ohne Startzeit\n";
-    err_ << summary;
-    return !journalFailed_ && counts.waiting == 0 && counts.refused == 0;
+    summary += "; nicht gesendet: " + std::to_string(m_alreadyKnown) +
+               " schon gesendet oder abgelehnt, " + std::to_string(m_uncertain) + " unsicher, " +
+               std::to_string(m_withoutStart) + " ohne Startzeit\n";
+    m_err << summary;
+    return !m_journalFailed && counts.waiting == 0 && counts.refused == 0;
 }
 
 } // namespace orvinta::submission

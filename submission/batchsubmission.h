@@ -64,16 +64,16 @@ private:
     void waitUntilSettled();
     void report(const QString& text);
 
-    BatchOptions options_;
-    std::ostream& out_;
-    std::ostream& err_;
-    Submitter submitter_;
-    Journal journal_;               ///< for a dry run, which only reads it
-    std::set<std::string> printed_; ///< the timestamp and frame of each request printed
-    int alreadyKnown_ = 0;
-    int uncertain_ = 0;
-    int withoutStart_ = 0;
-    bool journalFailed_ = false;
+    BatchOptions m_options;
+    std::ostream& m_out;
+    std::ostream& m_err;
+    Submitter m_submitter;
+    Journal m_journal;               ///< for a dry run, which only reads it
+    std::set<std::string> m_printed; ///< the timestamp and frame of each request printed
+    int m_alreadyKnown = 0;
+    int m_uncertain = 0;
+    int m_withoutStart = 0;
+    bool m_journalFailed = false;
 };
 
 } // namespace orvinta::submission

@@ -53,24 +53,24 @@ std::string systemReason(int error) {
 class Descriptor {
 public:
     explicit Descriptor(int fd)
-        : fd_(fd) {}
+        : m_fd(fd) {}
     ~Descriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
 
-    int get() const { return fd_; }
+    int get() const { return m_fd; }
     /// Closes now and tells whether the close went well.
     bool close() {
-        const int fd = fd_;
-        fd_ = -1;
+        const int fd = m_fd;
+        m_fd = -1;
         return ::close(fd) == 0;
     }
 
 private:
-    int fd_;
+    int m_fd;
 };
 
 bool writeAll(int fd, std::string_view bytes) {
@@ -106,28 +106,28 @@ std::string_view journalStateName(JournalState state) {
 }
 
 Journal::Journal(std::filesystem::path path)
-    : path_(std::move(path)) {
+    : m_path(std::move(path)) {
 }
 
 bool Journal::refresh(std::string* error) {
     std::error_code code;
-    const std::uintmax_t size = std::filesystem::file_size(path_, code);
+    const std::uintmax_t size = std::filesystem::file_size(m_path, code);
     if (code == std::errc::no_such_file_or_directory)
         return true;
     if (code) {
         *error = code.message();
         return false;
     }
-    if (size < readUpTo_) {
+    if (size < m_readUpTo) {
         // Replaced by a shorter file: read it anew.
-        *this = Journal(path_);
+        *this = Journal(m_path);
     }
-    std::ifstream file(path_, std::ios::binary);
+    std::ifstream file(m_path, std::ios::binary);
     if (!file) {
         *error = systemReason(errno);
         return false;
     }
-    file.seekg(static_cast<std::streamoff>(readUpTo_));
+    file.seekg(static_cast<std::streamoff>(m_readUpTo));
     const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     if (file.bad()) {
         *error = systemReason(errno);
@@ -140,7 +140,7 @@ bool Journal::refresh(std::string* error) {
         take(std::string_view(text).substr(start, end - start));
         start = end + 1;
     }
-    readUpTo_ += start;
+    m_readUpTo += start;
     return true;
 }
 
@@ -149,7 +149,7 @@ void Journal::take(std::string_view line) {
         return;
     const std::vector<std::string_view> fields = splitFields(line);
     if (fields.size() != kFieldCount) {
-        ++skipped_;
+        ++m_skipped;
         return;
     }
     JournalEntry entry;
@@ -158,7 +158,7 @@ void Journal::take(std::string_view line) {
         ++state;
     if (state == kStateNames.size() || fields[1].empty() || fields[2].empty() ||
         fields[3].empty() || fields[4].empty()) {
-        ++skipped_;
+        ++m_skipped;
         return;
     }
     entry.state = static_cast<JournalState>(state);
@@ -172,24 +172,24 @@ void Journal::take(std::string_view line) {
 
 void Journal::keep(JournalEntry entry) {
     std::string name = key(entry.server, entry.timestamp, entry.frame);
-    const auto known = index_.find(name);
-    if (known != index_.end()) {
-        entries_[known->second] = std::move(entry);
+    const auto known = m_index.find(name);
+    if (known != m_index.end()) {
+        m_entries[known->second] = std::move(entry);
         return;
     }
-    index_.emplace(std::move(name), entries_.size());
-    entries_.push_back(std::move(entry));
+    m_index.emplace(std::move(name), m_entries.size());
+    m_entries.push_back(std::move(entry));
 }
 
 const JournalEntry* Journal::find(std::string_view server, std::string_view timestamp,
                                   std::string_view frame) const {
-    const auto known = index_.find(key(server, timestamp, frame));
-    return known == index_.end() ? nullptr : &entries_[known->second];
+    const auto known = m_index.find(key(server, timestamp, frame));
+    return known == m_index.end() ? nullptr : &m_entries[known->second];
 }
 
 std::vector<JournalEntry> Journal::waiting(std::string_view server) const {
     std::vector<JournalEntry> found;
-    for (const JournalEntry& entry : entries_) {
+    for (const JournalEntry& entry : m_entries) {
         if (entry.state == JournalState::Waiting && (server.empty() || entry.server == server))
             found.push_back(entry);
     }
@@ -217,12 +217,12 @@ std::string Journal::line(const JournalEntry& entry) {
 
 bool Journal::record(const JournalEntry& entry, std::string* error) {
     std::error_code code;
-    std::filesystem::create_directories(path_.parent_path(), code);
+    std::filesystem::create_directories(m_path.parent_path(), code);
     if (code) {
         *error = code.message();
         return false;
     }
-    Descriptor fd(::open(path_.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, kJournalMode));
+    Descriptor fd(::open(m_path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, kJournalMode));
     struct stat status {};
     if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0) {
         *error = systemReason(errno);
@@ -239,7 +239,7 @@ bool Journal::record(const JournalEntry& entry, std::string* error) {
         return false;
     }
     if (status.st_size == 0)
-        syncFolder(path_.parent_path());
+        syncFolder(m_path.parent_path());
     JournalEntry kept = entry;
     kept.note = noteText(entry.note);
     keep(std::move(kept));

@@ -43,7 +43,7 @@ class Journal {
 public:
     explicit Journal(std::filesystem::path path);
 
-    const std::filesystem::path& path() const { return path_; }
+    const std::filesystem::path& path() const { return m_path; }
 
     /// Reads the lines appended since the last reading; false with the reason when the
     /// file exists but cannot be read. A missing file is an empty journal.
@@ -56,7 +56,7 @@ public:
     /// the order they were first recorded.
     std::vector<JournalEntry> waiting(std::string_view server = {}) const;
     /// Lines skipped on reading: cut short by a crash, or not of this format.
-    std::size_t skippedLines() const { return skipped_; }
+    std::size_t skippedLines() const { return m_skipped; }
 
     /// Appends `entry` as one line and syncs it to the disk; false with the reason when
     /// it cannot be written.
@@ -71,11 +71,11 @@ private:
     void take(std::string_view line);
     void keep(JournalEntry entry);
 
-    std::filesystem::path path_;
-    std::uintmax_t readUpTo_ = 0;
-    std::vector<JournalEntry> entries_; ///< latest state, in the order first recorded
-    std::map<std::string, std::size_t, std::less<>> index_;
-    std::size_t skipped_ = 0;
+    std::filesystem::path m_path;
+    std::uintmax_t m_readUpTo = 0;
+    std::vector<JournalEntry> m_entries; ///< latest state, in the order first recorded
+    std::map<std::string, std::size_t, std::less<>> m_index;
+    std::size_t m_skipped = 0;
 };
 
 /// The words of the states in the file.

@@ -2,14 +2,10 @@
 #include "application.h"
 
 #include "fonts.h"
+#include "formats/germanmessages.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QProxyStyle>
-#include <QTranslator>
-
-#include <clocale>
 
 namespace orvinta {
 
@@ -34,37 +30,11 @@ public:
     }
 };
 
-/// Qt's German catalogue (Debian's qt6-translations-l10n): "Abbrechen" instead of
-/// "Cancel" in the input box, and the reasons Qt words itself.
-void loadQtTranslations() {
-    auto* translator = new QTranslator(qApp);
-    if (translator->load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
-                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(translator);
-    else
-        delete translator;
-}
-
-/// Most reasons for a failing file come from the C library, in the language of
-/// LC_MESSAGES. The program speaks German whatever the desktop's language, so its
-/// messages take the German ones when the system has a German locale; otherwise they
-/// stay as the system words them.
-void useGermanSystemMessages() {
-    // The C library looks in LANGUAGE before LC_MESSAGES, and a desktop in another
-    // language sets it ("en_GB:en"): without it, LC_MESSAGES decides.
-    qunsetenv("LANGUAGE");
-    for (const char* locale : {"de_DE.UTF-8", "de_DE.utf8", "de_AT.UTF-8", "de_CH.UTF-8"}) {
-        if (std::setlocale(LC_MESSAGES, locale) != nullptr)
-            return;
-    }
-}
-
 } // namespace
 
 void prepareApplication() {
     useProgramFont();
     QApplication::setStyle(new ProgramStyle);
-    loadQtTranslations();
     useGermanSystemMessages();
 }
 

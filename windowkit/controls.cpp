@@ -8,17 +8,23 @@
 #include <QEvent>
 #include <QIcon>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 
 namespace orvinta {
+
+void placeControl(QWidget* control, const char* name, const QRect& twips) {
+    control->setObjectName(QString::fromLatin1(name));
+    control->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+}
 
 namespace {
 
 void placeLabel(QLabel* label, const char* name, const QString& text, const QRect& twips,
                 const QFont& font) {
-    label->setObjectName(QString::fromLatin1(name));
+    placeControl(label, name, twips);
     label->setText(text);
-    label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
     label->setFont(font);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setTextFormat(Qt::PlainText);
@@ -46,12 +52,24 @@ QLabel* makeFramedLabel(QWidget* parent, const char* name, const QString& text, 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
                         const QRect& twips, const QFont& font) {
     auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    placeControl(button, name, twips);
     button->setFont(font);
     button->setAutoDefault(false);
     button->setDefault(false);
     return button;
+}
+
+QRadioButton* makeOption(QWidget* parent, const char* name, const QString& caption,
+                         const QRect& twips) {
+    auto* option = new QRadioButton(caption, parent);
+    placeControl(option, name, twips);
+    return option;
+}
+
+QProgressBar* makeBar(QWidget* parent, const char* name, const QRect& twips) {
+    auto* bar = new QProgressBar(parent);
+    placeControl(bar, name, twips);
+    return bar;
 }
 
 void setTabChain(std::initializer_list<QWidget*> widgets) {
@@ -104,8 +122,27 @@ Qt::WindowFlags fixedDialogFlags() {
            Qt::WindowCloseButtonHint;
 }
 
+Qt::WindowFlags toplevelWindowFlags() {
+    return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+}
+
+void bringToFront(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 void setProgramIcon(QWidget* window) {
     window->setWindowIcon(QIcon(pictures::programIcon()));
+}
+
+void setUpWindow(QWidget* window, const char* name, const QString& title, int widthTwips,
+                 int heightTwips) {
+    window->setObjectName(QString::fromLatin1(name));
+    window->setWindowTitle(title);
+    setProgramIcon(window);
+    fixClientSize(window, widthTwips, heightTwips);
 }
 
 } // namespace orvinta

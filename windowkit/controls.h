@@ -10,10 +10,16 @@
 #include <initializer_list>
 
 class QLabel;
+class QProgressBar;
 class QPushButton;
+class QRadioButton;
 class QWidget;
 
 namespace orvinta {
+
+/// Gives `control` the object name `name` and places it at `twips` (left, top, width,
+/// height in twips) of its parent.
+void placeControl(QWidget* control, const char* name, const QRect& twips);
 
 /// A label placed at `twips` (left, top, width, height in twips) of `parent`.
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& twips,
@@ -27,6 +33,14 @@ QLabel* makeFramedLabel(QWidget* parent, const char* name, const QString& text, 
 /// or cancel button.
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
                         const QRect& twips, const QFont& font);
+
+/// An option button in the font of `parent`; the option buttons of one parent form one
+/// group.
+QRadioButton* makeOption(QWidget* parent, const char* name, const QString& caption,
+                         const QRect& twips);
+
+/// A progress bar in the font of `parent`, with Qt's range 0 to 100.
+QProgressBar* makeBar(QWidget* parent, const char* name, const QRect& twips);
 
 /// Sets the order in which Tab visits `widgets`, first to last.
 void setTabChain(std::initializer_list<QWidget*> widgets);
@@ -44,7 +58,20 @@ void lockSize(QWidget* window, QSize pixels);
 /// no minimise or maximise button, not sizable.
 Qt::WindowFlags fixedDialogFlags();
 
+/// Window flags of the main window and the windows that stay open beside it: a title bar
+/// with minimise and close buttons, no maximise button.
+Qt::WindowFlags toplevelWindowFlags();
+
+/// Shows `window`, raises it over the program's other windows and activates it: how a
+/// window that stays open beside the main window is called up again.
+void bringToFront(QWidget* window);
+
 /// Sets the program icon on `window`.
 void setProgramIcon(QWidget* window);
+
+/// What every window with the program icon starts with: the object name `name`, the
+/// title `title`, the program icon and the fixed client size `widthTwips` x `heightTwips`.
+void setUpWindow(QWidget* window, const char* name, const QString& title, int widthTwips,
+                 int heightTwips);
 
 } // namespace orvinta

@@ -56,13 +56,8 @@ const QColor kStatusFalseColour(192, 0, 0);
 } // namespace
 
 frmAusgabe::frmAusgabe(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint) {
-    setObjectName(QStringLiteral("frmAusgabe"));
-    setWindowTitle(QStringLiteral("LUSAT OSCAR 19 Telemetrie"));
-    setProgramIcon(this);
-    fixClientSize(this, 5484, 4920);
+    : QWidget(parent, toplevelWindowFlags()) {
+    setUpWindow(this, "frmAusgabe", QStringLiteral("LUSAT OSCAR 19 Telemetrie"), 5484, 4920);
 
     const QFont bold = sansFont(kFormPoints, FontStyle::Bold);
     lblText1 = makeLabel(this, "lblText1", QStringLiteral("Ausgabe:"), {240, 240, 1332, 252},

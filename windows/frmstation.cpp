@@ -6,7 +6,6 @@
 #include "submission/submissionsettings.h"
 #include "windowkit/controls.h"
 #include "windowkit/platformservices.h"
-#include "windowkit/twips.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -80,8 +79,7 @@ frmStation::frmStation(QWidget* parent)
 
 QLineEdit* frmStation::makeBox(const char* name, const QRect& twips) {
     auto* box = new QLineEdit(this);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    placeControl(box, name, twips);
     return box;
 }
 

@@ -44,9 +44,7 @@ const QString kHidden = QStringLiteral("aus");
 } // namespace
 
 frmTelemetrie::frmTelemetrie(int introIntervalMs, QWidget* parent)
-    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                              Qt::WindowCloseButtonHint)
+    : QMainWindow(parent, toplevelWindowFlags())
     , m_ausgabe([] { return new frmAusgabe; })
     , m_intro([introIntervalMs] { return new frmIntro(introIntervalMs); })
     , m_info([] { return new frmInfo; })
@@ -134,8 +132,7 @@ void frmTelemetrie::createControls() {
                          sansFont(kFormPoints, FontStyle::BoldUnderlined));
 
     txtEingabe = new QLineEdit(kInputPreset, client);
-    txtEingabe->setObjectName(QStringLiteral("txtEingabe"));
-    txtEingabe->setGeometry(twipsRect(240, 2520, 5652, 348));
+    placeControl(txtEingabe, "txtEingabe", {240, 2520, 5652, 348});
     txtEingabe->setFont(sansFont(kFormPoints));
     txtEingabe->setMaxLength(std::numeric_limits<int>::max());
 
@@ -322,16 +319,12 @@ void frmTelemetrie::mnuEingabeSpeichern_Click() {
 void frmTelemetrie::mnuHoeren_Click() {
     // The listening window stays open beside the main window, like the output window,
     // so that frames can be taken over while it listens.
-    empfang()->show();
-    empfang()->raise();
-    empfang()->activateWindow();
+    bringToFront(empfang());
 }
 
 void frmTelemetrie::mnuVerlauf_Click() {
     // The history stays open beside the main window, like the output window.
-    verlauf()->show();
-    verlauf()->raise();
-    verlauf()->activateWindow();
+    bringToFront(verlauf());
 }
 
 void frmTelemetrie::mnuStation_Click() {

@@ -7,6 +7,7 @@
 #include "support/keys.h"
 #include "support/qtprinters.h"
 #include "windowkit/modal.h"
+#include "windowkit/twips.h"
 #include "windows/frmtelemetrie.h"
 
 #include <QApplication>
@@ -113,6 +114,43 @@ TEST(InfoWindows, OkIsTheOnlyControlThatTakesTheFocus) {
         for (QWidget* child : window->findChildren<QWidget*>())
             focusable += child->focusPolicy() != Qt::NoFocus ? 1 : 0;
         EXPECT_EQ(focusable, 1) << window->objectName().toStdString();
+    }
+}
+
+TEST(InfoWindows, AltOPressesOkAndHidesTheWindow) {
+    frmInfo info;
+    frmlo19 lo19;
+    frmAbout about;
+    for (QWidget* window : {static_cast<QWidget*>(&info), static_cast<QWidget*>(&lo19),
+                            static_cast<QWidget*>(&about)}) {
+        SCOPED_TRACE(window->objectName().toStdString());
+        ASSERT_TRUE(test::activate(window));
+        EXPECT_EQ(okButton(window)->text(), QStringLiteral("&OK"));
+        EXPECT_EQ(okButton(window)->size(), twipsSize(972, 372));
+        ASSERT_TRUE(test::pressAccessKey(window, Qt::Key_O));
+        EXPECT_TRUE(test::eventually([&] { return !window->isVisible(); }));
+    }
+}
+
+TEST(InfoWindows, CarryTheProgramIconAndTheirDesignSize) {
+    frmIntro splash(frmIntro::kCloseIntervalMs);
+    frmInfo info;
+    frmlo19 lo19;
+    frmAbout about;
+    const struct {
+        QWidget* window;
+        const char* title;
+        QSize twips;
+    } cases[] = {{&splash, "Intro", {3588, 4920}},
+                 {&info, "Info", {6732, 7296}},
+                 {&lo19, "LO-19", {5760, 4980}},
+                 {&about, "Über", {4116, 4008}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        EXPECT_EQ(c.window->windowTitle(), QString::fromUtf8(c.title));
+        EXPECT_FALSE(c.window->windowIcon().isNull());
+        EXPECT_EQ(c.window->minimumSize(), twipsSize(c.twips.width(), c.twips.height()));
+        EXPECT_EQ(c.window->maximumSize(), c.window->minimumSize());
     }
 }
 

@@ -7,6 +7,7 @@
 #include "listening/unreadabledelegate.h"
 
 #include "decoder/varmodul.h"
+#include "submission/submitter.h"
 #include "support/qtprinters.h"
 
 #include <QSignalSpy>
@@ -196,6 +197,31 @@ TEST(ListenMessages, NameTheDeviceInGermanQuotesAndCountItsChannels) {
     };
     for (const auto& [message, shown] : cases)
         EXPECT_EQ(message, shown);
+}
+
+TEST(ListenMessages, StatusLinesCountInGerman) {
+    const std::pair<QString, QString> cases[] = {
+        {framesListedText(0), QStringLiteral("0 Blöcke in der Liste.")},
+        {framesListedText(1), QStringLiteral("1 Block in der Liste.")},
+        {framesListedText(60), QStringLiteral("60 Blöcke in der Liste.")},
+        {kStoppedStatus + framesListedText(2),
+         QStringLiteral("Angehalten. 2 Blöcke in der Liste.")},
+        {audioMissingStatus(4), QStringLiteral("Keine Audiodaten seit 4 s")},
+        {listeningStatus(QStringLiteral("USB Audio")), QStringLiteral("Höre USB Audio ...")},
+        {audioErrorReason(QAudio::OpenError), QStringLiteral("Das Gerät lässt sich nicht öffnen")},
+        {audioErrorReason(QAudio::UnderrunError),
+         QStringLiteral("Das Audiosystem meldet einen Fehler")},
+        {unreadableText(1), QStringLiteral("1 unlesbares Zeichen")},
+        {unreadableText(3), QStringLiteral("3 unlesbare Zeichen")},
+        {sharingStatusText({5, 1, 0}, 0, 0, {}),
+         QStringLiteral("SatNOGS: 5 gesendet, 1 wartend, 0 abgelehnt")},
+        {sharingStatusText({0, 2, 1}, 3, 0,
+                           kNotReachedProblem + QStringLiteral("Zeitüberschreitung")),
+         QStringLiteral("SatNOGS: 0 gesendet, 2 wartend, 1 abgelehnt; nicht gesendet: 3 unsicher, "
+                        "0 ohne Startzeit (nicht erreicht: Zeitüberschreitung)")},
+    };
+    for (const auto& [text, shown] : cases)
+        EXPECT_EQ(text, shown);
 }
 
 TEST(HeardFramesModel, HighlightsEachRunOfUnreadableCharacters) {

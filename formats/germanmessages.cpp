@@ -7,6 +7,7 @@
 #include <QTranslator>
 
 #include <clocale>
+#include <mutex>
 
 namespace orvinta {
 
@@ -15,6 +16,13 @@ namespace {
 /// The German locales a Debian system may have; locales-all brings them all.
 constexpr const char* kGermanLocales[] = {"de_DE.UTF-8", "de_DE.utf8", "de_AT.UTF-8",
                                           "de_CH.UTF-8"};
+
+void useGermanLocaleMessages() {
+    for (const char* locale : kGermanLocales) {
+        if (std::setlocale(LC_MESSAGES, locale) != nullptr)
+            return;
+    }
+}
 
 void loadQtTranslation() {
     auto* translator = new QTranslator(QCoreApplication::instance());
@@ -28,17 +36,12 @@ void loadQtTranslation() {
 } // namespace
 
 void useGermanSystemMessages() {
-    static bool cLibraryDone = false;
-    if (!cLibraryDone) {
-        cLibraryDone = true;
-        // The C library looks in LANGUAGE before LC_MESSAGES, and a desktop in another
-        // language sets it ("en_GB:en"): without it, LC_MESSAGES decides.
+    // The C library looks in LANGUAGE before LC_MESSAGES, and a desktop in another
+    // language sets it ("en_GB:en"): without it, LC_MESSAGES decides.
+    if (qEnvironmentVariableIsSet("LANGUAGE"))
         qunsetenv("LANGUAGE");
-        for (const char* locale : kGermanLocales) {
-            if (std::setlocale(LC_MESSAGES, locale) != nullptr)
-                break;
-        }
-    }
+    static std::once_flag localeSet;
+    std::call_once(localeSet, useGermanLocaleMessages);
     // Qt's translation belongs to the application object, which tests make anew.
     static const QCoreApplication* translated = nullptr;
     if (QCoreApplication::instance() != nullptr && QCoreApplication::instance() != translated) {
