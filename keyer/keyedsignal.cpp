@@ -173,6 +173,7 @@ KeyedRecording keyFrames(const std::vector<std::string>& frames, const SignalOpt
     const std::optional<RayleighFading> fading = rayleighFading(options, duration);
     Envelope beaconEnvelope(beacon.marks, options.edgeSeconds);
     std::vector<Envelope> otherEnvelopes;
+    otherEnvelopes.reserve(others.size());
     for (const Station& other : others) {
         otherEnvelopes.emplace_back(other.marks, options.edgeSeconds);
     }
@@ -225,19 +226,19 @@ double recordingSeconds(const std::vector<std::string>& frames, const SignalOpti
     return duration;
 }
 
-double snrDbAt(const SignalOptions& options, double t) {
+double snrDbAt(const SignalOptions& options, double seconds) {
     const auto& profile = options.snrProfile;
     if (profile.empty()) {
         return options.snrDb;
     }
-    if (t <= profile.front().first) {
+    if (seconds <= profile.front().first) {
         return profile.front().second;
     }
     for (std::size_t i = 1; i < profile.size(); ++i) {
-        if (t <= profile[i].first) {
+        if (seconds <= profile[i].first) {
             const auto [t0, db0] = profile[i - 1];
             const auto [t1, db1] = profile[i];
-            return db0 + (db1 - db0) * (t - t0) / std::max(1e-9, t1 - t0);
+            return db0 + (db1 - db0) * (seconds - t0) / std::max(1e-9, t1 - t0);
         }
     }
     return profile.back().second;

@@ -14,7 +14,7 @@ StreamClock::StreamClock(int sampleRate, double keptSeconds)
 void StreamClock::arrived(std::size_t count, qint64 arrivedMs) {
     if (count == 0)
         return;
-    const double endMs = static_cast<double>(arrivedMs);
+    const auto endMs = static_cast<double>(arrivedMs);
     const double recordedMs = 1000.0 * static_cast<double>(count) / m_sampleRate;
     double startMs = endMs - recordedMs;
     if (!m_blocks.empty()) {
