@@ -126,6 +126,7 @@ TEST(DoubtRulesTest, DoubtsTheCharactersAfterTheSignalHasFadedAway) {
     KeyedFrame frame;
     frame.key(kGoneFrom, kPayloadSlots);
     const std::vector<std::size_t> doubts = doubtsOf(frame, 43);
+    ASSERT_GE(doubts.size(), 4U);
     EXPECT_EQ(std::vector<std::size_t>(doubts.end() - 4, doubts.end()),
               (std::vector<std::size_t>{22, 23, 24, 25}));
     EXPECT_GE(doubts.front(), kGoneFrom);

@@ -30,6 +30,8 @@ struct CheckCase {
     double amplitude;                      ///< over noise of power 1 a sample
     double turnsPerUnit;                   ///< of the carrier's phase: a tone beside the line
     std::vector<std::size_t> lastDotsLeft; ///< prefix characters keyed without their last dot
+    std::vector<std::size_t> gapsKeyed;    ///< a unit keyed amid the gap after these
+    int disagreeing;                       ///< elements, or -1 for any number
     bool heard;
 };
 
@@ -64,7 +66,7 @@ PrefixCandidate candidateFor(const KeyingTiming& timing) {
 
 class PrefixCheckTest : public ::testing::TestWithParam<CheckCase> {};
 
-TEST_P(PrefixCheckTest, HearsThePrefixOnTheLinesToneWithOneElementAmiss) {
+TEST_P(PrefixCheckTest, HearsThePrefixOnTheLinesToneWithOneElementAmissAtMost) {
     const CheckCase& row = GetParam();
     const KeyingTiming timing = keyedTiming();
     PlacedText keyed(kFramePrefix);
@@ -75,13 +77,19 @@ TEST_P(PrefixCheckTest, HearsThePrefixOnTheLinesToneWithOneElementAmiss) {
     handkeyed::keyMarks(
         baseband, keyed.at(timing), timing, [&](std::size_t) { return row.amplitude; },
         2.0 * std::numbers::pi * row.turnsPerUnit / timing.unit);
+    for (const std::size_t j : row.gapsKeyed) {
+        const double middle = 0.5 * (timing.at(keyed.places[j], keyed.keyings[j].length) +
+                                     timing.at(keyed.places[j + 1]));
+        handkeyed::key(baseband, middle - 0.5 * timing.unit, middle + 0.5 * timing.unit,
+                       row.amplitude);
+    }
     handkeyed::addNoise(baseband, 1.0, 21);
     const HeardPrefix prefix = hearPrefix(handkeyed::cumulative(baseband), candidateFor(timing));
     EXPECT_EQ(prefix.heard, row.heard)
         << "disagreeing " << prefix.disagreeing << ", agreeing " << prefix.agreeing << " of "
         << prefix.marks << ", coherent gain " << prefix.coherentGain << ", match " << prefix.match;
-    if (row.heard || !row.lastDotsLeft.empty()) {
-        EXPECT_EQ(prefix.disagreeing, static_cast<int>(row.lastDotsLeft.size()));
+    if (row.disagreeing >= 0) {
+        EXPECT_EQ(prefix.disagreeing, row.disagreeing);
     }
     if (row.heard) {
         // The timing the reading starts from. The prefix alone tells the unit only
@@ -97,11 +105,17 @@ TEST_P(PrefixCheckTest, HearsThePrefixOnTheLinesToneWithOneElementAmiss) {
 
 INSTANTIATE_TEST_SUITE_P(
     Prefixes, PrefixCheckTest,
-    ::testing::Values(CheckCase{"Clear", 2.0, 0.0, {}, true}, CheckCase{"Weak", 0.7, 0.0, {}, true},
-                      CheckCase{"Last_I_keyed_as_E", 2.0, 0.0, {9}, true},
-                      CheckCase{"Three_dots_missing", 2.0, 0.0, {3, 7, 9}, false},
-                      CheckCase{"Tone_a_unit_s_turn_beside_the_line", 2.0, 1.0, {}, false},
-                      CheckCase{"Noise_alone", 0.0, 0.0, {}, false}),
+    ::testing::Values(CheckCase{"Clear", 2.0, 0.0, {}, {}, 0, true},
+                      CheckCase{"Weak", 0.7, 0.0, {}, {}, 0, true},
+                      CheckCase{"Gap_after_L_keyed", 2.0, 0.0, {}, {1}, 1, true},
+                      CheckCase{"Gaps_after_L_and_U_keyed", 2.0, 0.0, {}, {1, 2}, 2, false},
+                      // Where marks are missing the signal may be fading: one more may disagree.
+                      CheckCase{"Last_I_keyed_as_E", 2.0, 0.0, {9}, {}, 1, true},
+                      CheckCase{"Three_dots_missing", 2.0, 0.0, {3, 7, 9}, {}, 3, false},
+                      // A station beside the line: every element in place, but its marks
+                      // gain too little summed whole over summed in quarters.
+                      CheckCase{"Tone_half_a_turn_a_unit_off", 2.0, 0.5, {}, {}, 0, false},
+                      CheckCase{"Noise_alone", 0.0, 0.0, {}, {}, -1, false}),
     test::PrintedName());
 
 // Disabled: a steady carrier with two of the prefix's dots missing is heard. The two marks
@@ -109,7 +123,8 @@ INSTANTIATE_TEST_SUITE_P(
 // fading share), and a fading prefix may have two elements disagree; yet marks either
 // whole or gone are missing, not fading, as the level track's fade learning itself holds.
 INSTANTIATE_TEST_SUITE_P(DISABLED_MissingMarks, PrefixCheckTest,
-                         ::testing::Values(CheckCase{"Both_I_keyed_as_E", 2.0, 0.0, {7, 9}, false}),
+                         ::testing::Values(CheckCase{
+                             "Both_I_keyed_as_E", 2.0, 0.0, {7, 9}, {}, 2, false}),
                          test::PrintedName());
 
 } // namespace
