@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ranges>
 
 namespace orvinta::listening {
 namespace {
@@ -224,10 +223,11 @@ std::vector<std::pair<int, QRectF>> WaterfallView::frameLabels() const {
     const QRectF area = spectrumArea();
     const QFontMetricsF metrics(font());
     // The newest frames first: where numbers would overlap, the newer one stands.
-    for (const auto& mark : std::ranges::reverse_view(m_marks)) {
-        const QString text = QString::number(mark.number);
-        const double baseline = std::min(yOf(mark.startSeconds), area.bottom() - 2.0);
-        const QRectF rect(xOf(mark.toneHz) + kMarkOffset + kLabelOffset,
+    // NOLINTNEXTLINE(modernize-loop-convert): clang-tidy 14 cannot parse a reverse_view
+    for (auto mark = m_marks.rbegin(); mark != m_marks.rend(); ++mark) {
+        const QString text = QString::number(mark->number);
+        const double baseline = std::min(yOf(mark->startSeconds), area.bottom() - 2.0);
+        const QRectF rect(xOf(mark->toneHz) + kMarkOffset + kLabelOffset,
                           baseline - metrics.ascent(), metrics.horizontalAdvance(text),
                           metrics.height());
         if (!rect.intersects(area))
@@ -236,7 +236,7 @@ std::vector<std::pair<int, QRectF>> WaterfallView::frameLabels() const {
             return label.second.intersects(rect);
         });
         if (!covers)
-            labels.emplace_back(mark.number, rect);
+            labels.emplace_back(mark->number, rect);
     }
     return labels;
 }
