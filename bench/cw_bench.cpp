@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Figures for orvinta-cw on generated recordings, one table per condition: the error
 // rate against the signal-to-noise ratio in white noise (Doppler drift of 5 and 15 Hz/s),
-// under Rayleigh fading, beside another CW station and with a keyer's own timing; the
-// faded ten-minute pass; frames invented from recordings without the beacon; the same
-// frames at every usual sample rate and some odd ones; the speed on one core and the
-// memory. The whole run takes some forty minutes with --threads 2.
+// under Rayleigh fading (beside the limit receiver's on the same frames), beside another
+// CW station and with a keyer's own timing; the faded ten-minute pass; frames invented
+// from recordings without the beacon; the same frames at every usual sample rate and some
+// odd ones; the speed on one core and the memory. The whole run takes some forty minutes
+// with --threads 2. "--only limit" checks the limit receiver alone.
 #include "cw/audiofile.h"
 #include "cw/conditions.h"
 #include "cw/cwdecoder.h"

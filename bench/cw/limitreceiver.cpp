@@ -152,7 +152,7 @@ PayloadTiming payloadTiming(const keyer::SignalOptions& options,
     timing.characterGapStretch = options.characterGapStretch;
     timing.wordGapStretch = options.wordGapStretch;
     std::vector<keyer::Mark> marks;
-    const double prefixEnd = keyText(kPrefix, timing, recording.frameSeconds[frame], marks);
+    const double prefixEnd = keyer::keyText(kPrefix, timing, recording.frameSeconds[frame], marks);
     PayloadTiming payload;
     payload.unitSeconds = timing.unitSeconds();
     // A mark's raised-cosine edges reach edgeSeconds past its end: units shifted by half an

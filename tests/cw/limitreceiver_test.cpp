@@ -47,6 +47,8 @@ TEST(LimitReceiver, ReachesTheModelsErrorRateUnderFading) {
     constexpr int kFrames = 50;
     const std::vector<std::string> frames = keyer::randomFrames(kFrames, 20);
     SignalOptions options;
+    options.sampleRate = 4000; // half the usual: keying the frames is most of the test's time
+    options.toneHz = 800.0;
     options.wordsPerMinute = 20.0;
     options.snrDb = 0.0;
     options.fading = keyer::Fading::Rayleigh;
