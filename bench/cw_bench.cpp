@@ -339,9 +339,39 @@ void runCurves(const Settings& settings, std::vector<Judged>& judged) {
     }
 }
 
-/// The limit receiver alone where its model is exact but for the gain moving within a unit:
+/// The limit receiver's edits, frame by frame, on `frames` frames keyed at `wpm` and
+/// `snrDb` under Rayleigh fading over `periodSeconds`, without drift, a random tone of
+/// 600-2400 Hz as in the curves.
+std::vector<long long> limitEdits(double wpm, double snrDb, double periodSeconds, int frames,
+                                  unsigned seed) {
+    constexpr int kFramesPerRecording = 4;
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> tone(600.0, 2400.0);
+    std::vector<long long> edits;
+    while (static_cast<int>(edits.size()) < frames) {
+        std::vector<std::string> keyed;
+        for (int f = 0; f < kFramesPerRecording; ++f) {
+            keyed.push_back(randomFrame(random));
+        }
+        SignalOptions o;
+        o.wordsPerMinute = wpm;
+        o.snrDb = snrDb;
+        o.toneHz = tone(random);
+        o.fading = Fading::Rayleigh;
+        o.fadePeriodSeconds = periodSeconds;
+        o.seed = static_cast<unsigned>(random());
+        const KeyedRecording recording = keyFrames(keyed, o);
+        const std::vector<std::string> read = readPayloads(keyed, o, recording, keyed.size());
+        for (std::size_t f = 0; f < keyed.size(); ++f) {
+            edits.push_back(countErrors({keyed[f]}, {read[f]}).edits);
+        }
+    }
+    return edits;
+}
+
+/// The limit receiver alone where its model holds but for the gain moving within a unit:
 /// Rayleigh fading of 1 s, no drift, the speed fixed; its Levenshtein CER with the 95 %
-/// half-width from the frames' error counts.
+/// half-width from the frames' edit counts.
 void runLimitCheck(const Settings& settings) {
     struct Point {
         double wpm;
@@ -351,30 +381,15 @@ void runLimitCheck(const Settings& settings) {
                                            Point{20.0, -6.0}};
     constexpr double kPeriodSeconds = 1.0;
     constexpr int kCheckFrames = 1000;
-    constexpr int kFramesPerRecording = 4;
-    const int frames =
-        std::max(kFramesPerRecording, static_cast<int>(kCheckFrames * settings.scale));
+    /// Standard deviations of the mean to either side that hold 95 % of a normal spread.
+    constexpr double kHalfWidth95 = 1.96;
+    /// Block, status and the eight groups' 24 characters.
+    constexpr double kPayloadCharacters = 26.0;
+    const int frames = std::max(1, static_cast<int>(kCheckFrames * settings.scale));
     std::vector<std::vector<long long>> edits(kPoints.size());
     runJobs(kPoints.size(), settings.threads, [&](std::size_t p) {
-        std::mt19937 random(static_cast<unsigned>(300 + p));
-        while (static_cast<int>(edits[p].size()) < frames) {
-            std::vector<std::string> keyed;
-            for (int f = 0; f < kFramesPerRecording; ++f) {
-                keyed.push_back(randomFrame(random));
-            }
-            SignalOptions o;
-            o.wordsPerMinute = kPoints[p].wpm;
-            o.snrDb = kPoints[p].snrDb;
-            o.toneHz = std::uniform_real_distribution<double>(600.0, 2400.0)(random);
-            o.fading = Fading::Rayleigh;
-            o.fadePeriodSeconds = kPeriodSeconds;
-            o.seed = static_cast<unsigned>(random());
-            const KeyedRecording recording = keyFrames(keyed, o);
-            const std::vector<std::string> read = readPayloads(keyed, o, recording, keyed.size());
-            for (std::size_t f = 0; f < keyed.size(); ++f) {
-                edits[p].push_back(countErrors({keyed[f]}, {read[f]}).edits);
-            }
-        }
+        edits[p] = limitEdits(kPoints[p].wpm, kPoints[p].snrDb, kPeriodSeconds, frames,
+                              static_cast<unsigned>(300 + p));
     });
     std::printf("\n# limit receiver alone: Rayleigh %g s, no drift, %d frames per point\n"
                 "# wpm snr_db limit_lev_%% half_width_95_%%\n",
@@ -389,7 +404,8 @@ void runLimitCheck(const Settings& settings) {
         const auto n = static_cast<double>(edits[p].size());
         const double deviation = std::sqrt(std::max(0.0, squares / n - (sum / n) * (sum / n)));
         std::printf("%4.0f %6.1f %7.3f %7.3f\n", kPoints[p].wpm, kPoints[p].snrDb,
-                    100.0 * sum / (26.0 * n), 100.0 * 1.96 * deviation / std::sqrt(n) / 26.0);
+                    100.0 * sum / (kPayloadCharacters * n),
+                    100.0 * kHalfWidth95 * deviation / std::sqrt(n) / kPayloadCharacters);
     }
     std::fflush(stdout);
 }
