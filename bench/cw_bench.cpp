@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Figures for orvinta-cw on generated recordings, one table per condition: the error
 // rate against the signal-to-noise ratio in white noise (Doppler drift of 5 and 15 Hz/s),
-// under Rayleigh fading, beside another CW station and with a keyer's own timing; the
-// faded ten-minute pass; frames invented from recordings without the beacon; the same
-// frames at every usual sample rate and some odd ones; the speed on one core and the
-// memory. The whole run takes some forty minutes with --threads 2.
+// under Rayleigh fading (beside the limit receiver's on the same frames), beside another
+// CW station and with a keyer's own timing; the faded ten-minute pass; frames invented
+// from recordings without the beacon; the same frames at every usual sample rate and some
+// odd ones; the speed on one core and the memory. The whole run takes some forty minutes
+// with --threads 2. "--only limit" checks the limit receiver alone.
 #include "cw/audio/audiofile.h"
 #include "cw/conditions.h"
 #include "cw/cwdecoder.h"
 #include "cw/model/framelayout.h"
+#include "cw/limitreceiver.h"
 #include "cw/scoring.h"
 #include "keyer/keyedsignal.h"
 
@@ -121,8 +123,13 @@ void keepRecording(const std::string& folder, const Keyed& keyed, const KeyedRec
                AudioFormat::Wav16);
 }
 
+/// The curves whose tables show the limit receiver beside the decoder.
+bool readsAtLimit(const Curve& curve) {
+    return curve.group == "fading";
+}
+
 Tally decodeAndScore(const Keyed& keyed, const Settings& settings,
-                     std::vector<Outcome>* outcomes = nullptr) {
+                     std::vector<Outcome>* outcomes = nullptr, bool atLimit = false) {
     KeyedRecording recording = keyFrames(keyed.frames, keyed.options);
     std::vector<std::string> frames = keyed.frames;
     std::vector<double> starts = recording.frameSeconds;
@@ -134,6 +141,10 @@ Tally decodeAndScore(const Keyed& keyed, const Settings& settings,
     Tally tally;
     tally.seconds = static_cast<double>(recording.samples.size()) / keyed.options.sampleRate;
     score(frames, starts, heard, tally, outcomes);
+    if (atLimit) {
+        tally.limit = countErrors(
+            frames, readPayloads(keyed.frames, keyed.options, recording, frames.size()));
+    }
     if (!settings.keepFolder.empty() && (tally.wrong > 0 || tally.falseFrames > 0)) {
         keepRecording(settings.keepFolder, keyed, recording);
     }
@@ -152,7 +163,8 @@ Tally measurePoint(const Curve& curve, double snrDb, const Settings& settings) {
     random.discard(static_cast<unsigned long long>(std::lround(1000.0 + 10.0 * snrDb)));
     Tally tally;
     while (tally.frames < curve.framesPerPoint) {
-        tally.add(decodeAndScore(curve.make(snrDb, random), settings));
+        tally.add(
+            decodeAndScore(curve.make(snrDb, random), settings, nullptr, readsAtLimit(curve)));
     }
     return tally;
 }
@@ -175,15 +187,39 @@ void runJobs(std::size_t jobs, int threads, const std::function<void(std::size_t
     }
 }
 
+/// The decoder's CER against the limit receiver's at the levels of kLimitSummaryDb.
+void printLimitSummary(const Curve& curve, const std::vector<Tally>& points) {
+    constexpr std::array<double, 2> kLimitSummaryDb{0.0, -6.0};
+    std::printf("# %s, decoder / limit receiver CER:", curve.name.c_str());
+    for (const double level : kLimitSummaryDb) {
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            if (std::abs(curve.levels[i] - level) < 1e-9) {
+                std::printf(" %+.0f dB %.2f / %.2f %%", level, points[i].percentErrors(),
+                            points[i].limit.percentErrors());
+            }
+        }
+    }
+    std::printf("\n");
+}
+
 void printCurve(const Curve& curve, const std::vector<Tally>& points) {
+    const bool limit = readsAtLimit(curve);
     std::printf("\n# %s: %s, %d frames per level\n", curve.group.c_str(), curve.name.c_str(),
                 curve.framesPerPoint);
-    std::printf("# snr_db cer_%% frames_right_%% wrong_%% unreadable_%% missed false\n");
+    std::printf("# snr_db cer_%% frames_right_%% wrong_%% unreadable_%% missed false%s\n",
+                limit ? " limit_cer_% limit_lev_%" : "");
     for (std::size_t i = 0; i < points.size(); ++i) {
         const Tally& t = points[i];
-        std::printf("%6.1f %7.3f %7.2f %7.3f %7.3f %4lld %4lld\n", curve.levels[i],
-                    t.percentErrors(), t.percentFramesRight(), t.percentWrong(),
-                    t.percentUnreadable(), t.framesMissed, t.falseFrames);
+        std::printf("%6.1f %7.3f %7.2f %7.3f %7.3f %4lld %4lld", curve.levels[i], t.percentErrors(),
+                    t.percentFramesRight(), t.percentWrong(), t.percentUnreadable(), t.framesMissed,
+                    t.falseFrames);
+        if (limit) {
+            std::printf(" %7.3f %7.3f", t.limit.percentErrors(), t.limit.percentEdits());
+        }
+        std::printf("\n");
+    }
+    if (limit) {
+        printLimitSummary(curve, points);
     }
     std::fflush(stdout);
 }
@@ -260,6 +296,12 @@ void runCurves(const Settings& settings, std::vector<Judged>& judged) {
     std::printf("# Payload characters (block, status, eight groups): CER counts \"?\", wrong "
                 "characters and every character of a missed frame; SNR in 3 kHz at the mean "
                 "level; \"false\" counts lines that belong to no keyed frame.\n");
+    if (std::any_of(all.begin(), all.end(), readsAtLimit)) {
+        std::printf("# limit_cer_%%: the limit receiver on the same frames (told the timing, "
+                    "the tone with its drift, the mean SNR and the fading period), counted as "
+                    "cer_%%, character by character; limit_lev_%%: its Levenshtein distance, a "
+                    "character dropped counting once.\n");
+    }
     std::vector<std::pair<std::size_t, std::size_t>> jobs;
     std::vector<std::vector<Tally>> results(all.size());
     std::vector<std::size_t> left(all.size());
@@ -295,6 +337,77 @@ void runCurves(const Settings& settings, std::vector<Judged>& judged) {
             writeGroupData(settings.dataFolder, group, members.first, members.second);
         }
     }
+}
+
+/// The limit receiver's edits, frame by frame, on `frames` frames keyed at `wpm` and
+/// `snrDb` under Rayleigh fading over `periodSeconds`, without drift, a random tone of
+/// 600-2400 Hz as in the curves.
+std::vector<long long> limitEdits(double wpm, double snrDb, double periodSeconds, int frames,
+                                  unsigned seed) {
+    constexpr int kFramesPerRecording = 4;
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> tone(600.0, 2400.0);
+    std::vector<long long> edits;
+    while (static_cast<int>(edits.size()) < frames) {
+        std::vector<std::string> keyed;
+        for (int f = 0; f < kFramesPerRecording; ++f) {
+            keyed.push_back(randomFrame(random));
+        }
+        SignalOptions o;
+        o.wordsPerMinute = wpm;
+        o.snrDb = snrDb;
+        o.toneHz = tone(random);
+        o.fading = Fading::Rayleigh;
+        o.fadePeriodSeconds = periodSeconds;
+        o.seed = static_cast<unsigned>(random());
+        const KeyedRecording recording = keyFrames(keyed, o);
+        const std::vector<std::string> read = readPayloads(keyed, o, recording, keyed.size());
+        for (std::size_t f = 0; f < keyed.size(); ++f) {
+            edits.push_back(countErrors({keyed[f]}, {read[f]}).edits);
+        }
+    }
+    return edits;
+}
+
+/// The limit receiver alone where its model holds but for the gain moving within a unit:
+/// Rayleigh fading of 1 s, no drift, the speed fixed; its Levenshtein CER with the 95 %
+/// half-width from the frames' edit counts.
+void runLimitCheck(const Settings& settings) {
+    struct Point {
+        double wpm;
+        double snrDb;
+    };
+    constexpr std::array<Point, 4> kPoints{Point{12.0, 0.0}, Point{12.0, -6.0}, Point{20.0, 0.0},
+                                           Point{20.0, -6.0}};
+    constexpr double kPeriodSeconds = 1.0;
+    constexpr int kCheckFrames = 1000;
+    /// Standard deviations of the mean to either side that hold 95 % of a normal spread.
+    constexpr double kHalfWidth95 = 1.96;
+    /// Block, status and the eight groups' 24 characters.
+    constexpr double kPayloadCharacters = 26.0;
+    const int frames = std::max(1, static_cast<int>(kCheckFrames * settings.scale));
+    std::vector<std::vector<long long>> edits(kPoints.size());
+    runJobs(kPoints.size(), settings.threads, [&](std::size_t p) {
+        edits[p] = limitEdits(kPoints[p].wpm, kPoints[p].snrDb, kPeriodSeconds, frames,
+                              static_cast<unsigned>(300 + p));
+    });
+    std::printf("\n# limit receiver alone: Rayleigh %g s, no drift, %d frames per point\n"
+                "# wpm snr_db limit_lev_%% half_width_95_%%\n",
+                kPeriodSeconds, frames);
+    for (std::size_t p = 0; p < kPoints.size(); ++p) {
+        double sum = 0.0;
+        double squares = 0.0;
+        for (const long long e : edits[p]) {
+            sum += static_cast<double>(e);
+            squares += static_cast<double>(e * e);
+        }
+        const auto n = static_cast<double>(edits[p].size());
+        const double deviation = std::sqrt(std::max(0.0, squares / n - (sum / n) * (sum / n)));
+        std::printf("%4.0f %6.1f %7.3f %7.3f\n", kPoints[p].wpm, kPoints[p].snrDb,
+                    100.0 * sum / (kPayloadCharacters * n),
+                    100.0 * kHalfWidth95 * deviation / std::sqrt(n) / kPayloadCharacters);
+    }
+    std::fflush(stdout);
 }
 
 /// A stretch about as long as a character at the pass's speed (22 WpM).
@@ -733,10 +846,11 @@ bool parse(int argc, char* argv[], Settings& settings) {
 int main(int argc, char* argv[]) {
     Settings settings;
     if (!parse(argc, argv, settings)) {
-        std::fprintf(stderr,
-                     "usage: orvinta-cw-bench [--threads N] [--scale X] [--passes N] "
-                     "[--only white,fading,interference,keying,cut,pass,false,rates,speed,memory] "
-                     "[--data FOLDER] [--keep-wrong FOLDER] [--detail]\n");
+        std::fprintf(
+            stderr,
+            "usage: orvinta-cw-bench [--threads N] [--scale X] [--passes N] "
+            "[--only white,fading,interference,keying,cut,pass,false,limit,rates,speed,memory] "
+            "[--data FOLDER] [--keep-wrong FOLDER] [--detail]\n");
         return 2;
     }
     std::vector<Judged> judged;
@@ -749,6 +863,9 @@ int main(int argc, char* argv[]) {
     }
     if (settings.wants("false")) {
         runWithoutBeacon(settings);
+    }
+    if (settings.only.count("limit") > 0) {
+        runLimitCheck(settings);
     }
     if (settings.wants("rates")) {
         runSampleRates(settings);

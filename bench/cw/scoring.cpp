@@ -64,6 +64,7 @@ void Tally::add(const Tally& other) {
     falseFrames += other.falseFrames;
     seconds += other.seconds;
     judged.insert(judged.end(), other.judged.begin(), other.judged.end());
+    limit.add(other.limit);
 }
 
 double Tally::percentErrors() const {

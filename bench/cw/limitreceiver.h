@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The limit receiver: how well a frame's payload can be read at all from a Rayleigh-faded
+// recording by a receiver that is told what the decoder has to find out itself, the
+// frame's timing (payload start, unit length), the tone with its drift, the mean SNR and
+// the fading's period, but nothing of the fading's course.
+//
+// samples -> mixed down with the known tone -> one complex sum per Morse unit from the
+// payload start, scaled so that its noise has unit power -> for every place a dot or a
+// dash may start, the likelihood ratio of an element there against key up, the gain over
+// the element unknown and Rayleigh distributed with the fading's correlation -> the
+// likeliest payload over every sequence of characters and their lengths (Viterbi) ->
+// errors against the keyed payload. Elements are weighed each on its own: a receiver that
+// followed the fading from one element to the next could only do better.
+
+#include "keyer/keyedsignal.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvinta::cw::bench {
+
+/// The limit receiver's errors over some frames.
+struct LimitErrors {
+    long long characters = 0; ///< payload characters keyed
+    long long errors = 0;     ///< characters read as another, position by position
+    long long edits = 0;      ///< Levenshtein distance: a character dropped counts once
+
+    void add(const LimitErrors& other);
+    double percentErrors() const;
+    double percentEdits() const;
+};
+
+/// The payloads (block, status and the eight groups, without blanks) the limit receiver
+/// reads from the first `count` frames of `recording`, keyed from `keyedFrames` with
+/// `options` (a recording cut short keeps all of its frames in `recording`'s moments).
+std::vector<std::string> readPayloads(const std::vector<std::string>& keyedFrames,
+                                      const keyer::SignalOptions& options,
+                                      const keyer::KeyedRecording& recording, std::size_t count);
+
+/// The payload of a beacon frame "E LUSAT HI HI 6O AVT ...": its characters after the
+/// prefix, without blanks.
+std::string payloadOf(std::string_view frame);
+
+/// The number of characters to insert, delete or replace to make `a` into `b`.
+std::size_t editDistance(std::string_view a, std::string_view b);
+
+/// Errors of `read` (payloads) against the first read.size() of `keyedFrames`.
+LimitErrors countErrors(const std::vector<std::string>& keyedFrames,
+                        const std::vector<std::string>& read);
+
+} // namespace orvinta::cw::bench
