@@ -7,12 +7,12 @@
 // odd ones; the speed on one core and the memory. The whole run takes some forty minutes
 // with --threads 2. "--only limit" checks the limit receiver alone.
 #include "cw/audio/audiofile.h"
-#include "cw/conditions.h"
 #include "cw/cwdecoder.h"
 #include "cw/model/framelayout.h"
-#include "cw/limitreceiver.h"
-#include "cw/scoring.h"
+#include "cwbench/conditions.h"
+#include "cwbench/scoring.h"
 #include "keyer/keyedsignal.h"
+#include "keyer/limitreceiver.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The benchmark's limit receiver: it reads a clean frame exactly, and under Rayleigh
 // fading it reaches the error rate that the model of the receiver predicts.
-#include "bench/cw/limitreceiver.h"
+#include "keyer/limitreceiver.h"
 
 #include "keyer/keyedsignal.h"
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace orvinta::cw::bench {
+namespace orvinta::keyer {
 namespace {
 
 using keyer::keyFrames;
@@ -76,4 +76,4 @@ TEST(LimitReceiver, CountsAnEditOncePerDroppedCharacter) {
 }
 
 } // namespace
-} // namespace orvinta::cw::bench
+} // namespace orvinta::keyer

@@ -14,14 +14,14 @@
 // errors against the keyed payload. Elements are weighed each on its own: a receiver that
 // followed the fading from one element to the next could only do better.
 
-#include "keyer/keyedsignal.h"
+#include "keyedsignal.h"
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace orvinta::cw::bench {
+namespace orvinta::keyer {
 
 /// The limit receiver's errors over some frames.
 struct LimitErrors {
@@ -52,4 +52,4 @@ std::size_t editDistance(std::string_view a, std::string_view b);
 LimitErrors countErrors(const std::vector<std::string>& keyedFrames,
                         const std::vector<std::string>& read);
 
-} // namespace orvinta::cw::bench
+} // namespace orvinta::keyer

@@ -5,7 +5,7 @@
 
 #include "cw/cwdecoder.h"
 #include "cw/model/framelayout.h"
-#include "limitreceiver.h"
+#include "keyer/limitreceiver.h"
 
 #include <string>
 #include <vector>
@@ -40,7 +40,7 @@ struct Tally {
     long long falseFrames = 0;  ///< lines printed that belong to no keyed frame
     double seconds = 0.0;       ///< length of the recordings
     std::vector<Judged> judged; ///< every frame given out
-    LimitErrors limit;          ///< the limit receiver's on the same frames, where it reads
+    keyer::LimitErrors limit;   ///< the limit receiver's on the same frames, where it reads
 
     void add(const Tally& other);
     double percentErrors() const;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "limitreceiver.h"
 
-#include "keyer/morsechart.h"
+#include "morsechart.h"
 
 #include <algorithm>
 #include <array>
@@ -11,7 +11,7 @@
 #include <numbers>
 #include <stdexcept>
 
-namespace orvinta::cw::bench {
+namespace orvinta::keyer {
 namespace {
 
 using Complex = std::complex<double>;
@@ -393,4 +393,4 @@ LimitErrors countErrors(const std::vector<std::string>& keyedFrames,
     return errors;
 }
 
-} // namespace orvinta::cw::bench
+} // namespace orvinta::keyer
