@@ -94,8 +94,9 @@ double prefixEndSeconds(double seconds, double wpm) {
     return seconds + timing.at(FrameLayout::instance().payloadStart(), -timing.wordGap);
 }
 
-/// Stops `recording` where `keyed.cut` says, and leaves out of `frames` and `starts` the
-/// frames whose prefix it cuts: no reader hears them.
+/// Stops `recording` where `keyed.cut` says, or keys it again without the beacon from
+/// there, and leaves out of `frames` and `starts` the frames whose prefix it cuts: no
+/// reader hears them.
 void cutRecording(const Keyed& keyed, KeyedRecording& recording, std::vector<std::string>& frames,
                   std::vector<double>& starts) {
     const std::size_t last = recording.frameSeconds.size() - 1;
@@ -103,8 +104,15 @@ void cutRecording(const Keyed& keyed, KeyedRecording& recording, std::vector<std
         0.5 * (recording.frameSeconds[last - 1] + recording.frameEndSeconds[last - 1]);
     const double to = prefixEndSeconds(recording.frameSeconds[last], recording.frameWpm[last]);
     const double cut = from + *keyed.cut * (to - from);
-    recording.samples.resize(std::min(recording.samples.size(),
-                                      static_cast<std::size_t>(cut * keyed.options.sampleRate)));
+    if (keyed.signalLost) {
+        SignalOptions lost = keyed.options;
+        lost.dropouts.emplace_back(cut, static_cast<double>(recording.samples.size()) /
+                                            keyed.options.sampleRate);
+        recording = keyFrames(keyed.frames, lost);
+    } else {
+        recording.samples.resize(std::min(
+            recording.samples.size(), static_cast<std::size_t>(cut * keyed.options.sampleRate)));
+    }
     while (!starts.empty() &&
            prefixEndSeconds(starts.back(), recording.frameWpm[starts.size() - 1]) > cut) {
         starts.pop_back();

@@ -273,7 +273,8 @@ std::string viterbi(const std::vector<Complex>& y, const ElementMetric& dot,
         std::vector<double> next(places, kImpossible);
         for (const Shape& shape : slots[s].alphabet) {
             const std::vector<double> score = characterScores(shape, y, dot, dash);
-            const auto step = static_cast<std::size_t>(shape.units + slots[s].gapAfter);
+            const std::size_t step =
+                static_cast<std::size_t>(shape.units) + static_cast<std::size_t>(slots[s].gapAfter);
             for (std::size_t t = 0; t < score.size() && t + step < places; ++t) {
                 const double candidate = best[t] + score[t];
                 if (best[t] != kImpossible && candidate > next[t + step]) {
@@ -284,7 +285,7 @@ std::string viterbi(const std::vector<Complex>& y, const ElementMetric& dot,
         }
         best = std::move(next);
     }
-    std::size_t end = static_cast<std::size_t>(
+    auto end = static_cast<std::size_t>(
         std::distance(best.begin(), std::max_element(best.begin(), best.end())));
     if (best[end] == kImpossible) {
         return std::string(slots.size(), '?'); // no payload fits in the units there are

@@ -128,10 +128,10 @@ void addSteadyCarrier(std::vector<Curve>& all, double scale) {
                    }});
 }
 
-/// Recordings that stop where loss of signal cut them: inside a frame, in the gap after
-/// it, or inside the next frame's prefix.
+/// Recordings that stop where loss of signal cut them, or go on without the beacon from
+/// there: inside a frame, in the gap after it, or inside the next frame's prefix.
 void addCut(std::vector<Curve>& all, double scale) {
-    const auto cut = [](double snr, std::mt19937& r, double fadeSeconds) {
+    const auto cut = [](double snr, std::mt19937& r, double fadeSeconds, bool lost = false) {
         Keyed keyed = drifting(snr, r, 5.0);
         if (fadeSeconds > 0.0) {
             keyed.options.fading = Fading::Rayleigh;
@@ -139,12 +139,15 @@ void addCut(std::vector<Curve>& all, double scale) {
         }
         std::uniform_real_distribution<double> share(0.0, 1.0);
         keyed.cut = share(r);
+        keyed.signalLost = lost;
         return keyed;
     };
     all.push_back({"cut", "cut, steady", range(9.0, -12.0, 3.0), scaled(100, scale),
                    [cut](double snr, std::mt19937& r) { return cut(snr, r, 0.0); }});
     all.push_back({"cut", "cut, Rayleigh 1 s", range(9.0, -6.0, 3.0), scaled(100, scale),
                    [cut](double snr, std::mt19937& r) { return cut(snr, r, 1.0); }});
+    all.push_back({"cut", "signal lost, steady", range(9.0, -12.0, 3.0), scaled(100, scale),
+                   [cut](double snr, std::mt19937& r) { return cut(snr, r, 0.0, true); }});
 }
 
 void addKeying(std::vector<Curve>& all, double scale) {

@@ -22,6 +22,9 @@ struct Keyed {
     /// stretch from the middle of its second-to-last frame to the end of its last frame's
     /// prefix. Nothing: it stops after its tail.
     std::optional<double> cut;
+    /// Whether, at `cut`, the beacon is lost below the horizon while the recording goes on
+    /// (its noise with it), instead of the recording stopping.
+    bool signalLost = false;
 };
 
 struct Curve {

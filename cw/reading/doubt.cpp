@@ -18,10 +18,13 @@ constexpr double kTimingLeeway = 0.125;
 /// A space beside a mark contradicts only when it holds a good share of that mark's
 /// energy: a strong mark's edge leaks into it, a keyed mark fills it.
 constexpr double kEdgeShare = 0.25;
-/// Where the level followed falls below this share of the frame's mean (-13 dB) the
+/// Where the level followed falls below this share of the frame's mean (-5 dB) the
 /// signal has faded away, and a character is heard only when its marks' log-likelihood
 /// ratios add up to this much (the carrier some twenty times likelier there than not).
-constexpr double kFadedAwayShare = 0.05;
+/// The level follows marks that are gone down within about a unit: at the first
+/// character whose marks are all gone it is still some 10-20 % of the mean, where the
+/// missing marks no longer contradict the character the noise explains best.
+constexpr double kFadedAwayShare = 0.3;
 constexpr double kHeardEvidence = 3.0;
 
 std::size_t slotOf(int character) {

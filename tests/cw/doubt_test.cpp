@@ -132,13 +132,11 @@ TEST(DoubtRulesTest, DoubtsTheCharactersAfterTheSignalHasFadedAway) {
     EXPECT_GE(doubts.front(), kGoneFrom);
 }
 
-// Disabled: the first character whose marks are all gone from a steady signal 17 dB over
-// the noise in a unit is vouched for. The levels follow the signal from the marks within
-// about a unit here, so they fall with the missing marks to some 10-20 % of the frame's:
-// above the share at which the signal counts as faded away, and low enough that the
-// missing marks no longer contradict the character. Past the first such character the
-// level falls further and the rest are doubted.
-TEST(DoubtRulesTest, DISABLED_DoubtsTheFirstCharacterWhoseMarksAreGone) {
+// The levels follow the signal from the marks within about a unit, so they fall with the
+// missing marks to some 10-20 % of the frame's at the first character whose marks are all
+// gone: low enough that the missing marks no longer contradict it, so it must be doubted
+// as faded away.
+TEST(DoubtRulesTest, DoubtsTheFirstCharacterWhoseMarksAreGone) {
     // One character gone, and the signal gone from a character to the frame's end.
     for (const auto& [slot, goneTo] : {std::pair<std::size_t, std::size_t>{12, 13}, {21, 26}}) {
         KeyedFrame frame;

@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The beacon gone in the middle of a frame while the recording goes on: a deep fade over
+// one character, or the satellite lost below the horizon for the rest of the frame. The
+// noise goes on where the marks were; the characters keyed there are "?", never the
+// character whose few marks the noise explains best.
+#include "cw/cwdecoder.h"
+#include "keyer/keyedsignal.h"
+#include "tests/cw/handkeyed.h"
+#include "tests/support/sampleline.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+
+namespace orvinta::cw {
+namespace {
+
+struct DropOutCase {
+    const char* name;
+    std::size_t firstSlot; ///< the payload slot whose marks go first
+    bool toTheEnd;         ///< gone for the rest of the recording, or over that slot alone
+    double snrDb;
+    unsigned seed;
+};
+
+void PrintTo(const DropOutCase& c, std::ostream* out) {
+    *out << c.name << " at " << c.snrDb << " dB";
+}
+
+/// Seconds of the sample line's keying at which payload slot `slot` begins and ends,
+/// keyed as keyFrames() keys it with `options`.
+std::pair<double, double> slotSeconds(const keyer::SignalOptions& options, std::size_t slot) {
+    const handkeyed::PlacedText line(test::kSampleLine);
+    const double start = keyer::keyFrames({test::kSampleLine}, options).frameSeconds[0];
+    const double unit = 1.2 / options.wordsPerMinute;
+    const KeyingTiming timing{start, unit, 0.0, 3.0, 7.0};
+    const std::size_t character = kPrefixCharacters + slot;
+    return {timing.at(line.places[character]) - 0.5 * unit,
+            timing.at(line.places[character], line.keyings[character].length) + 0.5 * unit};
+}
+
+class DropOutTest : public testing::TestWithParam<DropOutCase> {};
+
+TEST_P(DropOutTest, GivesTheCharactersKeyedInItAsUnread) {
+    const DropOutCase c = GetParam();
+    keyer::SignalOptions options;
+    options.snrDb = c.snrDb;
+    options.seed = c.seed;
+    const auto [from, to] = slotSeconds(options, c.firstSlot);
+    options.dropouts = {{from, c.toTheEnd ? 1e9 : to}};
+    const keyer::KeyedRecording recording = keyer::keyFrames({test::kSampleLine}, options);
+    const std::vector<HeardFrame> heard =
+        keyer::decodeSamples(recording.samples, options.sampleRate);
+    ASSERT_EQ(heard.size(), 1U);
+    const std::string& text = heard[0].text;
+    ASSERT_EQ(text.size(), std::string(test::kSampleLine).size()) << text;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        EXPECT_TRUE(text[i] == '?' || text[i] == test::kSampleLine[i])
+            << text << ": '" << text[i] << "' at " << i << ", confidence " << heard[0].confidence;
+    }
+}
+
+std::string caseName(const testing::TestParamInfo<DropOutCase>& info) {
+    return std::to_string(info.index) + "_" + info.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Marks, DropOutTest,
+    testing::Values(DropOutCase{"one_character", 12, false, -3.0, 3},
+                    DropOutCase{"one_character_other_noise", 12, false, -3.0, 4},
+                    DropOutCase{"last_three_groups", 16, true, -3.0, 4},
+                    DropOutCase{"last_three_groups_other_noise", 16, true, -3.0, 5},
+                    DropOutCase{"last_two_groups", 21, true, -3.0, 2},
+                    DropOutCase{"last_two_groups_other_noise", 21, true, -3.0, 5}),
+    caseName);
+
+// Still wrong: a noise burst right after the signal is lost reads as an "E" the level
+// followed down to nothing cannot refute.
+INSTANTIATE_TEST_SUITE_P(DISABLED_NoiseBurst, DropOutTest,
+                         testing::Values(DropOutCase{"last_two_groups", 21, true, 0.0, 1}),
+                         caseName);
+
+} // namespace
+} // namespace orvinta::cw
