@@ -69,6 +69,15 @@ int unitsToTell(const Slot& slot, char c, bool fading) {
     return units;
 }
 
+bool couldGoOn(const Slot& slot, char c) {
+    const std::string_view code = morseCode(c);
+    return std::any_of(
+        slot.characters.begin(), slot.characters.end(), [&](const CharacterKeying& other) {
+            const std::string_view longer = morseCode(other.character);
+            return longer.size() > code.size() && longer.substr(0, code.size()) == code;
+        });
+}
+
 const FrameLayout& FrameLayout::instance() {
     static const FrameLayout layout;
     return layout;

@@ -373,6 +373,27 @@ double toldAt(const ReadingPass& reading, std::size_t k) {
                               reading.timing.unit;
 }
 
+/// Where the signal is lost for the rest of the frame, the last character heard may
+/// have been the beginning of a longer one whose last elements went with it ("B" heard
+/// as "D"): it is in doubt as at the end of a recording. Where the recording itself ends
+/// before the frame does, the end of the audio tells that already.
+void doubtBeforeTheSignalIsLost(const ReadingPass& reading, double held,
+                                std::vector<bool>& doubtful) {
+    if (toldAt(reading, kPayloadSlots - 1) > held) {
+        return;
+    }
+    std::size_t lost = kPayloadSlots;
+    while (lost > 0 && doubtful[lost - 1]) {
+        --lost;
+    }
+    if (lost == 0 || lost == kPayloadSlots) {
+        return;
+    }
+    const std::size_t last = lost - 1;
+    doubtful[last] =
+        couldGoOn(FrameLayout::instance().slots()[last], reading.frame.path.characters[last]);
+}
+
 /// The characters in doubt: those the signal does not vouch for, those that a reading
 /// leaving the timing more freedom (a tick more than the reading had) reads otherwise
 /// (they rest on where a fade or the noise let the timing slip), and, where the signal
@@ -395,6 +416,7 @@ std::vector<bool> doubts(const CumulativeBaseband& sums, const KeyingTiming& pre
                       (freer.path.complete && freer.path.characters[k] != c) ||
                       (fading && troughCouldMake(FrameLayout::instance().slots()[k], c));
     }
+    doubtBeforeTheSignalIsLost(reading, held, doubtful);
     return doubtful;
 }
 
