@@ -57,25 +57,21 @@ bool troughCouldMake(const Slot& slot, char c) {
     return false;
 }
 
-int unitsToTell(const Slot& slot, char c, bool fading) {
+int longestGoingOn(const Slot& slot, char c) {
     const std::string_view code = morseCode(c);
-    int units = characterKeying(c).length + kElementGapUnits + kDotUnits;
+    int units = 0;
     for (const CharacterKeying& other : slot.characters) {
         const std::string_view longer = morseCode(other.character);
-        if (fading && longer.size() > code.size() && longer.substr(0, code.size()) == code) {
+        if (longer.size() > code.size() && longer.substr(0, code.size()) == code) {
             units = std::max(units, other.length);
         }
     }
     return units;
 }
 
-bool couldGoOn(const Slot& slot, char c) {
-    const std::string_view code = morseCode(c);
-    return std::any_of(
-        slot.characters.begin(), slot.characters.end(), [&](const CharacterKeying& other) {
-            const std::string_view longer = morseCode(other.character);
-            return longer.size() > code.size() && longer.substr(0, code.size()) == code;
-        });
+int unitsToTell(const Slot& slot, char c, bool fading) {
+    const int heard = characterKeying(c).length + kElementGapUnits + kDotUnits;
+    return fading ? std::max(heard, longestGoingOn(slot, c)) : heard;
 }
 
 const FrameLayout& FrameLayout::instance() {

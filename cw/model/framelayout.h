@@ -87,9 +87,10 @@ bool troughCouldMake(const Slot& slot, char c);
 /// the longest such character.
 int unitsToTell(const Slot& slot, char c, bool fading);
 
-/// Whether a longer character usual in `slot` begins as `c` does: where the signal is
-/// lost right after `c`, it may have been that one.
-bool couldGoOn(const Slot& slot, char c);
+/// The length in units of the longest character usual in `slot` that begins as `c` does
+/// and goes on after it; 0 where none does. Where the signal is lost right after `c`, it
+/// may have been that one.
+int longestGoingOn(const Slot& slot, char c);
 
 class FrameLayout {
 public:

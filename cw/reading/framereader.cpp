@@ -376,22 +376,25 @@ double toldAt(const ReadingPass& reading, std::size_t k) {
 /// Where the signal is lost for the rest of the frame, the last character heard may
 /// have been the beginning of a longer one whose last elements went with it ("B" heard
 /// as "D"): it is in doubt as at the end of a recording. Where the recording itself ends
-/// before the frame does, the end of the audio tells that already.
-void doubtBeforeTheSignalIsLost(const ReadingPass& reading, double held,
-                                std::vector<bool>& doubtful) {
-    if (toldAt(reading, kPayloadSlots - 1) > held) {
+/// before the frame does, the end of the audio tells that already. Unread are the
+/// characters in doubt and those read by less than `minimumMargin`. A loss looks like a
+/// fade to the levels, so this holds whether or not the signal fades.
+void doubtBeforeTheSignalIsLost(const CumulativeBaseband& sums, const ReadingPass& reading,
+                                double minimumMargin, std::vector<bool>& doubtful) {
+    if (toldAt(reading, kPayloadSlots - 1) > static_cast<double>(sums.size() - 1)) {
         return;
     }
     std::size_t lost = kPayloadSlots;
-    while (lost > 0 && doubtful[lost - 1]) {
+    while (lost > 0 &&
+           (doubtful[lost - 1] || reading.frame.path.margins[lost - 1] < minimumMargin)) {
         --lost;
     }
     if (lost == 0 || lost == kPayloadSlots) {
         return;
     }
     const std::size_t last = lost - 1;
-    doubtful[last] =
-        couldGoOn(FrameLayout::instance().slots()[last], reading.frame.path.characters[last]);
+    doubtful[last] = longestGoingOn(FrameLayout::instance().slots()[last],
+                                    reading.frame.path.characters[last]) > 0;
 }
 
 /// The characters in doubt: those the signal does not vouch for, those that a reading
@@ -416,7 +419,6 @@ std::vector<bool> doubts(const CumulativeBaseband& sums, const KeyingTiming& pre
                       (freer.path.complete && freer.path.characters[k] != c) ||
                       (fading && troughCouldMake(FrameLayout::instance().slots()[k], c));
     }
-    doubtBeforeTheSignalIsLost(reading, held, doubtful);
     return doubtful;
 }
 
@@ -494,6 +496,7 @@ FrameReadout finishReading(const CumulativeBaseband& sums, double rate, const Ke
     if (before != nullptr) {
         doubtAgainst(*before, reading, minimumMargin, doubtful);
     }
+    doubtBeforeTheSignalIsLost(sums, reading, minimumMargin, doubtful);
     writeLine(reading.frame, doubtful, minimumMargin, result);
     const LevelTrack& levels = reading.levels;
     result.timing = fitFrame(sums, reading.frame, reading.timing, levels.meanNoise());
