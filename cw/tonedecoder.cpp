@@ -158,13 +158,14 @@ const HeardPrefix& ToneDecoder::hear(Candidate& candidate) {
 }
 
 /// Where the frame of `prefix` must end: before the next prefix heard about as clearly, or
-/// past its longest payload and a word gap.
-double ToneDecoder::limitAfter(std::size_t index, const HeardPrefix& prefix) {
+/// past its longest payload and a word gap; and whether a next prefix was heard at all.
+ToneDecoder::FrameEnd ToneDecoder::limitAfter(std::size_t index, const HeardPrefix& prefix) {
     const FrameLayout& layout = FrameLayout::instance();
     const KeyingTiming& t = prefix.timing;
     const double shortestEnd = t.at(layout.payloadStart() + layout.shortestPayload());
     const double longestEnd =
         t.at(layout.payloadStart() + layout.longestPayload()) + t.wordGap * t.unit;
+    bool nextHeard = false;
     for (std::size_t i = index + 1; i < m_candidates.size(); ++i) {
         Candidate& next = m_candidates[i];
         if (next.found.starts[0] < shortestEnd) {
@@ -174,14 +175,15 @@ double ToneDecoder::limitAfter(std::size_t index, const HeardPrefix& prefix) {
             break;
         }
         const HeardPrefix& heard = hear(next);
+        nextHeard = nextHeard || heard.heard;
         if (heard.heard && heard.match >= prefix.match - kFainterPrefix) {
             // Its leading word gap, less a unit and a half for the timings' errors.
-            return heard.timing.at({}, kLimitSlack - heard.timing.wordGap);
+            return {heard.timing.at({}, kLimitSlack - heard.timing.wordGap), true};
         }
     }
     // Past the data, the reading finds no evidence and gives "?"; a next frame's start
     // the audio holds within the frame's reach the reading takes for what it is.
-    return longestEnd;
+    return {longestEnd, nextHeard};
 }
 
 void ToneDecoder::dropInsideFramesRead() {
@@ -191,12 +193,14 @@ void ToneDecoder::dropInsideFramesRead() {
 }
 
 FrameReadout ToneDecoder::read(const HeardPrefix& prefix, bool placeOnly) {
-    const double limit = limitAfter(0, prefix) - static_cast<double>(m_base);
+    const FrameEnd frameEnd = limitAfter(0, prefix);
+    const double limit = frameEnd.limit - static_cast<double>(m_base);
     KeyingTiming relative = prefix.timing;
     relative.start -= static_cast<double>(m_base);
-    FrameReadout reading =
-        placeOnly ? placeFrame(m_sums, relative, limit)
-                  : readFrame(m_sums, m_rate, relative, limit, {m_settings.minimumMargin, 0.0});
+    FrameReadout reading = placeOnly
+                               ? placeFrame(m_sums, relative, limit)
+                               : readFrame(m_sums, m_rate, relative, limit,
+                                           {m_settings.minimumMargin, 0.0, frameEnd.nextHeard});
     if (!reading.text.empty()) {
         reading.timing.start += static_cast<double>(m_base);
         reading.endSample += static_cast<double>(m_base);

@@ -58,7 +58,11 @@ private:
     /// The frame of `prefix` read whole, or with `placeOnly` only placed.
     FrameReadout read(const HeardPrefix& prefix, bool placeOnly = false);
     const HeardPrefix& hear(Candidate& candidate);
-    double limitAfter(std::size_t index, const HeardPrefix& prefix);
+    struct FrameEnd {
+        double limit;
+        bool nextHeard;
+    };
+    FrameEnd limitAfter(std::size_t index, const HeardPrefix& prefix);
     void emit(const FrameReadout& reading);
     void trim();
     double end() const { return static_cast<double>(m_base + m_samples.size()); }

@@ -376,9 +376,10 @@ double toldAt(const ReadingPass& reading, std::size_t k) {
 /// Where the signal is lost for the rest of the frame, the last character heard may
 /// have been the beginning of a longer one whose last elements went with it ("B" heard
 /// as "D"): it is in doubt as at the end of a recording. Where the recording itself ends
-/// before the frame does, the end of the audio tells that already. Unread are the
-/// characters in doubt and those read by less than `minimumMargin`. A loss looks like a
-/// fade to the levels, so this holds whether or not the signal fades.
+/// before the frame does, the end of the audio tells that already. Where the signal comes
+/// back for a next frame, the unread end was a fade, and doubting one more character
+/// there costs many more unread ones than it saves wrong ones. Unread are the characters
+/// in doubt and those read by less than `minimumMargin`.
 void doubtBeforeTheSignalIsLost(const CumulativeBaseband& sums, const ReadingPass& reading,
                                 double minimumMargin, std::vector<bool>& doubtful) {
     if (toldAt(reading, kPayloadSlots - 1) > static_cast<double>(sums.size() - 1)) {
@@ -496,7 +497,9 @@ FrameReadout finishReading(const CumulativeBaseband& sums, double rate, const Ke
     if (before != nullptr) {
         doubtAgainst(*before, reading, minimumMargin, doubtful);
     }
-    doubtBeforeTheSignalIsLost(sums, reading, minimumMargin, doubtful);
+    if (!settings.nextFrameHeard) {
+        doubtBeforeTheSignalIsLost(sums, reading, minimumMargin, doubtful);
+    }
     writeLine(reading.frame, doubtful, minimumMargin, result);
     const LevelTrack& levels = reading.levels;
     result.timing = fitFrame(sums, reading.frame, reading.timing, levels.meanNoise());

@@ -19,6 +19,9 @@ struct ReadSettings {
     double minimumMargin = 1.0;
     /// A first reading whose key correlation is below this is not read further.
     double giveUpBelow = 0.0;
+    /// A next frame's prefix was heard after the frame: the signal came back, and an
+    /// unread end of the frame was a fade rather than the signal gone.
+    bool nextFrameHeard = false;
 };
 
 /// What the reader gives out for a frame: the line as written ("?" where the signal does

@@ -102,9 +102,17 @@ TEST_P(RecordingEndTest, PrintsOnlyWhatWasHeard) {
             EXPECT_EQ(wrongCharacters(heard, frames[keyed]), 0U)
                 << where << ": " << heard.text << " for " << frames[keyed];
             EXPECT_LT(heard.unreadable, kPayloadSlots) << where << ": " << heard.text;
-            // A frame that the cut left whole reads as in the whole recording.
+            // A frame that the cut left whole reads as in the whole recording, but for the
+            // last character before an unread end: without the next frame the signal may
+            // have gone there, not faded, and cut a longer character short.
             if (keyed == 0 && cut > recording.frameEndSeconds[0] + 0.5) {
-                EXPECT_EQ(heard.text, whole.front().text) << where;
+                const std::string& all = whole.front().text;
+                ASSERT_EQ(heard.text.size(), all.size()) << where;
+                for (std::size_t k = 0; k < all.size(); ++k) {
+                    EXPECT_TRUE(heard.text[k] == all[k] || heard.text[k] == '?')
+                        << where << ": " << heard.text << " for " << all;
+                }
+                EXPECT_LE(heard.unreadable, whole.front().unreadable + 1) << where;
             }
         }
     }
