@@ -58,6 +58,7 @@ private:
     /// The frame of `prefix` read whole, or with `placeOnly` only placed.
     FrameReadout read(const HeardPrefix& prefix, bool placeOnly = false);
     const HeardPrefix& hear(Candidate& candidate);
+    /// Where a frame must end at the latest, and whether a next frame was heard after it.
     struct FrameEnd {
         double limit;
         bool nextHeard;
