@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Figures for orvinta-cw on generated recordings, one table per condition: the error
 // rate against the signal-to-noise ratio in white noise (Doppler drift of 5 and 15 Hz/s),
-// under Rayleigh fading (beside the limit receiver's on the same frames), beside another
-// CW station and with a keyer's own timing; the faded ten-minute pass; frames invented
-// from recordings without the beacon; the same frames at every usual sample rate and some
-// odd ones; the speed on one core and the memory. The whole run takes some forty minutes
+// under Rayleigh fading (beside the decoder's best guesses, every "?" filled in, and the
+// limit receiver's on the same frames), beside another CW station and with a keyer's own
+// timing; the faded ten-minute pass; frames invented from recordings without the beacon;
+// the same frames at every usual sample rate and some odd ones; the speed on one core and
+// the memory. The whole run takes some forty minutes
 // with --threads 2. "--only limit" checks the limit receiver alone.
 #include "cw/audio/audiofile.h"
 #include "cw/cwdecoder.h"
@@ -195,15 +196,16 @@ void runJobs(std::size_t jobs, int threads, const std::function<void(std::size_t
     }
 }
 
-/// The decoder's CER against the limit receiver's at the levels of kLimitSummaryDb.
+/// The decoder's CER, its best guesses' and the limit receiver's at the levels of
+/// kLimitSummaryDb.
 void printLimitSummary(const Curve& curve, const std::vector<Tally>& points) {
     constexpr std::array<double, 2> kLimitSummaryDb{0.0, -6.0};
-    std::printf("# %s, decoder / limit receiver CER:", curve.name.c_str());
+    std::printf("# %s, decoder / its best guesses / limit receiver CER:", curve.name.c_str());
     for (const double level : kLimitSummaryDb) {
         for (std::size_t i = 0; i < points.size(); ++i) {
             if (std::abs(curve.levels[i] - level) < 1e-9) {
-                std::printf(" %+.0f dB %.2f / %.2f %%", level, points[i].percentErrors(),
-                            points[i].limit.percentErrors());
+                std::printf(" %+.0f dB %.2f / %.2f / %.2f %%", level, points[i].percentErrors(),
+                            points[i].percentGuessErrors(), points[i].limit.percentErrors());
             }
         }
     }
@@ -215,14 +217,15 @@ void printCurve(const Curve& curve, const std::vector<Tally>& points) {
     std::printf("\n# %s: %s, %d frames per level\n", curve.group.c_str(), curve.name.c_str(),
                 curve.framesPerPoint);
     std::printf("# snr_db cer_%% frames_right_%% wrong_%% unreadable_%% missed false%s\n",
-                limit ? " limit_cer_% limit_lev_%" : "");
+                limit ? " guess_cer_% limit_cer_% limit_lev_%" : "");
     for (std::size_t i = 0; i < points.size(); ++i) {
         const Tally& t = points[i];
         std::printf("%6.1f %7.3f %7.2f %7.3f %7.3f %4lld %4lld", curve.levels[i], t.percentErrors(),
                     t.percentFramesRight(), t.percentWrong(), t.percentUnreadable(), t.framesMissed,
                     t.falseFrames);
         if (limit) {
-            std::printf(" %7.3f %7.3f", t.limit.percentErrors(), t.limit.percentEdits());
+            std::printf(" %7.3f %7.3f %7.3f", t.percentGuessErrors(), t.limit.percentErrors(),
+                        t.limit.percentEdits());
         }
         std::printf("\n");
     }
@@ -305,6 +308,8 @@ void runCurves(const Settings& settings, std::vector<Judged>& judged) {
                 "characters and every character of a missed frame; SNR in 3 kHz at the mean "
                 "level; \"false\" counts lines that belong to no keyed frame.\n");
     if (std::any_of(all.begin(), all.end(), readsAtLimit)) {
+        std::printf("# guess_cer_%%: the decoder's best guesses, every \"?\" replaced by the "
+                    "character its reading had there, counted as cer_%%.\n");
         std::printf("# limit_cer_%%: the limit receiver on the same frames (told the timing, "
                     "the tone with its drift, the mean SNR and the fading period), counted as "
                     "cer_%%, character by character; limit_lev_%%: its Levenshtein distance, a "

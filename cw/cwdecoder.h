@@ -36,6 +36,9 @@ struct HeardFrame {
     /// with another character in its place; below DecoderSettings::minimumMargin the
     /// character is "?".
     std::vector<double> margins;
+    /// The line with the reading's character in every place, none given as "?": how
+    /// much the "?" cost (orvinta-cw-bench measures it), never for the operator.
+    std::string guess;
 };
 
 /// A tone followed at a moment, for a display to mark.

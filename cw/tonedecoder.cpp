@@ -295,6 +295,7 @@ void ToneDecoder::emit(const FrameReadout& reading) {
     frame.snrDb = reading.snrDb;
     frame.confidence = reading.confidence;
     frame.margins = reading.margins;
+    frame.guess = reading.guess;
     m_frames.push_back(frame);
 }
 

@@ -25,6 +25,8 @@ Outcome compare(const std::string& truth, const HeardFrame* heard, Tally& tally)
         }
         ++tally.characters;
         const char got = heard != nullptr && i < heard->text.size() ? heard->text[i] : '?';
+        const char guessed = heard != nullptr && i < heard->guess.size() ? heard->guess[i] : '?';
+        tally.guessErrors += guessed == truth[i] ? 0 : 1;
         if (got == truth[i]) {
             continue;
         }
@@ -58,6 +60,7 @@ void Tally::add(const Tally& other) {
     errors += other.errors;
     wrong += other.wrong;
     unreadable += other.unreadable;
+    guessErrors += other.guessErrors;
     frames += other.frames;
     framesRight += other.framesRight;
     framesMissed += other.framesMissed;
@@ -77,6 +80,10 @@ double Tally::percentWrong() const {
 
 double Tally::percentUnreadable() const {
     return percent(unreadable, characters);
+}
+
+double Tally::percentGuessErrors() const {
+    return percent(guessErrors, characters);
 }
 
 double Tally::percentFramesRight() const {

@@ -34,6 +34,9 @@ struct Tally {
     long long errors = 0;
     long long wrong = 0; ///< read as another character (not "?")
     long long unreadable = 0;
+    /// Errors of the heard frames' best guesses (HeardFrame::guess), counted as `errors`:
+    /// what the decoder would have written wrong had it never given a "?".
+    long long guessErrors = 0;
     long long frames = 0;
     long long framesRight = 0;
     long long framesMissed = 0;
@@ -46,6 +49,7 @@ struct Tally {
     double percentErrors() const;
     double percentWrong() const;
     double percentUnreadable() const;
+    double percentGuessErrors() const;
     double percentFramesRight() const;
 };
 

@@ -324,16 +324,19 @@ TrellisReading read(const CumulativeBaseband& sums, const KeyingTiming& prefix,
 void writeLine(const TrellisReading& frame, const std::vector<bool>& doubtful, double minimumMargin,
                FrameReadout& reading) {
     reading.text = kFramePrefix;
+    reading.guess = kFramePrefix;
     reading.confidence = 1.0;
     reading.margins = frame.path.margins;
     for (std::size_t k = 0; k < kPayloadSlots; ++k) {
         const double margin = frame.path.margins[k];
         const bool sure = !doubtful[k] && margin >= minimumMargin;
         reading.text += sure ? frame.path.characters[k] : '?';
+        reading.guess += frame.path.characters[k];
         reading.unreadable += sure ? 0U : 1U;
         reading.confidence *= sure ? chanceRight(margin) : 1.0;
         if (k + 1 < kPayloadSlots && FrameLayout::instance().slots()[k].wordGapAfter) {
             reading.text += ' ';
+            reading.guess += ' ';
         }
     }
 }

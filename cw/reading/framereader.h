@@ -39,7 +39,10 @@ struct FrameReadout {
     double match = 0.0;          ///< key correlation of the frame as read
     double confidence = 0.0;     ///< probability that no printed character is wrong
     std::vector<double> margins; ///< of each payload character
-    std::vector<double> starts;  ///< baseband index where each payload character starts
+    /// The line with the reading's character in every place, none given as "?": what a
+    /// reader that never gave up would write.
+    std::string guess;
+    std::vector<double> starts; ///< baseband index where each payload character starts
 };
 
 /// The probability that a character read by `margin` (natural log) over its best

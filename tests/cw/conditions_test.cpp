@@ -316,9 +316,10 @@ TEST(ConditionsTest, HearsTheBeaconAmidSpeechBandNoise) {
 }
 
 TEST(ConditionsTest, GivesADoubtfulCharacterAsUnreadable) {
-    // At the weakest signals read some characters are doubtful: each is "?", and every
-    // character printed leads its best alternative by the margin asked for. The default
-    // margin is what keeps the wrong characters out: without it some are written.
+    // At the weakest signals read some characters are doubtful: each is "?" (its best guess
+    // kept beside), and every character printed leads its best alternative by the margin
+    // asked for. The default margin is what keeps the wrong characters out: without it
+    // some are written.
     SignalOptions options;
     options.wordsPerMinute = 22.0;
     options.toneHz = 1400.0;
@@ -336,11 +337,16 @@ TEST(ConditionsTest, GivesADoubtfulCharacterAsUnreadable) {
         std::size_t doubtful = 0;
         for (const HeardFrame& f : heardFrames) {
             ASSERT_EQ(f.margins.size(), kPayloadSlots);
+            ASSERT_EQ(f.guess.size(), f.text.size());
             std::size_t slot = 0;
             for (std::size_t k = kFramePrefix.size(); k < f.text.size(); ++k) {
                 if (f.text[k] == ' ') {
                     continue;
                 }
+                // The best guess holds the reading's character everywhere, the written
+                // ones included.
+                EXPECT_TRUE(f.guess[k] != '?' && (f.text[k] == '?' || f.guess[k] == f.text[k]))
+                    << f.text << " guessed " << f.guess;
                 const double m = f.margins[slot++];
                 EXPECT_TRUE(f.text[k] == '?' || m >= margin) << f.text << " margin " << m;
                 doubtful += f.text[k] == '?' && m > 0.0 && m < margin ? 1U : 0U;
