@@ -5,8 +5,8 @@
 // limit receiver's on the same frames), beside another CW station and with a keyer's own
 // timing; the faded ten-minute pass; frames invented from recordings without the beacon;
 // the same frames at every usual sample rate and some odd ones; the speed on one core and
-// the memory. The whole run takes some forty minutes
-// with --threads 2. "--only limit" checks the limit receiver alone.
+// the memory. The whole run takes some forty minutes with --threads 2. "--only limit"
+// checks the limit receiver alone.
 #include "cw/audio/audiofile.h"
 #include "cw/cwdecoder.h"
 #include "cw/model/framelayout.h"
