@@ -8,6 +8,7 @@
 
 #include "keyer/keyedsignal.h"
 #include "keyer/morsechart.h"
+#include "tests/cw/rightorunread.h"
 #include "tests/support/testnames.h"
 
 #include <gtest/gtest.h>
@@ -137,10 +138,7 @@ TEST(ConditionsTest, GivesWhatADropOutHidesAsUnreadable) {
     const std::vector<HeardFrame> heard = decodeSamples(recording.samples, options.sampleRate);
     ASSERT_EQ(heard.size(), 1U);
     const std::string& text = heard[0].text;
-    ASSERT_EQ(text.size(), frame.size());
-    for (std::size_t k = 0; k < text.size(); ++k) {
-        EXPECT_TRUE(text[k] == frame[k] || text[k] == '?') << text;
-    }
+    ASSERT_NO_FATAL_FAILURE(test::expectRightOrUnread(text, frame));
     EXPECT_NE(text.substr(25, 3).find('?'), std::string::npos) << text;
     EXPECT_EQ(text.substr(45), "???") << text;
     EXPECT_EQ(text.substr(0, 25), frame.substr(0, 25)) << text;

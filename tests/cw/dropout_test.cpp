@@ -6,6 +6,7 @@
 #include "cw/cwdecoder.h"
 #include "keyer/keyedsignal.h"
 #include "tests/cw/handkeyed.h"
+#include "tests/cw/rightorunread.h"
 #include "tests/support/sampleline.h"
 
 #include <gtest/gtest.h>
@@ -43,15 +44,6 @@ std::pair<double, double> slotSeconds(const keyer::SignalOptions& options, std::
             timing.at(line.places[character], line.keyings[character].length) + 0.5 * unit};
 }
 
-/// Every character of `text` is the sample line's or "?".
-void expectRightOrUnread(const std::string& text) {
-    ASSERT_EQ(text.size(), std::string(test::kSampleLine).size()) << text;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        EXPECT_TRUE(text[i] == '?' || text[i] == test::kSampleLine[i])
-            << text << ": '" << text[i] << "' at " << i;
-    }
-}
-
 class DropOutTest : public testing::TestWithParam<DropOutCase> {};
 
 TEST_P(DropOutTest, GivesTheCharactersKeyedInItAsUnread) {
@@ -65,7 +57,7 @@ TEST_P(DropOutTest, GivesTheCharactersKeyedInItAsUnread) {
     const std::vector<HeardFrame> heard =
         keyer::decodeSamples(recording.samples, options.sampleRate);
     ASSERT_EQ(heard.size(), 1U);
-    expectRightOrUnread(heard[0].text);
+    test::expectRightOrUnread(heard[0].text, test::kSampleLine);
 }
 
 std::string caseName(const testing::TestParamInfo<DropOutCase>& info) {
@@ -111,7 +103,7 @@ TEST(FadeAtAFramesEndTest, KeepsTheCharacterBeforeItWhereTheNextFrameIsHeard) {
 // Still wrong: in a fade over the last five characters the noise makes an "E" of the "U"
 // (margin about 3, at any signal-to-noise ratio).
 TEST(FadeAtAFramesEndTest, DISABLED_GivesEveryCharacterInItAsUnread) {
-    expectRightOrUnread(fadedOutBeforeTheNextFrame(21));
+    test::expectRightOrUnread(fadedOutBeforeTheNextFrame(21), test::kSampleLine);
 }
 
 // Still wrong: a noise burst right after the signal is lost reads as an "E" the level

@@ -5,6 +5,7 @@
 #include "cw/model/framelayout.h"
 
 #include "keyer/keyedsignal.h"
+#include "tests/cw/rightorunread.h"
 #include "tests/support/testnames.h"
 
 #include <gtest/gtest.h>
@@ -106,12 +107,8 @@ TEST_P(RecordingEndTest, PrintsOnlyWhatWasHeard) {
             // last character before an unread end: without the next frame the signal may
             // have gone there, not faded, and cut a longer character short.
             if (keyed == 0 && cut > recording.frameEndSeconds[0] + 0.5) {
-                const std::string& all = whole.front().text;
-                ASSERT_EQ(heard.text.size(), all.size()) << where;
-                for (std::size_t k = 0; k < all.size(); ++k) {
-                    EXPECT_TRUE(heard.text[k] == all[k] || heard.text[k] == '?')
-                        << where << ": " << heard.text << " for " << all;
-                }
+                ASSERT_NO_FATAL_FAILURE(
+                    test::expectRightOrUnread(heard.text, whole.front().text, where));
                 EXPECT_LE(heard.unreadable, whole.front().unreadable + 1) << where;
             }
         }
