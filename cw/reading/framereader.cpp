@@ -28,19 +28,23 @@ constexpr double kBlindMarkRatio = 4.0;
 constexpr int kStartSlackUnits = 1;
 /// The gaps' slack in the trellis, in ticks: two on the first reading, whose timing comes
 /// from the prefix alone, one once the whole frame has refined it. A fading signal is
-/// read with none once refined: the beacon's keyer keeps its timing, and a fade that hides
-/// a few marks would otherwise let the characters around it slide into another reading
-/// that fits as well.
+/// read with none while its timing and levels are refined: the beacon's keyer keeps its
+/// timing, and a fade that hides a few marks would otherwise let the characters around it
+/// slide into another reading that fits as well, which the levels followed along it then
+/// confirm. Its last reading has one again: a tick's slip of a faded stretch then counts
+/// among the alternatives, so a pair of neighbours that a trough lets pass a dot from one
+/// to the other ("BT" and "DA") is read by a narrow margin instead of a wide one.
 constexpr int kFirstSlack = 2;
 constexpr int kLaterSlack = 1;
 constexpr int kFadingSlack = 0;
-/// The doubt check reads with this many ticks of slack more than the reading had.
+/// The doubt check reads with this many ticks of slack more than the last reading has.
 constexpr int kFreerSlack = 1;
 /// Readings in all: the first with levels from the signal alone, the others with levels
 /// and timing from the reading before.
 constexpr int kReadings = 3;
 /// Where the signal fades, the likelihoods rest on levels followed through the fades and
-/// are less exact: a character then needs this margin at least.
+/// are less exact: a character then needs this margin at least, in its reading and in the
+/// reading with a tick more slack in its gaps.
 constexpr double kFadingMargin = 3.0;
 /// A fading signal whose mean SNR is below this shows fewer marks above the noise to
 /// follow its level by, which is less exact still: a character then needs
@@ -77,9 +81,9 @@ constexpr double kNextFrameCost = 4.0;
 /// The SNR is given in this bandwidth.
 constexpr double kSnrBandwidthHz = 3000.0;
 
-/// The slack of the readings on a refined timing, on levels `levels`.
-int refinedSlack(const LevelTrack& levels) {
-    return levels.fading() ? kFadingSlack : kLaterSlack;
+/// The slack of a reading on a refined timing, on levels `levels`; `last` for the last.
+int refinedSlack(const LevelTrack& levels, bool last) {
+    return levels.fading() && !last ? kFadingSlack : kLaterSlack;
 }
 
 /// The signal-to-noise ratio over the marks in kSnrBandwidthHz, for baseband samples at
@@ -359,7 +363,8 @@ void readAgain(const CumulativeBaseband& sums, const KeyingTiming& prefix, doubl
         timing.weight =
             likeliestWeight(sums, laidOut(reading.frame, timing), timing, reading.levels);
         LevelTrack levels = readingLevels(sums, reading.frame, timing, limit);
-        TrellisReading next = read(sums, prefix, timing, levels, limit, refinedSlack(levels));
+        TrellisReading next =
+            read(sums, prefix, timing, levels, limit, refinedSlack(levels, r + 1 == kReadings));
         if (!next.path.complete) {
             return;
         }
@@ -404,10 +409,13 @@ void doubtBeforeTheSignalIsLost(const CumulativeBaseband& sums, const ReadingPas
 /// The characters in doubt: those the signal does not vouch for, those that a reading
 /// leaving the timing more freedom (a tick more than the reading had) reads otherwise
 /// (they rest on where a fade or the noise let the timing slip), and, where the signal
-/// fades, seldom sent ones that a trough cutting a dash in two makes of usual ones: the
-/// likelihoods cannot tell a dash with its middle in a deep trough from two dots.
+/// fades, those it reads by less than `minimumMargin` and seldom sent ones that a trough
+/// cutting a dash in two makes of usual ones: the likelihoods cannot tell a dash with its
+/// middle in a deep trough from two dots. Under fading, a character read only narrowly
+/// with that freedom is written wrong about as often as one read otherwise (see the wrong
+/// characters of orvinta-cw-bench's fading runs).
 std::vector<bool> doubts(const CumulativeBaseband& sums, const KeyingTiming& prefix, double limit,
-                         const ReadingPass& reading) {
+                         double minimumMargin, const ReadingPass& reading) {
     std::vector<bool> doubtful = doubtfulCharacters(
         sums, reading.levels, stretchesOf(reading.frame.characters, reading.timing),
         reading.timing.unit);
@@ -415,12 +423,16 @@ std::vector<bool> doubts(const CumulativeBaseband& sums, const KeyingTiming& pre
     // A character is known only once the audio shows that no element follows its last:
     // where a recording ends before that, a longer one may have been sent.
     const auto held = static_cast<double>(sums.size() - 1);
-    const TrellisReading freer = read(sums, prefix, reading.timing, reading.levels, limit,
-                                      refinedSlack(reading.levels) + kFreerSlack);
+    const TrellisReading freer =
+        read(sums, prefix, reading.timing, reading.levels, limit, kLaterSlack + kFreerSlack);
+    const double freerMargin = fading ? minimumMargin : 0.0;
     for (std::size_t k = 0; k < kPayloadSlots; ++k) {
         const char c = reading.frame.path.characters[k];
+        // The freer reading's margin for this character: negative where it reads another.
+        const double freerFor =
+            freer.path.characters[k] == c ? freer.path.margins[k] : -freer.path.margins[k];
         doubtful[k] = doubtful[k] || toldAt(reading, k) > held ||
-                      (freer.path.complete && freer.path.characters[k] != c) ||
+                      (freer.path.complete && freerFor < freerMargin) ||
                       (fading && troughCouldMake(FrameLayout::instance().slots()[k], c));
     }
     return doubtful;
@@ -496,7 +508,7 @@ FrameReadout finishReading(const CumulativeBaseband& sums, double rate, const Ke
     readAgain(sums, prefix, limit, reading);
     reading.levels = readingLevels(sums, reading.frame, reading.timing, limit);
     const double minimumMargin = leastMargin(reading.levels, rate, settings);
-    std::vector<bool> doubtful = doubts(sums, prefix, limit, reading);
+    std::vector<bool> doubtful = doubts(sums, prefix, limit, minimumMargin, reading);
     if (before != nullptr) {
         doubtAgainst(*before, reading, minimumMargin, doubtful);
     }

@@ -105,12 +105,16 @@ TEST_P(RayleighFadingTest, ReadsThroughTheFades) {
 // fade through the prefix puts the unit learnt there a few per cent off, and the frame is
 // read again at other speeds. Seed 1: that reading is kept. Seeds 14 and 47: it reads a
 // character the first reading doubted, by too narrow a margin to write it. Seed 77: the
-// first reading is kept, and a character it left unread is taken from the other.
+// first reading is kept, and a character it left unread is taken from the other. Seeds 37
+// and 75: a trough lets a dot pass from one character to its neighbour ("BT" read as
+// "DA", "B4" as "6V"); a tick's slip in the last reading narrows the pair's margin (37),
+// or the reading with a tick more slack reads the pair by too narrow a margin (75).
 INSTANTIATE_TEST_SUITE_P(Periods, RayleighFadingTest,
                          ::testing::Values(FadingCase{3.0, 10.0, 32}, FadingCase{1.0, 10.0, 32},
                                            FadingCase{0.5, 10.0, 32}, FadingCase{1.0, 6.0, 10},
                                            FadingCase{0.5, 10.0, 1}, FadingCase{0.5, 6.0, 14},
-                                           FadingCase{0.5, 10.0, 47}, FadingCase{0.5, 10.0, 77}),
+                                           FadingCase{0.5, 10.0, 47}, FadingCase{0.5, 10.0, 77},
+                                           FadingCase{0.5, 6.0, 37}, FadingCase{0.5, 6.0, 75}),
                          test::PrintedName());
 
 /// Seconds at which the group starting at `position` of `frame` starts, keyed from
