@@ -52,6 +52,12 @@ constexpr double kFadingMargin = 3.0;
 /// characters of orvinta-cw-bench's fading runs).
 constexpr double kWeakFadingSnrDb = -2.0;
 constexpr double kWeakFadingMargin = 4.0;
+/// Below this mean SNR the noise alone leaves marks well below their neighbours, and a
+/// steady signal may count as fading; the reading with more slack then reads right
+/// characters as narrowly as wrong ones (in white noise from -9 to -12 dB in
+/// orvinta-cw-bench, asking it for a margin left more characters unread and none fewer
+/// wrong), and it only has to read them the same.
+constexpr double kFadeToldSnrDb = -8.0;
 /// A reading that leaves this many characters unread may rest on a speed the prefix got
 /// wrong: a fade through the prefix can put its unit some per cent off, and over a frame
 /// of some 300 units that slides the last characters a dozen units. The first reading is
@@ -101,6 +107,12 @@ double leastMargin(const LevelTrack& levels, double rate, const ReadSettings& se
     }
     return std::max(settings.minimumMargin,
                     snrDb(levels, rate) < kWeakFadingSnrDb ? kWeakFadingMargin : kFadingMargin);
+}
+
+/// The margin by which the reading with more slack must read a character as the reading
+/// does, where the least margin is `minimumMargin`.
+double freerMargin(const LevelTrack& levels, double rate, double minimumMargin) {
+    return levels.fading() && snrDb(levels, rate) >= kFadeToldSnrDb ? minimumMargin : 0.0;
 }
 
 /// The payload's ticks: tick i lies at origin + i * tick.
@@ -409,13 +421,13 @@ void doubtBeforeTheSignalIsLost(const CumulativeBaseband& sums, const ReadingPas
 /// The characters in doubt: those the signal does not vouch for, those that a reading
 /// leaving the timing more freedom (a tick more than the reading had) reads otherwise
 /// (they rest on where a fade or the noise let the timing slip), and, where the signal
-/// fades, those it reads by less than `minimumMargin` and seldom sent ones that a trough
+/// fades, those it reads by less than `agreeBy` and seldom sent ones that a trough
 /// cutting a dash in two makes of usual ones: the likelihoods cannot tell a dash with its
 /// middle in a deep trough from two dots. Under fading, a character read only narrowly
 /// with that freedom is written wrong about as often as one read otherwise (see the wrong
 /// characters of orvinta-cw-bench's fading runs).
 std::vector<bool> doubts(const CumulativeBaseband& sums, const KeyingTiming& prefix, double limit,
-                         double minimumMargin, const ReadingPass& reading) {
+                         double agreeBy, const ReadingPass& reading) {
     std::vector<bool> doubtful = doubtfulCharacters(
         sums, reading.levels, stretchesOf(reading.frame.characters, reading.timing),
         reading.timing.unit);
@@ -425,14 +437,13 @@ std::vector<bool> doubts(const CumulativeBaseband& sums, const KeyingTiming& pre
     const auto held = static_cast<double>(sums.size() - 1);
     const TrellisReading freer =
         read(sums, prefix, reading.timing, reading.levels, limit, kLaterSlack + kFreerSlack);
-    const double freerMargin = fading ? minimumMargin : 0.0;
     for (std::size_t k = 0; k < kPayloadSlots; ++k) {
         const char c = reading.frame.path.characters[k];
         // The freer reading's margin for this character: negative where it reads another.
         const double freerFor =
             freer.path.characters[k] == c ? freer.path.margins[k] : -freer.path.margins[k];
         doubtful[k] = doubtful[k] || toldAt(reading, k) > held ||
-                      (freer.path.complete && freerFor < freerMargin) ||
+                      (freer.path.complete && freerFor < agreeBy) ||
                       (fading && troughCouldMake(FrameLayout::instance().slots()[k], c));
     }
     return doubtful;
@@ -508,7 +519,8 @@ FrameReadout finishReading(const CumulativeBaseband& sums, double rate, const Ke
     readAgain(sums, prefix, limit, reading);
     reading.levels = readingLevels(sums, reading.frame, reading.timing, limit);
     const double minimumMargin = leastMargin(reading.levels, rate, settings);
-    std::vector<bool> doubtful = doubts(sums, prefix, limit, minimumMargin, reading);
+    std::vector<bool> doubtful =
+        doubts(sums, prefix, limit, freerMargin(reading.levels, rate, minimumMargin), reading);
     if (before != nullptr) {
         doubtAgainst(*before, reading, minimumMargin, doubtful);
     }
