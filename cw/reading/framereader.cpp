@@ -43,8 +43,8 @@ constexpr int kFreerSlack = 1;
 /// and timing from the reading before.
 constexpr int kReadings = 3;
 /// Where the signal fades, the likelihoods rest on levels followed through the fades and
-/// are less exact: a character then needs this margin at least, in its reading and in the
-/// reading with a tick more slack in its gaps.
+/// are less exact: a character then needs this margin at least, in its reading and (above
+/// kFadeToldSnrDb) in the reading with a tick more slack in its gaps.
 constexpr double kFadingMargin = 3.0;
 /// A fading signal whose mean SNR is below this shows fewer marks above the noise to
 /// follow its level by, which is less exact still: a character then needs
@@ -419,7 +419,7 @@ void doubtBeforeTheSignalIsLost(const CumulativeBaseband& sums, const ReadingPas
 }
 
 /// The characters in doubt: those the signal does not vouch for, those that a reading
-/// leaving the timing more freedom (a tick more than the reading had) reads otherwise
+/// leaving the timing more freedom (a tick more than the last reading has) reads otherwise
 /// (they rest on where a fade or the noise let the timing slip), and, where the signal
 /// fades, those it reads by less than `agreeBy` and seldom sent ones that a trough
 /// cutting a dash in two makes of usual ones: the likelihoods cannot tell a dash with its
