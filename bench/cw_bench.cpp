@@ -212,6 +212,29 @@ void printLimitSummary(const Curve& curve, const std::vector<Tally>& points) {
     std::printf("\n");
 }
 
+/// How often the best guesses are wrong at each margin, over every level of the curve: the
+/// share of wrong characters a least margin lets through, whatever rule sets it.
+void printMarginSummary(const Curve& curve, const std::vector<Tally>& points) {
+    Tally all;
+    for (const Tally& t : points) {
+        all.add(t);
+    }
+    std::printf("# %s, best guesses wrong by their margin", curve.name.c_str());
+    for (std::size_t b = 0; b < kMarginBins; ++b) {
+        const MarginBin& bin = all.byMargin[b];
+        const double from = kMarginBinWidth * static_cast<double>(b);
+        const double share = bin.characters > 0 ? 100.0 * static_cast<double>(bin.wrongGuesses) /
+                                                      static_cast<double>(bin.characters)
+                                                : 0.0;
+        if (b + 1 < kMarginBins) {
+            std::printf("%s %.0f-%.0f: %.2f %% of %lld", b == 0 ? ":" : ",", from,
+                        from + kMarginBinWidth, share, bin.characters);
+        } else {
+            std::printf(", %.0f+: %.2f %% of %lld\n", from, share, bin.characters);
+        }
+    }
+}
+
 void printCurve(const Curve& curve, const std::vector<Tally>& points) {
     const bool limit = readsAtLimit(curve);
     std::printf("\n# %s: %s, %d frames per level\n", curve.group.c_str(), curve.name.c_str(),
@@ -231,6 +254,7 @@ void printCurve(const Curve& curve, const std::vector<Tally>& points) {
     }
     if (limit) {
         printLimitSummary(curve, points);
+        printMarginSummary(curve, points);
     }
     std::fflush(stdout);
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scoring.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string_view>
 
@@ -15,10 +16,16 @@ double percent(long long part, long long whole) {
     return whole > 0 ? 100.0 * static_cast<double>(part) / static_cast<double>(whole) : 0.0;
 }
 
+std::size_t marginBin(double margin) {
+    const double bin = std::floor(std::max(0.0, margin) / kMarginBinWidth);
+    return static_cast<std::size_t>(std::min(bin, static_cast<double>(kMarginBins - 1)));
+}
+
 Outcome compare(const std::string& truth, const HeardFrame* heard, Tally& tally) {
     ++tally.frames;
     bool unreadable = false;
     bool wrong = false;
+    std::size_t slot = 0;
     for (std::size_t i = kPrefixLength; i < truth.size(); ++i) {
         if (truth[i] == ' ') {
             continue;
@@ -27,6 +34,12 @@ Outcome compare(const std::string& truth, const HeardFrame* heard, Tally& tally)
         const char got = heard != nullptr && i < heard->text.size() ? heard->text[i] : '?';
         const char guessed = heard != nullptr && i < heard->guess.size() ? heard->guess[i] : '?';
         tally.guessErrors += guessed == truth[i] ? 0 : 1;
+        if (heard != nullptr && slot < heard->margins.size()) {
+            MarginBin& bin = tally.byMargin[marginBin(heard->margins[slot])];
+            ++bin.characters;
+            bin.wrongGuesses += guessed == truth[i] ? 0 : 1;
+        }
+        ++slot;
         if (got == truth[i]) {
             continue;
         }
@@ -68,6 +81,10 @@ void Tally::add(const Tally& other) {
     seconds += other.seconds;
     judged.insert(judged.end(), other.judged.begin(), other.judged.end());
     limit.add(other.limit);
+    for (std::size_t b = 0; b < kMarginBins; ++b) {
+        byMargin[b].characters += other.byMargin[b].characters;
+        byMargin[b].wrongGuesses += other.byMargin[b].wrongGuesses;
+    }
 }
 
 double Tally::percentErrors() const {

@@ -7,6 +7,7 @@
 #include "cw/model/framelayout.h"
 #include "keyer/limitreceiver.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,16 @@ struct Judged {
     bool noneWrong = false;
 };
 
+/// The heard characters whose reading had a margin (natural log) in one range, and how
+/// many of their best guesses were wrong: how sure the margins may be taken to be.
+struct MarginBin {
+    long long characters = 0;
+    long long wrongGuesses = 0;
+};
+/// Margins in [0, 2), [2, 4) ... [8, 10), then 10 and more.
+inline constexpr std::size_t kMarginBins = 6;
+inline constexpr double kMarginBinWidth = 2.0;
+
 /// Counts over many frames. Characters are those of the payload (block, status, eight
 /// groups): a "?", a wrong character and every character of a missed frame are errors.
 struct Tally {
@@ -44,6 +55,7 @@ struct Tally {
     double seconds = 0.0;       ///< length of the recordings
     std::vector<Judged> judged; ///< every frame given out
     keyer::LimitErrors limit;   ///< the limit receiver's on the same frames, where it reads
+    std::array<MarginBin, kMarginBins> byMargin{}; ///< the heard frames' characters
 
     void add(const Tally& other);
     double percentErrors() const;
