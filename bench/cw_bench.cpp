@@ -196,16 +196,28 @@ void runJobs(std::size_t jobs, int threads, const std::function<void(std::size_t
     }
 }
 
+/// The share of wrong characters the decoder is asked to keep to.
+constexpr double kWrongGoalPercent = 0.3;
+
+/// The limit receiver's CER giving "?" where its odds fall short, at kWrongGoalPercent
+/// written wrong at most.
+double limitSureErrors(const Tally& t) {
+    return t.limit.percentErrorsWritingWrongAtMost(kWrongGoalPercent);
+}
+
 /// The decoder's CER, its best guesses' and the limit receiver's at the levels of
 /// kLimitSummaryDb.
 void printLimitSummary(const Curve& curve, const std::vector<Tally>& points) {
     constexpr std::array<double, 2> kLimitSummaryDb{0.0, -6.0};
-    std::printf("# %s, decoder / its best guesses / limit receiver CER:", curve.name.c_str());
+    std::printf("# %s, decoder / its best guesses / limit receiver / limit receiver with \"?\" "
+                "CER:",
+                curve.name.c_str());
     for (const double level : kLimitSummaryDb) {
         for (std::size_t i = 0; i < points.size(); ++i) {
             if (std::abs(curve.levels[i] - level) < 1e-9) {
-                std::printf(" %+.0f dB %.2f / %.2f / %.2f %%", level, points[i].percentErrors(),
-                            points[i].percentGuessErrors(), points[i].limit.percentErrors());
+                std::printf(" %+.0f dB %.2f / %.2f / %.2f / %.2f %%", level,
+                            points[i].percentErrors(), points[i].percentGuessErrors(),
+                            points[i].limit.percentErrors(), limitSureErrors(points[i]));
             }
         }
     }
@@ -240,15 +252,15 @@ void printCurve(const Curve& curve, const std::vector<Tally>& points) {
     std::printf("\n# %s: %s, %d frames per level\n", curve.group.c_str(), curve.name.c_str(),
                 curve.framesPerPoint);
     std::printf("# snr_db cer_%% frames_right_%% wrong_%% unreadable_%% missed false%s\n",
-                limit ? " guess_cer_% limit_cer_% limit_lev_%" : "");
+                limit ? " guess_cer_% limit_cer_% limit_lev_% limit_sure_cer_%" : "");
     for (std::size_t i = 0; i < points.size(); ++i) {
         const Tally& t = points[i];
         std::printf("%6.1f %7.3f %7.2f %7.3f %7.3f %4lld %4lld", curve.levels[i], t.percentErrors(),
                     t.percentFramesRight(), t.percentWrong(), t.percentUnreadable(), t.framesMissed,
                     t.falseFrames);
         if (limit) {
-            std::printf(" %7.3f %7.3f %7.3f", t.percentGuessErrors(), t.limit.percentErrors(),
-                        t.limit.percentEdits());
+            std::printf(" %7.3f %7.3f %7.3f %7.3f", t.percentGuessErrors(), t.limit.percentErrors(),
+                        t.limit.percentEdits(), limitSureErrors(t));
         }
         std::printf("\n");
     }
@@ -337,7 +349,9 @@ void runCurves(const Settings& settings, std::vector<Judged>& judged) {
         std::printf("# limit_cer_%%: the limit receiver on the same frames (told the timing, "
                     "the tone with its drift, the mean SNR and the fading period), counted as "
                     "cer_%%, character by character; limit_lev_%%: its Levenshtein distance, a "
-                    "character dropped counting once.\n");
+                    "character dropped counting once; limit_sure_cer_%%: its CER where it gives "
+                    "\"?\" for each character whose odds over all its readings fall below the "
+                    "least bound that keeps its wrong characters at 0.3 %% or fewer.\n");
     }
     std::vector<std::pair<std::size_t, std::size_t>> jobs;
     std::vector<std::vector<Tally>> results(all.size());
@@ -398,7 +412,7 @@ std::vector<long long> limitEdits(double wpm, double snrDb, double periodSeconds
         o.fadePeriodSeconds = periodSeconds;
         o.seed = static_cast<unsigned>(random());
         const KeyedRecording recording = keyFrames(keyed, o);
-        const std::vector<std::string> read = readPayloads(keyed, o, recording, keyed.size());
+        const std::vector<LimitReading> read = readPayloads(keyed, o, recording, keyed.size());
         for (std::size_t f = 0; f < keyed.size(); ++f) {
             edits.push_back(countErrors({keyed[f]}, {read[f]}).edits);
         }

@@ -260,21 +260,40 @@ std::vector<double> characterScores(const Shape& shape, const std::vector<Comple
     return score;
 }
 
-/// The likeliest payload over every sequence of characters that fits in the units of `y`.
-std::string viterbi(const std::vector<Complex>& y, const ElementMetric& dot,
-                    const ElementMetric& dash) {
+/// Per slot, per character of its alphabet, the score of the character at each start unit.
+using SlotScores = std::vector<std::vector<std::vector<double>>>;
+
+SlotScores slotScores(const std::vector<Complex>& y, const ElementMetric& dot,
+                      const ElementMetric& dash) {
+    SlotScores scores;
+    for (const Slot& slot : payloadSlots()) {
+        auto& row = scores.emplace_back();
+        for (const Shape& shape : slot.alphabet) {
+            row.push_back(characterScores(shape, y, dot, dash));
+        }
+    }
+    return scores;
+}
+
+/// Units from a character's start to the next one's.
+std::size_t stepOf(const Slot& slot, const Shape& shape) {
+    return static_cast<std::size_t>(shape.units) + static_cast<std::size_t>(slot.gapAfter);
+}
+
+/// The likeliest payload over every sequence of characters that starts at unit 0 and fits
+/// in `places` - 1 units.
+std::string viterbi(const SlotScores& scores, std::size_t places) {
     const std::vector<Slot>& slots = payloadSlots();
-    const std::size_t places = y.size() + 1; // a character may end at any unit boundary
     std::vector<double> best(places, kImpossible);
     best[0] = 0.0;
     std::vector<std::vector<const Shape*>> chosen(slots.size(),
                                                   std::vector<const Shape*>(places, nullptr));
     for (std::size_t s = 0; s < slots.size(); ++s) {
         std::vector<double> next(places, kImpossible);
-        for (const Shape& shape : slots[s].alphabet) {
-            const std::vector<double> score = characterScores(shape, y, dot, dash);
-            const std::size_t step =
-                static_cast<std::size_t>(shape.units) + static_cast<std::size_t>(slots[s].gapAfter);
+        for (std::size_t c = 0; c < slots[s].alphabet.size(); ++c) {
+            const Shape& shape = slots[s].alphabet[c];
+            const std::vector<double>& score = scores[s][c];
+            const std::size_t step = stepOf(slots[s], shape);
             for (std::size_t t = 0; t < score.size() && t + step < places; ++t) {
                 const double candidate = best[t] + score[t];
                 if (best[t] != kImpossible && candidate > next[t + step]) {
@@ -294,9 +313,64 @@ std::string viterbi(const std::vector<Complex>& y, const ElementMetric& dot,
     for (std::size_t s = slots.size(); s-- > 0;) {
         const Shape* shape = chosen[s][end];
         payload[s] = shape->symbol;
-        end -= static_cast<std::size_t>(shape->units + slots[s].gapAfter);
+        end -= stepOf(slots[s], *shape);
     }
     return payload;
+}
+
+/// log(e^a + e^b).
+double logSum(double a, double b) {
+    const double high = std::max(a, b);
+    return high == kImpossible ? kImpossible : high + std::log1p(std::exp(std::min(a, b) - high));
+}
+
+/// Each character of `payload`'s log odds against the others of its slot, over every
+/// sequence of characters as viterbi() weighs them (forward-backward, in logs).
+std::vector<double> oddsOf(const SlotScores& scores, std::size_t places,
+                           const std::string& payload) {
+    const std::vector<Slot>& slots = payloadSlots();
+    // before[s][t]: the slots before s, slot s starting at unit t; after[s][t]: slot s and
+    // those after it, from unit t.
+    std::vector<std::vector<double>> before(slots.size() + 1,
+                                            std::vector<double>(places, kImpossible));
+    std::vector<std::vector<double>> after = before;
+    before[0][0] = 0.0;
+    after[slots.size()].assign(places, 0.0);
+    const auto eachStart = [&](std::size_t s, const auto& visit) {
+        for (std::size_t c = 0; c < slots[s].alphabet.size(); ++c) {
+            const std::size_t step = stepOf(slots[s], slots[s].alphabet[c]);
+            for (std::size_t t = 0; t < scores[s][c].size() && t + step < places; ++t) {
+                visit(c, t, t + step, scores[s][c][t]);
+            }
+        }
+    };
+    for (std::size_t s = 0; s < slots.size(); ++s) {
+        eachStart(s, [&](std::size_t, std::size_t t, std::size_t next, double score) {
+            before[s + 1][next] = logSum(before[s + 1][next], before[s][t] + score);
+        });
+    }
+    for (std::size_t s = slots.size(); s-- > 0;) {
+        eachStart(s, [&](std::size_t, std::size_t t, std::size_t next, double score) {
+            after[s][t] = logSum(after[s][t], score + after[s + 1][next]);
+        });
+    }
+    std::vector<double> odds;
+    for (std::size_t s = 0; s < slots.size(); ++s) {
+        double it = kImpossible;
+        double others = kImpossible;
+        eachStart(s, [&](std::size_t c, std::size_t t, std::size_t next, double score) {
+            double& sum = slots[s].alphabet[c].symbol == payload[s] ? it : others;
+            sum = logSum(sum, before[s][t] + score + after[s + 1][next]);
+        });
+        odds.push_back(it - others);
+    }
+    return odds;
+}
+
+/// The step of kOddsStep that `odds` fall in.
+std::size_t oddsStep(double odds) {
+    const double step = std::floor(std::max(0.0, odds) / kOddsStep);
+    return static_cast<std::size_t>(std::min(step, static_cast<double>(kOddsSteps - 1)));
 }
 
 double percent(long long part, long long whole) {
@@ -309,6 +383,10 @@ void LimitErrors::add(const LimitErrors& other) {
     characters += other.characters;
     errors += other.errors;
     edits += other.edits;
+    for (std::size_t k = 0; k < kOddsSteps; ++k) {
+        rightByOdds[k] += other.rightByOdds[k];
+        wrongByOdds[k] += other.wrongByOdds[k];
+    }
 }
 
 double LimitErrors::percentErrors() const {
@@ -319,9 +397,29 @@ double LimitErrors::percentEdits() const {
     return percent(edits, characters);
 }
 
-std::vector<std::string> readPayloads(const std::vector<std::string>& keyedFrames,
-                                      const keyer::SignalOptions& options,
-                                      const keyer::KeyedRecording& recording, std::size_t count) {
+double LimitErrors::percentErrorsWritingWrongAtMost(double wrongPercent) const {
+    // Bound k writes the characters of steps k and above, those below are "?"; writing
+    // none is always possible. Characters without odds are "?" at every bound.
+    long long unread = characters;
+    long long wrong = 0;
+    for (std::size_t k = 0; k < kOddsSteps; ++k) {
+        unread -= rightByOdds[k] + wrongByOdds[k];
+        wrong += wrongByOdds[k];
+    }
+    double least = 100.0;
+    for (std::size_t k = 0; k < kOddsSteps; ++k) {
+        if (percent(wrong, characters) <= wrongPercent) {
+            least = std::min(least, percent(unread + wrong, characters));
+        }
+        unread += rightByOdds[k] + wrongByOdds[k];
+        wrong -= wrongByOdds[k];
+    }
+    return least;
+}
+
+std::vector<LimitReading> readPayloads(const std::vector<std::string>& keyedFrames,
+                                       const keyer::SignalOptions& options,
+                                       const keyer::KeyedRecording& recording, std::size_t count) {
     // The noise is measured from the recording before each frame rather than worked out
     // from the keyer's level: the receiver needs no more of the keyer than its timing and
     // tone, and 1.5 s of noise give its power within about 1 %. Es per unit follows from
@@ -333,7 +431,7 @@ std::vector<std::string> readPayloads(const std::vector<std::string>& keyedFrame
     const double period = options.fading == keyer::Fading::Rayleigh
                               ? options.fadePeriodSeconds
                               : std::numeric_limits<double>::infinity();
-    std::vector<std::string> payloads;
+    std::vector<LimitReading> payloads;
     for (std::size_t f = 0; f < count; ++f) {
         const PayloadTiming payload = payloadTiming(options, recording, f);
         const double quietFrom =
@@ -345,7 +443,11 @@ std::vector<std::string> readPayloads(const std::vector<std::string>& keyedFrame
                           kSnrBandHz * payload.unitSeconds;
         const ElementMetric dot(1, es, payload.unitSeconds, period);
         const ElementMetric dash(3, es, payload.unitSeconds, period);
-        payloads.push_back(viterbi(unitSums(baseband, rate, payload, noise), dot, dash));
+        const SlotScores scores = slotScores(unitSums(baseband, rate, payload, noise), dot, dash);
+        const std::size_t places = static_cast<std::size_t>(payload.units) + 1;
+        LimitReading& reading = payloads.emplace_back();
+        reading.payload = viterbi(scores, places);
+        reading.odds = oddsOf(scores, places, reading.payload);
     }
     return payloads;
 }
@@ -381,15 +483,21 @@ std::size_t editDistance(std::string_view a, std::string_view b) {
 }
 
 LimitErrors countErrors(const std::vector<std::string>& keyedFrames,
-                        const std::vector<std::string>& read) {
+                        const std::vector<LimitReading>& read) {
     LimitErrors errors;
     for (std::size_t f = 0; f < read.size(); ++f) {
         const std::string truth = payloadOf(keyedFrames[f]);
+        const std::string& payload = read[f].payload;
         errors.characters += static_cast<long long>(truth.size());
         for (std::size_t i = 0; i < truth.size(); ++i) {
-            errors.errors += i < read[f].size() && read[f][i] == truth[i] ? 0 : 1;
+            const bool right = i < payload.size() && payload[i] == truth[i];
+            errors.errors += right ? 0 : 1;
+            if (i < read[f].odds.size()) {
+                auto& counts = right ? errors.rightByOdds : errors.wrongByOdds;
+                ++counts[oddsStep(read[f].odds[i])];
+            }
         }
-        errors.edits += static_cast<long long>(editDistance(read[f], truth));
+        errors.edits += static_cast<long long>(editDistance(payload, truth));
     }
     return errors;
 }

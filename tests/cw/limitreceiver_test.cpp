@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The benchmark's limit receiver: it reads a clean frame exactly, and under Rayleigh
-// fading it reaches the error rate that the model of the receiver predicts.
+// The benchmark's limit receiver: it reads a clean frame exactly and sure of every
+// character, and under Rayleigh fading it reaches the error rate that the model of the
+// receiver predicts, with odds that tell its wrong characters from its right ones.
 #include "keyer/limitreceiver.h"
 
 #include "keyer/keyedsignal.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,14 @@ std::vector<std::string> payloads(const std::vector<std::string>& frames) {
     return all;
 }
 
+std::vector<std::string> payloads(const std::vector<LimitReading>& read) {
+    std::vector<std::string> all;
+    for (const LimitReading& reading : read) {
+        all.push_back(reading.payload);
+    }
+    return all;
+}
+
 TEST(LimitReceiver, ReadsCleanFramesExactlyAtEverySpeed) {
     for (const double wpm : {12.0, 18.5, 25.0}) {
         SCOPED_TRACE(wpm);
@@ -35,7 +45,12 @@ TEST(LimitReceiver, ReadsCleanFramesExactlyAtEverySpeed) {
         options.driftHz = 300.0; // the receiver follows the tone as keyed
         options.gapSeconds = 2.0;
         const keyer::KeyedRecording recording = keyFrames(frames, options);
-        EXPECT_EQ(readPayloads(frames, options, recording, frames.size()), payloads(frames));
+        const std::vector<LimitReading> read =
+            readPayloads(frames, options, recording, frames.size());
+        EXPECT_EQ(payloads(read), payloads(frames));
+        for (const LimitReading& reading : read) {
+            EXPECT_GT(*std::min_element(reading.odds.begin(), reading.odds.end()), 5.0);
+        }
     }
 }
 
@@ -63,16 +78,36 @@ TEST(LimitReceiver, ReachesTheModelsErrorRateUnderFading) {
     EXPECT_GE(errors.percentEdits(), 0.2);
     EXPECT_LE(errors.percentEdits(), 2.5);
     EXPECT_GE(errors.errors, errors.edits);
+    // Its odds sort the wrong characters below the right ones: keeping the wrong ones to
+    // 0.3 % takes about as many right ones again (1.0 % over 0.5 % at this point in 400
+    // frames), where odds that told nothing would leave most characters unread.
+    const double sure = errors.percentErrorsWritingWrongAtMost(0.3);
+    EXPECT_GE(sure, errors.percentErrors());
+    EXPECT_LE(sure, 4.0 * errors.percentErrors() + 1.0);
 }
 
 TEST(LimitReceiver, CountsAnEditOncePerDroppedCharacter) {
     EXPECT_EQ(editDistance("AUVEBD", "AUVEBD"), 0U);
     EXPECT_EQ(editDistance("AUVEBD", "AUEBDN"), 2U); // V dropped, N added at the end
     EXPECT_EQ(editDistance("", "AUV"), 3U);
-    const LimitErrors shifted = countErrors({"E LUSAT HI HI 6O AUV"}, {"6OUVA"});
+    const LimitErrors shifted = countErrors({"E LUSAT HI HI 6O AUV"}, {LimitReading{"6OUVA", {}}});
     EXPECT_EQ(shifted.characters, 5);
     EXPECT_EQ(shifted.errors, 3);
     EXPECT_EQ(shifted.edits, 2);
+}
+
+TEST(LimitReceiver, GivesAsUnreadTheCharactersBelowTheLeastBoundThatKeepsTheWrongOnesFew) {
+    // "6OAUV" read as "6OAUE": the wrong "E" at odds 3, right ones at 9, 0.2, 4 and 2.
+    const LimitErrors errors =
+        countErrors({"E LUSAT HI HI 6O AUV"}, {LimitReading{"6OAUE", {9.0, 0.2, 4.0, 2.0, 3.0}}});
+    struct Case {
+        double wrongPercent;
+        double cer;
+    };
+    for (const Case c : {Case{100.0, 20.0}, Case{20.0, 20.0}, Case{19.0, 60.0}, Case{0.0, 60.0}}) {
+        SCOPED_TRACE(c.wrongPercent);
+        EXPECT_DOUBLE_EQ(errors.percentErrorsWritingWrongAtMost(c.wrongPercent), c.cer);
+    }
 }
 
 } // namespace
