@@ -251,7 +251,11 @@ BeaconSnr::BeaconSnr(const std::vector<std::string>& frames, const SignalOptions
 
 double BeaconSnr::at(double seconds) const {
     return snrDbAt(m_options, seconds) +
-           10.0 * std::log10(std::max(std::norm(fadeAt(m_options, m_rayleigh, seconds)), 1e-30));
+           10.0 * std::log10(std::max(std::norm(fade(seconds)), 1e-30));
+}
+
+std::complex<double> BeaconSnr::fade(double seconds) const {
+    return fadeAt(m_options, m_rayleigh, seconds);
 }
 
 std::string randomFrame(std::mt19937& random) {

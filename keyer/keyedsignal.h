@@ -9,6 +9,7 @@
 #include "cw/cwdecoder.h"
 #include "impairments.h"
 
+#include <complex>
 #include <optional>
 #include <random>
 #include <string>
@@ -110,6 +111,9 @@ public:
     BeaconSnr(const std::vector<std::string>& frames, const SignalOptions& options);
 
     double at(double seconds) const;
+    /// The beacon's complex gain from its fading at `seconds`: of mean power 1 under
+    /// Rayleigh fading, the swing in dB otherwise.
+    std::complex<double> fade(double seconds) const;
 
 private:
     SignalOptions m_options;

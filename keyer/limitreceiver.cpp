@@ -245,16 +245,77 @@ double ElementMetric::at(const std::vector<Complex>& y, std::size_t first) const
     return sum;
 }
 
+/// The likelihood ratio against key up of a dot and of a dash starting at each unit.
+struct ElementRatios {
+    std::vector<double> dot;
+    std::vector<double> dash;
+};
+
+/// The ratios with the gain over each element unknown, known only by its statistics.
+ElementRatios ratiosFromStatistics(const std::vector<Complex>& y, double es, double unitSeconds,
+                                   double periodSeconds) {
+    ElementRatios ratios;
+    for (const int units : {1, 3}) {
+        const ElementMetric metric(units, es, unitSeconds, periodSeconds);
+        std::vector<double>& ratio = units == 1 ? ratios.dot : ratios.dash;
+        for (std::size_t t = 0; t + static_cast<std::size_t>(units) <= y.size(); ++t) {
+            ratio.push_back(metric.at(y, t));
+        }
+    }
+    return ratios;
+}
+
+/// log I0(x) for x >= 0, from the polynomial approximations of I0 (relative error below
+/// 2e-7): the library's Bessel function is too slow for every element of every frame.
+double logBesselI0(double x) {
+    if (x < 3.75) {
+        const double t = (x / 3.75) * (x / 3.75);
+        return std::log(
+            1.0 + t * (3.5156229 +
+                       t * (3.0899424 +
+                            t * (1.2067492 + t * (0.2659732 + t * (0.0360768 + t * 0.0045813))))));
+    }
+    const double u = 3.75 / x;
+    const double series =
+        0.39894228 +
+        u * (0.01328592 +
+             u * (0.00225319 +
+                  u * (-0.00157565 +
+                       u * (0.00916281 +
+                            u * (-0.02057706 +
+                                 u * (0.02635537 + u * (-0.01647633 + u * 0.00392377)))))));
+    return x - 0.5 * std::log(x) + std::log(series);
+}
+
+/// The ratios with each unit's gain `gains` known but for one phase per element, uniform
+/// and unknown: log I0(2 sqrt(Es) |sum conj(g) y|) - Es sum |g|^2 over the element's units.
+ElementRatios ratiosFromCourse(const std::vector<Complex>& y, double es,
+                               const std::vector<Complex>& gains) {
+    ElementRatios ratios;
+    for (const std::size_t units : {std::size_t{1}, std::size_t{3}}) {
+        std::vector<double>& ratio = units == 1 ? ratios.dot : ratios.dash;
+        for (std::size_t t = 0; t + units <= y.size(); ++t) {
+            Complex matched = 0.0;
+            double power = 0.0;
+            for (std::size_t u = t; u < t + units; ++u) {
+                matched += std::conj(gains[u]) * y[u];
+                power += std::norm(gains[u]);
+            }
+            ratio.push_back(logBesselI0(2.0 * std::sqrt(es) * std::abs(matched)) - es * power);
+        }
+    }
+    return ratios;
+}
+
 /// score[t]: the sum of the element ratios of `shape` placed at unit t (for t + its
-/// length within `units`).
-std::vector<double> characterScores(const Shape& shape, const std::vector<Complex>& y,
-                                    const ElementMetric& dot, const ElementMetric& dash) {
-    const int fits = static_cast<int>(y.size()) - shape.units + 1;
+/// length within the units there are).
+std::vector<double> characterScores(const Shape& shape, const ElementRatios& ratios) {
+    const int fits = static_cast<int>(ratios.dot.size()) - shape.units + 1;
     std::vector<double> score(static_cast<std::size_t>(std::max(0, fits)), 0.0);
     for (std::size_t t = 0; t < score.size(); ++t) {
         for (const Element& e : shape.elements) {
-            const ElementMetric& metric = e.units == 1 ? dot : dash;
-            score[t] += metric.at(y, t + static_cast<std::size_t>(e.offset));
+            const std::vector<double>& ratio = e.units == 1 ? ratios.dot : ratios.dash;
+            score[t] += ratio[t + static_cast<std::size_t>(e.offset)];
         }
     }
     return score;
@@ -263,13 +324,12 @@ std::vector<double> characterScores(const Shape& shape, const std::vector<Comple
 /// Per slot, per character of its alphabet, the score of the character at each start unit.
 using SlotScores = std::vector<std::vector<std::vector<double>>>;
 
-SlotScores slotScores(const std::vector<Complex>& y, const ElementMetric& dot,
-                      const ElementMetric& dash) {
+SlotScores slotScores(const ElementRatios& ratios) {
     SlotScores scores;
     for (const Slot& slot : payloadSlots()) {
         auto& row = scores.emplace_back();
         for (const Shape& shape : slot.alphabet) {
-            row.push_back(characterScores(shape, y, dot, dash));
+            row.push_back(characterScores(shape, ratios));
         }
     }
     return scores;
@@ -419,7 +479,8 @@ double LimitErrors::percentErrorsWritingWrongAtMost(double wrongPercent) const {
 
 std::vector<LimitReading> readPayloads(const std::vector<std::string>& keyedFrames,
                                        const keyer::SignalOptions& options,
-                                       const keyer::KeyedRecording& recording, std::size_t count) {
+                                       const keyer::KeyedRecording& recording, std::size_t count,
+                                       FadingKnowledge knowledge) {
     // The noise is measured from the recording before each frame rather than worked out
     // from the keyer's level: the receiver needs no more of the keyer than its timing and
     // tone, and 1.5 s of noise give its power within about 1 %. Es per unit follows from
@@ -431,6 +492,7 @@ std::vector<LimitReading> readPayloads(const std::vector<std::string>& keyedFram
     const double period = options.fading == keyer::Fading::Rayleigh
                               ? options.fadePeriodSeconds
                               : std::numeric_limits<double>::infinity();
+    const keyer::BeaconSnr beacon(keyedFrames, options);
     std::vector<LimitReading> payloads;
     for (std::size_t f = 0; f < count; ++f) {
         const PayloadTiming payload = payloadTiming(options, recording, f);
@@ -441,9 +503,18 @@ std::vector<LimitReading> readPayloads(const std::vector<std::string>& keyedFram
             recording.frameSeconds[f]);
         const double es = std::pow(10.0, keyer::snrDbAt(options, payload.startSeconds) / 10.0) *
                           kSnrBandHz * payload.unitSeconds;
-        const ElementMetric dot(1, es, payload.unitSeconds, period);
-        const ElementMetric dash(3, es, payload.unitSeconds, period);
-        const SlotScores scores = slotScores(unitSums(baseband, rate, payload, noise), dot, dash);
+        const std::vector<Complex> y = unitSums(baseband, rate, payload, noise);
+        std::vector<Complex> gains;
+        if (knowledge == FadingKnowledge::Course) {
+            for (std::size_t u = 0; u < y.size(); ++u) {
+                gains.push_back(beacon.fade(payload.startSeconds +
+                                            (static_cast<double>(u) + 0.5) * payload.unitSeconds));
+            }
+        }
+        const SlotScores scores =
+            slotScores(knowledge == FadingKnowledge::Course
+                           ? ratiosFromCourse(y, es, gains)
+                           : ratiosFromStatistics(y, es, payload.unitSeconds, period));
         const std::size_t places = static_cast<std::size_t>(payload.units) + 1;
         LimitReading& reading = payloads.emplace_back();
         reading.payload = viterbi(scores, places);

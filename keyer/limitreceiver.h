@@ -14,6 +14,11 @@
 // each of its characters' odds over all those readings (forward-backward) -> errors
 // against the keyed payload. Elements are weighed each on its own: a receiver that
 // followed the fading from one element to the next could only do better.
+//
+// Told the fading's course as well, each unit's gain but for one phase per element, it
+// reads as no receiver that has to find the fading out could: the other bound. It trusts
+// the mean SNR it is told, as a likelihood on a known gain must: told 10 dB of a recording
+// without noise, it takes the keyer's soft edges for marks.
 
 #include "keyedsignal.h"
 
@@ -55,12 +60,17 @@ struct LimitErrors {
     double percentErrorsWritingWrongAtMost(double wrongPercent) const;
 };
 
+/// What the limit receiver is told of the fading: its statistics (mean SNR and period), or
+/// its course as well.
+enum class FadingKnowledge { Statistics, Course };
+
 /// The payloads (block, status and the eight groups, without blanks) the limit receiver
 /// reads from the first `count` frames of `recording`, keyed from `keyedFrames` with
 /// `options` (a recording cut short keeps all of its frames in `recording`'s moments).
 std::vector<LimitReading> readPayloads(const std::vector<std::string>& keyedFrames,
                                        const keyer::SignalOptions& options,
-                                       const keyer::KeyedRecording& recording, std::size_t count);
+                                       const keyer::KeyedRecording& recording, std::size_t count,
+                                       FadingKnowledge knowledge = FadingKnowledge::Statistics);
 
 /// The payload of a beacon frame "E LUSAT HI HI 6O AVT ...": its characters after the
 /// prefix, without blanks.

@@ -55,6 +55,7 @@ struct Tally {
     double seconds = 0.0;       ///< length of the recordings
     std::vector<Judged> judged; ///< every frame given out
     keyer::LimitErrors limit;   ///< the limit receiver's on the same frames, where it reads
+    keyer::LimitErrors told;    ///< the same receiver's told the fading's course
     std::array<MarginBin, kMarginBins> byMargin{}; ///< the heard frames' characters
 
     void add(const Tally& other);
