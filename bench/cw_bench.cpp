@@ -2,11 +2,11 @@
 // Figures for orvinta-cw on generated recordings, one table per condition: the error
 // rate against the signal-to-noise ratio in white noise (Doppler drift of 5 and 15 Hz/s),
 // under Rayleigh fading (beside the decoder's best guesses, every "?" filled in, and the
-// limit receiver's on the same frames, told the fading's course or not), beside another CW station
-// and with a keyer's own timing; the faded ten-minute pass; frames invented from recordings without
-// the beacon; the same frames at every usual sample rate and some odd ones; the speed on one core
-// and the memory. The whole run takes some forty minutes with --threads 2. "--only limit" checks
-// the limit receiver alone.
+// limit receiver's on the same frames, told the other characters or the fading's course), beside
+// another CW station and with a keyer's own timing; the faded ten-minute pass; frames invented from
+// recordings without the beacon; the same frames at every usual sample rate and some odd ones; the
+// speed on one core and the memory. The whole run takes some forty minutes with --threads 2.
+// "--only limit" checks the limit receiver alone.
 #include "cw/audio/audiofile.h"
 #include "cw/cwdecoder.h"
 #include "cw/model/framelayout.h"
@@ -153,6 +153,9 @@ Tally decodeAndScore(const Keyed& keyed, const Settings& settings,
     if (atLimit) {
         tally.limit = countErrors(
             frames, readPayloads(keyed.frames, keyed.options, recording, frames.size()));
+        tally.neighbours =
+            countErrors(frames, readPayloads(keyed.frames, keyed.options, recording, frames.size(),
+                                             FadingKnowledge::Neighbours));
         tally.told = countErrors(frames, readPayloads(keyed.frames, keyed.options, recording,
                                                       frames.size(), FadingKnowledge::Course));
     }
@@ -212,15 +215,15 @@ double sureErrors(const LimitErrors& errors) {
 void printLimitSummary(const Curve& curve, const std::vector<Tally>& points) {
     constexpr std::array<double, 2> kLimitSummaryDb{0.0, -6.0};
     std::printf("# %s, decoder / its best guesses / limit receiver / limit receiver with \"?\" / "
-                "told the fading, with \"?\" CER:",
+                "told the other characters, with \"?\" / told the fading, with \"?\" CER:",
                 curve.name.c_str());
     for (const double level : kLimitSummaryDb) {
         for (std::size_t i = 0; i < points.size(); ++i) {
             if (std::abs(curve.levels[i] - level) < 1e-9) {
-                std::printf(" %+.0f dB %.2f / %.2f / %.2f / %.2f / %.2f %%", level,
+                std::printf(" %+.0f dB %.2f / %.2f / %.2f / %.2f / %.2f / %.2f %%", level,
                             points[i].percentErrors(), points[i].percentGuessErrors(),
                             points[i].limit.percentErrors(), sureErrors(points[i].limit),
-                            sureErrors(points[i].told));
+                            sureErrors(points[i].neighbours), sureErrors(points[i].told));
             }
         }
     }
@@ -255,8 +258,8 @@ void printCurve(const Curve& curve, const std::vector<Tally>& points) {
     std::printf("\n# %s: %s, %d frames per level\n", curve.group.c_str(), curve.name.c_str(),
                 curve.framesPerPoint);
     std::printf("# snr_db cer_%% frames_right_%% wrong_%% unreadable_%% missed false%s\n",
-                limit ? " guess_cer_% limit_cer_% limit_lev_% limit_sure_cer_% told_cer_% "
-                        "told_sure_cer_%"
+                limit ? " guess_cer_% limit_cer_% limit_lev_% limit_sure_cer_% "
+                        "neighbours_cer_% neighbours_sure_cer_% told_cer_% told_sure_cer_%"
                       : "");
     for (std::size_t i = 0; i < points.size(); ++i) {
         const Tally& t = points[i];
@@ -264,8 +267,9 @@ void printCurve(const Curve& curve, const std::vector<Tally>& points) {
                     t.percentFramesRight(), t.percentWrong(), t.percentUnreadable(), t.framesMissed,
                     t.falseFrames);
         if (limit) {
-            std::printf(" %7.3f %7.3f %7.3f %7.3f %7.3f %7.3f", t.percentGuessErrors(),
+            std::printf(" %7.3f %7.3f %7.3f %7.3f %7.3f %7.3f %7.3f %7.3f", t.percentGuessErrors(),
                         t.limit.percentErrors(), t.limit.percentEdits(), sureErrors(t.limit),
+                        t.neighbours.percentErrors(), sureErrors(t.neighbours),
                         t.told.percentErrors(), sureErrors(t.told));
         }
         std::printf("\n");
@@ -357,7 +361,10 @@ void runCurves(const Settings& settings, std::vector<Judged>& judged) {
                     "cer_%%, character by character; limit_lev_%%: its Levenshtein distance, a "
                     "character dropped counting once; limit_sure_cer_%%: its CER where it gives "
                     "\"?\" for each character whose odds over all its readings fall below the "
-                    "least bound that keeps its wrong characters at 0.3 %% or fewer; told_cer_%%, "
+                    "least bound that keeps its wrong characters at 0.3 %% or fewer; "
+                    "neighbours_cer_%%, neighbours_sure_cer_%%: the same receiver told the "
+                    "frame's other characters, each element's gain learnt from their marks "
+                    "within 12 units; told_cer_%%, "
                     "told_sure_cer_%%: the same receiver told the fading's course as well, each "
                     "unit's gain but for one phase per element, which no receiver that has to "
                     "find the fading out can beat.\n");

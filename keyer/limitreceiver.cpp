@@ -186,80 +186,241 @@ std::vector<Complex> unitSums(const std::vector<Complex>& baseband, double rate,
     return sums;
 }
 
-/// The likelihood ratio of an element of `units` units, its gain g ~ CN(0, R) with
-/// R_ij = J0(2 pi (i - j) T / P), against key up: y^H (I - C^-1) y - log det C for
-/// C = Es R + I, y the element's unit sums. Q = I - C^-1 and log det C are worked out once.
-struct ElementMetric {
-    int units = 0;
-    std::vector<double> q; ///< units x units, row by row
-    double logDet = 0.0;
-
-    ElementMetric(int elementUnits, double es, double unitSeconds, double periodSeconds);
-    double at(const std::vector<Complex>& y, std::size_t first) const;
-};
-
-ElementMetric::ElementMetric(int elementUnits, double es, double unitSeconds, double periodSeconds)
-    : units(elementUnits) {
-    const auto n = static_cast<std::size_t>(units);
-    // [C | I] reduced to [I | C^-1] (C is positive definite: no pivoting needed).
-    std::vector<double> c(n * n);
-    std::vector<double> inverse(n * n, 0.0);
-    for (std::size_t i = 0; i < n; ++i) {
-        for (std::size_t j = 0; j < n; ++j) {
-            const double lag = std::abs(static_cast<double>(i) - static_cast<double>(j));
-            const double x = 2.0 * std::numbers::pi * lag * unitSeconds / periodSeconds;
-            c[i * n + j] = es * std::cyl_bessel_j(0.0, x) + (i == j ? 1.0 : 0.0);
-        }
-        inverse[i * n + i] = 1.0;
-    }
-    for (std::size_t k = 0; k < n; ++k) {
-        const double pivot = c[k * n + k];
-        logDet += std::log(pivot);
-        for (std::size_t j = 0; j < n; ++j) {
-            c[k * n + j] /= pivot;
-            inverse[k * n + j] /= pivot;
-        }
-        for (std::size_t i = 0; i < n; ++i) {
-            const double factor = i == k ? 0.0 : c[i * n + k];
-            for (std::size_t j = 0; j < n; ++j) {
-                c[i * n + j] -= factor * c[k * n + j];
-                inverse[i * n + j] -= factor * inverse[k * n + j];
-            }
-        }
-    }
-    q.resize(n * n);
-    for (std::size_t i = 0; i < n * n; ++i) {
-        q[i] = (i % (n + 1) == 0 ? 1.0 : 0.0) - inverse[i];
-    }
-}
-
-double ElementMetric::at(const std::vector<Complex>& y, std::size_t first) const {
-    const auto n = static_cast<std::size_t>(units);
-    double sum = -logDet;
-    for (std::size_t i = 0; i < n; ++i) {
-        sum += q[i * n + i] * std::norm(y[first + i]);
-        for (std::size_t j = i + 1; j < n; ++j) {
-            sum += 2.0 * q[i * n + j] * (std::conj(y[first + i]) * y[first + j]).real();
-        }
-    }
-    return sum;
-}
-
 /// The likelihood ratio against key up of a dot and of a dash starting at each unit.
 struct ElementRatios {
     std::vector<double> dot;
     std::vector<double> dash;
 };
 
-/// The ratios with the gain over each element unknown, known only by its statistics.
+/// A square matrix of `size` rows, row by row.
+struct Matrix {
+    std::size_t size = 0;
+    std::vector<double> at;
+};
+
+/// X with A X = B for a positive definite A (no pivoting needed), B of `columns` columns
+/// row by row, and log det A.
+struct Solution {
+    std::vector<double> x;
+    double logDet = 0.0;
+};
+
+Solution solve(Matrix a, std::vector<double> b, std::size_t columns) {
+    const std::size_t n = a.size;
+    Solution solution;
+    for (std::size_t k = 0; k < n; ++k) {
+        const double pivot = a.at[k * n + k];
+        solution.logDet += std::log(pivot);
+        for (std::size_t j = 0; j < n; ++j) {
+            a.at[k * n + j] /= pivot;
+        }
+        for (std::size_t c = 0; c < columns; ++c) {
+            b[k * columns + c] /= pivot;
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            const double factor = i == k ? 0.0 : a.at[i * n + k];
+            if (factor == 0.0) {
+                continue;
+            }
+            for (std::size_t j = 0; j < n; ++j) {
+                a.at[i * n + j] -= factor * a.at[k * n + j];
+            }
+            for (std::size_t c = 0; c < columns; ++c) {
+                b[i * columns + c] -= factor * b[k * columns + c];
+            }
+        }
+    }
+    solution.x = std::move(b);
+    return solution;
+}
+
+/// The correlation of the fading's gain over lags of 0, 1, 2 ... units: J0(2 pi lag T / P).
+class GainCorrelation {
+public:
+    GainCorrelation(std::size_t longestLag, double unitSeconds, double periodSeconds) {
+        for (std::size_t lag = 0; lag <= longestLag; ++lag) {
+            m_byLag.push_back(std::cyl_bessel_j(0.0, 2.0 * std::numbers::pi *
+                                                         static_cast<double>(lag) * unitSeconds /
+                                                         periodSeconds));
+        }
+    }
+    double between(std::size_t a, std::size_t b) const { return m_byLag[a > b ? a - b : b - a]; }
+
+private:
+    std::vector<double> m_byLag;
+};
+
+/// What the receiver holds of an element's gain g before it looks at the element: a
+/// Gaussian of mean `mean` and covariance `covariance` over its units.
+struct GainBelief {
+    std::vector<Complex> mean;
+    Matrix covariance;
+};
+
+/// The unit sums y of an element with the gain of a belief: y ~ CN(sqrt(Es) mean, M),
+/// M = Es covariance + I, kept as M^-1 and log det M.
+struct ElementLikelihood {
+    std::vector<Complex> mean; ///< sqrt(Es) times the gain's
+    std::vector<double> inverse;
+    double logDet = 0.0;
+};
+
+ElementLikelihood likelihoodOf(const GainBelief& belief, double es) {
+    const std::size_t n = belief.covariance.size;
+    Matrix m{n, std::vector<double>(n * n)};
+    std::vector<double> identity(n * n, 0.0);
+    for (std::size_t i = 0; i < n * n; ++i) {
+        const bool diagonal = i % (n + 1) == 0;
+        m.at[i] = es * belief.covariance.at[i] + (diagonal ? 1.0 : 0.0);
+        identity[i] = diagonal ? 1.0 : 0.0;
+    }
+    Solution inverse = solve(m, identity, n);
+    ElementLikelihood likelihood{belief.mean, std::move(inverse.x), inverse.logDet};
+    for (Complex& mean : likelihood.mean) {
+        mean *= std::sqrt(es);
+    }
+    return likelihood;
+}
+
+/// The likelihood ratio of the element whose units start at `first` against key up
+/// (y ~ CN(0, I)), in logs: |y|^2 - d^H M^-1 d - log det M, d = y - the mean.
+double elementRatio(const std::vector<Complex>& y, std::size_t first,
+                    const ElementLikelihood& likelihood) {
+    const std::size_t n = likelihood.mean.size();
+    double ratio = -likelihood.logDet;
+    std::array<Complex, 3> d{}; // a dash is the longest element
+    for (std::size_t i = 0; i < n; ++i) {
+        d[i] = y[first + i] - likelihood.mean[i];
+        ratio += std::norm(y[first + i]);
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t j = 0; j < n; ++j) {
+            ratio -= likelihood.inverse[i * n + j] * (std::conj(d[i]) * d[j]).real();
+        }
+    }
+    return ratio;
+}
+
+/// The gain over `units` units known only by its statistics: mean 0, covariance R_ij =
+/// J0(2 pi (i - j) T / P).
+GainBelief statisticsOnly(std::size_t units, const GainCorrelation& correlation) {
+    GainBelief belief{std::vector<Complex>(units, 0.0),
+                      Matrix{units, std::vector<double>(units * units)}};
+    for (std::size_t i = 0; i < units; ++i) {
+        for (std::size_t j = 0; j < units; ++j) {
+            belief.covariance.at[i * units + j] = correlation.between(i, j);
+        }
+    }
+    return belief;
+}
+
+/// The ratios with the gain over each element known only by its statistics.
 ElementRatios ratiosFromStatistics(const std::vector<Complex>& y, double es, double unitSeconds,
                                    double periodSeconds) {
     ElementRatios ratios;
-    for (const int units : {1, 3}) {
-        const ElementMetric metric(units, es, unitSeconds, periodSeconds);
+    for (const std::size_t units : {std::size_t{1}, std::size_t{3}}) {
+        const ElementLikelihood likelihood = likelihoodOf(
+            statisticsOnly(units, GainCorrelation(units, unitSeconds, periodSeconds)), es);
         std::vector<double>& ratio = units == 1 ? ratios.dot : ratios.dash;
-        for (std::size_t t = 0; t + static_cast<std::size_t>(units) <= y.size(); ++t) {
-            ratio.push_back(metric.at(y, t));
+        for (std::size_t t = 0; t + units <= y.size(); ++t) {
+            ratio.push_back(elementRatio(y, t, likelihood));
+        }
+    }
+    return ratios;
+}
+
+/// The units of a keyed payload: which are key down, and which character each belongs to
+/// with the gap after it (-1 past the payload's end).
+struct PayloadUnits {
+    std::vector<bool> keyDown;
+    std::vector<int> character;
+};
+
+PayloadUnits payloadUnits(const std::string& payload, std::size_t units) {
+    PayloadUnits layout{std::vector<bool>(units, false), std::vector<int>(units, -1)};
+    const std::vector<Slot>& slots = payloadSlots();
+    std::size_t start = 0;
+    for (std::size_t s = 0; s < slots.size() && s < payload.size(); ++s) {
+        const Shape shape = shapeOf(payload[s]);
+        for (const Element& e : shape.elements) {
+            const auto from = start + static_cast<std::size_t>(e.offset);
+            for (std::size_t u = from; u < from + static_cast<std::size_t>(e.units) && u < units;
+                 ++u) {
+                layout.keyDown[u] = true;
+            }
+        }
+        const auto span = static_cast<std::size_t>(shape.units + slots[s].gapAfter);
+        for (std::size_t u = start; u < start + span && u < units; ++u) {
+            layout.character[u] = static_cast<int>(s);
+        }
+        start += span;
+    }
+    return layout;
+}
+
+/// The gain over `units` units from `first` on, given the unit sums of `marks` (key-down
+/// units of the other characters): the Gaussian conditioned on them (linear MMSE).
+GainBelief beliefFromMarks(const std::vector<Complex>& y, double es,
+                           const GainCorrelation& correlation, std::size_t first, std::size_t units,
+                           const std::vector<std::size_t>& marks) {
+    GainBelief belief = statisticsOnly(units, correlation);
+    const std::size_t m = marks.size();
+    if (m == 0) {
+        return belief;
+    }
+    // A unit sum carries the noise and, beside it, a gain that moves within the unit and
+    // the marks' soft edges: a floor under its error keeps far marks from being trusted
+    // too much when the noise is weak.
+    constexpr double kModelErrorPower = 0.02;
+    Matrix a{m, std::vector<double>(m * m)};
+    std::vector<double> c(m * units);
+    for (std::size_t i = 0; i < m; ++i) {
+        for (std::size_t j = 0; j < m; ++j) {
+            a.at[i * m + j] = correlation.between(marks[i], marks[j]) +
+                              (i == j ? 1.0 / es + kModelErrorPower : 0.0);
+        }
+        for (std::size_t j = 0; j < units; ++j) {
+            c[i * units + j] = correlation.between(marks[i], first + j);
+        }
+    }
+    const std::vector<double> weights = solve(a, c, units).x;
+    for (std::size_t j = 0; j < units; ++j) {
+        for (std::size_t i = 0; i < m; ++i) {
+            belief.mean[j] += weights[i * units + j] * y[marks[i]] / std::sqrt(es);
+        }
+        for (std::size_t l = 0; l < units; ++l) {
+            double known = 0.0;
+            for (std::size_t i = 0; i < m; ++i) {
+                known += c[i * units + j] * weights[i * units + l];
+            }
+            belief.covariance.at[j * units + l] -= known;
+        }
+    }
+    return belief;
+}
+
+/// The ratios with the gain over each element known from the marks of the other
+/// characters of `payload` within kNeighbourUnits to either side.
+ElementRatios ratiosFromNeighbours(const std::vector<Complex>& y, double es, double unitSeconds,
+                                   double periodSeconds, const std::string& payload) {
+    constexpr std::size_t kNeighbourUnits = 12;
+    const PayloadUnits layout = payloadUnits(payload, y.size());
+    const GainCorrelation correlation(2 * kNeighbourUnits + 3, unitSeconds, periodSeconds);
+    ElementRatios ratios;
+    for (const std::size_t units : {std::size_t{1}, std::size_t{3}}) {
+        std::vector<double>& ratio = units == 1 ? ratios.dot : ratios.dash;
+        for (std::size_t t = 0; t + units <= y.size(); ++t) {
+            const int own = layout.character[t];
+            std::vector<std::size_t> marks;
+            const std::size_t from = t >= kNeighbourUnits ? t - kNeighbourUnits : 0;
+            for (std::size_t k = from; k < y.size() && k < t + units + kNeighbourUnits; ++k) {
+                const bool inElement = k >= t && k < t + units;
+                if (layout.keyDown[k] && !inElement && (own < 0 || layout.character[k] != own)) {
+                    marks.push_back(k);
+                }
+            }
+            ratio.push_back(elementRatio(
+                y, t, likelihoodOf(beliefFromMarks(y, es, correlation, t, units, marks), es)));
         }
     }
     return ratios;
@@ -512,8 +673,10 @@ std::vector<LimitReading> readPayloads(const std::vector<std::string>& keyedFram
             }
         }
         const SlotScores scores =
-            slotScores(knowledge == FadingKnowledge::Course
-                           ? ratiosFromCourse(y, es, gains)
+            slotScores(knowledge == FadingKnowledge::Course ? ratiosFromCourse(y, es, gains)
+                       : knowledge == FadingKnowledge::Neighbours
+                           ? ratiosFromNeighbours(y, es, payload.unitSeconds, period,
+                                                  payloadOf(keyedFrames[f]))
                            : ratiosFromStatistics(y, es, payload.unitSeconds, period));
         const std::size_t places = static_cast<std::size_t>(payload.units) + 1;
         LimitReading& reading = payloads.emplace_back();

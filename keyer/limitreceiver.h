@@ -15,8 +15,10 @@
 // against the keyed payload. Elements are weighed each on its own: a receiver that
 // followed the fading from one element to the next could only do better.
 //
-// Told the fading's course as well, each unit's gain but for one phase per element, it
-// reads as no receiver that has to find the fading out could: the other bound. It trusts
+// Told the frame's other characters, it learns each element's gain from their marks
+// around it: what following the fading from one character to the next can reach. Told
+// the fading's course as well, each unit's gain but for one phase per element, it reads
+// as no receiver that has to find the fading out could: the other bound. It trusts
 // the mean SNR it is told, as a likelihood on a known gain must: told 10 dB of a recording
 // without noise, it takes the keyer's soft edges for marks.
 
@@ -60,9 +62,11 @@ struct LimitErrors {
     double percentErrorsWritingWrongAtMost(double wrongPercent) const;
 };
 
-/// What the limit receiver is told of the fading: its statistics (mean SNR and period), or
-/// its course as well.
-enum class FadingKnowledge { Statistics, Course };
+/// What the limit receiver is told of the fading: its statistics (mean SNR and period);
+/// besides, the frame's other characters, so that it learns the gain over each element from
+/// their marks as a reader that follows the fading would, had it read them right; or the
+/// fading's course itself.
+enum class FadingKnowledge { Statistics, Neighbours, Course };
 
 /// The payloads (block, status and the eight groups, without blanks) the limit receiver
 /// reads from the first `count` frames of `recording`, keyed from `keyedFrames` with

@@ -81,6 +81,7 @@ void Tally::add(const Tally& other) {
     seconds += other.seconds;
     judged.insert(judged.end(), other.judged.begin(), other.judged.end());
     limit.add(other.limit);
+    neighbours.add(other.neighbours);
     told.add(other.told);
     for (std::size_t b = 0; b < kMarginBins; ++b) {
         byMargin[b].characters += other.byMargin[b].characters;

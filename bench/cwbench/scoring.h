@@ -51,11 +51,12 @@ struct Tally {
     long long frames = 0;
     long long framesRight = 0;
     long long framesMissed = 0;
-    long long falseFrames = 0;  ///< lines printed that belong to no keyed frame
-    double seconds = 0.0;       ///< length of the recordings
-    std::vector<Judged> judged; ///< every frame given out
-    keyer::LimitErrors limit;   ///< the limit receiver's on the same frames, where it reads
-    keyer::LimitErrors told;    ///< the same receiver's told the fading's course
+    long long falseFrames = 0;     ///< lines printed that belong to no keyed frame
+    double seconds = 0.0;          ///< length of the recordings
+    std::vector<Judged> judged;    ///< every frame given out
+    keyer::LimitErrors limit;      ///< the limit receiver's on the same frames, where it reads
+    keyer::LimitErrors neighbours; ///< the same receiver's told the other characters
+    keyer::LimitErrors told;       ///< the same receiver's told the fading's course
     std::array<MarginBin, kMarginBins> byMargin{}; ///< the heard frames' characters
 
     void add(const Tally& other);
