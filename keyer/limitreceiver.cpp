@@ -92,6 +92,11 @@ const std::vector<Slot>& payloadSlots() {
     return slots;
 }
 
+/// Units from a character's start to the next one's.
+std::size_t stepOf(const Slot& slot, const Shape& shape) {
+    return static_cast<std::size_t>(shape.units) + static_cast<std::size_t>(slot.gapAfter);
+}
+
 /// Units from the payload start to the end of its longest possible last character.
 int longestPayloadUnits() {
     int units = 0;
@@ -349,7 +354,7 @@ PayloadUnits payloadUnits(const std::string& payload, std::size_t units) {
                 layout.keyDown[u] = true;
             }
         }
-        const auto span = static_cast<std::size_t>(shape.units + slots[s].gapAfter);
+        const std::size_t span = stepOf(slots[s], shape);
         for (std::size_t u = start; u < start + span && u < units; ++u) {
             layout.character[u] = static_cast<int>(s);
         }
@@ -494,11 +499,6 @@ SlotScores slotScores(const ElementRatios& ratios) {
         }
     }
     return scores;
-}
-
-/// Units from a character's start to the next one's.
-std::size_t stepOf(const Slot& slot, const Shape& shape) {
-    return static_cast<std::size_t>(shape.units) + static_cast<std::size_t>(slot.gapAfter);
 }
 
 /// The likeliest payload over every sequence of characters that starts at unit 0 and fits
