@@ -2,7 +2,7 @@
 // The benchmark's limit receiver: it reads a clean frame exactly and sure of every
 // character, and under Rayleigh fading it reaches the error rate that the model of the
 // receiver predicts, with odds that tell its wrong characters from its right ones; told
-// the fading's course, it reads what the fading hides from it.
+// the other characters or the fading's course, it reads what the fading hides from it.
 #include "keyer/limitreceiver.h"
 
 #include "keyer/keyedsignal.h"
@@ -96,7 +96,7 @@ TEST(LimitReceiver, ReachesTheModelsErrorRateUnderFading) {
 /// Fading of 1 s at -6 dB: told the other characters, the receiver learns the gain near each
 /// element from their marks; told each unit's gain, it weighs a trough's elements by what
 /// they can carry and its neighbours' by their full strength. orvinta-cw-bench's fading of
-/// 1 s at -6 dB: 3.6, 2.4 and 1.0 %. A gain learnt or told at the wrong moment or with the
+/// 1 s at -6 dB: 3.4, 2.4 and 1.1 %. A gain learnt or told at the wrong moment or with the
 /// wrong scale loses that.
 TEST(LimitReceiver, ReadsBetterTheMoreItIsToldOfTheFading) {
     constexpr int kFrames = 40;
