@@ -151,13 +151,13 @@ Tally decodeAndScore(const Keyed& keyed, const Settings& settings,
     tally.seconds = static_cast<double>(recording.samples.size()) / keyed.options.sampleRate;
     score(frames, starts, heard, tally, outcomes);
     if (atLimit) {
-        tally.limit = countErrors(
-            frames, readPayloads(keyed.frames, keyed.options, recording, frames.size()));
-        tally.neighbours =
-            countErrors(frames, readPayloads(keyed.frames, keyed.options, recording, frames.size(),
-                                             FadingKnowledge::Neighbours));
-        tally.told = countErrors(frames, readPayloads(keyed.frames, keyed.options, recording,
-                                                      frames.size(), FadingKnowledge::Course));
+        const auto limitErrors = [&](FadingKnowledge knowledge) {
+            return countErrors(frames, readPayloads(keyed.frames, keyed.options, recording,
+                                                    frames.size(), knowledge));
+        };
+        tally.limit = limitErrors(FadingKnowledge::Statistics);
+        tally.neighbours = limitErrors(FadingKnowledge::Neighbours);
+        tally.told = limitErrors(FadingKnowledge::Course);
     }
     if (!settings.keepFolder.empty() && (tally.wrong > 0 || tally.falseFrames > 0)) {
         keepRecording(settings.keepFolder, keyed, recording);
@@ -361,13 +361,14 @@ void runCurves(const Settings& settings, std::vector<Judged>& judged) {
                     "cer_%%, character by character; limit_lev_%%: its Levenshtein distance, a "
                     "character dropped counting once; limit_sure_cer_%%: its CER where it gives "
                     "\"?\" for each character whose odds over all its readings fall below the "
-                    "least bound that keeps its wrong characters at 0.3 %% or fewer; "
+                    "least bound that keeps its wrong characters at %.1f %% or fewer; "
                     "neighbours_cer_%%, neighbours_sure_cer_%%: the same receiver told the "
                     "frame's other characters, each element's gain learnt from their marks "
-                    "within 12 units; told_cer_%%, "
+                    "within %zu units; told_cer_%%, "
                     "told_sure_cer_%%: the same receiver told the fading's course as well, each "
                     "unit's gain but for one phase per element, which no receiver that has to "
-                    "find the fading out can beat.\n");
+                    "find the fading out can beat.\n",
+                    kWrongGoalPercent, kNeighbourUnits);
     }
     std::vector<std::pair<std::size_t, std::size_t>> jobs;
     std::vector<std::vector<Tally>> results(all.size());

@@ -9,6 +9,7 @@
 #include <complex>
 #include <limits>
 #include <numbers>
+#include <optional>
 #include <stdexcept>
 
 namespace orvinta::keyer {
@@ -319,19 +320,31 @@ GainBelief statisticsOnly(std::size_t units, const GainCorrelation& correlation)
     return belief;
 }
 
+/// The ratios of a dot and of a dash at every place among `units` units:
+/// ratioOf(element's units, its first unit).
+template <typename RatioOf> ElementRatios eachElement(std::size_t units, const RatioOf& ratioOf) {
+    ElementRatios ratios;
+    for (std::size_t t = 0; t + 1 <= units; ++t) {
+        ratios.dot.push_back(ratioOf(std::size_t{1}, t));
+    }
+    for (std::size_t t = 0; t + 3 <= units; ++t) {
+        ratios.dash.push_back(ratioOf(std::size_t{3}, t));
+    }
+    return ratios;
+}
+
 /// The ratios with the gain over each element known only by its statistics.
 ElementRatios ratiosFromStatistics(const std::vector<Complex>& y, double es, double unitSeconds,
                                    double periodSeconds) {
-    ElementRatios ratios;
-    for (const std::size_t units : {std::size_t{1}, std::size_t{3}}) {
-        const ElementLikelihood likelihood = likelihoodOf(
+    const auto likelihood = [&](std::size_t units) {
+        return likelihoodOf(
             statisticsOnly(units, GainCorrelation(units, unitSeconds, periodSeconds)), es);
-        std::vector<double>& ratio = units == 1 ? ratios.dot : ratios.dash;
-        for (std::size_t t = 0; t + units <= y.size(); ++t) {
-            ratio.push_back(elementRatio(y, t, likelihood));
-        }
-    }
-    return ratios;
+    };
+    const ElementLikelihood dot = likelihood(1);
+    const ElementLikelihood dash = likelihood(3);
+    return eachElement(y.size(), [&](std::size_t units, std::size_t first) {
+        return elementRatio(y, first, units == 1 ? dot : dash);
+    });
 }
 
 /// The units of a keyed payload: which are key down, and which character each belongs to
@@ -408,27 +421,21 @@ GainBelief beliefFromMarks(const std::vector<Complex>& y, double es,
 /// characters of `payload` within kNeighbourUnits to either side.
 ElementRatios ratiosFromNeighbours(const std::vector<Complex>& y, double es, double unitSeconds,
                                    double periodSeconds, const std::string& payload) {
-    constexpr std::size_t kNeighbourUnits = 12;
     const PayloadUnits layout = payloadUnits(payload, y.size());
     const GainCorrelation correlation(2 * kNeighbourUnits + 3, unitSeconds, periodSeconds);
-    ElementRatios ratios;
-    for (const std::size_t units : {std::size_t{1}, std::size_t{3}}) {
-        std::vector<double>& ratio = units == 1 ? ratios.dot : ratios.dash;
-        for (std::size_t t = 0; t + units <= y.size(); ++t) {
-            const int own = layout.character[t];
-            std::vector<std::size_t> marks;
-            const std::size_t from = t >= kNeighbourUnits ? t - kNeighbourUnits : 0;
-            for (std::size_t k = from; k < y.size() && k < t + units + kNeighbourUnits; ++k) {
-                const bool inElement = k >= t && k < t + units;
-                if (layout.keyDown[k] && !inElement && (own < 0 || layout.character[k] != own)) {
-                    marks.push_back(k);
-                }
+    return eachElement(y.size(), [&](std::size_t units, std::size_t first) {
+        const int own = layout.character[first];
+        std::vector<std::size_t> marks;
+        const std::size_t from = first >= kNeighbourUnits ? first - kNeighbourUnits : 0;
+        for (std::size_t k = from; k < y.size() && k < first + units + kNeighbourUnits; ++k) {
+            const bool inElement = k >= first && k < first + units;
+            if (layout.keyDown[k] && !inElement && (own < 0 || layout.character[k] != own)) {
+                marks.push_back(k);
             }
-            ratio.push_back(elementRatio(
-                y, t, likelihoodOf(beliefFromMarks(y, es, correlation, t, units, marks), es)));
         }
-    }
-    return ratios;
+        return elementRatio(
+            y, first, likelihoodOf(beliefFromMarks(y, es, correlation, first, units, marks), es));
+    });
 }
 
 /// log I0(x) for x >= 0, from the polynomial approximations of I0 (relative error below
@@ -457,20 +464,26 @@ double logBesselI0(double x) {
 /// and unknown: log I0(2 sqrt(Es) |sum conj(g) y|) - Es sum |g|^2 over the element's units.
 ElementRatios ratiosFromCourse(const std::vector<Complex>& y, double es,
                                const std::vector<Complex>& gains) {
-    ElementRatios ratios;
-    for (const std::size_t units : {std::size_t{1}, std::size_t{3}}) {
-        std::vector<double>& ratio = units == 1 ? ratios.dot : ratios.dash;
-        for (std::size_t t = 0; t + units <= y.size(); ++t) {
-            Complex matched = 0.0;
-            double power = 0.0;
-            for (std::size_t u = t; u < t + units; ++u) {
-                matched += std::conj(gains[u]) * y[u];
-                power += std::norm(gains[u]);
-            }
-            ratio.push_back(logBesselI0(2.0 * std::sqrt(es) * std::abs(matched)) - es * power);
+    return eachElement(y.size(), [&](std::size_t units, std::size_t first) {
+        Complex matched = 0.0;
+        double power = 0.0;
+        for (std::size_t u = first; u < first + units; ++u) {
+            matched += std::conj(gains[u]) * y[u];
+            power += std::norm(gains[u]);
         }
+        return logBesselI0(2.0 * std::sqrt(es) * std::abs(matched)) - es * power;
+    });
+}
+
+/// The fading's gain at the middle of each of the payload's first `units` units.
+std::vector<Complex> gainsOfUnits(const keyer::BeaconSnr& beacon, const PayloadTiming& payload,
+                                  std::size_t units) {
+    std::vector<Complex> gains;
+    for (std::size_t u = 0; u < units; ++u) {
+        gains.push_back(beacon.fade(payload.startSeconds +
+                                    (static_cast<double>(u) + 0.5) * payload.unitSeconds));
     }
-    return ratios;
+    return gains;
 }
 
 /// score[t]: the sum of the element ratios of `shape` placed at unit t (for t + its
@@ -653,7 +666,11 @@ std::vector<LimitReading> readPayloads(const std::vector<std::string>& keyedFram
     const double period = options.fading == keyer::Fading::Rayleigh
                               ? options.fadePeriodSeconds
                               : std::numeric_limits<double>::infinity();
-    const keyer::BeaconSnr beacon(keyedFrames, options);
+    // The fading's course is worked out only for the receiver told it.
+    std::optional<keyer::BeaconSnr> beacon;
+    if (knowledge == FadingKnowledge::Course) {
+        beacon.emplace(keyedFrames, options);
+    }
     std::vector<LimitReading> payloads;
     for (std::size_t f = 0; f < count; ++f) {
         const PayloadTiming payload = payloadTiming(options, recording, f);
@@ -665,15 +682,8 @@ std::vector<LimitReading> readPayloads(const std::vector<std::string>& keyedFram
         const double es = std::pow(10.0, keyer::snrDbAt(options, payload.startSeconds) / 10.0) *
                           kSnrBandHz * payload.unitSeconds;
         const std::vector<Complex> y = unitSums(baseband, rate, payload, noise);
-        std::vector<Complex> gains;
-        if (knowledge == FadingKnowledge::Course) {
-            for (std::size_t u = 0; u < y.size(); ++u) {
-                gains.push_back(beacon.fade(payload.startSeconds +
-                                            (static_cast<double>(u) + 0.5) * payload.unitSeconds));
-            }
-        }
         const SlotScores scores =
-            slotScores(knowledge == FadingKnowledge::Course ? ratiosFromCourse(y, es, gains)
+            slotScores(beacon ? ratiosFromCourse(y, es, gainsOfUnits(*beacon, payload, y.size()))
                        : knowledge == FadingKnowledge::Neighbours
                            ? ratiosFromNeighbours(y, es, payload.unitSeconds, period,
                                                   payloadOf(keyedFrames[f]))

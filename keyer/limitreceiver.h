@@ -68,6 +68,10 @@ struct LimitErrors {
 /// fading's course itself.
 enum class FadingKnowledge { Statistics, Neighbours, Course };
 
+/// Told the other characters, the units to either side of an element whose marks it learns
+/// the element's gain from.
+inline constexpr std::size_t kNeighbourUnits = 12;
+
 /// The payloads (block, status and the eight groups, without blanks) the limit receiver
 /// reads from the first `count` frames of `recording`, keyed from `keyedFrames` with
 /// `options` (a recording cut short keeps all of its frames in `recording`'s moments).
