@@ -3,6 +3,8 @@
 
 #include "morsechart.h"
 
+#include "cw/model/likelihood.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -438,28 +440,6 @@ ElementRatios ratiosFromNeighbours(const std::vector<Complex>& y, double es, dou
     });
 }
 
-/// log I0(x) for x >= 0, from the polynomial approximations of I0 (relative error below
-/// 2e-7): the library's Bessel function is too slow for every element of every frame.
-double logBesselI0(double x) {
-    if (x < 3.75) {
-        const double t = (x / 3.75) * (x / 3.75);
-        return std::log(
-            1.0 + t * (3.5156229 +
-                       t * (3.0899424 +
-                            t * (1.2067492 + t * (0.2659732 + t * (0.0360768 + t * 0.0045813))))));
-    }
-    const double u = 3.75 / x;
-    const double series =
-        0.39894228 +
-        u * (0.01328592 +
-             u * (0.00225319 +
-                  u * (-0.00157565 +
-                       u * (0.00916281 +
-                            u * (-0.02057706 +
-                                 u * (0.02635537 + u * (-0.01647633 + u * 0.00392377)))))));
-    return x - 0.5 * std::log(x) + std::log(series);
-}
-
 /// The ratios with each unit's gain `gains` known but for one phase per element, uniform
 /// and unknown: log I0(2 sqrt(Es) |sum conj(g) y|) - Es sum |g|^2 over the element's units.
 ElementRatios ratiosFromCourse(const std::vector<Complex>& y, double es,
@@ -471,7 +451,7 @@ ElementRatios ratiosFromCourse(const std::vector<Complex>& y, double es,
             matched += std::conj(gains[u]) * y[u];
             power += std::norm(gains[u]);
         }
-        return logBesselI0(2.0 * std::sqrt(es) * std::abs(matched)) - es * power;
+        return cw::logBesselI0(2.0 * std::sqrt(es) * std::abs(matched)) - es * power;
     });
 }
 
