@@ -306,7 +306,11 @@ void LevelTrack::learnFades(const std::vector<double>& ownLevel,
 }
 
 bool LevelTrack::fading() const {
-    return 1.0 - m_fades.weights[0] > kFadingShare || m_swingDb > kFadingSwingDb;
+    return fadesFromMarkToMark() || m_swingDb > kFadingSwingDb;
+}
+
+bool LevelTrack::fadesFromMarkToMark() const {
+    return 1.0 - m_fades.weights[0] > kFadingShare;
 }
 
 double LevelTrack::signal(double t) const {

@@ -61,9 +61,12 @@ public:
     /// How far the marks' own levels fall below the level their neighbours show:
     /// the fading the matched filters must allow for.
     const FadeSpread& fades() const { return m_fades; }
-    /// Whether the signal fades: more than a few of the marks well below their
-    /// neighbours, or the level swinging by several dB over the frame.
+    /// Whether the signal fades: it fades from mark to mark, or its level swings by
+    /// several dB over the frame.
     bool fading() const;
+    /// Whether the signal fades from one mark to the next: more than a few of the marks
+    /// well below their neighbours. A slow fade takes whole stretches down together.
+    bool fadesFromMarkToMark() const;
     /// Mean signal and noise power per sample over the marks.
     double meanSignal() const { return m_meanSignal; }
     double meanNoise() const { return m_meanNoise; }

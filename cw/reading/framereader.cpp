@@ -421,17 +421,18 @@ void doubtBeforeTheSignalIsLost(const CumulativeBaseband& sums, const ReadingPas
 /// The characters in doubt: those the signal does not vouch for, those that a reading
 /// leaving the timing more freedom (a tick more than the last reading has) reads otherwise
 /// (they rest on where a fade or the noise let the timing slip), and, where the signal
-/// fades, those it reads by less than `agreeBy` and seldom sent ones that a trough
-/// cutting a dash in two makes of usual ones: the likelihoods cannot tell a dash with its
-/// middle in a deep trough from two dots. Under fading, a character read only narrowly
-/// with that freedom is written wrong about as often as one read otherwise (see the wrong
-/// characters of orvinta-cw-bench's fading runs).
+/// fades, those it reads by less than `agreeBy`; where it fades from mark to mark, also
+/// seldom sent ones that a trough cutting a dash in two makes of usual ones: the
+/// likelihoods cannot tell a dash with its middle in a deep trough from two dots (a slow
+/// fade takes a dash down with its neighbours, never its middle alone). Under fading, a
+/// character read only narrowly with that freedom is written wrong about as often as one
+/// read otherwise (see the wrong characters of orvinta-cw-bench's fading runs).
 std::vector<bool> doubts(const CumulativeBaseband& sums, const KeyingTiming& prefix, double limit,
                          double agreeBy, const ReadingPass& reading) {
     std::vector<bool> doubtful = doubtfulCharacters(
         sums, reading.levels, stretchesOf(reading.frame.characters, reading.timing),
         reading.timing.unit);
-    const bool fading = reading.levels.fading();
+    const bool troughs = reading.levels.fadesFromMarkToMark();
     // A character is known only once the audio shows that no element follows its last:
     // where a recording ends before that, a longer one may have been sent.
     const auto held = static_cast<double>(sums.size() - 1);
@@ -444,7 +445,7 @@ std::vector<bool> doubts(const CumulativeBaseband& sums, const KeyingTiming& pre
             freer.path.characters[k] == c ? freer.path.margins[k] : -freer.path.margins[k];
         doubtful[k] = doubtful[k] || toldAt(reading, k) > held ||
                       (freer.path.complete && freerFor < agreeBy) ||
-                      (fading && troughCouldMake(FrameLayout::instance().slots()[k], c));
+                      (troughs && troughCouldMake(FrameLayout::instance().slots()[k], c));
     }
     return doubtful;
 }

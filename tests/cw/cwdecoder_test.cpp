@@ -237,6 +237,22 @@ TEST(CwDecoderTest, AdaptsToFading) {
     }
 }
 
+TEST(CwDecoderTest, WritesSeldomSentCharactersThroughASlowFade) {
+    // A "5" in a channel, an "X" or a "Z" in the status: under fast fading a trough cutting the
+    // dash of a "V" or an "O" in two makes them, but a slow fade that swings the level
+    // by 20 dB takes whole characters down together, and they stand as read.
+    SignalOptions options;
+    options.wordsPerMinute = 22.0;
+    options.toneHz = 1100.0;
+    options.snrDb = 6.0;
+    options.fadeDb = 20.0;
+    options.fadePeriodSeconds = 60.0;
+    options.gapSeconds = 2.0;
+    const std::vector<std::string> frames{"E LUSAT HI HI 6X AV5 5BA AU4 AD5 AA4 AB5 TTU AEE",
+                                          "E LUSAT HI HI 3Z 5VT ABA 5U4 AD4 A5A ABT 5TU AE5"};
+    expectFrames(keyFrames(frames, options), frames, options, "slow fade");
+}
+
 TEST(CwDecoderTest, ReadsFramesBackToBack) {
     // Only a word gap between the frames.
     SignalOptions options;

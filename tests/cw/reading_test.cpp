@@ -154,13 +154,22 @@ TEST(LevelTrackTest, FollowsAFadingCarrierThroughTheTroughsBetweenItsMarks) {
     EXPECT_GT(dots.levels.signal((kTrough - 4.0) * kDotsUnit), 0.7 * crest);
 }
 
-TEST(LevelTrackTest, CountsASlowFadeAsFadingAndASteadyCarrierNot) {
+TEST(LevelTrackTest, TellsAFadeFromMarkToMarkFromASlowFadeAndASteadyCarrier) {
     // Down by 12 dB through the frame's middle and back, too slowly for any mark to
     // stand out from its neighbours.
-    EXPECT_TRUE(KeyedDots([](double units) {
-                    return std::pow(10.0, -0.6 * std::sin(std::numbers::pi * units / kDotsUnits));
-                }).levels.fading());
-    EXPECT_FALSE(KeyedDots([](double) { return 1.0; }).levels.fading());
+    const KeyedDots slow([](double units) {
+        return std::pow(10.0, -0.6 * std::sin(std::numbers::pi * units / kDotsUnits));
+    });
+    EXPECT_TRUE(slow.levels.fading());
+    EXPECT_FALSE(slow.levels.fadesFromMarkToMark());
+    // The carrier's gain through zero every eight units: marks beside a trough fall well
+    // below their neighbours.
+    const KeyedDots fast(
+        [](double units) { return std::sin(2.0 * std::numbers::pi * units / 16.0); });
+    EXPECT_TRUE(fast.levels.fadesFromMarkToMark());
+    const KeyedDots steady([](double) { return 1.0; });
+    EXPECT_FALSE(steady.levels.fading());
+    EXPECT_FALSE(steady.levels.fadesFromMarkToMark());
 }
 
 TEST(LevelTrackTest, CarriesASteadyCarriersPhaseFromMarkToMarkAsTheToneTrackLags) {
