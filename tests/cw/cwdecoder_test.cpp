@@ -238,9 +238,9 @@ TEST(CwDecoderTest, AdaptsToFading) {
 }
 
 TEST(CwDecoderTest, WritesSeldomSentCharactersThroughASlowFade) {
-    // A "5" in a channel, an "X" or a "Z" in the status: under fast fading a trough cutting the
-    // dash of a "V" or an "O" in two makes them, but a slow fade that swings the level
-    // by 20 dB takes whole characters down together, and they stand as read.
+    // A "5" in a channel, an "X" or a "Z" in the status: under fast fading a trough
+    // cutting the dash of a "V" or an "O" in two makes them, but a slow fade that swings
+    // the level by 20 dB takes whole characters down together, and they stand as read.
     SignalOptions options;
     options.wordsPerMinute = 22.0;
     options.toneHz = 1100.0;
